@@ -1,0 +1,30 @@
+// The engine's keyboard actions, polled from the global key state.
+#pragma once
+
+#include <cstdint>
+
+struct InputAction {
+    char name[32];
+    char description[256];
+    int32_t keys[1];
+    int32_t held;
+    int32_t pressed;
+};
+
+constexpr int32_t ActionCount = 7;
+enum ActionNumber : int32_t {
+    ActionUp = 0,
+    ActionDown = 1,
+    ActionLeft = 2,
+    ActionRight = 3,
+    ActionSpace = 4,
+    ActionEnter = 5,
+    ActionEsc = 6,
+};
+
+extern InputAction ActionMap[ActionCount];
+
+void initActions();
+void pollActions();
+// The per-frame input poll: keyboard actions, then the mouse.
+void pollInput();

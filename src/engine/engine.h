@@ -1,0 +1,41 @@
+// Scenes, the frame clock and the main loop.
+#pragma once
+
+#include <cstdint>
+
+using SceneHandler = void (*)();
+
+struct Scene {
+    SceneHandler enter;
+    SceneHandler update;
+    SceneHandler render;
+    SceneHandler leave;
+};
+
+struct FrameClock {
+    int32_t fps;
+    int32_t framePeriod;     // milliseconds per frame: 1000 / fps
+    int32_t frameSpare;      // kept for scenes; read by nothing here
+    uint32_t nextFrameTime;  // timeMs() clock; advanced once per pass, never waited on
+};
+
+constexpr int32_t SceneCount = 2;
+
+extern Scene SceneTable[SceneCount];
+extern int32_t currentScene;
+extern FrameClock frameClock;
+extern void* moduleInstance; // HINSTANCE of the program
+
+void sceneNoOp();
+void switchScene(int32_t scene);
+void startEngine();
+void stopEngine();
+void setFrameRate(int32_t framesPerSecond, int32_t spare);
+// Starts the engine and runs passes until no scene is current.
+void runMainLoop();
+// One pass of the main loop: at most one message, input, update, clock, render.
+void runMainLoopPass();
+
+// Back to the state at program start: scene 0 current, clock zero, the
+// standard scene table.
+void resetEngine();

@@ -1,0 +1,68 @@
+// The engine's only door to the operating system.
+//
+// The portable core never calls the platform directly: it calls through the
+// function table below. The Win32 layer fills it with the real calls at start;
+// tests and native tools fill it with fakes. Every entry always points at a
+// function: resetPlatform() installs harmless defaults.
+#pragma once
+
+#include <cstdint>
+
+// HWND on Windows; opaque everywhere else.
+using WindowHandle = void*;
+
+// A rectangle in the platform's order (left, top, right, bottom), as the
+// window calls take and give it. Not the engine's Rect (graphics/geometry.h).
+struct WinRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+struct Platform {
+    // Clock and keyboard state.
+    uint32_t (*timeMs)();                       // timeGetTime
+    int16_t (*asyncKeyState)(int32_t virtualKey); // GetAsyncKeyState
+
+    // Cursor and client area.
+    bool (*cursorPos)(int32_t* x, int32_t* y); // GetCursorPos, screen pixels
+    bool (*screenToClient)(WindowHandle window, int32_t* x, int32_t* y);
+    bool (*clientRect)(WindowHandle window, WinRect* out); // GetClientRect
+
+    // Message pump. The pump keeps its one message record itself.
+    bool (*peekMessage)();     // PeekMessageA, any window, PM_NOREMOVE
+    int32_t (*getMessage)();   // GetMessageA: > 0 a message, 0 quit, -1 error
+    void (*dispatchMessage)(); // TranslateMessage, then DispatchMessageA
+    intptr_t (*defWindowProc)(WindowHandle window, uint32_t message, uintptr_t wParam,
+                              intptr_t lParam);
+    void (*postQuitMessage)(int32_t exitCode);
+
+    // Touch input.
+    bool (*registerTouchWindow)(WindowHandle window, uint32_t flags);
+    // handleTouchMessage of the Win32 layer: reads the records of a WM_TOUCH
+    // message, files them and passes the message on; gives its result.
+    intptr_t (*touchMessage)(WindowHandle window, uintptr_t wParam, intptr_t lParam);
+
+    // Window styles and placement.
+    int32_t (*getWindowLong)(WindowHandle window, int32_t index);
+    int32_t (*setWindowLong)(WindowHandle window, int32_t index, int32_t value);
+    bool (*windowRect)(WindowHandle window, WinRect* out); // GetWindowRect
+    bool (*adjustWindowRectEx)(WinRect* rect, uint32_t style, bool menu, uint32_t exStyle);
+    // MonitorFromRect(near, MONITOR_DEFAULTTONEAREST), then rcMonitor of it.
+    bool (*monitorRect)(const WinRect* near, WinRect* out);
+    bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
+                         int32_t width, int32_t height, uint32_t flags);
+
+    // Dialogs and sound.
+    int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption,
+                          uint32_t type);
+    // PlaySoundA with no module; for SND_RESOURCE the name is an integer id.
+    bool (*playSound)(const char* name, uint32_t flags);
+};
+
+extern Platform platform;
+
+// Puts the defaults back: every call does nothing and reports failure, the
+// clock stands at 0, no key is down and no message waits.
+void resetPlatform();

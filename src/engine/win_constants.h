@@ -1,0 +1,60 @@
+// Values of the Win32 interface that the portable core needs, so that it can
+// speak the platform's language without its headers.
+#pragma once
+
+#include <cstdint>
+
+namespace win {
+
+// Window messages.
+constexpr uint32_t WM_CREATE = 0x0001;
+constexpr uint32_t WM_DESTROY = 0x0002;
+constexpr uint32_t WM_ACTIVATE = 0x0006;
+constexpr uint32_t WM_CLOSE = 0x0010;
+constexpr uint32_t WM_QUERYENDSESSION = 0x0011;
+constexpr uint32_t WM_ENDSESSION = 0x0016;
+constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
+constexpr uint32_t WM_LBUTTONUP = 0x0202;
+constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
+constexpr uint32_t WM_RBUTTONUP = 0x0205;
+constexpr uint32_t WM_TOUCH = 0x0240;
+constexpr uint32_t WM_TABLET_QUERYSYSTEMGESTURESTATUS = 0x02CC;
+
+constexpr uint32_t WA_INACTIVE = 0;
+constexpr uint32_t WA_ACTIVE = 1;
+constexpr uint32_t WA_CLICKACTIVE = 2;
+
+constexpr uint32_t TWF_WANTPALM = 0x00000002;
+
+// Window styles.
+constexpr int32_t GWL_STYLE = -16;
+constexpr int32_t GWL_EXSTYLE = -20;
+constexpr uint32_t WS_OVERLAPPEDWINDOW_VISIBLE = 0x10CF0000;
+constexpr uint32_t WS_POPUP_VISIBLE = 0x90000000;
+constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
+constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;
+constexpr uint32_t WS_EX_APPWINDOW = 0x00040000;
+constexpr uint32_t SWP_FRAMECHANGED = 0x0020;
+
+// Message boxes.
+constexpr uint32_t MB_OK = 0x00000000;
+constexpr uint32_t MB_ICONEXCLAMATION = 0x00000030;
+
+// Sound.
+constexpr uint32_t SND_ASYNC = 0x00000001;
+constexpr uint32_t SND_RESOURCE = 0x00040004;
+constexpr uint32_t SND_FILENAME = 0x00020000;
+
+// Virtual keys.
+constexpr int32_t VK_RETURN = 0x0D;
+constexpr int32_t VK_ESCAPE = 0x1B;
+constexpr int32_t VK_SPACE = 0x20;
+constexpr int32_t VK_LEFT = 0x25;
+constexpr int32_t VK_UP = 0x26;
+constexpr int32_t VK_RIGHT = 0x27;
+constexpr int32_t VK_DOWN = 0x28;
+
+// Raster operation of a plain copy.
+constexpr uint32_t SRCCOPY = 0x00CC0020;
+
+} // namespace win
