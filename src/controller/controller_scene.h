@@ -1,6 +1,34 @@
 // The controller scene: scene 1 of the engine.
 #pragma once
 
+#include "graphics/image.h"
+#include "graphics/sprite.h"
+
+#include <cstdint>
+
+enum ControllerMode : int32_t { AssignKeys = 0, Play = 1 };
+
+constexpr int32_t PadCount = 9;
+constexpr int32_t ScratchKeyCount = 2;
+
+extern Image* whiteImage;
+extern Image* blueImage;
+extern Image* scratchImage;
+extern Sprite* padSprites[PadCount];
+extern Sprite* scratchDisc;
+
+// Set-1 scancodes, stored as their low byte.
+extern int8_t KeyScancodes[PadCount];
+extern int8_t ScratchScancodes[ScratchKeyCount]; // clockwise, counter-clockwise
+// The E0/E1 prefix bits captured with each key, sent with its strokes.
+extern unsigned short KeyPrefixes[PadCount];
+extern unsigned short ScratchPrefixes[ScratchKeyCount];
+extern ControllerMode controllerMode;
+
 void enterController();
 void updateController();
 void leaveController();
+
+// The state at program start: default keys, AssignKeys, nothing pressed or
+// tracked, no prompt, no objects; the keyboard output closed.
+void resetController();

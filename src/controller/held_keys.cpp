@@ -1,0 +1,20 @@
+#include "controller/held_keys.h"
+
+#include "controller/controller_scene.h"
+#include "controller/play_mode.h"
+#include "controller/scratch.h"
+#include "keyout/keyboard_output.h"
+
+void releaseHeldKeys() {
+    // During key assignment a pad's flag only highlights it: no make stroke
+    // went out for it.
+    if (controllerMode == Play) {
+        for (int32_t i = 0; i < PadCount; ++i) {
+            if (PadPressed[i] != 0) {
+                PadPressed[i] = 0;
+                sendKey(KeyScancodes[i], 0, KeyPrefixes[i]);
+            }
+        }
+    }
+    sendScratch(Stop);
+}

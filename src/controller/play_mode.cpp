@@ -1,0 +1,52 @@
+#include "controller/play_mode.h"
+
+#include "controller/controller_scene.h"
+#include "controller/scratch.h"
+#include "engine/actions.h"
+#include "engine/window_modes.h"
+#include "engine/window_proc.h"
+#include "keyout/keyboard_output.h"
+#include "touch/touch_table.h"
+
+uint8_t PadPressed[9];
+uint8_t fullScreen;
+
+namespace {
+
+void updatePads() {
+    for (int32_t i = 0; i < PadCount; ++i) {
+        const bool touched = padSprites[i] != nullptr && isTouched(*padSprites[i]);
+        if (touched) {
+            if (PadPressed[i] == 0) {
+                sendKey(KeyScancodes[i], 1, KeyPrefixes[i]);
+                PadPressed[i] = 1;
+            }
+        } else {
+            if (PadPressed[i] != 0) {
+                sendKey(KeyScancodes[i], 0, KeyPrefixes[i]);
+            }
+            PadPressed[i] = 0;
+        }
+    }
+}
+
+void updateScreenMode() {
+    if (windowActive == 0 || ActionMap[ActionEnter].pressed == 0) {
+        return;
+    }
+    if (fullScreen == 1) {
+        setWindowedMode(mainWindow, 1280, 720);
+    } else {
+        setFullScreenMode(mainWindow);
+    }
+    setNoActivate(mainWindow);
+    fullScreen = fullScreen == 0 ? 1 : 0;
+}
+
+} // namespace
+
+void updatePlayMode() {
+    updatePads();
+    updateScratch();
+    updateScreenMode();
+}

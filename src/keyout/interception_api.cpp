@@ -1,0 +1,3 @@
+#include "keyout/interception_api.h"
+
+InterceptionApi interception = {};
