@@ -7,6 +7,15 @@ const char* keyboardLibraryMissingCall = nullptr;
 
 KeyboardLibraryStatus checkInterceptionTable(const InterceptionApi& api, const char** missingCall) {
     const char* missing = nullptr;
+    if (api.create_context == nullptr && api.destroy_context == nullptr &&
+        api.is_keyboard == nullptr && api.set_filter == nullptr && api.wait == nullptr &&
+        api.receive == nullptr && api.send == nullptr) {
+        // Nothing bound at all: no library.
+        if (missingCall != nullptr) {
+            *missingCall = nullptr;
+        }
+        return KeyboardLibraryNotLoaded;
+    }
     if (api.create_context == nullptr) {
         missing = "interception_create_context";
     } else if (api.destroy_context == nullptr) {

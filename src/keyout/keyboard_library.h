@@ -19,7 +19,8 @@ extern KeyboardLibraryStatus keyboardLibraryStatus;
 // Name of the first call missing from the library, or null.
 extern const char* keyboardLibraryMissingCall;
 
-// Ready when every call of the table is there, else Incomplete with the name
+// Ready when every call of the table is there; NotLoaded when none is; else
+// Incomplete with the name
 // of the first missing call.
 KeyboardLibraryStatus checkInterceptionTable(const InterceptionApi& api, const char** missingCall);
 

@@ -1,0 +1,165 @@
+// Key assignment: the eleven prompts, the highlighted pad, the stored codes.
+#include "controller/controller_scene.h"
+#include "controller/key_assignment.h"
+#include "controller/play_mode.h"
+#include "graphics/controller_render.h"
+#include "graphics/frame_target.h"
+#include "keyout/keyboard_output.h"
+#include "support/controller_fixture.h"
+#include "support/recording_canvas.h"
+
+#include <cstdio>
+
+namespace {
+
+class ControllerAssignmentTest : public ControllerFixture {
+  protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        frameTarget = &frames;
+        enterController();
+        fakeInterception.calls.clear();
+    }
+    void TearDown() override {
+        frameTarget = nullptr;
+        ControllerFixture::TearDown();
+    }
+    // The prompt and pressed pads of each frame drawn.
+    static std::string promptOf(const RecordingCanvas& frame) {
+        for (const DrawnText& text : frame.texts) {
+            if (text.x == 600 && text.y == 200 && text.colour == ColourYellow) {
+                return text.text;
+            }
+        }
+        return "";
+    }
+    RecordingFrameTarget frames;
+};
+
+TEST_F(ControllerAssignmentTest, ElevenPromptsInOrderWithTheHighlightedPad) {
+    std::vector<std::string> prompts;
+    std::vector<std::vector<int>> highlighted;
+    fakeInterception.onWait = [&] {
+        prompts.push_back(statusText);
+        std::vector<int> pads;
+        for (int i = 0; i < 9; ++i) {
+            if (PadPressed[i] != 0) {
+                pads.push_back(i);
+            }
+        }
+        highlighted.push_back(pads);
+    };
+    for (int i = 0; i < 11; ++i) {
+        scriptKeyPress(1, static_cast<unsigned short>(0x02 + i));
+    }
+    updateController();
+    ASSERT_EQ(prompts.size(), 11u);
+    ASSERT_EQ(frames.frames.size(), 11u);
+    for (int i = 0; i < 9; ++i) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "PRESS KEY TO ASSIGN KEY %02d", i);
+        EXPECT_EQ(prompts[i], expected);
+        EXPECT_EQ(promptOf(frames.frames[i]), expected);
+        EXPECT_EQ(highlighted[i], std::vector<int>{i});
+        EXPECT_EQ(KeyScancodes[i], 0x02 + i);
+    }
+    EXPECT_EQ(prompts[9], "PRESS KEY TO ASSIGN SCRATCH CLOCKWISE");
+    EXPECT_EQ(prompts[10], "PRESS KEY TO ASSIGN SCRATCH COUNTER-CLOCKWISE");
+    EXPECT_TRUE(highlighted[9].empty());
+    EXPECT_TRUE(highlighted[10].empty());
+    EXPECT_EQ(ScratchScancodes[0], 0x0B);
+    EXPECT_EQ(ScratchScancodes[1], 0x0C);
+    EXPECT_EQ(controllerMode, Play);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(PadPressed[i], 0);
+    }
+}
+
+TEST_F(ControllerAssignmentTest, FramesShowNewCodesBeforeAndDefaultsAfter) {
+    for (int i = 0; i < 11; ++i) {
+        scriptKeyPress(1, 0x1E);
+    }
+    updateController();
+    // Frame of the prompt for pad 03: pads 00..02 show 30, pad 04 its default 48.
+    const RecordingCanvas& frame = frames.frames[3];
+    auto numberAt = [&](int pad) {
+        const Point c = spriteCentre(*padSprites[pad]);
+        for (const DrawnText& text : frame.texts) {
+            if (text.x == c.x && text.y == c.y && text.colour == ColourGreen) {
+                return text.text;
+            }
+        }
+        return std::string();
+    };
+    EXPECT_EQ(numberAt(0), "30");
+    EXPECT_EQ(numberAt(2), "30");
+    EXPECT_EQ(numberAt(3), "47");
+    EXPECT_EQ(numberAt(4), "48");
+}
+
+TEST_F(ControllerAssignmentTest, SameKeyElevenTimes) {
+    for (int i = 0; i < 11; ++i) {
+        scriptKeyPress(2, 0x39);
+    }
+    updateController();
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(KeyScancodes[i], 0x39);
+    }
+    EXPECT_EQ(ScratchScancodes[0], 0x39);
+    EXPECT_EQ(ScratchScancodes[1], 0x39);
+    EXPECT_EQ(fakeInterception.sent.size(), 11u); // every press passed on
+    EXPECT_EQ(keyboardDevice, 2);
+}
+
+TEST_F(ControllerAssignmentTest, CodesAboveAByteKeepTheirLowByteAndPrefixesAreKept) {
+    scriptKeyPress(1, 0x12E0);
+    scriptKeyPress(1, 0x1D, KeyStateE0);
+    for (int i = 2; i < 11; ++i) {
+        scriptKeyPress(1, 0x2C);
+    }
+    updateController();
+    EXPECT_EQ(KeyScancodes[0], static_cast<int8_t>(0xE0));
+    EXPECT_EQ(KeyScancodes[1], 0x1D);
+    EXPECT_EQ(KeyPrefixes[1], KeyStateE0);
+    EXPECT_EQ(KeyPrefixes[0], 0);
+    // Playing pad 1 presses right Ctrl, not left Ctrl.
+    clearStrokes();
+    down(1, 770, 300);
+    updateController();
+    up(1, 770, 300);
+    updateController();
+    const std::vector<std::string> expected = {"make 0x1D e0", "break 0x1D e0"};
+    EXPECT_EQ(strokes(), expected);
+}
+
+TEST_F(ControllerAssignmentTest, CaptureThatTakesNoKeyKeepsTheDefault) {
+    scriptKeyPress(1, 0x02);
+    fakeInterception.waitResults.push_back(0); // step 1: the wait fails
+    for (int i = 2; i < 11; ++i) {
+        scriptKeyPress(1, 0x03);
+    }
+    updateController();
+    EXPECT_EQ(KeyScancodes[0], 0x02);
+    EXPECT_EQ(KeyScancodes[1], 0x2D);
+    EXPECT_EQ(KeyScancodes[2], 0x03);
+    EXPECT_EQ(controllerMode, Play);
+}
+
+TEST_F(ControllerAssignmentTest, NoKeyEverComingEndsWithoutSpinning) {
+    updateController(); // every wait gives no device
+    EXPECT_EQ(fakeInterception.waits, 11);
+    EXPECT_EQ(controllerMode, Play);
+    EXPECT_EQ(KeyScancodes[8], 0x11);
+}
+
+TEST_F(ControllerAssignmentTest, NoPadStrokeWhileAssigning) {
+    down(1, 700, 600);
+    bool sentDuringWait = false;
+    fakeInterception.onWait = [&] { sentDuringWait |= !fakeInterception.sent.empty(); };
+    updateController();
+    EXPECT_FALSE(sentDuringWait);
+    EXPECT_TRUE(fakeInterception.sent.empty());
+    EXPECT_EQ(PadPressed[0], 0);
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+// Entering and leaving the controller scene, and the keys it lets go of.
+#include "controller/controller_scene.h"
+#include "controller/held_keys.h"
+#include "controller/play_mode.h"
+#include "controller/scratch.h"
+#include "engine/engine.h"
+#include "keyout/keyboard_output.h"
+#include "support/controller_fixture.h"
+
+namespace {
+
+using ControllerSceneTest = ControllerFixture;
+
+TEST_F(ControllerSceneTest, LayoutAndDefaults) {
+    enterController();
+    const int32_t xs[9] = {690, 766, 842, 918, 994, 1070, 1146, 690, 1146};
+    const int32_t ys[9] = {500, 292, 500, 292, 500, 292, 500, 10, 10};
+    const int8_t keys[9] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x10, 0x11};
+    for (int i = 0; i < 9; ++i) {
+        ASSERT_NE(padSprites[i], nullptr);
+        EXPECT_EQ(padSprites[i]->x, xs[i]);
+        EXPECT_EQ(padSprites[i]->y, ys[i]);
+        EXPECT_EQ(padSprites[i]->w, 130);
+        EXPECT_EQ(padSprites[i]->h, 190);
+        EXPECT_EQ(padSprites[i]->instance->image,
+                  (i == 1 || i == 3 || i == 5) ? blueImage : whiteImage);
+        EXPECT_EQ(KeyScancodes[i], keys[i]);
+    }
+    ASSERT_NE(scratchDisc, nullptr);
+    EXPECT_EQ(scratchDisc->rect.left, -459);
+    EXPECT_EQ(scratchDisc->rect.bottom, 671);
+    EXPECT_EQ(spriteCentre(*scratchDisc).x, 4);
+    EXPECT_EQ(spriteCentre(*scratchDisc).y, 208);
+    EXPECT_EQ(ScratchScancodes[0], 0x1D);
+    EXPECT_EQ(ScratchScancodes[1], 0x2A);
+    EXPECT_EQ(frameClock.fps, 1000);
+    EXPECT_EQ(controllerMode, AssignKeys);
+    EXPECT_TRUE(fakePlatform.messageBoxes.empty());
+    EXPECT_EQ(keyboardDevice, 1);
+}
+
+TEST_F(ControllerSceneTest, NoKeyboardShowsTheMessageOnceAndStillAssigns) {
+    fakeInterception.firstKeyboard = 11;
+    fakeInterception.lastKeyboard = 20;
+    enterController();
+    ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
+    EXPECT_EQ(fakePlatform.messageBoxes[0].text, "keyboard not found");
+    EXPECT_EQ(fakePlatform.messageBoxes[0].caption, "error");
+    EXPECT_EQ(fakePlatform.messageBoxes[0].type, 0u);
+    EXPECT_EQ(controllerMode, AssignKeys);
+}
+
+TEST_F(ControllerSceneTest, DriverMissingPlaysWithDefaultKeysAndSendsNothing) {
+    fakeInterception.contextFails = true;
+    enterController();
+    ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
+    EXPECT_NE(fakePlatform.messageBoxes[0].text.find("driver"), std::string::npos);
+    EXPECT_EQ(controllerMode, Play);
+    down(1, 700, 600);
+    updateController();
+    EXPECT_EQ(PadPressed[0], 1);
+    EXPECT_TRUE(fakeInterception.sent.empty());
+    EXPECT_EQ(KeyScancodes[0], 0x2C);
+}
+
+TEST_F(ControllerSceneTest, LibraryMissingSkipsAssignment) {
+    interception = InterceptionApi{};
+    enterController();
+    ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
+    EXPECT_NE(fakePlatform.messageBoxes[0].text.find("interception.dll"), std::string::npos);
+    EXPECT_EQ(controllerMode, Play);
+    updateController(); // play, not a capture
+    EXPECT_EQ(fakeInterception.waits, 0);
+}
+
+TEST_F(ControllerSceneTest, UnknownModeDoesNothing) {
+    enterPlay();
+    controllerMode = static_cast<ControllerMode>(2);
+    down(1, 700, 600);
+    updateController();
+    EXPECT_EQ(PadPressed[0], 0);
+    EXPECT_EQ(fakeInterception.waits, 0);
+}
+
+TEST_F(ControllerSceneTest, LeaveReleasesHeldKeysThenDestroysTheContext) {
+    enterPlay();
+    down(1, 700, 600);  // pad 0
+    down(2, 1150, 100); // pad 8
+    down(3, 204, 208);  // disc
+    updateController();
+    move(3, 203, 220);
+    updateController();
+    clearStrokes();
+    fakeInterception.calls.clear();
+    leaveController();
+    const std::vector<std::string> expected = {"break 0x2C", "break 0x11", "break 0x1D"};
+    EXPECT_EQ(strokes(), expected);
+    EXPECT_EQ(fakeInterception.calls.back(), "destroy");
+    EXPECT_EQ(padSprites[0], nullptr);
+    EXPECT_EQ(scratchDisc, nullptr);
+    leaveController();
+    releaseHeldKeys();
+    EXPECT_EQ(strokes(), expected);
+    EXPECT_EQ(fakeInterception.destroys, 1);
+}
+
+TEST_F(ControllerSceneTest, ReleaseIsIdempotentAndNeverBreaksAKeyNotHeld) {
+    enterPlay();
+    releaseHeldKeys();
+    EXPECT_TRUE(strokes().empty());
+    down(1, 700, 600);
+    updateController();
+    clearStrokes();
+    releaseHeldKeys();
+    releaseHeldKeys();
+    const std::vector<std::string> expected = {"break 0x2C"};
+    EXPECT_EQ(strokes(), expected);
+    EXPECT_EQ(PadPressed[0], 0);
+}
+
+TEST_F(ControllerSceneTest, ReleaseDuringAssignmentSendsNothingForTheHighlight) {
+    enterController();
+    PadPressed[3] = 1; // the pad being asked for
+    releaseHeldKeys();
+    EXPECT_TRUE(strokes().empty());
+    EXPECT_EQ(PadPressed[3], 1);
+}
+
+TEST_F(ControllerSceneTest, ReleaseAfterCloseSendsNothing) {
+    enterPlay();
+    down(1, 700, 600);
+    updateController();
+    closeKeyboardOutput();
+    clearStrokes();
+    releaseHeldKeys();
+    EXPECT_TRUE(strokes().empty());
+    EXPECT_EQ(PadPressed[0], 0);
+}
+
+TEST_F(ControllerSceneTest, ExtendedKeysAreReleasedWithTheirPrefix) {
+    enterPlay();
+    KeyScancodes[0] = 0x1D;
+    KeyPrefixes[0] = KeyStateE0;
+    down(1, 700, 600);
+    updateController();
+    leaveController();
+    const std::vector<std::string> expected = {"make 0x1D e0", "break 0x1D e0"};
+    EXPECT_EQ(strokes(), expected);
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+// Composing the controller screen.
+#include "controller/controller_scene.h"
+#include "controller/key_assignment.h"
+#include "controller/scratch.h"
+#include "engine/format_text.h"
+#include "graphics/controller_render.h"
+#include "support/controller_fixture.h"
+#include "support/recording_canvas.h"
+
+namespace {
+
+class RenderControllerTest : public ControllerFixture {
+  protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        enterController();
+    }
+    RecordingCanvas compose() {
+        RecordingCanvas canvas;
+        composeControllerFrame(canvas);
+        return canvas;
+    }
+    static std::vector<std::string> padNumbers(const RecordingCanvas& canvas) {
+        std::vector<std::string> numbers;
+        for (const DrawnText& text : canvas.texts) {
+            if (text.colour == ColourGreen && text.anchor == 5) {
+                numbers.push_back(text.text);
+            }
+        }
+        return numbers;
+    }
+};
+
+TEST_F(RenderControllerTest, DefaultNumbersOnThePads) {
+    const RecordingCanvas canvas = compose();
+    const std::vector<std::string> expected = {"44", "45", "46", "47", "48",
+                                               "49", "50", "16", "17"};
+    EXPECT_EQ(padNumbers(canvas), expected);
+    ASSERT_EQ(canvas.outlines.size(), 9u);
+    EXPECT_EQ(canvas.outlines[0].colour, ColourRed);
+    EXPECT_EQ(canvas.texts[0].x, 755); // centre of pad 0
+    EXPECT_EQ(canvas.texts[0].y, 595);
+}
+
+TEST_F(RenderControllerTest, HighBytesPrintNegative) {
+    KeyScancodes[4] = static_cast<int8_t>(0xE0);
+    EXPECT_EQ(padNumbers(compose())[4], "-32");
+}
+
+TEST_F(RenderControllerTest, PromptOnlyWhileAssigning) {
+    formatText(statusText, "%s", "PRESS KEY TO ASSIGN KEY 00");
+    auto prompts = [](const RecordingCanvas& canvas) {
+        int count = 0;
+        for (const DrawnText& text : canvas.texts) {
+            if (text.colour == ColourYellow) {
+                EXPECT_EQ(text.x, 600);
+                EXPECT_EQ(text.y, 200);
+                EXPECT_EQ(text.anchor, 5);
+                EXPECT_EQ(text.text, "PRESS KEY TO ASSIGN KEY 00");
+                ++count;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(prompts(compose()), 1);
+    controllerMode = Play;
+    EXPECT_EQ(prompts(compose()), 0);
+}
+
+TEST_F(RenderControllerTest, CreditAndDebugLines) {
+    for (int i = 0; i < 10; ++i) {
+        formatText(touchDebugLines[i], "[%d][1][2] 1 2", i);
+    }
+    const RecordingCanvas canvas = compose();
+    std::vector<int32_t> debugY;
+    bool credit = false;
+    for (const DrawnText& text : canvas.texts) {
+        if (text.text == "program by Vistrel") {
+            credit = true;
+            EXPECT_EQ(text.x, 1280);
+            EXPECT_EQ(text.y, 720);
+            EXPECT_EQ(text.anchor, 3);
+            EXPECT_EQ(text.colour, ColourBlue);
+        } else if (text.colour == ColourBlue) {
+            EXPECT_EQ(text.x, 0);
+            EXPECT_EQ(text.anchor, 7);
+            debugY.push_back(text.y);
+        }
+    }
+    EXPECT_TRUE(credit);
+    EXPECT_EQ(debugY, (std::vector<int32_t>{0, 20, 40, 60, 80, 100, 120, 140, 160, 180}));
+    EXPECT_EQ(canvas.texts.back().text, "[9][1][2] 1 2");
+}
+
+TEST_F(RenderControllerTest, ScratchLinesBeforeTheFirstTouch) {
+    const RecordingCanvas canvas = compose();
+    ASSERT_EQ(canvas.lines.size(), 3u);
+    const uint32_t colours[3] = {ColourRed, ColourBlue, ColourBlue};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(canvas.lines[i].x1, 4);
+        EXPECT_EQ(canvas.lines[i].y1, 208);
+        EXPECT_EQ(canvas.lines[i].x2, 0);
+        EXPECT_EQ(canvas.lines[i].y2, 0);
+        EXPECT_EQ(canvas.lines[i].colour, colours[i]);
+    }
+    EXPECT_EQ(canvas.order.back(), "line");
+}
+
+TEST_F(RenderControllerTest, ScratchLinesFollowTheTracker) {
+    controllerMode = Play;
+    down(1, 204, 208);
+    updateController();
+    const RecordingCanvas canvas = compose();
+    EXPECT_EQ(canvas.lines[0].x2, 204);
+    EXPECT_EQ(canvas.lines[1].x2, 466);
+    EXPECT_EQ(canvas.lines[1].y2, 184);
+    EXPECT_EQ(canvas.lines[2].y2, 231);
+}
+
+TEST_F(RenderControllerTest, WithoutTargetOrObjectsNothingBreaks) {
+    renderController();
+    leaveController();
+    const RecordingCanvas canvas = compose();
+    EXPECT_TRUE(canvas.outlines.empty());
+    EXPECT_TRUE(canvas.lines.empty());
+}
+
+} // namespace

@@ -1,0 +1,43 @@
+#include "support/controller_fixture.h"
+
+#include "engine/actions.h"
+#include "engine/engine.h"
+#include "engine/window_proc.h"
+#include "graphics/bitmap_backend.h"
+#include "graphics/frame_target.h"
+#include "keyout/keyboard_output.h"
+
+void ControllerFixture::SetUp() {
+    installFakePlatform();
+    resetEngine();
+    resetWindowState();
+    resetTouchTable();
+    resetBitmapBackend();
+    resetController();
+    installFakeInterception();
+    frameTarget = nullptr;
+    for (InputAction& action : ActionMap) {
+        action.held = 0;
+        action.pressed = 0;
+    }
+}
+
+void ControllerFixture::TearDown() {
+    resetController();
+    interception = InterceptionApi{};
+    frameTarget = nullptr;
+    resetTouchTable();
+    resetPlatform();
+}
+
+void ControllerFixture::touch(uint32_t id, uint32_t flags, int32_t x, int32_t y) {
+    const TouchRecord record{x * 100, y * 100, id, flags};
+    fileTouchRecords(nullptr, &record, 1);
+}
+
+void ControllerFixture::enterPlay() {
+    enterController();
+    controllerMode = Play;
+    fakeInterception.sent.clear();
+    fakeInterception.calls.clear();
+}
