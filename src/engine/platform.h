@@ -49,8 +49,8 @@ struct Platform {
     int32_t (*setWindowLong)(WindowHandle window, int32_t index, int32_t value);
     bool (*windowRect)(WindowHandle window, WinRect* out); // GetWindowRect
     bool (*adjustWindowRectEx)(WinRect* rect, uint32_t style, bool menu, uint32_t exStyle);
-    // MonitorFromRect(near, MONITOR_DEFAULTTONEAREST), then rcMonitor of it.
-    bool (*monitorRect)(const WinRect* near, WinRect* out);
+    // MonitorFromRect(nearRect, MONITOR_DEFAULTTONEAREST), then rcMonitor of it.
+    bool (*monitorRect)(const WinRect* nearRect, WinRect* out);
     bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                          int32_t width, int32_t height, uint32_t flags);
 

@@ -1,5 +1,6 @@
 // Values of the Win32 interface that the portable core needs, so that it can
-// speak the platform's language without its headers.
+// speak the platform's language without its headers. The Win32 layer uses
+// <windows.h> itself and must not include this file: the names are its macros.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,57 @@
+#include "engine/actions.h"
+
+#include "engine/platform.h"
+#include "engine/win_constants.h"
+#include "engine/window_proc.h"
+
+#include <cstring>
+
+InputAction ActionMap[ActionCount];
+
+namespace {
+
+struct ActionBinding {
+    const char* name;
+    const char* description;
+    int32_t key;
+};
+
+constexpr ActionBinding bindings[ActionCount] = {
+    {"UP", "jump and up", win::VK_UP},     {"DOWN", "down", win::VK_DOWN},
+    {"LEFT", "move left", win::VK_LEFT},   {"RIGHT", "move right", win::VK_RIGHT},
+    {"SPACE", "punch", win::VK_SPACE},     {"ENTER", "enter", win::VK_RETURN},
+    {"ESC", "esc", win::VK_ESCAPE},
+};
+
+} // namespace
+
+void initActions() {
+    std::memset(ActionMap, 0, sizeof ActionMap);
+    for (int32_t i = 0; i < ActionCount; ++i) {
+        std::strncpy(ActionMap[i].name, bindings[i].name, sizeof ActionMap[i].name - 1);
+        std::strncpy(ActionMap[i].description, bindings[i].description,
+                     sizeof ActionMap[i].description - 1);
+        ActionMap[i].keys[0] = bindings[i].key;
+    }
+}
+
+void pollActions() {
+    for (InputAction& action : ActionMap) {
+        const bool wasHeld = action.held != 0;
+        action.held = 0;
+        for (int32_t key : action.keys) {
+            if (action.held != 0) {
+                break;
+            }
+            if ((static_cast<uint16_t>(platform.asyncKeyState(key)) & 0x8000u) != 0) {
+                action.held = 1;
+            }
+        }
+        action.pressed = (!wasHeld && action.held != 0) ? 1 : 0;
+    }
+}
+
+void pollInput() {
+    pollActions();
+    pollMouse();
+}

@@ -1,0 +1,55 @@
+// The program's entry point: the window class, the window and the main loop.
+#include <windows.h>
+
+#include "engine/engine.h"
+#include "engine/platform_win32.h"
+#include "engine/window_modes.h"
+#include "engine/window_proc.h"
+#include "touch/touch_input_win32.h"
+
+namespace {
+
+const char* const ClassName = "KestrunEngine";
+const char* const WindowTitle = "Padrelle v1.0";
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return mainWindowMessage(window, message, wParam, lParam);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    moduleInstance = instance;
+    useWin32Platform(handleTouchMessage);
+
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = ClassName;
+    if (RegisterClassExA(&windowClass) == 0) {
+        MessageBoxA(nullptr, "Window Registration Failed!", "Error!", MB_ICONEXCLAMATION | MB_OK);
+        return 0;
+    }
+
+    HWND window = CreateWindowExA(WS_EX_CLIENTEDGE, ClassName, WindowTitle,
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  1300, 763, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) {
+        MessageBoxA(nullptr, "Window Creation Failed!", "Error!", MB_ICONEXCLAMATION | MB_OK);
+        return 0;
+    }
+
+    ShowWindow(window, SW_SHOW);
+    setWindowedMode(window, 1280, 720);
+    runMainLoop();
+    return 0;
+}

@@ -1,0 +1,35 @@
+#include "engine/logical_scale.h"
+#include "engine/window_proc.h"
+
+namespace {
+
+void takeEdge(int32_t& latch, int32_t& pressed) {
+    if (latch == 1) {
+        pressed = 1;
+        latch = 0;
+    } else {
+        pressed = 0;
+    }
+}
+
+} // namespace
+
+void pollMouse() {
+    int32_t x = 0;
+    int32_t y = 0;
+    platform.cursorPos(&x, &y);
+    platform.screenToClient(mainWindow, &x, &y);
+
+    // A failed read keeps the last good size.
+    WinRect client = {};
+    if (platform.clientRect(mainWindow, &client)) {
+        mouseState.clientRect = client;
+        mouseState.clientWidth = client.right - client.left;
+        mouseState.clientHeight = client.bottom - client.top;
+    }
+    mouseState.x = scaleToLogical(x, mouseState.clientWidth, LogicalWidth);
+    mouseState.y = scaleToLogical(y, mouseState.clientHeight, LogicalHeight);
+
+    takeEdge(mouseState.leftDownLatch, mouseState.leftPressed);
+    takeEdge(mouseState.rightDownLatch, mouseState.rightPressed);
+}

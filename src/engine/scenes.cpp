@@ -1,0 +1,49 @@
+#include "controller/controller_scene.h"
+#include "engine/actions.h"
+#include "engine/engine.h"
+#include "graphics/controller_render.h"
+
+namespace {
+
+constexpr Scene standardScenes[SceneCount] = {
+    {sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp},
+    {enterController, updateController, renderController, leaveController},
+};
+
+} // namespace
+
+Scene SceneTable[SceneCount] = {standardScenes[0], standardScenes[1]};
+int32_t currentScene = 0;
+void* moduleInstance = nullptr;
+
+void sceneNoOp() {}
+
+void switchScene(int32_t scene) {
+    // Only the scenes of the table exist; any other number changes nothing.
+    if (scene < 0 || scene >= SceneCount) {
+        return;
+    }
+    if (currentScene != 0) {
+        SceneTable[currentScene].leave();
+    }
+    currentScene = scene;
+    if (currentScene != 0) {
+        SceneTable[currentScene].enter();
+    }
+}
+
+void startEngine() {
+    initActions();
+    setFrameRate(240, 4);
+    switchScene(1);
+}
+
+void stopEngine() { switchScene(0); }
+
+void resetEngine() {
+    for (int32_t i = 0; i < SceneCount; ++i) {
+        SceneTable[i] = standardScenes[i];
+    }
+    currentScene = 0;
+    frameClock = FrameClock{};
+}

@@ -1,0 +1,96 @@
+#include "touch/touch_table.h"
+
+#include "engine/format_text.h"
+#include "engine/logical_scale.h"
+
+#include <cstring>
+
+TouchSlot TouchTable[TouchSlotCount];
+char touchDebugLines[TouchSlotCount][TouchDebugLineSize];
+
+void resetTouchTable() {
+    std::memset(TouchTable, 0, sizeof TouchTable);
+    std::memset(touchDebugLines, 0, sizeof touchDebugLines);
+}
+
+void fileTouchRecords(WindowHandle window, const TouchRecord* records, int32_t count) {
+    if (records == nullptr) {
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        const TouchRecord& record = records[i];
+        processTouchPoint(window, record);
+        // There are ten debug lines; later points are filed but not shown.
+        if (i < TouchSlotCount) {
+            formatText(touchDebugLines[i], "[%d][%d][%x] %d %d", i, static_cast<int>(record.id),
+                       record.flags, record.x, record.y);
+        }
+    }
+}
+
+void processTouchPoint(WindowHandle window, const TouchRecord& input) {
+    int32_t x = input.x / 100;
+    int32_t y = input.y / 100;
+    platform.screenToClient(window, &x, &y);
+    WinRect client = {};
+    platform.clientRect(window, &client);
+    const int32_t width = client.right - client.left;
+    const int32_t height = client.bottom - client.top;
+    const int32_t logicalX = scaleToLogical(x, width, LogicalWidth);
+    const int32_t logicalY = scaleToLogical(y, height, LogicalHeight);
+
+    const int32_t index = findTouchSlot(input.id);
+    if (index >= 0) {
+        storeTouch(index, input, logicalX, logicalY);
+    } else {
+        storeTouchInFreeSlot(input, logicalX, logicalY);
+    }
+}
+
+int32_t findTouchSlot(uint32_t id) {
+    for (int32_t i = 0; i < TouchSlotCount; ++i) {
+        if (TouchTable[i].id == id) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void storeTouchInFreeSlot(const TouchRecord& input, int32_t x, int32_t y) {
+    for (int32_t i = 0; i < TouchSlotCount; ++i) {
+        if (TouchTable[i].down == 0) {
+            storeTouch(i, input, x, y);
+            return;
+        }
+    }
+}
+
+void storeTouch(int32_t index, const TouchRecord& input, int32_t x, int32_t y) {
+    if (index < 0 || index >= TouchSlotCount) {
+        return;
+    }
+    TouchSlot& slot = TouchTable[index];
+    slot.id = input.id;
+    slot.x = x;
+    slot.y = y;
+    if ((input.flags & (TouchFlagMove | TouchFlagDown)) != 0) {
+        slot.down = 1;
+    } else if ((input.flags & TouchFlagUp) != 0) {
+        slot.down = 0;
+    }
+}
+
+bool pointInRect(int32_t x, int32_t y, const Rect& rect) {
+    return rect.left <= x && x <= rect.right && rect.top <= y && y <= rect.bottom;
+}
+
+int32_t touchIndexOn(const Sprite& sprite) {
+    for (int32_t i = 0; i < TouchSlotCount; ++i) {
+        if (TouchTable[i].down != 0 && pointInRect(TouchTable[i].x, TouchTable[i].y, sprite.rect)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool isTouched(const Sprite& sprite) { return touchIndexOn(sprite) >= 0; }

@@ -1,0 +1,154 @@
+// The window procedure's message table and the mouse state.
+#include "engine/engine.h"
+#include "engine/win_constants.h"
+#include "engine/window_proc.h"
+#include "support/fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+int leaves = 0;
+void countLeave() { ++leaves; }
+
+class WindowProc : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetEngine();
+        resetWindowState();
+        installFakePlatform();
+        leaves = 0;
+    }
+    void TearDown() override {
+        resetEngine();
+        resetPlatform();
+    }
+    WindowHandle window = reinterpret_cast<WindowHandle>(0x1234);
+};
+
+TEST_F(WindowProc, EveryMessageSetsTheWindowHandle) {
+    mainWindowMessage(window, 0x000F, 0, 0);
+    EXPECT_EQ(mainWindow, window);
+}
+
+TEST_F(WindowProc, CreateRegistersForTouchWithoutPalmRejection) {
+    EXPECT_EQ(mainWindowMessage(window, win::WM_CREATE, 0, 0), 0);
+    ASSERT_EQ(fakePlatform.calls.size(), 1u);
+    EXPECT_EQ(fakePlatform.calls[0], "registerTouchWindow 0x00000002");
+    EXPECT_TRUE(fakePlatform.defaultHandled.empty());
+}
+
+TEST_F(WindowProc, DestroyLeavesTheSceneOnceAndPostsQuit) {
+    SceneTable[1] = {sceneNoOp, sceneNoOp, sceneNoOp, countLeave};
+    switchScene(1);
+    EXPECT_EQ(mainWindowMessage(window, win::WM_DESTROY, 0, 0), 0);
+    EXPECT_EQ(leaves, 1);
+    EXPECT_EQ(currentScene, 0);
+    EXPECT_EQ(fakePlatform.quitCodes, (std::vector<int32_t>{0}));
+}
+
+TEST_F(WindowProc, ActivationFlag) {
+    mainWindowMessage(window, win::WM_ACTIVATE, win::WA_CLICKACTIVE, 0);
+    EXPECT_EQ(windowActive, 1);
+    mainWindowMessage(window, win::WM_ACTIVATE, win::WA_INACTIVE | 0x10000, 0);
+    EXPECT_EQ(windowActive, 0);
+    mainWindowMessage(window, win::WM_ACTIVATE, win::WA_ACTIVE, 0);
+    EXPECT_EQ(windowActive, 1);
+    EXPECT_TRUE(fakePlatform.defaultHandled.empty());
+}
+
+TEST_F(WindowProc, TouchGoesToTheTouchHandlerAndGivesItsResult) {
+    EXPECT_EQ(mainWindowMessage(window, win::WM_TOUCH, 3, 99), 55);
+    ASSERT_EQ(fakePlatform.touchMessages.size(), 1u);
+    EXPECT_EQ(fakePlatform.touchMessages[0].wParam, 3u);
+    EXPECT_EQ(fakePlatform.touchMessages[0].lParam, 99);
+}
+
+TEST_F(WindowProc, OtherMessagesTakeTheDefaultPath) {
+    EXPECT_EQ(mainWindowMessage(window, win::WM_CLOSE, 1, 2), 77);
+    ASSERT_EQ(fakePlatform.defaultHandled.size(), 1u);
+    EXPECT_EQ(fakePlatform.defaultHandled[0].message, win::WM_CLOSE);
+    EXPECT_EQ(fakePlatform.defaultHandled[0].wParam, 1u);
+    EXPECT_EQ(fakePlatform.defaultHandled[0].lParam, 2);
+}
+
+TEST_F(WindowProc, ClickBetweenPollsGivesOnePressedFrame) {
+    mainWindowMessage(window, win::WM_LBUTTONDOWN, 0, 0);
+    mainWindowMessage(window, win::WM_LBUTTONUP, 0, 0);
+    pollMouse();
+    EXPECT_EQ(mouseState.leftHeld, 0);
+    EXPECT_EQ(mouseState.leftPressed, 1);
+    pollMouse();
+    EXPECT_EQ(mouseState.leftPressed, 0);
+}
+
+TEST_F(WindowProc, TwoDownsBetweenPollsGiveOnePressedFrame) {
+    mainWindowMessage(window, win::WM_RBUTTONDOWN, 0, 0);
+    mainWindowMessage(window, win::WM_RBUTTONDOWN, 0, 0);
+    pollMouse();
+    EXPECT_EQ(mouseState.rightPressed, 1);
+    EXPECT_EQ(mouseState.rightHeld, 1);
+    pollMouse();
+    EXPECT_EQ(mouseState.rightPressed, 0);
+    EXPECT_EQ(mouseState.rightHeld, 1);
+    mainWindowMessage(window, win::WM_RBUTTONUP, 0, 0);
+    EXPECT_EQ(mouseState.rightHeld, 0);
+}
+
+TEST_F(WindowProc, MouseIsStretchedToTheLogicalScreen) {
+    fakePlatform.cursorX = 100;
+    fakePlatform.cursorY = 50;
+    pollMouse();
+    EXPECT_EQ(mouseState.x, 100);
+    EXPECT_EQ(mouseState.y, 50);
+    fakePlatform.client = {0, 0, 640, 360};
+    pollMouse();
+    EXPECT_EQ(mouseState.x, 200);
+    EXPECT_EQ(mouseState.y, 100);
+    EXPECT_EQ(mouseState.clientWidth, 640);
+    EXPECT_EQ(mouseState.clientHeight, 360);
+    fakePlatform.cursorX = -10;
+    pollMouse();
+    EXPECT_EQ(mouseState.x, -20);
+}
+
+TEST_F(WindowProc, MouseStretchIsSinglePrecisionAndTruncates) {
+    fakePlatform.client = {0, 0, 1920, 1080};
+    fakePlatform.cursorX = 1919;
+    fakePlatform.cursorY = -1;
+    pollMouse();
+    EXPECT_EQ(mouseState.x, 1279); // 1919 x 0.6666667f = 1279.33
+    EXPECT_EQ(mouseState.y, 0);    // -0.67 truncates toward zero
+}
+
+TEST_F(WindowProc, FailedClientReadKeepsTheLastGoodSize) {
+    fakePlatform.client = {0, 0, 640, 360};
+    pollMouse();
+    fakePlatform.clientRectFails = true;
+    fakePlatform.cursorX = 10;
+    pollMouse();
+    EXPECT_EQ(mouseState.clientWidth, 640);
+    EXPECT_EQ(mouseState.x, 20);
+}
+
+TEST_F(WindowProc, MinimisedOrTinyClientAreaDoesNotFault) {
+    fakePlatform.client = {0, 0, 0, 0};
+    fakePlatform.cursorX = 500;
+    fakePlatform.cursorY = 500;
+    pollMouse();
+    EXPECT_EQ(mouseState.x, 0);
+    EXPECT_EQ(mouseState.y, 0);
+    fakePlatform.client = {0, 0, 1, 1};
+    fakePlatform.cursorX = INT_MAX;
+    fakePlatform.cursorY = INT_MIN;
+    pollMouse();
+    EXPECT_EQ(mouseState.x, INT_MAX);
+    EXPECT_EQ(mouseState.y, INT_MIN);
+    fakePlatform.client = {10, 10, 0, 0}; // inverted
+    pollMouse();
+    EXPECT_EQ(mouseState.x, 0);
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+// Filing touch records in the ten slots, and the hit queries.
+#include "support/fake_platform.h"
+#include "touch/touch_table.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class TouchTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        installFakePlatform();
+        resetTouchTable();
+    }
+    void TearDown() override { resetPlatform(); }
+
+    // A record at logical (x, y) with the fake's one-to-one stretch.
+    static TouchRecord at(uint32_t id, uint32_t flags, int32_t x, int32_t y) {
+        return TouchRecord{x * 100, y * 100, id, flags};
+    }
+    void file(std::vector<TouchRecord> records) {
+        fileTouchRecords(nullptr, records.data(), static_cast<int32_t>(records.size()));
+    }
+};
+
+TEST_F(TouchTableTest, FingerDownMovedAndLiftedUsesOneSlot) {
+    file({at(5, TouchFlagDown, 100, 200)});
+    EXPECT_EQ(TouchTable[0].down, 1);
+    file({at(5, TouchFlagMove, 110, 210)});
+    EXPECT_EQ(TouchTable[0].x, 110);
+    EXPECT_EQ(TouchTable[0].y, 210);
+    file({at(5, TouchFlagUp, 120, 220)});
+    EXPECT_EQ(TouchTable[0].down, 0);
+    EXPECT_EQ(TouchTable[0].x, 120);
+    EXPECT_EQ(TouchTable[0].id, 5u);
+    for (int i = 1; i < TouchSlotCount; ++i) {
+        EXPECT_EQ(TouchTable[i].down, 0);
+        EXPECT_EQ(TouchTable[i].id, 0u);
+    }
+    Sprite pad(nullptr, 100, 200, 130, 190);
+    EXPECT_FALSE(isTouched(pad));
+}
+
+TEST_F(TouchTableTest, ThirdFingerTakesTheFirstFreeSlot) {
+    file({at(11, TouchFlagDown, 1, 1), at(12, TouchFlagDown, 2, 2)});
+    EXPECT_EQ(TouchTable[0].id, 11u);
+    EXPECT_EQ(TouchTable[1].id, 12u);
+    file({at(11, TouchFlagUp, 1, 1)});
+    file({at(13, TouchFlagDown, 3, 3)});
+    EXPECT_EQ(TouchTable[0].id, 13u);
+    EXPECT_EQ(TouchTable[0].down, 1);
+}
+
+TEST_F(TouchTableTest, IdStillHeldByAReleasedSlotGoesBackThere) {
+    file({at(11, TouchFlagDown, 1, 1), at(12, TouchFlagDown, 2, 2)});
+    file({at(11, TouchFlagUp, 1, 1), at(12, TouchFlagUp, 2, 2)});
+    file({at(12, TouchFlagDown, 5, 5)});
+    EXPECT_EQ(TouchTable[1].down, 1);
+    EXPECT_EQ(TouchTable[0].down, 0);
+}
+
+TEST_F(TouchTableTest, IdZeroTakesTheLowestSlotHoldingZero) {
+    file({at(7, TouchFlagDown, 1, 1)});
+    file({at(7, TouchFlagUp, 1, 1)});
+    // Slot 0 is free but holds id 7; slot 1 still holds id 0.
+    file({at(0, TouchFlagDown, 4, 4)});
+    EXPECT_EQ(TouchTable[1].down, 1);
+    EXPECT_EQ(TouchTable[1].x, 4);
+    EXPECT_EQ(TouchTable[0].down, 0);
+}
+
+TEST_F(TouchTableTest, EleventhFingerIsIgnored) {
+    std::vector<TouchRecord> ten;
+    for (uint32_t id = 1; id <= 10; ++id) {
+        ten.push_back(at(id, TouchFlagDown, 1000, 100));
+    }
+    file(ten);
+    file({at(99, TouchFlagDown, 10, 10)});
+    EXPECT_EQ(findTouchSlot(99), -1);
+    Sprite corner(nullptr, 0, 0, 20, 20);
+    EXPECT_FALSE(isTouched(corner));
+    // It takes the first slot that comes up in the meantime.
+    file({at(4, TouchFlagUp, 1000, 100)});
+    file({at(99, TouchFlagMove, 10, 10)});
+    EXPECT_EQ(findTouchSlot(99), 3);
+    EXPECT_TRUE(isTouched(corner));
+}
+
+TEST_F(TouchTableTest, FlagRulesMoveAndDownBeatUp) {
+    file({at(1, TouchFlagUp | TouchFlagMove, 1, 1)});
+    EXPECT_EQ(TouchTable[0].down, 1);
+    file({at(1, 0x10, 9, 9)}); // none of the three: only position and id change
+    EXPECT_EQ(TouchTable[0].down, 1);
+    EXPECT_EQ(TouchTable[0].x, 9);
+    file({at(1, TouchFlagUp, 9, 9)});
+    EXPECT_EQ(TouchTable[0].down, 0);
+}
+
+TEST_F(TouchTableTest, UpForAnUnknownIdLandsInAFreeSlotAndStaysUp) {
+    file({at(3, TouchFlagUp, 50, 60)});
+    EXPECT_EQ(TouchTable[0].id, 3u);
+    EXPECT_EQ(TouchTable[0].x, 50);
+    EXPECT_EQ(TouchTable[0].down, 0);
+}
+
+TEST_F(TouchTableTest, PadBordersAreInsideOnePastIsOut) {
+    Sprite pad(nullptr, 690, 500, 130, 190);
+    file({at(1, TouchFlagDown, 820, 690)});
+    EXPECT_TRUE(isTouched(pad));
+    file({at(1, TouchFlagMove, 821, 690)});
+    EXPECT_FALSE(isTouched(pad));
+    file({at(1, TouchFlagMove, 690, 500)});
+    EXPECT_TRUE(isTouched(pad));
+    file({at(1, TouchFlagMove, 689, 500)});
+    EXPECT_FALSE(isTouched(pad));
+    file({at(1, TouchFlagMove, 700, 691)});
+    EXPECT_FALSE(isTouched(pad));
+}
+
+TEST_F(TouchTableTest, TwoFingersOnOneSpriteGiveTheLowerSlot) {
+    Sprite pad(nullptr, 690, 500, 130, 190);
+    file({at(1, TouchFlagDown, 10, 10), at(2, TouchFlagDown, 700, 600),
+          at(3, TouchFlagDown, 710, 610)});
+    EXPECT_EQ(touchIndexOn(pad), 1);
+    Sprite nowhere(nullptr, 300, 300, 10, 10);
+    EXPECT_EQ(touchIndexOn(nowhere), -1);
+}
+
+TEST_F(TouchTableTest, ClientAreaStretch) {
+    fakePlatform.client = {0, 0, 640, 360};
+    file({at(1, TouchFlagDown, 320, 180)});
+    EXPECT_EQ(TouchTable[0].x, 640);
+    EXPECT_EQ(TouchTable[0].y, 360);
+}
+
+TEST_F(TouchTableTest, ScreenToClientIsApplied) {
+    fakePlatform.clientOrigin = {318, 187, 0, 0};
+    file({at(1, TouchFlagDown, 318 + 20, 187 + 30)});
+    EXPECT_EQ(TouchTable[0].x, 20);
+    EXPECT_EQ(TouchTable[0].y, 30);
+}
+
+TEST_F(TouchTableTest, HundredthsTruncateTowardZero) {
+    file({TouchRecord{-150, -199, 1, TouchFlagDown}});
+    EXPECT_EQ(TouchTable[0].x, -1);
+    EXPECT_EQ(TouchTable[0].y, -1);
+    file({TouchRecord{51299, 30099, 1, TouchFlagMove}});
+    EXPECT_EQ(TouchTable[0].x, 512);
+    EXPECT_EQ(TouchTable[0].y, 300);
+}
+
+TEST_F(TouchTableTest, DebugLineOfTheExample) {
+    file({TouchRecord{51230, 30012, 7, TouchFlagDown}});
+    EXPECT_STREQ(touchDebugLines[0], "[0][7][2] 51230 30012");
+}
+
+TEST_F(TouchTableTest, ThreePointsLeaveLinesThreeToNineAlone) {
+    std::strcpy(touchDebugLines[3], "old three");
+    std::strcpy(touchDebugLines[9], "old nine");
+    file({at(1, 2, 1, 1), at(2, 2, 2, 2), at(3, 2, 3, 3)});
+    EXPECT_STREQ(touchDebugLines[2], "[2][3][2] 300 300");
+    EXPECT_STREQ(touchDebugLines[3], "old three");
+    EXPECT_STREQ(touchDebugLines[9], "old nine");
+}
+
+TEST_F(TouchTableTest, MoreThanTenPointsAreFiledWithoutExtraLines) {
+    std::vector<TouchRecord> many;
+    for (uint32_t id = 1; id <= 15; ++id) {
+        many.push_back(at(id, TouchFlagDown, static_cast<int32_t>(id), 0));
+    }
+    // Five of the ten slots are free when the message comes.
+    file({at(100, TouchFlagDown, 0, 0), at(101, TouchFlagDown, 0, 0), at(102, 2, 0, 0),
+          at(103, 2, 0, 0), at(104, 2, 0, 0)});
+    file({at(100, TouchFlagUp, 0, 0), at(101, 4, 0, 0), at(102, 4, 0, 0), at(103, 4, 0, 0),
+          at(104, 4, 0, 0)});
+    std::strcpy(touchDebugLines[9], "");
+    file(many);
+    EXPECT_STREQ(touchDebugLines[9], "[9][10][2] 1000 0");
+    for (int i = 0; i < TouchSlotCount; ++i) {
+        EXPECT_EQ(TouchTable[i].down, 1);
+    }
+}
+
+TEST_F(TouchTableTest, ZeroSizedClientAreaNeverFaults) {
+    fakePlatform.client = {0, 0, 0, 0};
+    file({TouchRecord{INT_MAX, INT_MIN, 1, TouchFlagDown}});
+    EXPECT_EQ(TouchTable[0].down, 1);
+    EXPECT_EQ(TouchTable[0].x, 0);
+    fakePlatform.client = {0, 0, 1, 1};
+    file({TouchRecord{INT_MAX, INT_MIN, 1, TouchFlagMove}});
+    EXPECT_EQ(TouchTable[0].x, INT_MAX);
+    EXPECT_EQ(TouchTable[0].y, INT_MIN);
+}
+
+TEST_F(TouchTableTest, NoRecordsChangeNothing) {
+    fileTouchRecords(nullptr, nullptr, 3);
+    std::vector<TouchRecord> none;
+    fileTouchRecords(nullptr, none.data(), 0);
+    EXPECT_EQ(TouchTable[0].down, 0);
+    EXPECT_STREQ(touchDebugLines[0], "");
+}
+
+TEST_F(TouchTableTest, OutOfRangeSlotIndexIsIgnored) {
+    storeTouch(10, at(1, TouchFlagDown, 1, 1), 1, 1);
+    storeTouch(-1, at(1, TouchFlagDown, 1, 1), 1, 1);
+    for (const TouchSlot& slot : TouchTable) {
+        EXPECT_EQ(slot.down, 0);
+    }
+}
+
+} // namespace
