@@ -10,7 +10,7 @@
 namespace {
 
 class Actions : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         installFakePlatform();
         initActions();

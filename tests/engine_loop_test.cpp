@@ -14,17 +14,27 @@ namespace {
 std::vector<std::string> events;
 int32_t switchToInUpdate = -1;
 
-void enterOne() { events.push_back("enter1"); }
+void enterOne() {
+    events.push_back("enter1");
+}
 void updateOne() {
     events.push_back("update1");
     if (switchToInUpdate >= 0) {
         switchScene(switchToInUpdate);
     }
 }
-void renderOne() { events.push_back("render1"); }
-void leaveOne() { events.push_back("leave1"); }
-void updateZero() { events.push_back("update0"); }
-void renderZero() { events.push_back("render0"); }
+void renderOne() {
+    events.push_back("render1");
+}
+void leaveOne() {
+    events.push_back("leave1");
+}
+void updateZero() {
+    events.push_back("update0");
+}
+void renderZero() {
+    events.push_back("render0");
+}
 void enterOneSettingRate() {
     events.push_back("enter1");
     setFrameRate(1000, 4);
@@ -34,7 +44,7 @@ constexpr uint32_t WM_QUIT = 0x0012;
 constexpr uint32_t WM_NULL = 0x0000;
 
 class MainLoop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetEngine();
         resetWindowState();

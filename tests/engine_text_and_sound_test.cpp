@@ -43,7 +43,7 @@ TEST(FormatText, NeverWritesPastTheBuffer) {
 }
 
 class Sound : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { installFakePlatform(); }
     void TearDown() override { resetPlatform(); }
 };

@@ -8,7 +8,7 @@
 namespace {
 
 class WindowModes : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { installFakePlatform(); }
     void TearDown() override { resetPlatform(); }
     WindowHandle window = reinterpret_cast<WindowHandle>(0x42);
@@ -39,8 +39,8 @@ TEST_F(WindowModes, WindowedModeSetsStyleSizeAndCentre) {
     EXPECT_EQ(fakePlatform.style, static_cast<int32_t>(0x10CF0000));
     ASSERT_EQ(fakePlatform.positions.size(), 1u);
     const FakeWindowPos& pos = fakePlatform.positions[0];
-    EXPECT_EQ(pos.width, 1296);  // 1280 + the fake frame of 8 + 8
-    EXPECT_EQ(pos.height, 759);  // 720 + 31 + 8
+    EXPECT_EQ(pos.width, 1296); // 1280 + the fake frame of 8 + 8
+    EXPECT_EQ(pos.height, 759); // 720 + 31 + 8
     EXPECT_EQ(pos.x, 312);
     EXPECT_EQ(pos.y, 160);
     EXPECT_EQ(pos.flags, win::SWP_FRAMECHANGED);

@@ -11,10 +11,12 @@
 namespace {
 
 int leaves = 0;
-void countLeave() { ++leaves; }
+void countLeave() {
+    ++leaves;
+}
 
 class WindowProc : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetEngine();
         resetWindowState();

@@ -11,7 +11,7 @@
 namespace {
 
 class TouchTableTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         installFakePlatform();
         resetTouchTable();

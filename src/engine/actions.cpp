@@ -17,9 +17,9 @@ struct ActionBinding {
 };
 
 constexpr ActionBinding bindings[ActionCount] = {
-    {"UP", "jump and up", win::VK_UP},     {"DOWN", "down", win::VK_DOWN},
-    {"LEFT", "move left", win::VK_LEFT},   {"RIGHT", "move right", win::VK_RIGHT},
-    {"SPACE", "punch", win::VK_SPACE},     {"ENTER", "enter", win::VK_RETURN},
+    {"UP", "jump and up", win::VK_UP},   {"DOWN", "down", win::VK_DOWN},
+    {"LEFT", "move left", win::VK_LEFT}, {"RIGHT", "move right", win::VK_RIGHT},
+    {"SPACE", "punch", win::VK_SPACE},   {"ENTER", "enter", win::VK_RETURN},
     {"ESC", "esc", win::VK_ESCAPE},
 };
 

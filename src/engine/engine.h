@@ -14,9 +14,9 @@ struct Scene {
 
 struct FrameClock {
     int32_t fps;
-    int32_t framePeriod;     // milliseconds per frame: 1000 / fps
-    int32_t frameSpare;      // kept for scenes; read by nothing here
-    uint32_t nextFrameTime;  // timeMs() clock; advanced once per pass, never waited on
+    int32_t framePeriod;    // milliseconds per frame: 1000 / fps
+    int32_t frameSpare;     // kept for scenes; read by nothing here
+    uint32_t nextFrameTime; // timeMs() clock; advanced once per pass, never waited on
 };
 
 constexpr int32_t SceneCount = 2;

@@ -22,7 +22,7 @@ struct WinRect {
 
 struct Platform {
     // Clock and keyboard state.
-    uint32_t (*timeMs)();                       // timeGetTime
+    uint32_t (*timeMs)();                         // timeGetTime
     int16_t (*asyncKeyState)(int32_t virtualKey); // GetAsyncKeyState
 
     // Cursor and client area.
@@ -55,8 +55,7 @@ struct Platform {
                          int32_t width, int32_t height, uint32_t flags);
 
     // Dialogs and sound.
-    int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption,
-                          uint32_t type);
+    int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption, uint32_t type);
     // PlaySoundA with no module; for SND_RESOURCE the name is an integer id.
     bool (*playSound)(const char* name, uint32_t flags);
 };

@@ -3,17 +3,23 @@
 
 #include <mmsystem.h>
 
-#include "engine/platform_win32.h"
 #include "engine/platform.h"
+#include "engine/platform_win32.h"
 
 namespace {
 
 MSG pumpMessage;
 
-HWND asWindow(WindowHandle window) { return static_cast<HWND>(window); }
+HWND asWindow(WindowHandle window) {
+    return static_cast<HWND>(window);
+}
 
-uint32_t realTime() { return timeGetTime(); }
-int16_t realKeyState(int32_t key) { return GetAsyncKeyState(key); }
+uint32_t realTime() {
+    return timeGetTime();
+}
+int16_t realKeyState(int32_t key) {
+    return GetAsyncKeyState(key);
+}
 
 bool realCursorPos(int32_t* x, int32_t* y) {
     POINT p = {};
@@ -35,8 +41,12 @@ bool realScreenToClient(WindowHandle window, int32_t* x, int32_t* y) {
     return true;
 }
 
-void fromRect(const RECT& r, WinRect* out) { *out = {r.left, r.top, r.right, r.bottom}; }
-RECT toRect(const WinRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+void fromRect(const RECT& r, WinRect* out) {
+    *out = {r.left, r.top, r.right, r.bottom};
+}
+RECT toRect(const WinRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
 
 bool realClientRect(WindowHandle window, WinRect* out) {
     RECT r = {};
@@ -47,8 +57,12 @@ bool realClientRect(WindowHandle window, WinRect* out) {
     return true;
 }
 
-bool realPeek() { return PeekMessageA(&pumpMessage, nullptr, 0, 0, PM_NOREMOVE) != 0; }
-int32_t realGet() { return GetMessageA(&pumpMessage, nullptr, 0, 0); }
+bool realPeek() {
+    return PeekMessageA(&pumpMessage, nullptr, 0, 0, PM_NOREMOVE) != 0;
+}
+int32_t realGet() {
+    return GetMessageA(&pumpMessage, nullptr, 0, 0);
+}
 void realDispatch() {
     TranslateMessage(&pumpMessage);
     DispatchMessageA(&pumpMessage);
@@ -59,7 +73,9 @@ intptr_t realDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wPar
     return DefWindowProcA(asWindow(window), message, wParam, lParam);
 }
 
-void realPostQuit(int32_t code) { PostQuitMessage(code); }
+void realPostQuit(int32_t code) {
+    PostQuitMessage(code);
+}
 
 bool realRegisterTouch(WindowHandle window, uint32_t flags) {
     return RegisterTouchWindow(asWindow(window), flags) != 0;

@@ -38,7 +38,9 @@ void startEngine() {
     switchScene(1);
 }
 
-void stopEngine() { switchScene(0); }
+void stopEngine() {
+    switchScene(0);
+}
 
 void resetEngine() {
     for (int32_t i = 0; i < SceneCount; ++i) {

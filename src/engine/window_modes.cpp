@@ -32,7 +32,8 @@ WindowPlacement centreOnMonitor(const WinRect& outer, const WinRect& monitor) {
 
 void setWindowedMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight) {
     WinRect outer = {0, 0, clientWidth, clientHeight};
-    const uint32_t exStyle = static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
+    const uint32_t exStyle =
+        static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
     platform.adjustWindowRectEx(&outer, win::WS_OVERLAPPEDWINDOW_VISIBLE, false, exStyle);
     const WindowPlacement placement = centreOnMonitor(outer, monitorOf(window));
     platform.setWindowLong(window, win::GWL_STYLE,
@@ -49,8 +50,9 @@ void setFullScreenMode(WindowHandle window) {
 }
 
 void setNoActivate(WindowHandle window) {
-    const uint32_t exStyle = static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
-    platform.setWindowLong(window, win::GWL_EXSTYLE,
-                           static_cast<int32_t>(exStyle | win::WS_EX_NOACTIVATE |
-                                                win::WS_EX_APPWINDOW));
+    const uint32_t exStyle =
+        static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
+    platform.setWindowLong(
+        window, win::GWL_EXSTYLE,
+        static_cast<int32_t>(exStyle | win::WS_EX_NOACTIVATE | win::WS_EX_APPWINDOW));
 }

@@ -19,21 +19,19 @@ constexpr uint32_t ColourYellow = 0x00FFFF;
 constexpr uint32_t ColourMagenta = 0xFF00FF;
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
     virtual void bitmap(int32_t x, int32_t y, int32_t w, int32_t h, BitmapHandle bitmap,
                         int32_t srcX, int32_t srcY, bool transparent, uint32_t rasterOp) = 0;
     virtual void rectOutline(const Rect& rect, uint32_t colour) = 0;
-    virtual void text(int32_t x, int32_t y, const char* text, uint32_t colour,
-                      int32_t anchor) = 0;
+    virtual void text(int32_t x, int32_t y, const char* text, uint32_t colour, int32_t anchor) = 0;
     virtual void line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) = 0;
 };
 
 void drawBitmap(Canvas& dc, int32_t x, int32_t y, int32_t w, int32_t h, BitmapHandle bitmap,
                 int32_t srcX, int32_t srcY, bool transparent, uint32_t rasterOp);
 void drawRectOutline(Canvas& dc, const Rect& rect, uint32_t colour);
-void drawText(Canvas& dc, int32_t x, int32_t y, const char* text, uint32_t colour,
-              int32_t anchor);
+void drawText(Canvas& dc, int32_t x, int32_t y, const char* text, uint32_t colour, int32_t anchor);
 void drawLine(Canvas& dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 
 // The text alignment that an anchor code sets (TA_* values of the platform).

@@ -7,7 +7,7 @@
 using ComposeFrame = void (*)(Canvas& canvas);
 
 class FrameTarget {
-public:
+  public:
     virtual ~FrameTarget() = default;
     // Gives compose a fresh 1280 x 720 back buffer, then shows the result.
     virtual void present(ComposeFrame compose) = 0;

@@ -13,7 +13,7 @@ struct Size {
 };
 
 class Bitmap {
-public:
+  public:
     explicit Bitmap(const char* path);
     ~Bitmap();
     Bitmap(const Bitmap&) = delete;
@@ -43,7 +43,7 @@ struct Frame {
 };
 
 class FramedBitmap : public Bitmap {
-public:
+  public:
     explicit FramedBitmap(const char* path);
     void drawFrame(Canvas& dc, int32_t index, int32_t x, int32_t y) const;
 
@@ -51,7 +51,7 @@ public:
 };
 
 class Image : public FramedBitmap {
-public:
+  public:
     explicit Image(const char* path);
 
     int32_t count;

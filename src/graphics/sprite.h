@@ -8,7 +8,7 @@
 #include <cstdint>
 
 class ImageInstance {
-public:
+  public:
     explicit ImageInstance(Image* image);
     void draw(Canvas& dc, int32_t x, int32_t y) const;
 
@@ -22,7 +22,7 @@ public:
 };
 
 class Sprite {
-public:
+  public:
     Sprite(Image* image, int32_t x, int32_t y, int32_t w, int32_t h);
     ~Sprite();
     Sprite(const Sprite&) = delete;

@@ -93,4 +93,6 @@ int32_t touchIndexOn(const Sprite& sprite) {
     return -1;
 }
 
-bool isTouched(const Sprite& sprite) { return touchIndexOn(sprite) >= 0; }
+bool isTouched(const Sprite& sprite) {
+    return touchIndexOn(sprite) >= 0;
+}

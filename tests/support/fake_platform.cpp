@@ -18,7 +18,9 @@ std::string hex(int32_t value) {
     return text;
 }
 
-uint32_t fakeTime() { return fakePlatform.time; }
+uint32_t fakeTime() {
+    return fakePlatform.time;
+}
 
 int16_t fakeKey(int32_t key) {
     if (key < 0 || key > 255) {
@@ -47,7 +49,9 @@ bool fakeClientRect(WindowHandle, WinRect* out) {
     return true;
 }
 
-bool fakePeek() { return !fakePlatform.queue.empty(); }
+bool fakePeek() {
+    return !fakePlatform.queue.empty();
+}
 
 int32_t fakeGet() {
     ++fakePlatform.getMessageCalls;
@@ -76,7 +80,9 @@ intptr_t fakeDefWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, int
     return 77;
 }
 
-void fakeQuit(int32_t code) { fakePlatform.quitCodes.push_back(code); }
+void fakeQuit(int32_t code) {
+    fakePlatform.quitCodes.push_back(code);
+}
 
 bool fakeRegisterTouch(WindowHandle, uint32_t flags) {
     fakePlatform.calls.push_back("registerTouchWindow " + hex(static_cast<int32_t>(flags)));
@@ -146,9 +152,9 @@ bool fakeSound(const char* name, uint32_t flags) {
 
 void installFakePlatform() {
     fakePlatform = FakePlatform{};
-    platform = Platform{fakeTime,         fakeKey,           fakeCursor,     fakeScreenToClient,
-                        fakeClientRect,   fakePeek,          fakeGet,        fakeDispatch,
-                        fakeDefWindowProc, fakeQuit,         fakeRegisterTouch, fakeTouchMessage,
-                        fakeGetWindowLong, fakeSetWindowLong, fakeWindowRect, fakeAdjust,
-                        fakeMonitor,      fakeSetWindowPos,  fakeMessageBox, fakeSound};
+    platform = Platform{fakeTime,          fakeKey,           fakeCursor,        fakeScreenToClient,
+                        fakeClientRect,    fakePeek,          fakeGet,           fakeDispatch,
+                        fakeDefWindowProc, fakeQuit,          fakeRegisterTouch, fakeTouchMessage,
+                        fakeGetWindowLong, fakeSetWindowLong, fakeWindowRect,    fakeAdjust,
+                        fakeMonitor,       fakeSetWindowPos,  fakeMessageBox,    fakeSound};
 }
