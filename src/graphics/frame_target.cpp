@@ -1,0 +1,3 @@
+#include "graphics/frame_target.h"
+
+FrameTarget* frameTarget = nullptr;
