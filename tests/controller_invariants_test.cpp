@@ -4,13 +4,12 @@
 // fingers in the table, and no key may stay held once the scene is left.
 #include "controller/controller_layout.h"
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
 #include "engine/actions.h"
 #include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
 #include "support/controller_fixture.h"
+#include "support/held_key_mirror.h"
 
 #include <cstdio>
 #include <deque>
@@ -34,7 +33,7 @@ struct Random {
     bool chance(int32_t percent) { return below(100) < percent; }
 };
 
-// A region of the logical screen, both borders inside.
+// Spans of the logical screen that records aim at, borders inside.
 struct Region {
     int32_t left;
     int32_t top;
@@ -48,20 +47,6 @@ Region padRegion(int32_t pad) {
 }
 
 constexpr Region DiscRegion = {DiscX, DiscY, DiscX + DiscSize, DiscY + DiscSize};
-
-bool inRegion(int32_t x, int32_t y, const Region& r) {
-    return r.left <= x && x <= r.right && r.top <= y && y <= r.bottom;
-}
-
-// Whether a finger that is down lies on the region, read from the table.
-bool fingerOn(const Region& r) {
-    for (const TouchSlot& slot : TouchTable) {
-        if (slot.down != 0 && inRegion(slot.x, slot.y, r)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // One coordinate against the span [low, high]: inside, on a border, one past
 // a border, or anywhere on or off the screen.
@@ -127,46 +112,6 @@ TouchRecord randomRecord(Random& random, int32_t liftPercent) {
     return {rawCoordinate(random, x), rawCoordinate(random, y), id, flags};
 }
 
-// A key on the output side: its 16-bit code and prefix bits.
-uint32_t keyOf(int8_t scancode, unsigned short prefix) {
-    const auto code = static_cast<uint16_t>(static_cast<int16_t>(scancode));
-    return code | (static_cast<uint32_t>(prefix & KeyPrefixMask) << 16);
-}
-
-// Which keys the strokes sent so far hold down, and any stroke out of turn.
-struct OutputMirror {
-    std::map<uint32_t, bool> held;
-    size_t seen = 0;
-    std::string fault;
-
-    void absorb() {
-        for (; seen < fakeInterception.sent.size(); ++seen) {
-            const FakeStroke& s = fakeInterception.sent[seen];
-            const uint32_t key = s.code | (static_cast<uint32_t>(s.state & KeyPrefixMask) << 16);
-            const bool make = (s.state & KeyStateUp) == 0;
-            bool& isHeld = held[key];
-            if (make == isHeld && fault.empty()) {
-                char text[96];
-                std::snprintf(text, sizeof text, "stroke %zu: %s of key 0x%X out of turn", seen,
-                              make ? "make" : "break", key);
-                fault = text;
-            }
-            isHeld = make;
-        }
-    }
-    bool isHeld(int8_t scancode, unsigned short prefix) const {
-        const auto found = held.find(keyOf(scancode, prefix));
-        return found != held.end() && found->second;
-    }
-    int32_t heldCount() const {
-        int32_t count = 0;
-        for (const auto& entry : held) {
-            count += entry.second ? 1 : 0;
-        }
-        return count;
-    }
-};
-
 std::string describe(const TouchRecord& r) {
     char text[80];
     std::snprintf(text, sizeof text, "{%d, %d, %u, 0x%X}", r.x, r.y, r.id, r.flags);
@@ -187,7 +132,7 @@ class ControllerInvariantsTest : public ControllerFixture {
         installFakeInterception();
         fakePlatform.client = WinRect{0, 0, 1280, 720};
         enterPlay();
-        mirror = OutputMirror{};
+        mirror = HeldKeyMirror{};
         history.clear();
         liftPercent = 35;
     }
@@ -200,8 +145,8 @@ class ControllerInvariantsTest : public ControllerFixture {
                 code = static_cast<int8_t>(random.below(256));
                 const unsigned short prefixes[] = {0, 0, KeyStateE0, KeyStateE1};
                 prefix = prefixes[random.below(4)];
-            } while (used[keyOf(code, prefix)]);
-            used[keyOf(code, prefix)] = true;
+            } while (used[heldKeyName(code, prefix)]);
+            used[heldKeyName(code, prefix)] = true;
         };
         for (int32_t i = 0; i < PadCount; ++i) {
             pick(KeyScancodes[i], KeyPrefixes[i]);
@@ -250,44 +195,6 @@ class ControllerInvariantsTest : public ControllerFixture {
         }
     }
 
-    // Empty when every rule holds after this frame; otherwise what broke.
-    std::string brokenRule() {
-        mirror.absorb();
-        if (!mirror.fault.empty()) {
-            return mirror.fault;
-        }
-        int32_t expectedHeld = 0;
-        for (int32_t i = 0; i < PadCount; ++i) {
-            const bool held = mirror.isHeld(KeyScancodes[i], KeyPrefixes[i]);
-            if (PadPressed[i] > 1 || (PadPressed[i] != 0) != held) {
-                return "pad " + std::to_string(i) + " flag " + std::to_string(PadPressed[i]) +
-                       " but its key " + (held ? "held" : "not held");
-            }
-            if ((PadPressed[i] != 0) != fingerOn(padRegion(i))) {
-                return "pad " + std::to_string(i) + " flag does not follow the fingers";
-            }
-            expectedHeld += PadPressed[i];
-        }
-        bool scratchHeld[ScratchKeyCount];
-        for (int32_t k = 0; k < ScratchKeyCount; ++k) {
-            scratchHeld[k] = mirror.isHeld(ScratchScancodes[k], ScratchPrefixes[k]);
-            if ((ScratchState.keyHeld[k] != 0) != scratchHeld[k]) {
-                return "scratch key " + std::to_string(k) + " flag and output disagree";
-            }
-            expectedHeld += scratchHeld[k] ? 1 : 0;
-        }
-        if (scratchHeld[0] && scratchHeld[1]) {
-            return "both scratch keys held";
-        }
-        if (!fingerOn(DiscRegion) && (scratchHeld[0] || scratchHeld[1])) {
-            return "scratch key held with no finger on the disc";
-        }
-        if (mirror.heldCount() != expectedHeld) {
-            return "a key is held that no pad or scratch flag accounts for";
-        }
-        return "";
-    }
-
     std::string where(uint64_t seed, int32_t frame) const {
         std::string text = "seed " + std::to_string(seed) + ", frame " + std::to_string(frame) +
                            "; last messages, oldest first:";
@@ -305,16 +212,14 @@ class ControllerInvariantsTest : public ControllerFixture {
         }
         for (int32_t frame = 0; frame < frames; ++frame) {
             runFrame(random, randomKeys);
-            const std::string broken = brokenRule();
+            const std::string broken = brokenPlayRule(mirror);
             ASSERT_EQ(broken, "") << where(seed, frame);
         }
         leaveController();
-        mirror.absorb();
-        ASSERT_EQ(mirror.fault, "") << where(seed, frames);
-        ASSERT_EQ(mirror.heldCount(), 0) << "held after leaving; " << where(seed, frames);
+        ASSERT_EQ(brokenReleaseRule(mirror), "") << "after leaving; " << where(seed, frames);
     }
 
-    OutputMirror mirror;
+    HeldKeyMirror mirror;
     int32_t liftPercent = 35;
     std::deque<std::string> history;
 };
