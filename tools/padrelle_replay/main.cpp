@@ -1,0 +1,152 @@
+// padrelle-replay: runs the controller on a recorded touch trace and prints
+// every key stroke it sends.
+//
+//   padrelle-replay [--frames DIR] [--images DIR] TRACE
+//
+// TRACE is a file, or - for standard input. Exit status: 0 after a replay,
+// 1 when a file cannot be read or written, 2 for a malformed trace or a bad
+// command line.
+#include "recording_keyboard.h"
+#include "replay_platform.h"
+#include "replay_trace.h"
+
+#include "controller/controller_scene.h"
+#include "engine/engine.h"
+#include "engine/platform.h"
+#include "engine/window_proc.h"
+#include "graphics/bitmap_backend.h"
+#include "graphics/frame_target.h"
+#include "touch/touch_table.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr int ExitReplayed = 0;
+constexpr int ExitFileProblem = 1;
+constexpr int ExitMalformed = 2;
+
+struct Options {
+    std::string tracePath;
+    std::string framesDir; // empty: no frames written
+    std::string imagesDir; // empty: the working directory, like the program
+};
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "usage: padrelle-replay [--frames DIR] [--images DIR] TRACE\n"
+                 "Runs the controller on a touch trace (a file, or - for standard input) and\n"
+                 "prints one line per key stroke sent: pass, make or break, hex code.\n"
+                 "  --frames DIR  write the frame of every pass to DIR/pass-NNNNNN.png\n"
+                 "  --images DIR  read img/white.bmp, img/blue.bmp, img/scratch.bmp under DIR\n");
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            printUsage(stdout);
+            std::exit(ExitReplayed);
+        }
+        if (arg == "--frames" || arg == "--images") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "padrelle-replay: %s needs a directory\n", arg.c_str());
+                return false;
+            }
+            (arg == "--frames" ? options.framesDir : options.imagesDir) = argv[++i];
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "padrelle-replay: unknown option %s\n", arg.c_str());
+            return false;
+        }
+        if (!options.tracePath.empty()) {
+            std::fprintf(stderr, "padrelle-replay: only one trace can be replayed\n");
+            return false;
+        }
+        options.tracePath = arg;
+    }
+    if (options.tracePath.empty()) {
+        std::fprintf(stderr, "padrelle-replay: no trace given\n");
+        return false;
+    }
+    return true;
+}
+
+// Reads and parses the trace; gives an exit status, ExitReplayed when it is
+// good.
+int readTrace(const std::string& path, Trace& trace) {
+    TraceError error;
+    bool parsed = false;
+    if (path == "-") {
+        parsed = parseTrace(std::cin, trace, error);
+    } else {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "padrelle-replay: cannot read %s: %s\n", path.c_str(),
+                         std::strerror(errno));
+            return ExitFileProblem;
+        }
+        parsed = parseTrace(in, trace, error);
+        if (!parsed && in.bad()) {
+            std::fprintf(stderr, "padrelle-replay: cannot read %s\n", path.c_str());
+            return ExitFileProblem;
+        }
+    }
+    if (!parsed) {
+        std::fprintf(stderr, "padrelle-replay: line %d: %s\n", static_cast<int>(error.line),
+                     error.message.c_str());
+        return ExitMalformed;
+    }
+    return ExitReplayed;
+}
+
+// The process as it starts: nothing entered, no touches, default keys.
+void resetCore() {
+    resetPlatform();
+    resetEngine();
+    resetWindowState();
+    resetTouchTable();
+    resetBitmapBackend();
+    resetController();
+    frameTarget = nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        printUsage(stderr);
+        return ExitMalformed;
+    }
+    Trace trace;
+    const int status = readTrace(options.tracePath, trace);
+    if (status != ExitReplayed) {
+        return status;
+    }
+
+    resetCore();
+    installReplayPlatform(trace);
+    TraceKey keys[TraceKeyCount];
+    defaultTraceKeys(keys);
+    if (trace.hasKeys) {
+        std::memcpy(keys, trace.keys, sizeof keys);
+    }
+    installRecordingKeyboard(keys, stdout, replayPassNumber);
+
+    openReplayWindow();
+    runMainLoop();
+
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "padrelle-replay: cannot write the strokes\n");
+        return ExitFileProblem;
+    }
+    return ExitReplayed;
+}

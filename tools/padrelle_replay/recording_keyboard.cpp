@@ -1,0 +1,112 @@
+#include "recording_keyboard.h"
+
+#include "controller/controller_layout.h"
+#include "keyout/interception_api.h"
+
+#include <cstring>
+
+namespace {
+
+int contextObject = 0;
+
+struct RecordingKeyboard {
+    TraceKey keys[TraceKeyCount] = {};
+    int32_t nextKey = 0;
+    bool captureWaiting = false; // a wait found the next key; receive takes it
+    InterceptionFilter filter = FilterNone;
+    std::FILE* out = nullptr;
+    int32_t (*passNumber)() = nullptr;
+};
+
+RecordingKeyboard keyboard;
+
+InterceptionContext createContext() {
+    return &contextObject;
+}
+
+void destroyContext(InterceptionContext) {}
+
+int isKeyboard(InterceptionDevice device) {
+    return device == ReplayKeyboard ? 1 : 0;
+}
+
+void setFilter(InterceptionContext, InterceptionPredicate, InterceptionFilter filter) {
+    keyboard.filter = filter;
+}
+
+// A capture is under way while key-down strokes are held back; the trace's
+// next key is the press it waits for. Without one no keyboard answers.
+InterceptionDevice waitForKey(InterceptionContext) {
+    if (keyboard.filter == FilterNone || keyboard.nextKey >= TraceKeyCount) {
+        keyboard.captureWaiting = false;
+        return 0;
+    }
+    keyboard.captureWaiting = true;
+    return ReplayKeyboard;
+}
+
+int receiveKey(InterceptionContext, InterceptionDevice device, void* stroke, unsigned int count) {
+    if (!keyboard.captureWaiting || device != ReplayKeyboard || stroke == nullptr || count < 1) {
+        return 0;
+    }
+    keyboard.captureWaiting = false;
+    const TraceKey& key = keyboard.keys[keyboard.nextKey];
+    ++keyboard.nextKey;
+    InterceptionKeyStroke press{};
+    press.code = key.code;
+    press.state = static_cast<unsigned short>(KeyStateDown | key.prefix);
+    press.information = 0;
+    std::memcpy(stroke, &press, sizeof press);
+    return 1;
+}
+
+int sendStroke(InterceptionContext, InterceptionDevice, const void* stroke, unsigned int count) {
+    if (stroke == nullptr) {
+        return 0;
+    }
+    // While a capture holds key-down strokes back, what is sent is the
+    // captured press passed on to the system, not a stroke of the controller.
+    if (keyboard.filter != FilterNone) {
+        return static_cast<int>(count);
+    }
+    const InterceptionKeyStroke* strokes = static_cast<const InterceptionKeyStroke*>(stroke);
+    for (unsigned int i = 0; i < count; ++i) {
+        char line[64];
+        const int32_t pass = keyboard.passNumber != nullptr ? keyboard.passNumber() : 0;
+        formatStroke(line, sizeof line, pass, strokes[i].code, strokes[i].state);
+        if (keyboard.out != nullptr) {
+            std::fprintf(keyboard.out, "%s\n", line);
+        }
+    }
+    return static_cast<int>(count);
+}
+
+} // namespace
+
+void installRecordingKeyboard(const TraceKey (&keys)[TraceKeyCount], std::FILE* out,
+                              int32_t (*passNumber)()) {
+    keyboard = RecordingKeyboard{};
+    for (int32_t i = 0; i < TraceKeyCount; ++i) {
+        keyboard.keys[i] = keys[i];
+    }
+    keyboard.out = out;
+    keyboard.passNumber = passNumber;
+    interception = InterceptionApi{createContext, destroyContext, isKeyboard, setFilter,
+                                   waitForKey,    receiveKey,     sendStroke};
+}
+
+void defaultTraceKeys(TraceKey (&keys)[TraceKeyCount]) {
+    for (int32_t i = 0; i < 9; ++i) {
+        keys[i] = TraceKey{static_cast<uint8_t>(PadPlaces[i].defaultScancode), 0};
+    }
+    keys[9] = TraceKey{static_cast<uint8_t>(DefaultScratchScancodes[0]), 0};
+    keys[10] = TraceKey{static_cast<uint8_t>(DefaultScratchScancodes[1]), 0};
+}
+
+void formatStroke(char* buffer, size_t size, int32_t pass, unsigned short code,
+                  unsigned short state) {
+    // The code goes out widened from a signed byte; its low byte is the key.
+    std::snprintf(buffer, size, "%d %s %02x%s%s", static_cast<int>(pass),
+                  (state & KeyStateUp) != 0 ? "break" : "make", static_cast<unsigned>(code & 0xFF),
+                  (state & KeyStateE0) != 0 ? " e0" : "", (state & KeyStateE1) != 0 ? " e1" : "");
+}

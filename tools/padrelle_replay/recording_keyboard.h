@@ -1,0 +1,27 @@
+// The keyboard-filter driver of the replay: one keyboard that types the
+// eleven keys of the trace when key assignment waits for them, and a log of
+// every stroke sent into it.
+#pragma once
+
+#include "replay_trace.h"
+
+#include <cstdint>
+#include <cstdio>
+
+// The device number of the replay's one keyboard.
+constexpr int32_t ReplayKeyboard = 1;
+
+// Points the `interception` table at the recording driver. The captures
+// take `keys` in order; after the eleventh a wait finds no keyboard. Every
+// stroke sent outside a capture is written to `out` as one line, with the
+// pass number that `passNumber` gives at that moment.
+void installRecordingKeyboard(const TraceKey (&keys)[TraceKeyCount], std::FILE* out,
+                              int32_t (*passNumber)());
+
+// The eleven keys captured when a trace names none: the defaults of the
+// controller's layout, pads 0 to 8, then clockwise and counter-clockwise.
+void defaultTraceKeys(TraceKey (&keys)[TraceKeyCount]);
+
+// One stroke line without its newline: "3 make 2c", "7 break 1d e0".
+void formatStroke(char* buffer, size_t size, int32_t pass, unsigned short code,
+                  unsigned short state);

@@ -1,0 +1,28 @@
+// The window system as a trace describes it: one step of the trace per pass
+// of the main loop, touch points as WM_TOUCH messages, Return from the key
+// state, and the window destroyed once the trace has run out.
+#pragma once
+
+#include "engine/platform.h"
+#include "replay_trace.h"
+
+#include <cstdint>
+
+// The one window of the replay.
+extern const WindowHandle replayWindow;
+
+// Points the platform table at the trace. The trace must outlive the replay.
+// Window placement calls are accepted but never change the client area: the
+// touch mapping uses the trace's client size throughout.
+void installReplayPlatform(const Trace& trace);
+
+// The pass now running, from 1; 0 before the first. Once the trace has run
+// out it stays at the last pass, which the closing of the window belongs to.
+int32_t replayPassNumber();
+
+// True once the main loop has been handed the destruction of the window.
+bool replayWindowClosed();
+
+// What the system does for the window before the main loop starts: the
+// creation message, then the activation that showing it brings.
+void openReplayWindow();

@@ -1,0 +1,72 @@
+// A touch trace: what the window system and the keyboard would have done,
+// written down one main-loop pass per line, and the parser that reads it.
+//
+//   # comment                  blank lines and text after '#' are ignored
+//   keys K0 ... K10            before the first pass: the eleven keys that key
+//                              assignment captures, hex, optionally e0:/e1:
+//   client W H                 before the first pass: client size (1280 720)
+//   pass                       one pass without a message
+//   pass id,flags,x,y ...      one pass with one touch message
+//   return                     one pass with Return down
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+constexpr int32_t TraceKeyCount = 11;
+constexpr int32_t TraceDefaultClientWidth = 1280;
+constexpr int32_t TraceDefaultClientHeight = 720;
+constexpr int32_t TraceMaxClientSize = 65535;
+// A touch message counts its points in 16 bits.
+constexpr size_t TraceMaxPoints = 65535;
+
+// Prefix bits of a key, as the keyboard driver puts them in a stroke's state.
+constexpr uint16_t TracePrefixE0 = 0x02;
+constexpr uint16_t TracePrefixE1 = 0x04;
+
+struct TraceKey {
+    uint8_t code;
+    uint16_t prefix; // 0, TracePrefixE0 or TracePrefixE1
+};
+
+// One touch point as the platform reports it.
+struct TracePoint {
+    uint32_t id;
+    uint32_t flags; // 1 move, 2 down, 4 up; others passed on unchanged
+    int32_t x;      // screen position in hundredths of a pixel
+    int32_t y;
+};
+
+enum TraceStepKind : int32_t { TracePass = 0, TraceReturn = 1 };
+
+struct TraceStep {
+    TraceStepKind kind;
+    int32_t line;                   // line number in the trace, from 1
+    std::vector<TracePoint> points; // empty: no message in this pass
+};
+
+struct Trace {
+    bool hasKeys = false;
+    TraceKey keys[TraceKeyCount] = {};
+    int32_t clientWidth = TraceDefaultClientWidth;
+    int32_t clientHeight = TraceDefaultClientHeight;
+    std::vector<TraceStep> steps;
+};
+
+struct TraceError {
+    int32_t line = 0; // 0: no error
+    std::string message;
+};
+
+// Reads a whole trace. On the first malformed line it stops, fills `error`
+// with that line's number and what is wrong with it, and gives false; `trace`
+// then holds what was read before that line.
+bool parseTrace(std::istream& in, Trace& trace, TraceError& error);
+bool parseTraceText(const std::string& text, Trace& trace, TraceError& error);
+
+// Single fields, for the parser and its tests. Each accepts the whole token
+// or nothing.
+bool parseTraceKey(const std::string& token, TraceKey& key);
+bool parseTracePoint(const std::string& token, TracePoint& point, std::string& problem);
