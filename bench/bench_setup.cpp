@@ -1,0 +1,65 @@
+#include "bench_setup.h"
+
+#include "controller/controller_layout.h"
+#include "controller/controller_scene.h"
+#include "engine/engine.h"
+#include "engine/window_proc.h"
+#include "graphics/bitmap_backend.h"
+#include "keyout/interception_api.h"
+#include "support/fake_platform.h"
+
+int64_t strokesSent = 0;
+
+namespace {
+
+int contextObject = 0;
+
+InterceptionContext create() {
+    return &contextObject;
+}
+void destroy(InterceptionContext) {}
+int isKeyboard(InterceptionDevice device) {
+    return device >= FirstKeyboard && device <= LastKeyboard;
+}
+void setFilter(InterceptionContext, InterceptionPredicate, InterceptionFilter) {}
+InterceptionDevice wait(InterceptionContext) {
+    return 0;
+}
+int receive(InterceptionContext, InterceptionDevice, void*, unsigned int) {
+    return 0;
+}
+int send(InterceptionContext, InterceptionDevice, const void*, unsigned int count) {
+    strokesSent += count;
+    return static_cast<int>(count);
+}
+
+} // namespace
+
+void startPlay() {
+    installFakePlatform();
+    resetEngine();
+    resetWindowState();
+    resetTouchTable();
+    resetBitmapBackend();
+    resetController();
+    interception = InterceptionApi{create, destroy, isKeyboard, setFilter, wait, receive, send};
+    enterController();
+    controllerMode = Play;
+    strokesSent = 0;
+}
+
+void putFingerDown(uint32_t id, int32_t x, int32_t y) {
+    const TouchRecord record{x * 100, y * 100, id, TouchFlagDown};
+    fileTouchRecords(nullptr, &record, 1);
+}
+
+void fingerPlace(int32_t finger, int32_t* x, int32_t* y) {
+    if (finger == 0) {
+        *x = 204;
+        *y = 300;
+        return;
+    }
+    const PadPlace& pad = PadPlaces[(finger - 1) % PadCount];
+    *x = pad.x + PadWidth / 2;
+    *y = pad.y + PadHeight / 2;
+}
