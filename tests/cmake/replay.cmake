@@ -1,0 +1,12 @@
+# padrelle-replay: its trace parser in the unit tests, and one test per
+# regression trace in tests/replay, comparing the replay's output exactly.
+target_link_libraries(padrelle_tests PRIVATE padrelle_replay_trace)
+
+file(GLOB replay_traces CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/replay/*.trace)
+foreach(trace ${replay_traces})
+  get_filename_component(name ${trace} NAME_WE)
+  add_test(NAME replay_${name}
+           COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:padrelle-replay> -DTRACE=${trace}
+                   -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/replay/${name}.expected
+                   -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/compare.cmake)
+endforeach()
