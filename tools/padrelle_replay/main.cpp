@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -38,9 +39,11 @@ struct Options {
     std::string imagesDir; // empty: the working directory, like the program
 };
 
+constexpr const char* UsageLine = "usage: padrelle-replay [--frames DIR] [--images DIR] TRACE\n";
+
 void printUsage(std::FILE* out) {
+    std::fprintf(out, "%s", UsageLine);
     std::fprintf(out,
-                 "usage: padrelle-replay [--frames DIR] [--images DIR] TRACE\n"
                  "Runs the controller on a touch trace (a file, or - for standard input) and\n"
                  "prints one line per key stroke sent: pass, make or break, hex code.\n"
                  "  --frames DIR  write the frame of every pass to DIR/pass-NNNNNN.png\n"
@@ -87,6 +90,12 @@ int readTrace(const std::string& path, Trace& trace) {
     if (path == "-") {
         parsed = parseTrace(std::cin, trace, error);
     } else {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(path, ignored)) {
+            std::fprintf(stderr, "padrelle-replay: cannot read %s: it is a directory\n",
+                         path.c_str());
+            return ExitFileProblem;
+        }
         std::ifstream in(path, std::ios::binary);
         if (!in) {
             std::fprintf(stderr, "padrelle-replay: cannot read %s: %s\n", path.c_str(),
@@ -123,7 +132,7 @@ void resetCore() {
 int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        printUsage(stderr);
+        std::fprintf(stderr, "%s", UsageLine);
         return ExitMalformed;
     }
     Trace trace;
