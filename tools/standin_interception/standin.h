@@ -27,6 +27,10 @@ void openStandinLog();
 void closeStandinLog();
 void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// One "window" line per visible top-level window of the calling thread
+// (standin_windows_win32.cpp).
+void logThreadWindows();
+
 // The simulated keyboard (standin_keyboard_win32.cpp). Blocks until the next
 // key goes down: the next scripted key once the gate lets it through, or,
 // without a script (or after its end), the next real key seen by the system.

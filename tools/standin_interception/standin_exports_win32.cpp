@@ -133,6 +133,7 @@ STANDIN_API InterceptionContext interception_create_context() {
             contexts[i].live = true;
             logLine("call=create_context result=%u scripted_keys=%u", static_cast<unsigned>(i + 1),
                     static_cast<unsigned>(scriptedKeyCount()));
+            logThreadWindows();
             return &contexts[i];
         }
     }
@@ -187,6 +188,7 @@ STANDIN_API InterceptionDevice interception_wait(InterceptionContext context) {
         return 0;
     }
     releaseHeldKey(*live);
+    logThreadWindows();
     if (live->pendingCount == 0 && !anyFilterOnKeyboard(*live)) {
         // Nothing can be held back: the real library would wait forever.
         logLine("call=wait context=%d blocked=no-filter", contextNumber(context));
