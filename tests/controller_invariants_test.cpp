@@ -4,6 +4,7 @@
 // fingers in the table, and no key may stay held once the scene is left.
 #include "controller/controller_layout.h"
 #include "controller/controller_scene.h"
+#include "controller/play_mode.h"
 #include "engine/actions.h"
 #include "engine/logical_scale.h"
 #include "engine/window_proc.h"
@@ -137,27 +138,44 @@ class ControllerInvariantsTest : public ControllerFixture {
         liftPercent = 35;
     }
 
-    // Distinct keys for all eleven, some with a negative byte or a prefix.
-    void assignRandomKeys(Random& random) {
+    // Eleven distinct keys, some with a negative byte or a prefix: pads 0 to
+    // 8, then clockwise and counter-clockwise.
+    static void randomDistinctKeys(Random& random, int8_t codes[11], unsigned short prefixes[11]) {
         std::map<uint32_t, bool> used;
-        auto pick = [&](int8_t& code, unsigned short& prefix) {
+        for (int32_t i = 0; i < PadCount + ScratchKeyCount; ++i) {
             do {
-                code = static_cast<int8_t>(random.below(256));
-                const unsigned short prefixes[] = {0, 0, KeyStateE0, KeyStateE1};
-                prefix = prefixes[random.below(4)];
-            } while (used[heldKeyName(code, prefix)]);
-            used[heldKeyName(code, prefix)] = true;
-        };
+                codes[i] = static_cast<int8_t>(random.below(256));
+                const unsigned short choices[] = {0, 0, KeyStateE0, KeyStateE1};
+                prefixes[i] = choices[random.below(4)];
+            } while (used[heldKeyName(codes[i], prefixes[i])]);
+            used[heldKeyName(codes[i], prefixes[i])] = true;
+        }
+    }
+
+    static void assignRandomKeys(Random& random) {
+        int8_t codes[11];
+        unsigned short prefixes[11];
+        randomDistinctKeys(random, codes, prefixes);
         for (int32_t i = 0; i < PadCount; ++i) {
-            pick(KeyScancodes[i], KeyPrefixes[i]);
+            KeyScancodes[i] = codes[i];
+            KeyPrefixes[i] = prefixes[i];
         }
         for (int32_t i = 0; i < ScratchKeyCount; ++i) {
-            pick(ScratchScancodes[i], ScratchPrefixes[i]);
+            ScratchScancodes[i] = codes[PadCount + i];
+            ScratchPrefixes[i] = prefixes[PadCount + i];
         }
     }
 
     // One pass: up to three messages of 0 to 15 points, then the update.
     void runFrame(Random& random, bool resizeWindow) {
+        fileRandomMessages(random, resizeWindow);
+        windowActive = random.chance(50) ? 1 : 0;
+        ActionMap[ActionEnter].pressed = random.chance(1) ? 1 : 0;
+        updateController();
+    }
+
+    // What the window procedure files between two updates.
+    void fileRandomMessages(Random& random, bool resizeWindow) {
         // Busy and calm stretches: from a full table to an empty one.
         if (random.chance(2)) {
             const int32_t shares[] = {10, 35, 60, 90};
@@ -186,9 +204,6 @@ class ControllerInvariantsTest : public ControllerFixture {
                                      {0, 0, 1, 1}};
             fakePlatform.client = sizes[random.below(5)];
         }
-        windowActive = random.chance(50) ? 1 : 0;
-        ActionMap[ActionEnter].pressed = random.chance(1) ? 1 : 0;
-        updateController();
         history.push_back(text);
         if (history.size() > 4) {
             history.pop_front();
@@ -210,6 +225,10 @@ class ControllerInvariantsTest : public ControllerFixture {
         if (randomKeys) {
             assignRandomKeys(random);
         }
+        playAndLeave(random, seed, frames, randomKeys);
+    }
+
+    void playAndLeave(Random& random, uint64_t seed, int32_t frames, bool randomKeys) {
         for (int32_t frame = 0; frame < frames; ++frame) {
             runFrame(random, randomKeys);
             const std::string broken = brokenPlayRule(mirror);
@@ -249,6 +268,44 @@ TEST_F(ControllerInvariantsTest, ManyShortRunsEachEndedByLeavingTheScene) {
     for (uint64_t seed = 1000; seed < 1400; ++seed) {
         startRun();
         runAndLeave(seed, lengths.between(1, 40), seed % 2 == 0);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+// Fingers come and go while key assignment waits for each key: the only
+// strokes are the captured presses passed on, and play then starts with
+// nothing held and keeps every rule from its first frame.
+TEST_F(ControllerInvariantsTest, FingersDuringKeyAssignmentThenPlay) {
+    for (uint64_t seed : {201u, 202u, 203u, 204u}) {
+        startRun();
+        controllerMode = AssignKeys;
+        Random random{seed};
+        int8_t codes[11];
+        unsigned short prefixes[11];
+        randomDistinctKeys(random, codes, prefixes);
+        for (int32_t step = 0; step < 11; ++step) {
+            scriptKeyPress(1 + step % 3, static_cast<uint8_t>(codes[step]), prefixes[step]);
+        }
+        fakeInterception.onWait = [&] { fileRandomMessages(random, false); };
+        updateController();
+        fakeInterception.onWait = nullptr;
+        ASSERT_EQ(controllerMode, Play);
+        ASSERT_EQ(fakeInterception.sent.size(), 11u) << "seed " << seed;
+        for (int32_t step = 0; step < 11; ++step) {
+            const FakeStroke& passed = fakeInterception.sent[static_cast<size_t>(step)];
+            EXPECT_EQ(passed.code, static_cast<uint8_t>(codes[step]));
+            EXPECT_EQ(passed.state, prefixes[step]);
+        }
+        for (int32_t i = 0; i < PadCount; ++i) {
+            ASSERT_EQ(PadPressed[i], 0);
+            ASSERT_EQ(KeyScancodes[i], codes[i]);
+            ASSERT_EQ(KeyPrefixes[i], prefixes[i]);
+        }
+        ASSERT_EQ(ScratchScancodes[1], codes[10]);
+        mirror.seen = fakeInterception.sent.size(); // their releases never pass here
+        playAndLeave(random, seed, 500, false);
         if (HasFatalFailure()) {
             return;
         }
