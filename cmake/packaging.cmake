@@ -1,0 +1,25 @@
+# The players' package: per architecture one zip with padrelle.exe, the
+# pictures in img/ and docs/PLAYER-README.txt.
+#   cmake --build <build> --target package
+# gives <build>/padrelle-<version>-win64.zip (or -win32.zip). The stand-in
+# interception.dll of tools/standin_interception is never part of it: players
+# install the real driver and its library.
+
+install(FILES ${PROJECT_SOURCE_DIR}/docs/PLAYER-README.txt DESTINATION docs)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(padrelle_package_arch win64)
+else()
+  set(padrelle_package_arch win32)
+endif()
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME padrelle)
+set(CPACK_PACKAGE_VENDOR "Padrelle")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Touch-screen rhythm-game controller for Windows")
+set(CPACK_PACKAGE_FILE_NAME padrelle-${PROJECT_VERSION}-${padrelle_package_arch})
+# The zip unpacks into one folder of that name.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_SOURCE_GENERATOR "")
+include(CPack)
