@@ -22,6 +22,8 @@ constexpr int DeviceCount = 20;
 constexpr InterceptionDevice KeyboardDevice = 1;
 constexpr size_t MaxContexts = 4;
 constexpr size_t MaxPending = 16;
+// More strokes than this in one receive or send is taken as a broken call.
+constexpr unsigned int MaxStrokesPerCall = 256;
 
 // Filter bits: the stroke state bits shifted one place.
 constexpr InterceptionFilter FilterDown = 0x01;
@@ -212,7 +214,8 @@ STANDIN_API InterceptionDevice interception_wait(InterceptionContext context) {
 STANDIN_API int interception_receive(InterceptionContext context, InterceptionDevice device,
                                      void* stroke, unsigned int count) {
     StandinContext* live = liveContext(context);
-    if (live == nullptr || stroke == nullptr || !isKeyboardNumber(device)) {
+    if (live == nullptr || stroke == nullptr || !isKeyboardNumber(device) ||
+        count > MaxStrokesPerCall) {
         logLine("call=receive context=%d device=%d count=%u result=0", contextNumber(context),
                 device, count);
         return 0;
@@ -245,7 +248,8 @@ STANDIN_API int interception_receive(InterceptionContext context, InterceptionDe
 STANDIN_API int interception_send(InterceptionContext context, InterceptionDevice device,
                                   const void* stroke, unsigned int count) {
     StandinContext* live = liveContext(context);
-    if (live == nullptr || stroke == nullptr || !isKeyboardNumber(device)) {
+    if (live == nullptr || stroke == nullptr || !isKeyboardNumber(device) ||
+        count > MaxStrokesPerCall) {
         logLine("call=send context=%d device=%d count=%u result=0", contextNumber(context), device,
                 count);
         return 0;
