@@ -1,10 +1,14 @@
 // The program's entry point: the window class, the window and the main loop.
 #include <windows.h>
 
+#include "controller/window_ghosting.h"
 #include "engine/engine.h"
 #include "engine/platform_win32.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
+#include "graphics/bitmap_backend_win32.h"
+#include "graphics/gdi_frame_target.h"
+#include "keyout/keyboard_library.h"
 #include "touch/touch_input_win32.h"
 
 namespace {
@@ -20,7 +24,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     moduleInstance = instance;
+    // Key assignment keeps the loop waiting for as long as the player takes:
+    // the window must not be replaced by a "not responding" ghost meanwhile.
+    disableWindowGhosting();
     useWin32Platform(handleTouchMessage);
+    useWin32BitmapBackend();
+    useGdiFrameTarget();
+    // Bound before the scene opens the keyboard output; a missing library or
+    // driver is reported by the scene once the window is up.
+    bindKeyboardLibrary();
 
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;

@@ -1,0 +1,5 @@
+// The platform's bitmap loading (Windows builds only).
+#pragma once
+
+// Fills bitmapBackend with LoadImageA, LoadBitmapA, GetObjectA and DeleteObject.
+void useWin32BitmapBackend();
