@@ -1,6 +1,7 @@
 // The program's entry point: the window class, the window and the main loop.
 #include <windows.h>
 
+#include "controller/crash_key_release.h"
 #include "controller/window_ghosting.h"
 #include "engine/engine.h"
 #include "engine/platform_win32.h"
@@ -9,6 +10,7 @@
 #include "graphics/bitmap_backend_win32.h"
 #include "graphics/gdi_frame_target.h"
 #include "keyout/keyboard_library.h"
+#include "touch/touch_feedback.h"
 #include "touch/touch_input_win32.h"
 
 namespace {
@@ -27,6 +29,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Key assignment keeps the loop waiting for as long as the player takes:
     // the window must not be replaced by a "not responding" ghost meanwhile.
     disableWindowGhosting();
+    // A crash must not leave a key pressed in the system.
+    installCrashKeyRelease();
     useWin32Platform(handleTouchMessage);
     useWin32BitmapBackend();
     useGdiFrameTarget();
@@ -60,6 +64,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
 
+    turnOffTouchFeedback(window);
     ShowWindow(window, SW_SHOW);
     setWindowedMode(window, 1280, 720);
     runMainLoop();

@@ -27,6 +27,18 @@ constexpr uint32_t WA_CLICKACTIVE = 2;
 
 constexpr uint32_t TWF_WANTPALM = 0x00000002;
 
+// Answer bits of WM_TABLET_QUERYSYSTEMGESTURESTATUS: what the system's pen
+// and touch gestures shall not do over the window.
+constexpr uint32_t TABLET_DISABLE_PRESSANDHOLD = 0x00000001;
+constexpr uint32_t TABLET_DISABLE_PENTAPFEEDBACK = 0x00000008;
+constexpr uint32_t TABLET_DISABLE_PENBARRELFEEDBACK = 0x00000010;
+constexpr uint32_t TABLET_DISABLE_TOUCHUIFORCEON = 0x00000100;
+constexpr uint32_t TABLET_DISABLE_TOUCHUIFORCEOFF = 0x00000200;
+constexpr uint32_t TABLET_DISABLE_TOUCHSWITCH = 0x00008000;
+constexpr uint32_t TABLET_DISABLE_FLICKS = 0x00010000;
+constexpr uint32_t TABLET_DISABLE_SMOOTHSCROLLING = 0x00080000;
+constexpr uint32_t TABLET_DISABLE_FLICKFALLBACKKEYS = 0x00100000;
+
 // Window styles.
 constexpr int32_t GWL_STYLE = -16;
 constexpr int32_t GWL_EXSTYLE = -20;

@@ -19,6 +19,9 @@ struct MouseState {
     int32_t clientHeight;
 };
 
+// The answer to WM_TABLET_QUERYSYSTEMGESTURESTATUS.
+extern const uint32_t SystemGesturesOff;
+
 extern WindowHandle mainWindow;
 extern int32_t windowActive;
 extern MouseState mouseState;

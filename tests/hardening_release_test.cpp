@@ -1,0 +1,137 @@
+// Held keys let go when the session ends, and the system's touch gestures
+// kept off the window.
+#include "controller/held_keys.h"
+#include "controller/play_mode.h"
+#include "controller/scratch.h"
+#include "engine/win_constants.h"
+#include "engine/window_proc.h"
+#include "keyout/keyboard_output.h"
+#include "support/controller_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Strokes = std::vector<std::string>;
+
+WindowHandle const window = reinterpret_cast<WindowHandle>(0x4321);
+
+class SessionEndRelease : public ControllerFixture {
+  protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        resetWindowState();
+    }
+
+    // Pads 0, 3 and 8 and the clockwise scratch held; the strokes so far cleared.
+    static void holdThreePadsAndScratch() {
+        enterPlay();
+        KeyPrefixes[3] = KeyStateE0; // pad 3 was assigned an extended key
+        down(1, 700, 600);           // pad 0
+        down(2, 930, 300);           // pad 3
+        down(3, 1150, 100);          // pad 8
+        down(4, 204, 208);           // the disc
+        updateController();
+        move(4, 203, 220); // turned clockwise
+        updateController();
+        clearStrokes();
+        fakePlatform.defaultHandled.clear();
+    }
+
+    static intptr_t endSession(uintptr_t ending) {
+        return mainWindowMessage(window, win::WM_ENDSESSION, ending, 0);
+    }
+};
+
+TEST_F(SessionEndRelease, EndingSessionBreaksEveryHeldKeyPadsFirstThenScratch) {
+    holdThreePadsAndScratch();
+    EXPECT_EQ(endSession(1), 0);
+    const Strokes expected = {"break 0x2C", "break 0x2F e0", "break 0x11", "break 0x1D"};
+    EXPECT_EQ(strokes(), expected);
+    for (int32_t i = 0; i < PadCount; ++i) {
+        EXPECT_EQ(PadPressed[i], 0) << "pad " << i;
+    }
+    EXPECT_EQ(ScratchState.keyHeld[0], 0);
+    EXPECT_EQ(ScratchState.keyHeld[1], 0);
+    EXPECT_TRUE(fakePlatform.defaultHandled.empty());
+}
+
+TEST_F(SessionEndRelease, SecondEndOrLaterLeaveSendsNothingMore) {
+    holdThreePadsAndScratch();
+    endSession(1);
+    const Strokes once = strokes();
+    endSession(1);
+    releaseHeldKeys();
+    leaveController();
+    EXPECT_EQ(strokes(), once);
+    EXPECT_EQ(fakeInterception.destroys, 1);
+}
+
+TEST_F(SessionEndRelease, CancelledOrQueriedEndKeepsTheKeysDown) {
+    holdThreePadsAndScratch();
+    // wParam false: the session goes on after all.
+    EXPECT_EQ(endSession(0), 0);
+    // The query may still be answered "no" by another program: default path.
+    mainWindowMessage(window, win::WM_QUERYENDSESSION, 0, 0);
+    EXPECT_TRUE(strokes().empty());
+    EXPECT_EQ(PadPressed[0], 1);
+    EXPECT_EQ(ScratchState.keyHeld[0], 1);
+    ASSERT_EQ(fakePlatform.defaultHandled.size(), 1u);
+    EXPECT_EQ(fakePlatform.defaultHandled[0].message, win::WM_QUERYENDSESSION);
+}
+
+TEST_F(SessionEndRelease, NothingHeldNothingSent) {
+    enterPlay();
+    endSession(1);
+    EXPECT_TRUE(strokes().empty());
+}
+
+TEST_F(SessionEndRelease, DuringKeyAssignmentTheHighlightedPadGetsNoBreak) {
+    enterController();
+    clearStrokes();
+    PadPressed[5] = 1; // highlighted only: no make stroke went out for it
+    endSession(1);
+    EXPECT_TRUE(strokes().empty());
+}
+
+TEST_F(SessionEndRelease, FingersLiftedAfterTheReleaseSendNoSecondBreak) {
+    holdThreePadsAndScratch();
+    endSession(1);
+    clearStrokes();
+    up(1, 700, 600);
+    up(2, 930, 300);
+    up(3, 1150, 100);
+    up(4, 203, 220);
+    updateController();
+    EXPECT_TRUE(strokes().empty());
+}
+
+TEST_F(SessionEndRelease, AfterTheOutputIsClosedNothingIsSent) {
+    holdThreePadsAndScratch();
+    closeKeyboardOutput();
+    endSession(1);
+    EXPECT_TRUE(strokes().empty());
+}
+
+class SystemGestures : public ControllerFixture {};
+
+TEST_F(SystemGestures, PressAndHoldFlicksAndPenFeedbackAreOff) {
+    const intptr_t answer =
+        mainWindowMessage(window, win::WM_TABLET_QUERYSYSTEMGESTURESTATUS, 0, 0);
+    const uint32_t bits = static_cast<uint32_t>(answer);
+    EXPECT_EQ(bits, SystemGesturesOff);
+    EXPECT_NE(bits & win::TABLET_DISABLE_PRESSANDHOLD, 0u);
+    EXPECT_NE(bits & win::TABLET_DISABLE_FLICKS, 0u);
+    EXPECT_NE(bits & win::TABLET_DISABLE_PENTAPFEEDBACK, 0u);
+    EXPECT_NE(bits & win::TABLET_DISABLE_PENBARRELFEEDBACK, 0u);
+    // Neither of the touch-UI overrides: the system's own choice stands.
+    EXPECT_EQ(bits & (win::TABLET_DISABLE_TOUCHUIFORCEON | win::TABLET_DISABLE_TOUCHUIFORCEOFF),
+              0u);
+    EXPECT_TRUE(fakePlatform.defaultHandled.empty());
+    EXPECT_EQ(mainWindow, window);
+}
+
+} // namespace
