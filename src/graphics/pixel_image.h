@@ -2,6 +2,7 @@
 // native build, and the surface of the raster canvas.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
