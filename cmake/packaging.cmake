@@ -6,6 +6,9 @@
 # install the real driver and its library.
 
 install(FILES ${PROJECT_SOURCE_DIR}/docs/PLAYER-README.txt DESTINATION docs)
+# The pictures that tools/make_pictures makes beside padrelle.exe (target
+# padrelle_pictures, part of ALL), into img/ beside it in the zip.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/src/img DESTINATION .)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(padrelle_package_arch win64)
