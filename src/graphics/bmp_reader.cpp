@@ -22,9 +22,13 @@ uint32_t read32(const uint8_t* at) {
            (uint32_t{at[3]} << 24);
 }
 
+constexpr uint32_t CoreHeaderBytes = 12;
+
 bool knownInfoHeaderSize(uint32_t size) {
-    // BITMAPINFOHEADER, its two extensions with masks, V4 and V5.
-    return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+    // The old core header, BITMAPINFOHEADER, its two extensions with masks,
+    // V4 and V5.
+    return size == CoreHeaderBytes || size == 40 || size == 52 || size == 56 || size == 108 ||
+           size == 124;
 }
 
 // One colour channel of a masked pixel, as a contiguous run of bits.
@@ -91,6 +95,7 @@ struct Layout {
     Masks masks;
     uint64_t paletteStart = 0;
     int64_t paletteEntries = 0;
+    uint64_t paletteEntryBytes = 4;
     uint64_t pixelStart = 0;
     uint64_t stride = 0;
 };
@@ -104,12 +109,18 @@ bool layoutOf(const uint8_t* data, uint64_t size, Layout& layout) {
         return false;
     }
     const uint8_t* info = data + FileHeaderBytes;
-    const int64_t width = static_cast<int32_t>(read32(info + 4));
-    const int64_t height = static_cast<int32_t>(read32(info + 8));
-    const uint16_t planes = read16(info + 12);
-    const uint16_t bitCount = read16(info + 14);
-    const uint32_t compression = read32(info + 16);
-    const uint32_t coloursUsed = read32(info + 32);
+    const bool core = headerSize == CoreHeaderBytes;
+    // The core header has unsigned 16-bit sides (always bottom-up), no
+    // compression and palettes of 3-byte entries, always full.
+    const int64_t width = core ? read16(info + 4) : static_cast<int32_t>(read32(info + 4));
+    const int64_t height = core ? read16(info + 6) : static_cast<int32_t>(read32(info + 8));
+    const uint16_t planes = read16(info + (core ? 8 : 12));
+    const uint16_t bitCount = read16(info + (core ? 10 : 14));
+    const uint32_t compression = core ? CompressionRgb : read32(info + 16);
+    const uint32_t coloursUsed = core ? 0 : read32(info + 32);
+    if (core && bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24) {
+        return false;
+    }
 
     const int64_t rows = height < 0 ? -height : height;
     if (planes != 1 || width <= 0 || width > BmpMaxSide || rows == 0 || rows > BmpMaxSide ||
@@ -160,7 +171,8 @@ bool layoutOf(const uint8_t* data, uint64_t size, Layout& layout) {
         }
         layout.paletteStart = headersEnd;
         layout.paletteEntries = entries;
-        headersEnd += static_cast<uint64_t>(entries) * 4;
+        layout.paletteEntryBytes = core ? 3 : 4;
+        headersEnd += static_cast<uint64_t>(entries) * layout.paletteEntryBytes;
     }
 
     const uint64_t pixelStart = read32(data + 10);
@@ -220,7 +232,8 @@ bool decodeRow(const Layout& layout, const uint8_t* row, const uint32_t* palette
 bool decode(const uint8_t* data, const Layout& layout, PixelImage& image) {
     uint32_t palette[PaletteMaxEntries] = {};
     for (int64_t i = 0; i < layout.paletteEntries; ++i) {
-        const uint8_t* p = data + layout.paletteStart + static_cast<uint64_t>(i) * 4;
+        const uint8_t* p =
+            data + layout.paletteStart + static_cast<uint64_t>(i) * layout.paletteEntryBytes;
         palette[i] = colourOf(p[2], p[1], p[0]);
     }
     image.width = static_cast<int32_t>(layout.width);

@@ -2,7 +2,8 @@
 // PixelImages. Every file is treated as hostile; anything it does not
 // understand completely is refused rather than guessed at.
 //
-// Accepted: "BM" file header; info header of 40, 52, 56, 108 or 124 bytes;
+// Accepted: "BM" file header; info header of 40, 52, 56, 108 or 124 bytes,
+// or the old 12-byte core header (1, 4, 8 or 24 bits, bottom-up);
 // one plane; 1, 4 and 8 bits per pixel with a palette, 24 bits, and 16 or
 // 32 bits either plain (BI_RGB; 16 bits is 5-5-5) or with colour masks
 // (BI_BITFIELDS); bottom-up (positive height) or top-down (negative) rows,
