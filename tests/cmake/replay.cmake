@@ -10,3 +10,17 @@ foreach(trace ${replay_traces})
                    -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/replay/${name}.expected
                    -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/compare.cmake)
 endforeach()
+
+# Frames of every pass: strokes unchanged, one PNG file per pass; and a frame
+# that cannot be written stops the replay.
+add_test(NAME replay_frames_pad_slide
+         COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:padrelle-replay>
+                 -DTRACE=${CMAKE_CURRENT_SOURCE_DIR}/replay/pad_slide.trace
+                 -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/replay/pad_slide.expected
+                 -DFRAMES=${CMAKE_CURRENT_BINARY_DIR}/replay_frames_pad_slide -DPASSES=10
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/frames.cmake)
+add_test(NAME replay_frames_write_failure
+         COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:padrelle-replay>
+                 -DTRACE=${CMAKE_CURRENT_SOURCE_DIR}/replay/pad_slide.trace
+                 -DFRAMES=${CMAKE_CURRENT_BINARY_DIR}/replay_frames_write_failure
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/frames_blocked.cmake)

@@ -6,17 +6,12 @@
 // TRACE is a file, or - for standard input. Exit status: 0 after a replay,
 // 1 when a file cannot be read or written, 2 for a malformed trace or a bad
 // command line.
-#include "recording_keyboard.h"
+#include "frame_files.h"
 #include "replay_platform.h"
+#include "replay_run.h"
 #include "replay_trace.h"
 
-#include "controller/controller_scene.h"
-#include "engine/engine.h"
-#include "engine/platform.h"
-#include "engine/window_proc.h"
-#include "graphics/bitmap_backend.h"
-#include "graphics/frame_target.h"
-#include "touch/touch_table.h"
+#include "graphics/raster_frame_target.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -116,17 +111,6 @@ int readTrace(const std::string& path, Trace& trace) {
     return ExitReplayed;
 }
 
-// The process as it starts: nothing entered, no touches, default keys.
-void resetCore() {
-    resetPlatform();
-    resetEngine();
-    resetWindowState();
-    resetTouchTable();
-    resetBitmapBackend();
-    resetController();
-    frameTarget = nullptr;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -141,21 +125,30 @@ int main(int argc, char** argv) {
         return status;
     }
 
-    resetCore();
-    installReplayPlatform(trace);
-    TraceKey keys[TraceKeyCount];
-    defaultTraceKeys(keys);
-    if (trace.hasKeys) {
-        std::memcpy(keys, trace.keys, sizeof keys);
+    // Frames are composed only when they are saved: the strokes do not
+    // depend on them.
+    if (!imagesDirUsable("padrelle-replay", options.imagesDir)) {
+        return ExitFileProblem;
     }
-    installRecordingKeyboard(keys, stdout, replayPassNumber);
-
-    openReplayWindow();
-    runMainLoop();
+    RasterFrameTarget target;
+    FrameFiles files;
+    ReplayRun run;
+    run.imagesDir = options.imagesDir;
+    run.strokes = stdout;
+    if (!options.framesDir.empty()) {
+        if (!prepareFrameDirectory(options.framesDir)) {
+            return ExitFileProblem;
+        }
+        files.directory = options.framesDir;
+        files.passNumber = replayPassNumber;
+        target.onPresented(writePassFrame, &files);
+        run.target = &target;
+    }
+    runTrace(trace, run);
 
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "padrelle-replay: cannot write the strokes\n");
         return ExitFileProblem;
     }
-    return ExitReplayed;
+    return files.failed ? ExitFileProblem : ExitReplayed;
 }

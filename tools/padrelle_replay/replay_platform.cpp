@@ -62,7 +62,7 @@ bool replayPeek() {
     if (!installed() || replay.closed) {
         return false;
     }
-    if (replay.nextStep < replay.trace->steps.size()) {
+    if (!replay.closing && replay.nextStep < replay.trace->steps.size()) {
         replay.step = &replay.trace->steps[replay.nextStep];
         ++replay.nextStep;
         ++replay.pass;
@@ -181,6 +181,10 @@ int32_t replayPassNumber() {
 
 bool replayWindowClosed() {
     return replay.closed;
+}
+
+void stopReplay() {
+    replay.closing = true;
 }
 
 void openReplayWindow() {

@@ -23,6 +23,10 @@ int32_t replayPassNumber();
 // True once the main loop has been handed the destruction of the window.
 bool replayWindowClosed();
 
+// Ends the replay early: the next pass closes the window, as if the trace
+// had run out there.
+void stopReplay();
+
 // What the system does for the window before the main loop starts: the
 // creation message, then the activation that showing it brings.
 void openReplayWindow();

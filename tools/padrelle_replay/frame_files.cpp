@@ -1,0 +1,41 @@
+#include "frame_files.h"
+
+#include "replay_platform.h"
+
+#include "graphics/png_writer.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+bool prepareFrameDirectory(const std::string& directory) {
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (!error && std::filesystem::is_directory(directory, error)) {
+        return true;
+    }
+    std::fprintf(stderr, "padrelle-replay: cannot make the frame directory %s: %s\n",
+                 directory.c_str(),
+                 error ? error.message().c_str() : "a file of that name is in the way");
+    return false;
+}
+
+std::string passFramePath(const std::string& directory, int32_t pass) {
+    char name[32];
+    std::snprintf(name, sizeof name, "pass-%06d.png", static_cast<int>(pass));
+    return (std::filesystem::path(directory) / name).string();
+}
+
+void writePassFrame(const PixelImage& frame, void* context) {
+    FrameFiles* files = static_cast<FrameFiles*>(context);
+    if (files == nullptr || files->failed) {
+        return;
+    }
+    const int32_t pass = files->passNumber != nullptr ? files->passNumber() : 0;
+    const std::string path = passFramePath(files->directory, pass);
+    if (!writePng(path.c_str(), frame)) {
+        std::fprintf(stderr, "padrelle-replay: cannot write %s\n", path.c_str());
+        files->failed = true;
+        stopReplay();
+    }
+}

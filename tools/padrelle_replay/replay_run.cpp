@@ -1,0 +1,80 @@
+#include "replay_run.h"
+
+#include "recording_keyboard.h"
+#include "replay_platform.h"
+
+#include "controller/controller_scene.h"
+#include "engine/engine.h"
+#include "engine/platform.h"
+#include "engine/window_proc.h"
+#include "graphics/bitmap_backend.h"
+#include "touch/touch_table.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+std::string imagesDirectory;
+BitmapHandle (*readBitmapFile)(const char* path) = nullptr;
+
+// The scene names its pictures relative to the working directory; here they
+// are read relative to the images directory instead.
+BitmapHandle loadUnderImagesDirectory(const char* path) {
+    if (path == nullptr || readBitmapFile == nullptr) {
+        return nullptr;
+    }
+    const std::string full = (std::filesystem::path(imagesDirectory) / path).string();
+    return readBitmapFile(full.c_str());
+}
+
+void useImagesFrom(const std::string& directory) {
+    useRasterBitmapBackend();
+    if (directory.empty()) {
+        return;
+    }
+    imagesDirectory = directory;
+    readBitmapFile = bitmapBackend.loadFile;
+    bitmapBackend.loadFile = loadUnderImagesDirectory;
+}
+
+void resetCore() {
+    resetPlatform();
+    resetEngine();
+    resetWindowState();
+    resetTouchTable();
+    resetBitmapBackend();
+    resetController();
+    frameTarget = nullptr;
+}
+
+} // namespace
+
+bool imagesDirUsable(const char* tool, const std::string& imagesDir) {
+    std::error_code error;
+    if (imagesDir.empty() || std::filesystem::is_directory(imagesDir, error)) {
+        return true;
+    }
+    std::fprintf(stderr, "%s: the images directory %s is not a directory\n", tool,
+                 imagesDir.c_str());
+    return false;
+}
+
+void runTrace(const Trace& trace, const ReplayRun& run) {
+    resetCore();
+    useImagesFrom(run.imagesDir);
+    installReplayPlatform(trace);
+    TraceKey keys[TraceKeyCount];
+    defaultTraceKeys(keys);
+    if (trace.hasKeys) {
+        std::memcpy(keys, trace.keys, sizeof keys);
+    }
+    installRecordingKeyboard(keys, run.strokes, replayPassNumber);
+    frameTarget = run.target;
+
+    openReplayWindow();
+    runMainLoop();
+    frameTarget = nullptr;
+}

@@ -1,0 +1,29 @@
+// One whole run of the controller on a trace, from the state the process
+// starts in to the destruction of the window once the trace has run out:
+// the replay's window system and keyboard, pictures read by the native
+// bitmap reader, and the real main loop.
+#pragma once
+
+#include "graphics/frame_target.h"
+#include "replay_trace.h"
+
+#include <cstdio>
+#include <string>
+
+struct ReplayRun {
+    // Where img/white.bmp, img/blue.bmp and img/scratch.bmp are read from;
+    // empty: the working directory, as the program reads them.
+    std::string imagesDir;
+    // Every frame is composed into it; null: frames are composed nowhere.
+    FrameTarget* target = nullptr;
+    // One line per stroke sent; null: the strokes go nowhere.
+    std::FILE* strokes = nullptr;
+};
+
+// True when `imagesDir` is empty or names a directory; otherwise says so on
+// standard error, after "<tool>: ".
+bool imagesDirUsable(const char* tool, const std::string& imagesDir);
+
+// Runs `trace` as `run` says, from the state the process starts in: nothing
+// entered, no touches, default keys. The trace must outlive the call.
+void runTrace(const Trace& trace, const ReplayRun& run);
