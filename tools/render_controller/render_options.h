@@ -1,0 +1,30 @@
+// The command line of padrelle-render.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int32_t RenderMaxTouches = 10; // the touch table's slots
+constexpr int32_t RenderAssignSteps = 11;
+
+struct RenderTouch {
+    int32_t x; // logical screen, 0 to 1279
+    int32_t y; // 0 to 719
+};
+
+struct RenderOptions {
+    std::string imagesDir;            // empty: the working directory
+    int32_t assignStep = -1;          // -1: play mode; 0 to 10: that prompt
+    std::vector<RenderTouch> touches; // play mode only
+    std::string outPath;
+    bool help = false;
+};
+
+// False, with a message on standard error, for a bad command line.
+bool parseRenderOptions(int argc, char** argv, RenderOptions& options);
+
+// A whole decimal number from 0 to max, digits only.
+bool parseBoundedNumber(const std::string& text, int32_t max, int32_t& value);
+// "X,Y" on the logical screen.
+bool parseRenderTouch(const std::string& text, RenderTouch& touch);
