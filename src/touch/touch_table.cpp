@@ -1,7 +1,7 @@
 #include "touch/touch_table.h"
 
-#include "engine/format_text.h"
 #include "engine/logical_scale.h"
+#include "touch/touch_debug_line.h"
 
 #include <cstring>
 
@@ -22,8 +22,8 @@ void fileTouchRecords(WindowHandle window, const TouchRecord* records, int32_t c
         processTouchPoint(window, record);
         // There are ten debug lines; later points are filed but not shown.
         if (i < TouchSlotCount) {
-            formatText(touchDebugLines[i], "[%d][%d][%x] %d %d", i, static_cast<int>(record.id),
-                       record.flags, record.x, record.y);
+            writeTouchDebugLine(touchDebugLines[i], TouchDebugLineSize, i,
+                                static_cast<int32_t>(record.id), record.flags, record.x, record.y);
         }
     }
 }
