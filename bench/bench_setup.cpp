@@ -2,6 +2,7 @@
 
 #include "controller/controller_layout.h"
 #include "controller/controller_scene.h"
+#include "controller/program_state.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
@@ -37,11 +38,7 @@ int send(InterceptionContext, InterceptionDevice, const void*, unsigned int coun
 
 void startPlay() {
     installFakePlatform();
-    resetEngine();
-    resetWindowState();
-    resetTouchTable();
-    resetBitmapBackend();
-    resetController();
+    resetProgramState();
     interception = InterceptionApi{create, destroy, isKeyboard, setFilter, wait, receive, send};
     enterController();
     controllerMode = Play;

@@ -15,6 +15,7 @@
 //   hundredths of a screen pixel), id (unsigned 32-bit), flags (16-bit).
 // A record cut short ends the input. The scene is left at the end.
 #include "controller/controller_scene.h"
+#include "controller/program_state.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
@@ -60,11 +61,7 @@ void enterPlay() {
 // Program start with the fake platform and driver; nothing loads.
 void startProgram() {
     installFakePlatform();
-    resetEngine();
-    resetWindowState();
-    resetTouchTable();
-    resetBitmapBackend();
-    resetController();
+    resetProgramState();
     installFakeInterception();
 }
 

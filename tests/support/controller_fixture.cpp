@@ -1,5 +1,6 @@
 #include "support/controller_fixture.h"
 
+#include "controller/program_state.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
@@ -9,13 +10,8 @@
 
 void ControllerFixture::SetUp() {
     installFakePlatform();
-    resetEngine();
-    resetWindowState();
-    resetTouchTable();
-    resetBitmapBackend();
-    resetController();
+    resetProgramState();
     installFakeInterception();
-    frameTarget = nullptr;
     for (InputAction& action : ActionMap) {
         action.held = 0;
         action.pressed = 0;

@@ -4,6 +4,7 @@
 #include "replay_platform.h"
 
 #include "controller/controller_scene.h"
+#include "controller/program_state.h"
 #include "engine/engine.h"
 #include "engine/platform.h"
 #include "engine/window_proc.h"
@@ -42,12 +43,7 @@ void useImagesFrom(const std::string& directory) {
 
 void resetCore() {
     resetPlatform();
-    resetEngine();
-    resetWindowState();
-    resetTouchTable();
-    resetBitmapBackend();
-    resetController();
-    frameTarget = nullptr;
+    resetProgramState();
 }
 
 } // namespace

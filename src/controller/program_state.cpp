@@ -1,0 +1,17 @@
+#include "controller/program_state.h"
+
+#include "controller/controller_scene.h"
+#include "engine/engine.h"
+#include "engine/window_proc.h"
+#include "graphics/bitmap_backend.h"
+#include "graphics/frame_target.h"
+#include "touch/touch_table.h"
+
+void resetProgramState() {
+    resetEngine();
+    resetWindowState();
+    resetTouchTable();
+    resetBitmapBackend();
+    resetController();
+    frameTarget = nullptr;
+}
