@@ -34,21 +34,6 @@ struct Random {
     bool chance(int32_t percent) { return below(100) < percent; }
 };
 
-// Spans of the logical screen that records aim at, borders inside.
-struct Region {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
-
-Region padRegion(int32_t pad) {
-    const PadPlace& p = PadPlaces[pad];
-    return {p.x, p.y, p.x + PadWidth, p.y + PadHeight};
-}
-
-constexpr Region DiscRegion = {DiscX, DiscY, DiscX + DiscSize, DiscY + DiscSize};
-
 // One coordinate against the span [low, high]: inside, on a border, one past
 // a border, or anywhere on or off the screen.
 int32_t coordinate(Random& random, int32_t low, int32_t high, int32_t screen) {

@@ -12,21 +12,6 @@
 
 namespace {
 
-// A region of the logical screen, both borders inside.
-struct Region {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
-
-Region padRegion(int32_t pad) {
-    const PadPlace& p = PadPlaces[pad];
-    return {p.x, p.y, p.x + PadWidth, p.y + PadHeight};
-}
-
-constexpr Region DiscRegion = {DiscX, DiscY, DiscX + DiscSize, DiscY + DiscSize};
-
 // Whether a finger that is down lies on the region, read from the table.
 bool fingerOn(const Region& r) {
     for (const TouchSlot& slot : TouchTable) {
@@ -39,6 +24,11 @@ bool fingerOn(const Region& r) {
 }
 
 } // namespace
+
+Region padRegion(int32_t pad) {
+    const PadPlace& p = PadPlaces[pad];
+    return {p.x, p.y, p.x + PadWidth, p.y + PadHeight};
+}
 
 uint32_t heldKeyName(int8_t scancode, unsigned short prefix) {
     const auto code = static_cast<uint16_t>(static_cast<int16_t>(scancode));

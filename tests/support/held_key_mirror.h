@@ -2,10 +2,23 @@
 // the fake driver saw, and the rules that must hold after every frame of play.
 #pragma once
 
+#include "controller/controller_layout.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
+
+// A region of the logical screen, both borders inside.
+struct Region {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+Region padRegion(int32_t pad);
+constexpr Region DiscRegion = {DiscX, DiscY, DiscX + DiscSize, DiscY + DiscSize};
 
 struct HeldKeyMirror {
     std::map<uint32_t, bool> held; // by 16-bit code and prefix bits
