@@ -20,38 +20,45 @@ void makeMessage(TouchRecord* records, int32_t count, int32_t nudge) {
     }
 }
 
-void BM_FileTouchMessage(benchmark::State& state) {
-    startPlay();
-    const auto count = static_cast<int32_t>(state.range(0));
-    TouchRecord messages[2][10];
-    makeMessage(messages[0], count, 0);
-    makeMessage(messages[1], count, 1);
-    fileTouchRecords(nullptr, messages[0], count);
+// Play with count fingers resting at their places (filed once), and the two
+// messages that move them back and forth, one per iteration.
+struct TremblingHand {
+    int32_t count = 0;
+    TouchRecord messages[2][10] = {};
     int32_t which = 0;
-    for (auto _ : state) {
-        fileTouchRecords(nullptr, messages[which], count);
+
+    explicit TremblingHand(const benchmark::State& state)
+        : count(static_cast<int32_t>(state.range(0))) {
+        startPlay();
+        makeMessage(messages[0], count, 0);
+        makeMessage(messages[1], count, 1);
+        fileTouchRecords(nullptr, messages[0], count);
+    }
+    const TouchRecord* next() {
         which ^= 1;
+        return messages[which];
+    }
+};
+
+void BM_FileTouchMessage(benchmark::State& state) {
+    TremblingHand hand(state);
+    for (auto _ : state) {
+        fileTouchRecords(nullptr, hand.next(), hand.count);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * count);
+    state.SetItemsProcessed(state.iterations() * hand.count);
 }
 BENCHMARK(BM_FileTouchMessage)->Arg(1)->Arg(10);
 
 // The same points filed without their debug lines, to tell the two costs
 // apart.
 void BM_FilePointsWithoutDebugLines(benchmark::State& state) {
-    startPlay();
-    const auto count = static_cast<int32_t>(state.range(0));
-    TouchRecord messages[2][10];
-    makeMessage(messages[0], count, 0);
-    makeMessage(messages[1], count, 1);
-    fileTouchRecords(nullptr, messages[0], count);
-    int32_t which = 0;
+    TremblingHand hand(state);
     for (auto _ : state) {
-        for (int32_t i = 0; i < count; ++i) {
-            processTouchPoint(nullptr, messages[which][i]);
+        const TouchRecord* message = hand.next();
+        for (int32_t i = 0; i < hand.count; ++i) {
+            processTouchPoint(nullptr, message[i]);
         }
-        which ^= 1;
         benchmark::ClobberMemory();
     }
 }
@@ -60,18 +67,11 @@ BENCHMARK(BM_FilePointsWithoutDebugLines)->Arg(1)->Arg(10);
 // One frame as the main loop sees it: a message of count points, then the
 // update of the pads and the scratch.
 void BM_FileMessageAndUpdate(benchmark::State& state) {
-    startPlay();
-    const auto count = static_cast<int32_t>(state.range(0));
-    TouchRecord messages[2][10];
-    makeMessage(messages[0], count, 0);
-    makeMessage(messages[1], count, 1);
-    fileTouchRecords(nullptr, messages[0], count);
+    TremblingHand hand(state);
     updatePlayMode();
-    int32_t which = 0;
     for (auto _ : state) {
-        fileTouchRecords(nullptr, messages[which], count);
+        fileTouchRecords(nullptr, hand.next(), hand.count);
         updatePlayMode();
-        which ^= 1;
         benchmark::ClobberMemory();
     }
 }
