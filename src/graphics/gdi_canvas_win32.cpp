@@ -21,6 +21,34 @@ int textLength(const char* text) {
     return static_cast<int>(length);
 }
 
+// A one-pixel pen of the colour and the hollow brush, selected into the
+// context for one outline or line and put back afterwards.
+class OutlinePen {
+  public:
+    OutlinePen(HDC dc, uint32_t colour) : dc_(dc), pen_(CreatePen(PS_SOLID, 1, colour)) {
+        if (pen_ != nullptr) {
+            keptPen_ = SelectObject(dc_, pen_);
+            keptBrush_ = SelectObject(dc_, GetStockObject(NULL_BRUSH));
+        }
+    }
+    ~OutlinePen() {
+        if (pen_ != nullptr) {
+            SelectObject(dc_, keptPen_);
+            DeleteObject(pen_);
+            SelectObject(dc_, keptBrush_);
+        }
+    }
+    OutlinePen(const OutlinePen&) = delete;
+    OutlinePen& operator=(const OutlinePen&) = delete;
+    bool ready() const { return pen_ != nullptr; }
+
+  private:
+    HDC dc_;
+    HPEN pen_;
+    HGDIOBJ keptPen_ = nullptr;
+    HGDIOBJ keptBrush_ = nullptr;
+};
+
 } // namespace
 
 void GdiCanvas::bitmap(int32_t x, int32_t y, int32_t w, int32_t h, BitmapHandle bitmap,
@@ -50,16 +78,10 @@ void GdiCanvas::rectOutline(const Rect& rect, uint32_t colour) {
     if (dc == nullptr) {
         return;
     }
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    if (pen == nullptr) {
-        return;
+    const OutlinePen pen(dc, colour);
+    if (pen.ready()) {
+        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
     }
-    HGDIOBJ keptPen = SelectObject(dc, pen);
-    HGDIOBJ keptBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
-    SelectObject(dc, keptPen);
-    DeleteObject(pen);
-    SelectObject(dc, keptBrush);
 }
 
 void GdiCanvas::text(int32_t x, int32_t y, const char* text, uint32_t colour, int32_t anchor) {
@@ -84,15 +106,9 @@ void GdiCanvas::line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t co
     if (dc == nullptr) {
         return;
     }
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    if (pen == nullptr) {
-        return;
+    const OutlinePen pen(dc, colour);
+    if (pen.ready()) {
+        MoveToEx(dc, x1, y1, nullptr);
+        LineTo(dc, x2, y2);
     }
-    HGDIOBJ keptPen = SelectObject(dc, pen);
-    HGDIOBJ keptBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
-    SelectObject(dc, keptPen);
-    DeleteObject(pen);
-    SelectObject(dc, keptBrush);
 }
