@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,16 @@ void put32(Bytes& b, uint32_t v) {
     }
 }
 
+// Checked writes: a patch past the end of a test file is a fault of the test.
 void patch32(Bytes& b, size_t at, uint32_t v) {
     for (size_t i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        b.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
     }
 }
 
 void patch16(Bytes& b, size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
+    b.at(at) = static_cast<uint8_t>(v);
+    b.at(at + 1) = static_cast<uint8_t>(v >> 8);
 }
 
 // Field offsets in a file with a 40-byte (or longer) info header.
@@ -222,6 +224,18 @@ bool read(const Bytes& bytes, PixelImage& image) {
     return ::testing::AssertionSuccess();
 }
 
+// Refused with each of the values written in turn over the 32-bit field at
+// offset at of an otherwise good file.
+template <typename Value>
+void expectRefusedWithEach(const Bytes& good, size_t at, std::initializer_list<Value> values,
+                           const char* field) {
+    for (Value value : values) {
+        Bytes b = good;
+        patch32(b, at, static_cast<uint32_t>(value));
+        EXPECT_TRUE(refused(b)) << field << " " << value;
+    }
+}
+
 class BmpReaderTest : public ::testing::Test {
   protected:
     void SetUp() override { resetBitmapBackend(); }
@@ -400,21 +414,15 @@ TEST_F(BmpReaderTest, WrongSignatureAndUnknownHeaderSizesAreRefused) {
     b[0] = 'M';
     b[1] = 'B';
     EXPECT_TRUE(refused(b));
-    for (uint32_t size : {0u, 8u, 16u, 39u, 41u, 64u, 125u, 200u, 0xFFFFFFF0u}) {
-        b = good;
-        patch32(b, AtHeaderSize, size);
-        EXPECT_TRUE(refused(b)) << "header size " << size;
-    }
+    expectRefusedWithEach(good, AtHeaderSize, {0u, 8u, 16u, 39u, 41u, 64u, 125u, 200u, 0xFFFFFFF0u},
+                          "header size");
 }
 
 TEST_F(BmpReaderTest, PixelOffsetOutsideTheFileOrInsideTheHeadersIsRefused) {
     const Bytes good = file24(colours(2, 2), false);
-    for (uint32_t offset :
-         {0u, 20u, 53u, static_cast<uint32_t>(good.size()) + 1, 0x7FFFFFF0u, 0xFFFFFFFFu}) {
-        Bytes b = good;
-        patch32(b, AtPixelOffset, offset);
-        EXPECT_TRUE(refused(b)) << "offset " << offset;
-    }
+    expectRefusedWithEach(
+        good, AtPixelOffset,
+        {0u, 20u, 53u, static_cast<uint32_t>(good.size()) + 1, 0x7FFFFFF0u, 0xFFFFFFFFu}, "offset");
     // Shifted one byte on, the last row no longer fits.
     Bytes b = good;
     patch32(b, AtPixelOffset, 55);
@@ -423,18 +431,10 @@ TEST_F(BmpReaderTest, PixelOffsetOutsideTheFileOrInsideTheHeadersIsRefused) {
 
 TEST_F(BmpReaderTest, EmptyNegativeAndOversizedDimensionsAreRefused) {
     const Bytes good = file24(colours(2, 2), false);
-    const int32_t widths[] = {0, -1, -5, INT32_MIN, 16385, INT32_MAX};
-    for (int32_t width : widths) {
-        Bytes b = good;
-        patch32(b, AtWidth, static_cast<uint32_t>(width));
-        EXPECT_TRUE(refused(b)) << "width " << width;
-    }
-    const int32_t heights[] = {0, INT32_MIN, 16385, -16385, INT32_MAX};
-    for (int32_t height : heights) {
-        Bytes b = good;
-        patch32(b, AtHeight, static_cast<uint32_t>(height));
-        EXPECT_TRUE(refused(b)) << "height " << height;
-    }
+    expectRefusedWithEach<int32_t>(good, AtWidth, {0, -1, -5, INT32_MIN, 16385, INT32_MAX},
+                                   "width");
+    expectRefusedWithEach<int32_t>(good, AtHeight, {0, INT32_MIN, 16385, -16385, INT32_MAX},
+                                   "height");
     // Each side within its cap, the whole over the pixel cap.
     Bytes b = good;
     patch32(b, AtWidth, 16384);
@@ -466,11 +466,8 @@ TEST_F(BmpReaderTest, UnknownDepthsAndCompressionsAreRefused) {
     }
     // Run lengths (1 and 2), JPEG, PNG, masks with alpha, and nonsense; masks
     // do not apply to 24 bits.
-    for (uint32_t compression : {1u, 2u, 3u, 4u, 5u, 6u, 99u, 0xFFFFFFFFu}) {
-        Bytes b = good;
-        patch32(b, AtCompression, compression);
-        EXPECT_TRUE(refused(b)) << "compression " << compression;
-    }
+    expectRefusedWithEach(good, AtCompression, {1u, 2u, 3u, 4u, 5u, 6u, 99u, 0xFFFFFFFFu},
+                          "compression");
     Bytes rle8 = file8({{1, 1, 1}}, {0, 0xFFFFFFu});
     patch32(rle8, AtCompression, 1);
     EXPECT_TRUE(refused(rle8));
@@ -491,11 +488,7 @@ TEST_F(BmpReaderTest, UnknownDepthsAndCompressionsAreRefused) {
 
 TEST_F(BmpReaderTest, PalettesTooLongOrCutShortAreRefused) {
     const Bytes good = file8({{0, 1, 2}}, {0x1u, 0x2u, 0x3u});
-    for (uint32_t count : {257u, 1000u, 0x40000000u, 0xFFFFFFFFu}) {
-        Bytes b = good;
-        patch32(b, AtColoursUsed, count);
-        EXPECT_TRUE(refused(b)) << "colours " << count;
-    }
+    expectRefusedWithEach(good, AtColoursUsed, {257u, 1000u, 0x40000000u, 0xFFFFFFFFu}, "colours");
     // A full palette of 256 entries that the file does not hold.
     Bytes b = good;
     patch32(b, AtColoursUsed, 0);
