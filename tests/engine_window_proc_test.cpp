@@ -43,7 +43,7 @@ TEST_F(WindowProc, CreateRegistersForTouchWithoutPalmRejection) {
 }
 
 TEST_F(WindowProc, DestroyLeavesTheSceneOnceAndPostsQuit) {
-    SceneTable[1] = {sceneNoOp, sceneNoOp, sceneNoOp, countLeave};
+    SceneTable[1] = {sceneNoOp, sceneNoOp, sceneNoOp, countLeave, sceneNoOp};
     switchScene(1);
     EXPECT_EQ(mainWindowMessage(window, win::WM_DESTROY, 0, 0), 0);
     EXPECT_EQ(leaves, 1);

@@ -102,6 +102,10 @@ void updateController() {
     }
 }
 
+void releaseController() {
+    releaseHeldKeys();
+}
+
 void leaveController() {
     // No key may stay pressed in the system once the controller is gone.
     releaseHeldKeys();

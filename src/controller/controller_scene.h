@@ -28,6 +28,8 @@ extern ControllerMode controllerMode;
 void enterController();
 void updateController();
 void leaveController();
+// Every pad and scratch key still held goes up (session end, crash).
+void releaseController();
 
 // The state at program start: default keys, AssignKeys, nothing pressed or
 // tracked, no prompt, no objects; the keyboard output closed.

@@ -10,6 +10,9 @@ struct Scene {
     SceneHandler update;
     SceneHandler render;
     SceneHandler leave;
+    // Lets go at once of everything the scene holds in the system (keys held
+    // down): the session ends or the process dies. The scene stays entered.
+    SceneHandler release;
 };
 
 struct FrameClock {
@@ -30,6 +33,8 @@ void sceneNoOp();
 void switchScene(int32_t scene);
 void startEngine();
 void stopEngine();
+// The current scene's release handler.
+void releaseScene();
 void setFrameRate(int32_t framesPerSecond, int32_t spare);
 // Starts the engine and runs passes until no scene is current.
 void runMainLoop();

@@ -1,10 +1,10 @@
 // The program's entry point: the window class, the window and the main loop.
 #include <windows.h>
 
-#include "controller/crash_key_release.h"
-#include "controller/window_ghosting.h"
+#include "engine/crash_release.h"
 #include "engine/engine.h"
 #include "engine/platform_win32.h"
+#include "engine/window_ghosting.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend_win32.h"
@@ -30,7 +30,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // the window must not be replaced by a "not responding" ghost meanwhile.
     disableWindowGhosting();
     // A crash must not leave a key pressed in the system.
-    installCrashKeyRelease();
+    installCrashRelease();
     useWin32Platform(handleTouchMessage);
     useWin32BitmapBackend();
     useGdiFrameTarget();

@@ -6,8 +6,8 @@
 namespace {
 
 constexpr Scene standardScenes[SceneCount] = {
-    {sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp},
-    {enterController, updateController, renderController, leaveController},
+    {sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp},
+    {enterController, updateController, renderController, leaveController, releaseController},
 };
 
 } // namespace
@@ -40,6 +40,12 @@ void startEngine() {
 
 void stopEngine() {
     switchScene(0);
+}
+
+void releaseScene() {
+    if (currentScene >= 0 && currentScene < SceneCount) {
+        SceneTable[currentScene].release();
+    }
 }
 
 void resetEngine() {

@@ -1,6 +1,5 @@
 #include "engine/window_proc.h"
 
-#include "controller/held_keys.h"
 #include "engine/engine.h"
 #include "engine/win_constants.h"
 
@@ -47,7 +46,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         // The session ends and the process may be ended as soon as this
         // returns: no key may stay down in the system after it.
         if (wParam != 0) {
-            releaseHeldKeys();
+            releaseScene();
         }
         return 0;
     case win::WM_TABLET_QUERYSYSTEMGESTURESTATUS:

@@ -32,7 +32,8 @@ void ControllerFixture::touch(uint32_t id, uint32_t flags, int32_t x, int32_t y)
 }
 
 void ControllerFixture::enterPlay() {
-    enterController();
+    switchScene(1); // the controller scene, current as in the program
+
     controllerMode = Play;
     fakeInterception.sent.clear();
     fakeInterception.calls.clear();

@@ -1,9 +1,9 @@
-// A process that dies must not leave a pad or scratch key pressed in the
-// system: the break strokes go out on the way down.
+// A process that dies must not leave a key pressed in the system: the current
+// scene lets go of what it holds on the way down.
 #include <windows.h>
 
-#include "controller/crash_key_release.h"
-#include "controller/held_keys.h"
+#include "engine/crash_release.h"
+#include "engine/engine.h"
 
 #include <cstdlib>
 #include <exception>
@@ -18,7 +18,7 @@ volatile LONG releaseStarted = 0;
 
 void releaseOnce() {
     if (InterlockedExchange(&releaseStarted, 1) == 0) {
-        releaseHeldKeys();
+        releaseScene();
     }
 }
 
@@ -42,7 +42,7 @@ LONG WINAPI releaseOnUnhandledException(EXCEPTION_POINTERS* exception) {
 
 } // namespace
 
-void installCrashKeyRelease() {
+void installCrashRelease() {
     earlierFilter = SetUnhandledExceptionFilter(releaseOnUnhandledException);
     earlierTerminate = std::set_terminate(releaseOnTerminate);
 }

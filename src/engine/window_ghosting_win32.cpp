@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "controller/window_ghosting.h"
+#include "engine/window_ghosting.h"
 
 void disableWindowGhosting() {
     // Resolved at run time, so that a system without the call carries on.
