@@ -88,11 +88,12 @@ TEST_F(RasterFrameTargetTest, ToolIsToldOfEachFinishedFrame) {
     target.onPresented(notePresented, &seen);
     enterController();
     renderController();
-    renderController();
+    renderController(); // nothing changed: no frame
+    renderControllerNow();
     EXPECT_EQ(seen.calls, 2);
     EXPECT_EQ(seen.cornerPixel, ColourRed); // pad 0's outline corner
     target.onPresented(nullptr, nullptr);
-    renderController();
+    renderControllerNow();
     EXPECT_EQ(seen.calls, 2);
     EXPECT_EQ(target.framesPresented(), 3);
 }

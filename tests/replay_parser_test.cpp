@@ -78,7 +78,7 @@ TEST(ReplayTraceLines, PassCarriesItsPointsInOrder) {
 
 TEST(ReplayTraceLines, CommandsAreCaseSensitiveWords) {
     EXPECT_EQ(failure("Pass\n").message,
-              "unknown command \"Pass\" (expected keys, client, pass or return)");
+              "unknown command \"Pass\" (expected keys, client, pass, return or mouse)");
     EXPECT_EQ(failure("pass\npass1,2,3,4\n").line, 2);
     EXPECT_EQ(failure("return 1\n").message, "return takes no arguments");
 }
@@ -94,9 +94,9 @@ TEST(ReplayTraceLines, MessagesQuoteTokensShortAndPrintable) {
     const std::string longWord(60, 'x');
     EXPECT_EQ(failure(longWord + "\n").message,
               "unknown command \"" + std::string(40, 'x') +
-                  "...\" (expected keys, client, pass or return)");
+                  "...\" (expected keys, client, pass, return or mouse)");
     EXPECT_EQ(failure(std::string("a\x01\xff") + "\n").message,
-              "unknown command \"a??\" (expected keys, client, pass or return)");
+              "unknown command \"a??\" (expected keys, client, pass, return or mouse)");
 }
 
 TEST(ReplayTraceKeys, ElevenKeysWithPrefixesInEitherCase) {

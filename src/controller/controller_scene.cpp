@@ -8,6 +8,7 @@
 #include "engine/engine.h"
 #include "engine/platform.h"
 #include "engine/win_constants.h"
+#include "engine/window_proc.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 
@@ -107,7 +108,9 @@ void releaseController() {
 }
 
 void leaveController() {
-    // No key may stay pressed in the system once the controller is gone.
+    // No key may stay pressed in the system once the controller is gone, and
+    // the mouse button counts as released.
+    dropMouseFinger();
     releaseHeldKeys();
     deleteObjects();
     closeKeyboardOutput();

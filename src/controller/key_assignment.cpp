@@ -34,7 +34,7 @@ void assignKeys() {
         } else {
             formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH COUNTER-CLOCKWISE");
         }
-        renderController();
+        renderControllerNow();
         const CapturedKey key = captureKey();
         if (step < PadCount) {
             store(key, KeyScancodes[step], KeyPrefixes[step]);

@@ -65,12 +65,13 @@ void sendScratch(ScratchDirection direction) {
 void updateScratch() {
     ScratchTracker& s = ScratchState;
     const int32_t index = scratchDisc != nullptr ? touchIndexOn(*scratchDisc) : -1;
-    if (index < 0 || index >= TouchSlotCount) {
+    if (index < 0 || index >= FingerCount) {
         s.tracking = 0;
         sendScratch(Stop);
         return;
     }
-    s.touchPoint = Point{TouchTable[index].x, TouchTable[index].y};
+    const TouchSlot& finger = fingerAt(index);
+    s.touchPoint = Point{finger.x, finger.y};
     const Point c = spriteCentre(*scratchDisc);
     const double dy = static_cast<double>(int64_t{s.touchPoint.y} - c.y);
     const double dx = static_cast<double>(int64_t{s.touchPoint.x} - c.x);

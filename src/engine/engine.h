@@ -38,8 +38,15 @@ void releaseScene();
 void setFrameRate(int32_t framesPerSecond, int32_t spare);
 // Starts the engine and runs passes until no scene is current.
 void runMainLoop();
-// One pass of the main loop: at most one message, input, update, clock, render.
+// One pass of the main loop: with no message waiting and no pass due, a
+// wait for input; then at most one message, input, update, clock, render.
 void runMainLoopPass();
+// Asks for a pass no later than timeMs (on the timeMs() clock), or delayMs
+// from now, even if no input comes meanwhile. A request holds until the next
+// pass starts; the earliest of several wins.
+void requestPassBy(uint32_t timeMs);
+void requestPassIn(uint32_t delayMs);
+void resetMainLoop();
 
 // Back to the state at program start: scene 0 current, clock zero, the
 // standard scene table.

@@ -1,5 +1,6 @@
 #include "engine/logical_scale.h"
 #include "engine/window_proc.h"
+#include "touch/touch_table.h"
 
 namespace {
 
@@ -32,4 +33,5 @@ void pollMouse() {
 
     takeEdge(mouseState.leftDownLatch, mouseState.leftPressed);
     takeEdge(mouseState.rightDownLatch, mouseState.rightPressed);
+    setMouseFinger(mouseState.fingerHeld != 0, mouseState.x, mouseState.y);
 }

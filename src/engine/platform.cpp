@@ -2,65 +2,35 @@
 
 namespace {
 
-uint32_t noTime() {
-    return 0;
-}
-int16_t noKey(int32_t) {
-    return 0;
-}
-bool noCursor(int32_t*, int32_t*) {
-    return false;
-}
-bool noScreenToClient(WindowHandle, int32_t*, int32_t*) {
-    return false;
-}
-bool noRect(WindowHandle, WinRect*) {
-    return false;
-}
-bool noMessageWaiting() {
-    return false;
-}
-int32_t noMessage() {
-    return 0;
-}
-void noDispatch() {}
-intptr_t noDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) {
-    return 0;
-}
-void noQuit(int32_t) {}
-bool noTouchWindow(WindowHandle, uint32_t) {
-    return false;
-}
-intptr_t noTouchMessage(WindowHandle, uintptr_t, intptr_t) {
-    return 0;
-}
-int32_t noWindowLong(WindowHandle, int32_t) {
-    return 0;
-}
-int32_t noSetWindowLong(WindowHandle, int32_t, int32_t) {
-    return 0;
-}
-bool noAdjust(WinRect*, uint32_t, bool, uint32_t) {
-    return false;
-}
-bool noMonitor(const WinRect*, WinRect*) {
-    return false;
-}
-bool noWindowPos(WindowHandle, WindowHandle, int32_t, int32_t, int32_t, int32_t, uint32_t) {
-    return false;
-}
-int32_t noMessageBox(WindowHandle, const char*, const char*, uint32_t) {
-    return 0;
-}
-bool noSound(const char*, uint32_t) {
-    return false;
-}
-
+// Every call does nothing and reports failure; the clocks stand at 0.
 constexpr Platform defaultPlatform = {
-    noTime,           noKey,          noCursor,     noScreenToClient, noRect,
-    noMessageWaiting, noMessage,      noDispatch,   noDefWindowProc,  noQuit,
-    noTouchWindow,    noTouchMessage, noWindowLong, noSetWindowLong,  noRect,
-    noAdjust,         noMonitor,      noWindowPos,  noMessageBox,     noSound,
+    .timeMs = [] { return uint32_t{0}; },
+    .preciseTimeUs = [] { return uint64_t{0}; },
+    .asyncKeyState = [](int32_t) { return int16_t{0}; },
+    .cursorPos = [](int32_t*, int32_t*) { return false; },
+    .setCapture = [](WindowHandle) {},
+    .releaseCapture = [] {},
+    .screenToClient = [](WindowHandle, int32_t*, int32_t*) { return false; },
+    .clientRect = [](WindowHandle, WinRect*) { return false; },
+    .peekMessage = [] { return false; },
+    .getMessage = [] { return int32_t{0}; },
+    .dispatchMessage = [] {},
+    .waitForInput = [](uint32_t) { return false; },
+    .messageExtraInfo = [] { return uintptr_t{0}; },
+    .defWindowProc = [](WindowHandle, uint32_t, uintptr_t, intptr_t) { return intptr_t{0}; },
+    .postQuitMessage = [](int32_t) {},
+    .registerTouchWindow = [](WindowHandle, uint32_t) { return false; },
+    .touchMessage = [](WindowHandle, uintptr_t, intptr_t) { return intptr_t{0}; },
+    .getWindowLong = [](WindowHandle, int32_t) { return int32_t{0}; },
+    .setWindowLong = [](WindowHandle, int32_t, int32_t) { return int32_t{0}; },
+    .windowRect = [](WindowHandle, WinRect*) { return false; },
+    .adjustWindowRectEx = [](WinRect*, uint32_t, bool, uint32_t) { return false; },
+    .monitorRect = [](const WinRect*, WinRect*) { return false; },
+    .setWindowPos = [](WindowHandle, WindowHandle, int32_t, int32_t, int32_t, int32_t,
+                       uint32_t) { return false; },
+    .refreshRateHz = [](WindowHandle) { return int32_t{0}; },
+    .messageBox = [](WindowHandle, const char*, const char*, uint32_t) { return int32_t{0}; },
+    .playSound = [](const char*, uint32_t) { return false; },
 };
 
 } // namespace

@@ -21,12 +21,15 @@ struct WinRect {
 };
 
 struct Platform {
-    // Clock and keyboard state.
+    // Clocks and keyboard state.
     uint32_t (*timeMs)();                         // timeGetTime
+    uint64_t (*preciseTimeUs)();                  // QueryPerformanceCounter, microseconds
     int16_t (*asyncKeyState)(int32_t virtualKey); // GetAsyncKeyState
 
-    // Cursor and client area.
+    // Cursor, mouse capture and client area.
     bool (*cursorPos)(int32_t* x, int32_t* y); // GetCursorPos, screen pixels
+    void (*setCapture)(WindowHandle window);
+    void (*releaseCapture)();
     bool (*screenToClient)(WindowHandle window, int32_t* x, int32_t* y);
     bool (*clientRect)(WindowHandle window, WinRect* out); // GetClientRect
 
@@ -34,6 +37,12 @@ struct Platform {
     bool (*peekMessage)();     // PeekMessageA, any window, PM_NOREMOVE
     int32_t (*getMessage)();   // GetMessageA: > 0 a message, 0 quit, -1 error
     void (*dispatchMessage)(); // TranslateMessage, then DispatchMessageA
+    // Sleeps until input of any kind (touch and pointer included) or a sent
+    // message arrives, or timeoutMs pass (WaitForever: no limit). True when
+    // something arrived.
+    bool (*waitForInput)(uint32_t timeoutMs);
+    // GetMessageExtraInfo: the extra information of the message being handled.
+    uintptr_t (*messageExtraInfo)();
     intptr_t (*defWindowProc)(WindowHandle window, uint32_t message, uintptr_t wParam,
                               intptr_t lParam);
     void (*postQuitMessage)(int32_t exitCode);
@@ -53,12 +62,16 @@ struct Platform {
     bool (*monitorRect)(const WinRect* nearRect, WinRect* out);
     bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                          int32_t width, int32_t height, uint32_t flags);
+    // Refresh rate of the window's display in hertz; 0 when not known.
+    int32_t (*refreshRateHz)(WindowHandle window);
 
     // Dialogs and sound.
     int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption, uint32_t type);
     // PlaySoundA with no module; for SND_RESOURCE the name is an integer id.
     bool (*playSound)(const char* name, uint32_t flags);
 };
+
+constexpr uint32_t WaitForever = 0xFFFFFFFFu;
 
 extern Platform platform;
 

@@ -17,6 +17,20 @@ HWND asWindow(WindowHandle window) {
 uint32_t realTime() {
     return timeGetTime();
 }
+
+uint64_t realPreciseTime() {
+    static const int64_t frequency = [] {
+        LARGE_INTEGER f = {};
+        return QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? f.QuadPart : int64_t{1};
+    }();
+    LARGE_INTEGER now = {};
+    QueryPerformanceCounter(&now);
+    // Seconds and the rest apart, so that the product never overflows.
+    const int64_t seconds = now.QuadPart / frequency;
+    const int64_t rest = now.QuadPart % frequency;
+    return static_cast<uint64_t>(seconds) * 1000000u +
+           static_cast<uint64_t>(rest * 1000000 / frequency);
+}
 int16_t realKeyState(int32_t key) {
     return GetAsyncKeyState(key);
 }
@@ -29,6 +43,13 @@ bool realCursorPos(int32_t* x, int32_t* y) {
     *x = p.x;
     *y = p.y;
     return true;
+}
+
+void realSetCapture(WindowHandle window) {
+    SetCapture(asWindow(window));
+}
+void realReleaseCapture() {
+    ReleaseCapture();
 }
 
 bool realScreenToClient(WindowHandle window, int32_t* x, int32_t* y) {
@@ -66,6 +87,31 @@ int32_t realGet() {
 void realDispatch() {
     TranslateMessage(&pumpMessage);
     DispatchMessageA(&pumpMessage);
+}
+
+// Touch and pointer input have wake bits of their own from Windows 8 on;
+// Windows 7 refuses them, and then the classic set is used.
+constexpr DWORD QueueTouch = 0x0800;
+constexpr DWORD QueuePointer = 0x1000;
+DWORD wakeMask = QS_ALLINPUT | QueueTouch | QueuePointer;
+
+bool realWaitForInput(uint32_t timeoutMs) {
+    const DWORD timeout = timeoutMs == WaitForever ? INFINITE : timeoutMs;
+    DWORD result = MsgWaitForMultipleObjectsEx(0, nullptr, timeout, wakeMask, MWMO_INPUTAVAILABLE);
+    if (result == WAIT_FAILED && wakeMask != QS_ALLINPUT) {
+        wakeMask = QS_ALLINPUT;
+        result = MsgWaitForMultipleObjectsEx(0, nullptr, timeout, wakeMask, MWMO_INPUTAVAILABLE);
+    }
+    if (result == WAIT_FAILED) {
+        // Never spin on a wait that cannot wait: yield for a moment instead.
+        Sleep(timeoutMs == WaitForever ? 10 : (timeoutMs < 10 ? timeoutMs : 10));
+        return false;
+    }
+    return result == WAIT_OBJECT_0;
+}
+
+uintptr_t realExtraInfo() {
+    return static_cast<uintptr_t>(GetMessageExtraInfo());
 }
 
 intptr_t realDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -124,6 +170,17 @@ bool realSetWindowPos(WindowHandle window, WindowHandle after, int32_t x, int32_
     return SetWindowPos(asWindow(window), asWindow(after), x, y, w, h, flags) != 0;
 }
 
+int32_t realRefreshRate(WindowHandle window) {
+    HDC dc = GetDC(asWindow(window));
+    if (dc == nullptr) {
+        return 0;
+    }
+    const int hz = GetDeviceCaps(dc, VREFRESH);
+    ReleaseDC(asWindow(window), dc);
+    // 0 and 1 stand for the hardware's default rate.
+    return hz > 1 ? hz : 0;
+}
+
 int32_t realMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t type) {
     return MessageBoxA(asWindow(owner), text, caption, type);
 }
@@ -135,24 +192,32 @@ bool realPlaySound(const char* name, uint32_t flags) {
 } // namespace
 
 void useWin32Platform(intptr_t (*touchMessage)(WindowHandle, uintptr_t, intptr_t)) {
-    platform.timeMs = realTime;
-    platform.asyncKeyState = realKeyState;
-    platform.cursorPos = realCursorPos;
-    platform.screenToClient = realScreenToClient;
-    platform.clientRect = realClientRect;
-    platform.peekMessage = realPeek;
-    platform.getMessage = realGet;
-    platform.dispatchMessage = realDispatch;
-    platform.defWindowProc = realDefWindowProc;
-    platform.postQuitMessage = realPostQuit;
-    platform.registerTouchWindow = realRegisterTouch;
-    platform.touchMessage = touchMessage;
-    platform.getWindowLong = realGetWindowLong;
-    platform.setWindowLong = realSetWindowLong;
-    platform.windowRect = realWindowRect;
-    platform.adjustWindowRectEx = realAdjust;
-    platform.monitorRect = realMonitorRect;
-    platform.setWindowPos = realSetWindowPos;
-    platform.messageBox = realMessageBox;
-    platform.playSound = realPlaySound;
+    platform = Platform{
+        .timeMs = realTime,
+        .preciseTimeUs = realPreciseTime,
+        .asyncKeyState = realKeyState,
+        .cursorPos = realCursorPos,
+        .setCapture = realSetCapture,
+        .releaseCapture = realReleaseCapture,
+        .screenToClient = realScreenToClient,
+        .clientRect = realClientRect,
+        .peekMessage = realPeek,
+        .getMessage = realGet,
+        .dispatchMessage = realDispatch,
+        .waitForInput = realWaitForInput,
+        .messageExtraInfo = realExtraInfo,
+        .defWindowProc = realDefWindowProc,
+        .postQuitMessage = realPostQuit,
+        .registerTouchWindow = realRegisterTouch,
+        .touchMessage = touchMessage,
+        .getWindowLong = realGetWindowLong,
+        .setWindowLong = realSetWindowLong,
+        .windowRect = realWindowRect,
+        .adjustWindowRectEx = realAdjust,
+        .monitorRect = realMonitorRect,
+        .setWindowPos = realSetWindowPos,
+        .refreshRateHz = realRefreshRate,
+        .messageBox = realMessageBox,
+        .playSound = realPlaySound,
+    };
 }

@@ -1,6 +1,8 @@
 #include "controller/controller_scene.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
+#include "engine/frame_pacing.h"
+#include "engine/health.h"
 #include "graphics/controller_render.h"
 
 namespace {
@@ -54,4 +56,7 @@ void resetEngine() {
     }
     currentScene = 0;
     frameClock = FrameClock{};
+    resetMainLoop();
+    resetFramePacing();
+    resetHealth();
 }

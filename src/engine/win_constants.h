@@ -10,15 +10,22 @@ namespace win {
 // Window messages.
 constexpr uint32_t WM_CREATE = 0x0001;
 constexpr uint32_t WM_DESTROY = 0x0002;
+constexpr uint32_t WM_SIZE = 0x0005;
 constexpr uint32_t WM_ACTIVATE = 0x0006;
+constexpr uint32_t WM_PAINT = 0x000F;
 constexpr uint32_t WM_CLOSE = 0x0010;
 constexpr uint32_t WM_QUERYENDSESSION = 0x0011;
 constexpr uint32_t WM_ENDSESSION = 0x0016;
+constexpr uint32_t WM_CANCELMODE = 0x001F;
+constexpr uint32_t WM_MOUSEACTIVATE = 0x0021;
+constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
 constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
+constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
 constexpr uint32_t WM_TOUCH = 0x0240;
+constexpr uint32_t WM_POINTERACTIVATE = 0x024B;
 constexpr uint32_t WM_TABLET_QUERYSYSTEMGESTURESTATUS = 0x02CC;
 
 constexpr uint32_t WA_INACTIVE = 0;
@@ -26,6 +33,16 @@ constexpr uint32_t WA_ACTIVE = 1;
 constexpr uint32_t WA_CLICKACTIVE = 2;
 
 constexpr uint32_t TWF_WANTPALM = 0x00000002;
+
+// Answers that keep a click or a touch from activating the window.
+constexpr intptr_t MA_NOACTIVATE = 3;
+constexpr intptr_t PA_NOACTIVATE = 3;
+
+// GetMessageExtraInfo of a mouse message that the system made from a pen or a
+// touch: the signature in the high bits; bit 0x80 set for touch.
+constexpr uint32_t MI_WP_SIGNATURE = 0xFF515700;
+constexpr uint32_t SIGNATURE_MASK = 0xFFFFFF00;
+constexpr uint32_t MI_TOUCH_BIT = 0x80;
 
 // Answer bits of WM_TABLET_QUERYSYSTEMGESTURESTATUS: what the system's pen
 // and touch gestures shall not do over the window.

@@ -1,6 +1,8 @@
 #include "engine/window_proc.h"
 
 #include "engine/engine.h"
+#include "engine/frame_pacing.h"
+#include "engine/health.h"
 #include "engine/win_constants.h"
 
 // No press-and-hold (it delays every touch until the system has decided it
@@ -9,6 +11,22 @@ const uint32_t SystemGesturesOff =
     win::TABLET_DISABLE_PRESSANDHOLD | win::TABLET_DISABLE_PENTAPFEEDBACK |
     win::TABLET_DISABLE_PENBARRELFEEDBACK | win::TABLET_DISABLE_FLICKS |
     win::TABLET_DISABLE_SMOOTHSCROLLING | win::TABLET_DISABLE_FLICKFALLBACKKEYS;
+
+namespace {
+
+// The mouse finger's button went down or up on the window.
+void fingerButton(WindowHandle window, bool down) {
+    noteInputReport();
+    if (down) {
+        // Captured, so that the button's release comes here wherever it happens.
+        mouseState.fingerHeld = 1;
+        platform.setCapture(window);
+    } else {
+        dropMouseFinger();
+    }
+}
+
+} // namespace
 
 WindowHandle mainWindow = nullptr;
 int32_t windowActive = 0;
@@ -27,14 +45,43 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return 0;
     case win::WM_ACTIVATE:
         windowActive = (wParam & 0xFFFF) != win::WA_INACTIVE ? 1 : 0;
+        if (windowActive == 0) {
+            dropMouseFinger();
+        }
         return 0;
+    case win::WM_MOUSEACTIVATE:
+        // A click or touch on the controller never takes the focus from the game.
+        return win::MA_NOACTIVATE;
+    case win::WM_POINTERACTIVATE:
+        return win::PA_NOACTIVATE;
     case win::WM_LBUTTONDOWN:
         mouseState.leftHeld = 1;
         mouseState.leftDownLatch = 1;
+        // The system also makes mouse messages from the first touch contact:
+        // that finger is in the touch table already.
+        if (!madeFromTouch(platform.messageExtraInfo())) {
+            fingerButton(window, true);
+        }
         return 0;
     case win::WM_LBUTTONUP:
         mouseState.leftHeld = 0;
+        if (!madeFromTouch(platform.messageExtraInfo())) {
+            fingerButton(window, false);
+        }
         return 0;
+    case win::WM_MOUSEMOVE:
+        if (mouseState.fingerHeld != 0 && !madeFromTouch(platform.messageExtraInfo())) {
+            noteInputReport();
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_CAPTURECHANGED:
+    case win::WM_CANCELMODE:
+        // The mouse went elsewhere: its button counts as released.
+        if (message == win::WM_CANCELMODE ||
+            reinterpret_cast<WindowHandle>(lParam) != window) {
+            dropMouseFinger();
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_RBUTTONDOWN:
         mouseState.rightHeld = 1;
         mouseState.rightDownLatch = 1;
@@ -53,8 +100,27 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return static_cast<intptr_t>(SystemGesturesOff);
     case win::WM_TOUCH:
         return platform.touchMessage(window, wParam, lParam);
+    case win::WM_PAINT:
+    case win::WM_SIZE:
+        // The window's picture is gone or no longer fits: the next frame is
+        // drawn whole. The default handling validates the window.
+        repaintWindow();
+        return platform.defWindowProc(window, message, wParam, lParam);
     default:
         return platform.defWindowProc(window, message, wParam, lParam);
+    }
+}
+
+bool madeFromTouch(uintptr_t extraInfo) {
+    const auto info = static_cast<uint32_t>(extraInfo);
+    return (info & win::SIGNATURE_MASK) == win::MI_WP_SIGNATURE &&
+           (info & win::MI_TOUCH_BIT) != 0;
+}
+
+void dropMouseFinger() {
+    if (mouseState.fingerHeld != 0) {
+        mouseState.fingerHeld = 0;
+        platform.releaseCapture();
     }
 }
 

@@ -17,6 +17,9 @@ struct MouseState {
     WinRect clientRect;
     int32_t clientWidth;
     int32_t clientHeight;
+    // 1 while the left button of a mouse or pen (not one the system made from
+    // a touch) is held on the window: the mouse finger.
+    int32_t fingerHeld;
 };
 
 // The answer to WM_TABLET_QUERYSYSTEMGESTURESTATUS.
@@ -31,6 +34,13 @@ extern MouseState mouseState;
 intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                            intptr_t lParam);
 
+// Refreshes the mouse state and puts the mouse finger at the cursor's
+// logical position while its button is held.
 void pollMouse();
+// The mouse finger's button counts as up from now on, and the window lets go
+// of the mouse.
+void dropMouseFinger();
+// True for the extra information of a mouse message made from a touch.
+bool madeFromTouch(uintptr_t extraInfo);
 
 void resetWindowState();

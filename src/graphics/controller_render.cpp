@@ -5,10 +5,35 @@
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
 #include "engine/format_text.h"
+#include "engine/frame_pacing.h"
+#include "engine/health.h"
 #include "graphics/frame_target.h"
 #include "touch/touch_table.h"
 
 namespace {
+
+// FNV-1a over everything a frame shows.
+struct Fingerprint {
+    uint64_t hash = 14695981039346656037ull;
+
+    void bytes(const void* data, size_t size) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) {
+            hash = (hash ^ p[i]) * 1099511628211ull;
+        }
+    }
+    template <typename T> void value(const T& v) { bytes(&v, sizeof v); }
+    void text(const char* t) {
+        for (; *t != '\0'; ++t) {
+            value(*t);
+        }
+        value('\0');
+    }
+};
+
+// The scene part of the last frame presented: a frame that differs from it
+// only in the health line does not count as a frame of play.
+uint64_t shownScene = 0;
 
 constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;
@@ -58,8 +83,50 @@ void composeControllerFrame(Canvas& dc) {
     composeScratchLines(dc);
 }
 
+uint64_t controllerSceneContent() {
+    Fingerprint f;
+    f.value(controllerMode);
+    for (int32_t i = 0; i < PadCount; ++i) {
+        f.value(padSprites[i] != nullptr);
+        f.value(PadPressed[i]);
+        f.value(KeyScancodes[i]);
+    }
+    f.value(scratchDisc != nullptr);
+    if (controllerMode == AssignKeys) {
+        f.text(statusText);
+    }
+    for (const char* line : touchDebugLines) {
+        f.text(line);
+    }
+    f.value(ScratchState.touchPoint);
+    f.value(ScratchState.lowEnd);
+    f.value(ScratchState.highEnd);
+    return f.hash;
+}
+
+namespace {
+
+void presentController(uint64_t scene) {
+    frameTarget->present(composeControllerFrame);
+    frameShown(scene);
+    noteFramePresented(scene != shownScene);
+    shownScene = scene;
+}
+
+} // namespace
+
 void renderController() {
+    if (frameTarget == nullptr) {
+        return;
+    }
+    const uint64_t scene = controllerSceneContent();
+    if (frameDue(scene)) {
+        presentController(scene);
+    }
+}
+
+void renderControllerNow() {
     if (frameTarget != nullptr) {
-        frameTarget->present(composeControllerFrame);
+        presentController(controllerSceneContent());
     }
 }

@@ -7,5 +7,12 @@
 // pressed pads, pad numbers, disc, prompt, credit, touch lines, scratch lines.
 void composeControllerFrame(Canvas& dc);
 
-// The scene's render handler: composes the frame into the frame target.
+// A fingerprint of everything the controller screen shows.
+uint64_t controllerSceneContent();
+
+// The scene's render handler: composes the frame into the frame target when
+// what it shows has changed (or the window must be painted again), as often
+// as the display refreshes at most.
 void renderController();
+// The same, now, whatever changed: the frame a key prompt needs on the screen.
+void renderControllerNow();

@@ -6,11 +6,27 @@
 #include <cstring>
 
 TouchSlot TouchTable[TouchSlotCount];
+TouchSlot MouseFinger;
 char touchDebugLines[TouchSlotCount][TouchDebugLineSize];
 
 void resetTouchTable() {
     std::memset(TouchTable, 0, sizeof TouchTable);
+    MouseFinger = TouchSlot{};
     std::memset(touchDebugLines, 0, sizeof touchDebugLines);
+}
+
+void setMouseFinger(bool down, int32_t x, int32_t y) {
+    MouseFinger.x = x;
+    MouseFinger.y = y;
+    MouseFinger.down = down ? 1 : 0;
+}
+
+const TouchSlot& fingerAt(int32_t index) {
+    static const TouchSlot none = {};
+    if (index >= 0 && index < TouchSlotCount) {
+        return TouchTable[index];
+    }
+    return index == MouseFingerIndex ? MouseFinger : none;
 }
 
 void fileTouchRecords(WindowHandle window, const TouchRecord* records, int32_t count) {
@@ -85,8 +101,9 @@ bool pointInRect(int32_t x, int32_t y, const Rect& rect) {
 }
 
 int32_t touchIndexOn(const Sprite& sprite) {
-    for (int32_t i = 0; i < TouchSlotCount; ++i) {
-        if (TouchTable[i].down != 0 && pointInRect(TouchTable[i].x, TouchTable[i].y, sprite.rect)) {
+    for (int32_t i = 0; i < FingerCount; ++i) {
+        const TouchSlot& finger = fingerAt(i);
+        if (finger.down != 0 && pointInRect(finger.x, finger.y, sprite.rect)) {
             return i;
         }
     }

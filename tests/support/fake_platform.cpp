@@ -152,9 +152,39 @@ bool fakeSound(const char* name, uint32_t flags) {
 
 void installFakePlatform() {
     fakePlatform = FakePlatform{};
-    platform = Platform{fakeTime,          fakeKey,           fakeCursor,        fakeScreenToClient,
-                        fakeClientRect,    fakePeek,          fakeGet,           fakeDispatch,
-                        fakeDefWindowProc, fakeQuit,          fakeRegisterTouch, fakeTouchMessage,
-                        fakeGetWindowLong, fakeSetWindowLong, fakeWindowRect,    fakeAdjust,
-                        fakeMonitor,       fakeSetWindowPos,  fakeMessageBox,    fakeSound};
+    platform = Platform{
+        .timeMs = fakeTime,
+        .preciseTimeUs = [] { return fakePlatform.preciseUs; },
+        .asyncKeyState = fakeKey,
+        .cursorPos = fakeCursor,
+        .setCapture = [](WindowHandle) { fakePlatform.calls.push_back("setCapture"); },
+        .releaseCapture = [] { fakePlatform.calls.push_back("releaseCapture"); },
+        .screenToClient = fakeScreenToClient,
+        .clientRect = fakeClientRect,
+        .peekMessage = fakePeek,
+        .getMessage = fakeGet,
+        .dispatchMessage = fakeDispatch,
+        .waitForInput =
+            [](uint32_t timeoutMs) {
+                fakePlatform.waits.push_back(timeoutMs);
+                if (fakePlatform.onWait) {
+                    fakePlatform.onWait(timeoutMs);
+                }
+                return !fakePlatform.queue.empty();
+            },
+        .messageExtraInfo = [] { return fakePlatform.extraInfo; },
+        .defWindowProc = fakeDefWindowProc,
+        .postQuitMessage = fakeQuit,
+        .registerTouchWindow = fakeRegisterTouch,
+        .touchMessage = fakeTouchMessage,
+        .getWindowLong = fakeGetWindowLong,
+        .setWindowLong = fakeSetWindowLong,
+        .windowRect = fakeWindowRect,
+        .adjustWindowRectEx = fakeAdjust,
+        .monitorRect = fakeMonitor,
+        .setWindowPos = fakeSetWindowPos,
+        .refreshRateHz = [](WindowHandle) { return fakePlatform.refreshHz; },
+        .messageBox = fakeMessageBox,
+        .playSound = fakeSound,
+    };
 }

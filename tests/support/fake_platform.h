@@ -34,6 +34,7 @@ struct FakeMessageBox {
 
 struct FakePlatform {
     uint32_t time = 0;
+    uint64_t preciseUs = 0;
     bool keyDown[256] = {};
     int32_t cursorX = 0;
     int32_t cursorY = 0;
@@ -51,6 +52,11 @@ struct FakePlatform {
     std::vector<FakeMessage> touchMessages;
     std::vector<int32_t> quitCodes;
     int32_t touchRegistrations = 0;
+    uintptr_t extraInfo = 0;       // what messageExtraInfo gives
+    std::vector<uint32_t> waits;   // timeouts of every waitForInput
+    // Called by waitForInput; may queue messages or move the clock.
+    std::function<void(uint32_t timeoutMs)> onWait;
+    int32_t refreshHz = 60;
 
     // Window state.
     int32_t style = 0x10CF0000;
@@ -60,7 +66,7 @@ struct FakePlatform {
     WinRect frame = {-8, -31, 8, 8}; // what adjustWindowRectEx adds on each side
     std::vector<WinRect> monitorQueries;
     std::vector<FakeWindowPos> positions;
-    std::vector<std::string> calls; // "setWindowLong style 0x...", ...
+    std::vector<std::string> calls; // "setWindowLong style 0x...", "setCapture", ...
 
     std::vector<FakeMessageBox> messageBoxes;
     std::vector<std::pair<std::string, uint32_t>> sounds;

@@ -26,14 +26,13 @@ std::string passFramePath(const std::string& directory, int32_t pass) {
     return (std::filesystem::path(directory) / name).string();
 }
 
-void writePassFrame(const PixelImage& frame, void* context) {
+void writePassFrame(int32_t pass, void* context) {
     FrameFiles* files = static_cast<FrameFiles*>(context);
-    if (files == nullptr || files->failed) {
+    if (files == nullptr || files->failed || files->screen == nullptr) {
         return;
     }
-    const int32_t pass = files->passNumber != nullptr ? files->passNumber() : 0;
     const std::string path = passFramePath(files->directory, pass);
-    if (!writePng(path.c_str(), frame)) {
+    if (!writePng(path.c_str(), *files->screen)) {
         std::fprintf(stderr, "padrelle-replay: cannot write %s\n", path.c_str());
         files->failed = true;
         stopReplay();

@@ -1,6 +1,6 @@
 // The frames of a replay as PNG files, one a pass: DIR/pass-NNNNNN.png, the
-// pass numbered as in the stroke lines. A pass that draws several frames
-// (key assignment draws one before every wait) leaves its last.
+// pass numbered as in the stroke lines: what the window shows once the pass
+// has run (a pass that draws no new frame shows the one before).
 #pragma once
 
 #include "graphics/pixel_image.h"
@@ -10,7 +10,7 @@
 
 struct FrameFiles {
     std::string directory;
-    int32_t (*passNumber)() = nullptr;
+    const PixelImage* screen = nullptr; // what the window shows
     bool failed = false; // a file could not be written; nothing is written after it
 };
 
@@ -21,7 +21,7 @@ bool prepareFrameDirectory(const std::string& directory);
 // DIR/pass-000012.png for pass 12.
 std::string passFramePath(const std::string& directory, int32_t pass);
 
-// A RasterFrameTarget's presented hook; the context is a FrameFiles. Writes
-// the frame as the file of the pass now running. A file that cannot be
-// written is reported on standard error and ends the replay at the next pass.
-void writePassFrame(const PixelImage& frame, void* context);
+// The replay's pass-ended hook; the context is a FrameFiles. Writes what the
+// window shows as the file of that pass. A file that cannot be written is
+// reported on standard error and ends the replay at the next pass.
+void writePassFrame(int32_t pass, void* context);

@@ -140,8 +140,9 @@ int main(int argc, char** argv) {
             return ExitFileProblem;
         }
         files.directory = options.framesDir;
-        files.passNumber = replayPassNumber;
-        target.onPresented(writePassFrame, &files);
+        files.screen = &target.frame();
+        run.passEnded = writePassFrame;
+        run.passContext = &files;
         run.target = &target;
     }
     runTrace(trace, run);

@@ -10,9 +10,14 @@
 namespace {
 
 int replayWindowObject = 0;
+constexpr uint32_t WM_NULL = 0x0000;
 
 struct ReplayState {
     const Trace* trace = nullptr;
+    void (*passEnded)(int32_t pass, void* context) = nullptr;
+    void* passContext = nullptr;
+    int32_t cursorX = 0; // the client position of the last mouse step
+    int32_t cursorY = 0;
     size_t nextStep = 0;
     int32_t pass = 0;
     const TraceStep* step = nullptr; // of the running pass; null once closing
@@ -30,8 +35,12 @@ bool installed() {
 }
 
 uint32_t replayTime() {
-    // One millisecond per pass: the rate the controller runs at.
+    // One millisecond per pass.
     return static_cast<uint32_t>(replay.pass);
+}
+
+uint64_t replayPreciseTime() {
+    return static_cast<uint64_t>(replay.pass) * 1000u;
 }
 
 int16_t replayKeyState(int32_t virtualKey) {
@@ -41,9 +50,23 @@ int16_t replayKeyState(int32_t virtualKey) {
 }
 
 bool replayCursor(int32_t* x, int32_t* y) {
-    *x = 0;
-    *y = 0;
+    *x = replay.cursorX;
+    *y = replay.cursorY;
     return true;
+}
+
+uintptr_t replayExtraInfo() {
+    if (replay.step == nullptr || replay.step->kind != TraceMouse) {
+        return 0;
+    }
+    switch (replay.step->mouse.source) {
+    case SourceTouch:
+        return win::MI_WP_SIGNATURE | win::MI_TOUCH_BIT;
+    case SourcePen:
+        return win::MI_WP_SIGNATURE;
+    default:
+        return 0;
+    }
 }
 
 // The client area lies at the screen origin.
@@ -56,21 +79,43 @@ bool replayClientRect(WindowHandle, WinRect* out) {
     return true;
 }
 
-// Every pass starts with this question, so this is where the next step of the
-// trace begins.
+void endPass() {
+    if (replay.pass > 0 && replay.passEnded != nullptr) {
+        replay.passEnded(replay.pass, replay.passContext);
+    }
+}
+
+// Every step of the trace is one message, so the loop never waits: each pass
+// starts with this question, and this is where the next step begins.
 bool replayPeek() {
     if (!installed() || replay.closed) {
         return false;
     }
+    endPass();
     if (!replay.closing && replay.nextStep < replay.trace->steps.size()) {
         replay.step = &replay.trace->steps[replay.nextStep];
         ++replay.nextStep;
         ++replay.pass;
-        return !replay.step->points.empty();
+        if (replay.step->kind == TraceMouse && replay.step->mouse.action != MouseLost) {
+            replay.cursorX = replay.step->mouse.x;
+            replay.cursorY = replay.step->mouse.y;
+        }
+        return true;
     }
     replay.step = nullptr;
     replay.closing = true;
     return true;
+}
+
+// The message of the running step: touch points, a mouse message, or a
+// message that does nothing.
+uint32_t stepMessage(const TraceStep& step) {
+    if (step.kind == TraceMouse) {
+        const uint32_t messages[] = {win::WM_LBUTTONDOWN, win::WM_MOUSEMOVE, win::WM_LBUTTONUP,
+                                     win::WM_CAPTURECHANGED};
+        return messages[step.mouse.action];
+    }
+    return step.points.empty() ? WM_NULL : win::WM_TOUCH;
 }
 
 int32_t replayGet() {
@@ -81,12 +126,15 @@ int32_t replayGet() {
         replay.lParam = 0;
         return 1;
     }
-    if (replay.step == nullptr || replay.step->points.empty()) {
+    if (replay.step == nullptr) {
         return -1;
     }
-    replay.message = win::WM_TOUCH;
-    replay.wParam = static_cast<uintptr_t>(replay.step->points.size() & 0xFFFF);
-    replay.lParam = static_cast<intptr_t>(replay.pass); // the touch input handle
+    replay.message = stepMessage(*replay.step);
+    replay.wParam = replay.message == win::WM_TOUCH
+                        ? static_cast<uintptr_t>(replay.step->points.size() & 0xFFFF)
+                        : 0;
+    // The touch input handle names the pass; a lost capture goes to no window.
+    replay.lParam = replay.message == win::WM_TOUCH ? static_cast<intptr_t>(replay.pass) : 0;
     return 1;
 }
 
@@ -162,17 +210,43 @@ void replayQuit(int32_t) {}
 
 const WindowHandle replayWindow = &replayWindowObject;
 
-void installReplayPlatform(const Trace& trace) {
+void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, void* context),
+                           void* passContext) {
     replay = ReplayState{};
     replay.trace = &trace;
+    replay.passEnded = passEnded;
+    replay.passContext = passContext;
     windowStyle = static_cast<int32_t>(win::WS_OVERLAPPEDWINDOW_VISIBLE);
     windowExStyle = static_cast<int32_t>(win::WS_EX_CLIENTEDGE);
     platform = Platform{
-        replayTime,          replayKeyState,      replayCursor,        replayScreenToClient,
-        replayClientRect,    replayPeek,          replayGet,           replayDispatch,
-        replayDefWindowProc, replayQuit,          replayRegisterTouch, replayTouchMessage,
-        replayGetWindowLong, replaySetWindowLong, replayWindowRect,    replayAdjust,
-        replayMonitor,       replaySetWindowPos,  replayMessageBox,    replaySound};
+        .timeMs = replayTime,
+        .preciseTimeUs = replayPreciseTime,
+        .asyncKeyState = replayKeyState,
+        .cursorPos = replayCursor,
+        .setCapture = [](WindowHandle) {},
+        .releaseCapture = [] {},
+        .screenToClient = replayScreenToClient,
+        .clientRect = replayClientRect,
+        .peekMessage = replayPeek,
+        .getMessage = replayGet,
+        .dispatchMessage = replayDispatch,
+        .waitForInput = [](uint32_t) { return false; },
+        .messageExtraInfo = replayExtraInfo,
+        .defWindowProc = replayDefWindowProc,
+        .postQuitMessage = replayQuit,
+        .registerTouchWindow = replayRegisterTouch,
+        .touchMessage = replayTouchMessage,
+        .getWindowLong = replayGetWindowLong,
+        .setWindowLong = replaySetWindowLong,
+        .windowRect = replayWindowRect,
+        .adjustWindowRectEx = replayAdjust,
+        .monitorRect = replayMonitor,
+        .setWindowPos = replaySetWindowPos,
+        // One pass a millisecond: a frame may go out in every pass.
+        .refreshRateHz = [](WindowHandle) { return int32_t{1000}; },
+        .messageBox = replayMessageBox,
+        .playSound = replaySound,
+    };
 }
 
 int32_t replayPassNumber() {

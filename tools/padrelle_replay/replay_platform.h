@@ -1,6 +1,8 @@
 // The window system as a trace describes it: one step of the trace per pass
-// of the main loop, touch points as WM_TOUCH messages, Return from the key
-// state, and the window destroyed once the trace has run out.
+// of the main loop, each step one message (touch points as WM_TOUCH, mouse
+// steps as button messages with the cursor there, other steps a message that
+// does nothing), Return from the key state, and the window destroyed once the
+// trace has run out.
 #pragma once
 
 #include "engine/platform.h"
@@ -13,8 +15,12 @@ extern const WindowHandle replayWindow;
 
 // Points the platform table at the trace. The trace must outlive the replay.
 // Window placement calls are accepted but never change the client area: the
-// touch mapping uses the trace's client size throughout.
-void installReplayPlatform(const Trace& trace);
+// touch mapping uses the trace's client size throughout. passEnded, if not
+// null, is told when each pass of the trace has run (at the start of the next
+// one, or when the window closes after the last).
+void installReplayPlatform(const Trace& trace,
+                           void (*passEnded)(int32_t pass, void* context) = nullptr,
+                           void* passContext = nullptr);
 
 // The pass now running, from 1; 0 before the first. Once the trace has run
 // out it stays at the last pass, which the closing of the window belongs to.

@@ -61,7 +61,7 @@ bool imagesDirUsable(const char* tool, const std::string& imagesDir) {
 void runTrace(const Trace& trace, const ReplayRun& run) {
     resetCore();
     useImagesFrom(run.imagesDir);
-    installReplayPlatform(trace);
+    installReplayPlatform(trace, run.passEnded, run.passContext);
     TraceKey keys[TraceKeyCount];
     defaultTraceKeys(keys);
     if (trace.hasKeys) {

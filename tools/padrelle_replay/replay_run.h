@@ -18,6 +18,9 @@ struct ReplayRun {
     FrameTarget* target = nullptr;
     // One line per stroke sent; null: the strokes go nowhere.
     std::FILE* strokes = nullptr;
+    // Told after each pass of the trace, e.g. to save what the window shows.
+    void (*passEnded)(int32_t pass, void* context) = nullptr;
+    void* passContext = nullptr;
 };
 
 // True when `imagesDir` is empty or names a directory; otherwise says so on

@@ -210,6 +210,15 @@ bool parseLine(ParseState& state, const std::string& text, int32_t line, std::st
     if (command == "pass") {
         return parsePassLine(state, words, line, problem);
     }
+    if (command == "mouse") {
+        TraceStep step{TraceMouse, line, {}};
+        if (!parseTraceMouse(std::vector<std::string>(words.begin() + 1, words.end()), step.mouse,
+                             problem)) {
+            return false;
+        }
+        state.trace.steps.push_back(std::move(step));
+        return true;
+    }
     if (command == "return") {
         if (words.size() != 1) {
             problem = "return takes no arguments";
@@ -218,7 +227,8 @@ bool parseLine(ParseState& state, const std::string& text, int32_t line, std::st
         state.trace.steps.push_back(TraceStep{TraceReturn, line, {}});
         return true;
     }
-    problem = "unknown command " + quoted(command) + " (expected keys, client, pass or return)";
+    problem =
+        "unknown command " + quoted(command) + " (expected keys, client, pass, return or mouse)";
     return false;
 }
 
@@ -283,6 +293,54 @@ bool parseTracePoint(const std::string& token, TracePoint& point, std::string& p
     }
     point = TracePoint{static_cast<uint32_t>(id), static_cast<uint32_t>(flags), position[0],
                        position[1]};
+    return true;
+}
+
+bool parseTraceMouse(const std::vector<std::string>& words, TraceMouseStep& mouse,
+                     std::string& problem) {
+    static const char* const actions[] = {"down", "move", "up", "lost"};
+    static const char* const sources[] = {"mouse", "touch", "pen"};
+    int32_t action = -1;
+    for (int32_t i = 0; i < 4; ++i) {
+        if (!words.empty() && words[0] == actions[i]) {
+            action = i;
+        }
+    }
+    if (action < 0) {
+        problem = "mouse needs down, move, up or lost";
+        return false;
+    }
+    mouse = TraceMouseStep{};
+    mouse.action = static_cast<TraceMouseAction>(action);
+    if (mouse.action == MouseLost) {
+        if (words.size() != 1) {
+            problem = "mouse lost takes no arguments";
+            return false;
+        }
+        return true;
+    }
+    if (words.size() != 3 && words.size() != 4) {
+        problem = "mouse " + words[0] + " needs a client position X Y and may name touch or pen";
+        return false;
+    }
+    if (!parseSigned32(words[1], mouse.x) || !parseSigned32(words[2], mouse.y)) {
+        problem = "mouse position " + quoted(words[1]) + " " + quoted(words[2]) +
+                  " is not two whole numbers from -2147483648 to 2147483647";
+        return false;
+    }
+    if (words.size() == 4) {
+        int32_t source = -1;
+        for (int32_t i = 1; i < 3; ++i) {
+            if (words[3] == sources[i]) {
+                source = i;
+            }
+        }
+        if (source < 0) {
+            problem = "mouse source " + quoted(words[3]) + " is not touch or pen";
+            return false;
+        }
+        mouse.source = static_cast<TraceMouseSource>(source);
+    }
     return true;
 }
 

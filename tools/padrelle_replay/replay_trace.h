@@ -8,6 +8,11 @@
 //   pass                       one pass without a message
 //   pass id,flags,x,y ...      one pass with one touch message
 //   return                     one pass with Return down
+//   mouse down|move|up X Y [touch|pen]
+//                              one pass with a left-button message of the mouse
+//                              (or one the system made from a touch or a pen)
+//                              with the cursor at client position X Y
+//   mouse lost                 one pass in which the window loses the mouse
 #pragma once
 
 #include <cstdint>
@@ -39,12 +44,23 @@ struct TracePoint {
     int32_t y;
 };
 
-enum TraceStepKind : int32_t { TracePass = 0, TraceReturn = 1 };
+enum TraceStepKind : int32_t { TracePass = 0, TraceReturn = 1, TraceMouse = 2 };
+
+enum TraceMouseAction : int32_t { MouseDown = 0, MouseMove = 1, MouseUp = 2, MouseLost = 3 };
+enum TraceMouseSource : int32_t { SourceMouse = 0, SourceTouch = 1, SourcePen = 2 };
+
+struct TraceMouseStep {
+    TraceMouseAction action = MouseMove;
+    TraceMouseSource source = SourceMouse;
+    int32_t x = 0; // client position of the cursor
+    int32_t y = 0;
+};
 
 struct TraceStep {
     TraceStepKind kind;
     int32_t line;                   // line number in the trace, from 1
-    std::vector<TracePoint> points; // empty: no message in this pass
+    std::vector<TracePoint> points; // empty: no touch message in this pass
+    TraceMouseStep mouse = {};          // for TraceMouse
 };
 
 struct Trace {
@@ -70,3 +86,6 @@ bool parseTraceText(const std::string& text, Trace& trace, TraceError& error);
 // or nothing.
 bool parseTraceKey(const std::string& token, TraceKey& key);
 bool parseTracePoint(const std::string& token, TracePoint& point, std::string& problem);
+// The words of a mouse line after "mouse".
+bool parseTraceMouse(const std::vector<std::string>& words, TraceMouseStep& mouse,
+                     std::string& problem);

@@ -1,0 +1,32 @@
+// The program's health as a player can check it: input reports and frames per
+// second, and how long a report takes to become its strokes.
+#pragma once
+
+#include <cstdint>
+
+// The figures of the last whole second.
+struct HealthFigures {
+    int32_t reportsPerSecond;  // touch messages and mouse-finger messages
+    int32_t framesPerSecond;   // frames presented because the picture changed
+    uint32_t longestReportUs;  // longest time from taking a report to its last stroke
+    int32_t strokesLost;       // strokes the output refused, since start
+};
+
+// The main loop took a message from the queue; its time is taken now.
+void noteMessageTaken();
+// The message being handled is an input report (touch or the mouse finger).
+void noteInputReport();
+// A stroke went out, or the output refused one.
+void noteStrokeSent();
+void noteStrokeLost();
+// After the scene's update: a report whose strokes went out gives its time.
+void finishInputTiming();
+// A frame reached the window; a frame drawn only for the health line does not
+// count, so that an idle program settles at zero frames.
+void noteFramePresented(bool counted);
+
+// The last whole second's figures. Rolls the seconds on as the clock goes and
+// asks for a pass at the next second while the figures are still changing.
+HealthFigures healthFigures();
+
+void resetHealth();
