@@ -4,7 +4,7 @@
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
 #include "engine/engine.h"
-#include "keyout/keyboard_output.h"
+#include "keyout/interception_output.h"
 #include "support/controller_fixture.h"
 
 namespace {
@@ -39,38 +39,26 @@ TEST_F(ControllerSceneTest, LayoutAndDefaults) {
     EXPECT_EQ(keyboardDevice, 1);
 }
 
-TEST_F(ControllerSceneTest, NoKeyboardShowsTheMessageOnceAndStillAssigns) {
-    fakeInterception.firstKeyboard = 11;
-    fakeInterception.lastKeyboard = 20;
+TEST_F(ControllerSceneTest, WithoutTheDriverSendInputTakesOverWithoutABox) {
+    fakeInterception.contextFails = true;
     enterController();
-    ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
-    EXPECT_EQ(fakePlatform.messageBoxes[0].text, "keyboard not found");
-    EXPECT_EQ(fakePlatform.messageBoxes[0].caption, "error");
-    EXPECT_EQ(fakePlatform.messageBoxes[0].type, 0u);
+    EXPECT_TRUE(fakePlatform.messageBoxes.empty());
+    EXPECT_EQ(outputInUse, SendInputOutput);
+    EXPECT_NE(std::string(outputNotice).find("SendInput: the Interception driver is not installed"),
+              std::string::npos)
+        << outputNotice;
     EXPECT_EQ(controllerMode, AssignKeys);
 }
 
-TEST_F(ControllerSceneTest, DriverMissingPlaysWithDefaultKeysAndSendsNothing) {
+TEST_F(ControllerSceneTest, TheDriverAskedForAndUnusableIsReportedInABox) {
     fakeInterception.contextFails = true;
+    requestedOutput = OutputInterception;
     enterController();
     ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
-    EXPECT_NE(fakePlatform.messageBoxes[0].text.find("driver"), std::string::npos);
-    EXPECT_EQ(controllerMode, Play);
-    down(1, 700, 600);
-    updateController();
-    EXPECT_EQ(PadPressed[0], 1);
-    EXPECT_TRUE(fakeInterception.sent.empty());
-    EXPECT_EQ(KeyScancodes[0], 0x2C);
-}
-
-TEST_F(ControllerSceneTest, LibraryMissingSkipsAssignment) {
-    interception = InterceptionApi{};
-    enterController();
-    ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
-    EXPECT_NE(fakePlatform.messageBoxes[0].text.find("interception.dll"), std::string::npos);
-    EXPECT_EQ(controllerMode, Play);
-    updateController(); // play, not a capture
-    EXPECT_EQ(fakeInterception.waits, 0);
+    EXPECT_NE(fakePlatform.messageBoxes[0].text.find("--output interception"), std::string::npos);
+    EXPECT_NE(fakePlatform.messageBoxes[0].text.find("driver is not installed"), std::string::npos);
+    EXPECT_EQ(fakePlatform.messageBoxes[0].caption, KeyboardLibraryCaption);
+    EXPECT_EQ(outputInUse, NoOutput);
 }
 
 TEST_F(ControllerSceneTest, UnknownModeDoesNothing) {

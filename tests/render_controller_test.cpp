@@ -52,7 +52,7 @@ TEST_F(RenderControllerTest, PromptOnlyWhileAssigning) {
     auto prompts = [](const RecordingCanvas& canvas) {
         int count = 0;
         for (const DrawnText& text : canvas.texts) {
-            if (text.colour == ColourYellow) {
+            if (text.colour == ColourYellow && text.anchor == 5) {
                 EXPECT_EQ(text.x, 600);
                 EXPECT_EQ(text.y, 200);
                 EXPECT_EQ(text.anchor, 5);
@@ -67,12 +67,19 @@ TEST_F(RenderControllerTest, PromptOnlyWhileAssigning) {
     EXPECT_EQ(prompts(compose()), 0);
 }
 
-TEST_F(RenderControllerTest, CreditAndDebugLines) {
+TEST_F(RenderControllerTest, CreditTouchHealthAndNoticeLines) {
     for (int i = 0; i < 10; ++i) {
         formatText(touchDebugLines[i], "[%d][1][2] 1 2", i);
     }
-    const RecordingCanvas canvas = compose();
+    formatText(settingsNotice, "%s", "saved keys unusable");
+    RecordingFrameTarget target;
+    frameTarget = &target;
+    renderControllerNow();
+    frameTarget = nullptr;
+    ASSERT_EQ(target.frames.size(), 1u);
+    const RecordingCanvas& canvas = target.frames[0];
     std::vector<int32_t> debugY;
+    std::vector<std::string> below;
     bool credit = false;
     for (const DrawnText& text : canvas.texts) {
         if (text.text == "program by Vistrel") {
@@ -85,11 +92,34 @@ TEST_F(RenderControllerTest, CreditAndDebugLines) {
             EXPECT_EQ(text.x, 0);
             EXPECT_EQ(text.anchor, 7);
             debugY.push_back(text.y);
+        } else if (text.x == 0 && text.y >= 200) {
+            EXPECT_EQ(text.anchor, 7);
+            below.push_back(std::to_string(text.y) + " " + text.text);
         }
     }
     EXPECT_TRUE(credit);
     EXPECT_EQ(debugY, (std::vector<int32_t>{0, 20, 40, 60, 80, 100, 120, 140, 160, 180}));
-    EXPECT_EQ(canvas.texts.back().text, "[9][1][2] 1 2");
+    // Below the touch lines: health, the output in use, the saved keys.
+    ASSERT_EQ(below.size(), 3u);
+    EXPECT_EQ(below[0], "200 touch 0/s  frames 0/s  touch to key 0.00 ms");
+    EXPECT_EQ(below[1], "220 keys go out through the Interception driver (keyboard 1)");
+    EXPECT_EQ(below[2], "240 saved keys unusable");
+}
+
+TEST_F(RenderControllerTest, HealthLine) {
+    const struct {
+        HealthFigures figures;
+        const char* line;
+    } cases[] = {
+        {{0, 0, 0, 0}, "touch 0/s  frames 0/s  touch to key 0.00 ms"},
+        {{125, 60, 49, 0}, "touch 125/s  frames 60/s  touch to key 0.04 ms"},
+        {{3, 2, 1234567, 5}, "touch 3/s  frames 2/s  touch to key 1234.56 ms  strokes lost 5"},
+    };
+    for (const auto& c : cases) {
+        char line[NoticeSize];
+        writeHealthLine(c.figures, line, sizeof line);
+        EXPECT_STREQ(line, c.line);
+    }
 }
 
 TEST_F(RenderControllerTest, ScratchLinesBeforeTheFirstTouch) {

@@ -6,6 +6,7 @@
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
 #include "engine/engine.h"
+#include "engine/format_text.h"
 #include "engine/platform.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
@@ -25,6 +26,10 @@ int8_t ScratchScancodes[ScratchKeyCount] = {0x1D, 0x2A};
 unsigned short KeyPrefixes[PadCount] = {};
 unsigned short ScratchPrefixes[ScratchKeyCount] = {};
 ControllerMode controllerMode = AssignKeys;
+OutputChoice requestedOutput = OutputAuto;
+char noticeLines[NoticeCount][NoticeSize];
+char (&outputNotice)[NoticeSize] = noticeLines[0];
+char (&settingsNotice)[NoticeSize] = noticeLines[1];
 
 namespace {
 
@@ -43,19 +48,25 @@ void deleteObjects() {
     scratchImage = nullptr;
 }
 
-void reportKeyboardProblem() {
-    if (keyboardLibraryStatus == KeyboardLibraryReady) {
-        platform.messageBox(nullptr, "keyboard not found", "error", win::MB_OK);
-        return;
-    }
-    // Without the library no key can be captured or sent: play with the
-    // default keys at once instead of waiting for keys that cannot come.
+} // namespace
+
+void forcedDriverMessage(char* buffer, size_t size) {
+    char reason[256];
+    describeKeyboardLibrary(keyboardLibrary, reason, sizeof reason);
+    formatTextN(buffer, size,
+                "Padrelle was started with --output interception, but the Interception "
+                "keyboard driver cannot be used: %s.\n\nStart padrelle.exe without --output "
+                "to send the keys through SendInput instead.",
+                reason);
+}
+
+namespace {
+
+void reportForcedDriverProblem() {
     char message[512];
-    keyboardLibraryMessage(keyboardLibraryStatus, keyboardLibraryMissingCall, message,
-                           sizeof message);
+    forcedDriverMessage(message, sizeof message);
     platform.messageBox(nullptr, message, KeyboardLibraryCaption,
                         win::MB_OK | win::MB_ICONEXCLAMATION);
-    controllerMode = Play;
 }
 
 } // namespace
@@ -72,6 +83,9 @@ void resetController() {
         ScratchPrefixes[i] = 0;
     }
     controllerMode = AssignKeys;
+    requestedOutput = OutputAuto;
+    std::memset(noticeLines, 0, sizeof noticeLines);
+    cancelKeyAssignment();
     fullScreen = 0;
     ScratchState = ScratchTracker{};
     std::memset(statusText, 0, sizeof statusText);
@@ -90,9 +104,10 @@ void enterController() {
     }
     scratchDisc = new Sprite(scratchImage, DiscX, DiscY, DiscSize, DiscSize);
     setFrameRate(1000, 4);
-    if (!openKeyboardOutput()) {
-        reportKeyboardProblem();
+    if (!openKeyboardOutput(requestedOutput)) {
+        reportForcedDriverProblem();
     }
+    describeKeyboardOutput(outputNotice, sizeof outputNotice);
 }
 
 void updateController() {
@@ -110,6 +125,7 @@ void releaseController() {
 void leaveController() {
     // No key may stay pressed in the system once the controller is gone, and
     // the mouse button counts as released.
+    cancelKeyAssignment();
     dropMouseFinger();
     releaseHeldKeys();
     deleteObjects();

@@ -3,7 +3,9 @@
 
 #include "graphics/image.h"
 #include "graphics/sprite.h"
+#include "keyout/keyboard_output.h"
 
+#include <cstddef>
 #include <cstdint>
 
 enum ControllerMode : int32_t { AssignKeys = 0, Play = 1 };
@@ -24,6 +26,18 @@ extern int8_t ScratchScancodes[ScratchKeyCount]; // clockwise, counter-clockwise
 extern unsigned short KeyPrefixes[PadCount];
 extern unsigned short ScratchPrefixes[ScratchKeyCount];
 extern ControllerMode controllerMode;
+
+// The output the player asked for (--output); Auto unless told.
+extern OutputChoice requestedOutput;
+// The screen's lines of notices under the health line: the output in use
+// (set when the scene is entered) and what became of the saved keys.
+constexpr size_t NoticeSize = 160;
+constexpr int32_t NoticeCount = 2;
+extern char noticeLines[NoticeCount][NoticeSize];
+extern char (&outputNotice)[NoticeSize];
+extern char (&settingsNotice)[NoticeSize];
+// What to tell a player whose --output interception cannot be had.
+void forcedDriverMessage(char* buffer, size_t size);
 
 void enterController();
 void updateController();

@@ -2,6 +2,7 @@
 
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
+#include "engine/engine.h"
 #include "engine/format_text.h"
 #include "graphics/controller_render.h"
 #include "keyout/keyboard_output.h"
@@ -11,6 +12,13 @@ char statusText[StatusTextSize];
 namespace {
 
 constexpr int32_t AssignmentSteps = PadCount + ScratchKeyCount;
+
+struct Assignment {
+    int32_t step = 0;
+    bool prompted = false; // the step's prompt is on the screen and the capture armed
+};
+
+Assignment assignment;
 
 // Keeps the low byte of a captured code, and its prefix; a capture that took
 // no key leaves the slot as it was.
@@ -22,26 +30,63 @@ void store(const CapturedKey& key, int8_t& scancode, unsigned short& prefix) {
     prefix = key.prefix;
 }
 
+void prompt(int32_t step) {
+    if (step < PadCount) {
+        PadPressed[step] = 1;
+        formatText(statusText, "PRESS KEY TO ASSIGN KEY %02d", step);
+    } else if (step == PadCount) {
+        formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH CLOCKWISE");
+    } else {
+        formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH COUNTER-CLOCKWISE");
+    }
+    // The prompt is on the screen before the key is waited for.
+    renderControllerNow();
+    keyOutput.armCapture();
+}
+
+void finishStep(int32_t step, const CapturedKey& key) {
+    if (step < PadCount) {
+        store(key, KeyScancodes[step], KeyPrefixes[step]);
+        PadPressed[step] = 0;
+    } else {
+        store(key, ScratchScancodes[step - PadCount], ScratchPrefixes[step - PadCount]);
+    }
+}
+
 } // namespace
 
-void assignKeys() {
-    for (int32_t step = 0; step < AssignmentSteps; ++step) {
-        if (step < PadCount) {
-            PadPressed[step] = 1;
-            formatText(statusText, "PRESS KEY TO ASSIGN KEY %02d", step);
-        } else if (step == PadCount) {
-            formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH CLOCKWISE");
-        } else {
-            formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH COUNTER-CLOCKWISE");
+bool assignKeys() {
+    while (assignment.step < AssignmentSteps) {
+        if (!assignment.prompted) {
+            prompt(assignment.step);
+            assignment.prompted = true;
         }
-        renderControllerNow();
-        const CapturedKey key = captureKey();
-        if (step < PadCount) {
-            store(key, KeyScancodes[step], KeyPrefixes[step]);
-            PadPressed[step] = 0;
-        } else {
-            store(key, ScratchScancodes[step - PadCount], ScratchPrefixes[step - PadCount]);
+        CapturedKey key = {false, 0, 0};
+        const CapturePoll poll = keyOutput.pollCapture(&key);
+        if (poll == CapturePending) {
+            // Back to the main loop, which handles the window meanwhile; a key
+            // press wakes it, or it comes back when the output must be asked.
+            if (keyOutput.capturePollMs > 0) {
+                requestPassIn(keyOutput.capturePollMs);
+            }
+            return false;
+        }
+        keyOutput.disarmCapture();
+        finishStep(assignment.step, poll == CaptureTaken ? key : CapturedKey{false, 0, 0});
+        ++assignment.step;
+        assignment.prompted = false;
+    }
+    assignment = Assignment{};
+    controllerMode = Play;
+    return true;
+}
+
+void cancelKeyAssignment() {
+    if (assignment.prompted) {
+        keyOutput.disarmCapture();
+        if (assignment.step < PadCount) {
+            PadPressed[assignment.step] = 0;
         }
     }
-    controllerMode = Play;
+    assignment = Assignment{};
 }

@@ -10,6 +10,7 @@
 #include "graphics/bitmap_backend_win32.h"
 #include "graphics/gdi_frame_target.h"
 #include "keyout/keyboard_library.h"
+#include "keyout/system_input.h"
 #include "touch/touch_feedback.h"
 #include "touch/touch_input_win32.h"
 
@@ -37,6 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Bound before the scene opens the keyboard output; a missing library or
     // driver is reported by the scene once the window is up.
     bindKeyboardLibrary();
+    useWin32SystemInput();
 
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;

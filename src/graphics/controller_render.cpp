@@ -35,6 +35,12 @@ struct Fingerprint {
 // only in the health line does not count as a frame of play.
 uint64_t shownScene = 0;
 
+// Below the touch lines: the health line, then the notices.
+constexpr int32_t HealthLineY = 200;
+constexpr int32_t NoticeLineY = 220;
+constexpr int32_t LineStep = 20;
+char healthLine[NoticeSize];
+
 constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;
 constexpr int32_t AnchorBottomRight = 3;
@@ -80,7 +86,23 @@ void composeControllerFrame(Canvas& dc) {
     for (int32_t i = 0; i < TouchSlotCount; ++i) {
         drawText(dc, 0, 20 * i, touchDebugLines[i], ColourBlue, AnchorTopLeft);
     }
+    drawText(dc, 0, HealthLineY, healthLine, ColourGreen, AnchorTopLeft);
+    for (int32_t i = 0; i < NoticeCount; ++i) {
+        drawText(dc, 0, NoticeLineY + LineStep * i, noticeLines[i], ColourYellow, AnchorTopLeft);
+    }
     composeScratchLines(dc);
+}
+
+void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size) {
+    const unsigned ms = figures.longestReportUs / 1000;
+    const unsigned hundredths = figures.longestReportUs % 1000 / 10;
+    const int written = formatTextN(buffer, size, "touch %d/s  frames %d/s  touch to key %u.%02u ms",
+                                    figures.reportsPerSecond, figures.framesPerSecond, ms,
+                                    hundredths);
+    if (figures.strokesLost > 0 && written > 0 && static_cast<size_t>(written) < size) {
+        formatTextN(buffer + written, size - static_cast<size_t>(written),
+                    "  strokes lost %d", figures.strokesLost);
+    }
 }
 
 uint64_t controllerSceneContent() {
@@ -101,14 +123,17 @@ uint64_t controllerSceneContent() {
     f.value(ScratchState.touchPoint);
     f.value(ScratchState.lowEnd);
     f.value(ScratchState.highEnd);
+    for (const char* line : noticeLines) {
+        f.text(line);
+    }
     return f.hash;
 }
 
 namespace {
 
-void presentController(uint64_t scene) {
+void presentController(uint64_t scene, uint64_t whole) {
     frameTarget->present(composeControllerFrame);
-    frameShown(scene);
+    frameShown(whole);
     noteFramePresented(scene != shownScene);
     shownScene = scene;
 }
@@ -119,14 +144,20 @@ void renderController() {
     if (frameTarget == nullptr) {
         return;
     }
+    writeHealthLine(healthFigures(), healthLine, sizeof healthLine);
     const uint64_t scene = controllerSceneContent();
-    if (frameDue(scene)) {
-        presentController(scene);
+    Fingerprint whole;
+    whole.value(scene);
+    whole.text(healthLine);
+    if (frameDue(whole.hash)) {
+        presentController(scene, whole.hash);
     }
 }
 
 void renderControllerNow() {
     if (frameTarget != nullptr) {
-        presentController(controllerSceneContent());
+        writeHealthLine(healthFigures(), healthLine, sizeof healthLine);
+        const uint64_t scene = controllerSceneContent();
+        presentController(scene, scene);
     }
 }

@@ -1,13 +1,19 @@
 // The controller screen, composed on a canvas and presented every frame.
 #pragma once
 
+#include "engine/health.h"
 #include "graphics/canvas.h"
+
+#include <cstddef>
 
 // Draws the whole controller screen on a fresh 1280 x 720 surface: pads,
 // pressed pads, pad numbers, disc, prompt, credit, touch lines, scratch lines.
 void composeControllerFrame(Canvas& dc);
 
-// A fingerprint of everything the controller screen shows.
+// "touch 120/s  frames 60/s  touch to key 0.05 ms", and the strokes lost if any.
+void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size);
+
+// A fingerprint of everything the controller screen shows but the health line.
 uint64_t controllerSceneContent();
 
 // The scene's render handler: composes the frame into the frame target when

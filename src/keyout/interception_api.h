@@ -1,5 +1,6 @@
-// The keyboard-filter driver library as the controller uses it: the seven
-// calls, reached through a table so that a recording fake can stand in.
+// The keyboard-filter driver library as the controller uses it: seven calls
+// that every build of the library has, and two that older builds lack,
+// reached through a table so that a recording fake can stand in.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,15 @@ struct InterceptionApi {
                    unsigned int count);
     int (*send)(InterceptionContext context, InterceptionDevice device, const void* stroke,
                 unsigned int count);
+
+    // Optional (null when the library lacks them).
+    // Like wait, but gives 0 when no stroke came within the time.
+    InterceptionDevice (*wait_with_timeout)(InterceptionContext context,
+                                            unsigned long milliseconds);
+    // The device's hardware id into the buffer; its size in bytes, 0 when the
+    // device has none (nothing is plugged in there).
+    unsigned int (*get_hardware_id)(InterceptionContext context, InterceptionDevice device,
+                                    void* buffer, unsigned int size);
 };
 
 // All null until the library is bound (keyboard_library_win32.cpp) or a fake

@@ -2,76 +2,77 @@
 
 #include "engine/format_text.h"
 
-KeyboardLibraryStatus keyboardLibraryStatus = KeyboardLibraryUnchecked;
-const char* keyboardLibraryMissingCall = nullptr;
+KeyboardLibrary keyboardLibrary;
 
 KeyboardLibraryStatus checkInterceptionTable(const InterceptionApi& api, const char** missingCall) {
+    const struct {
+        bool bound;
+        const char* name;
+    } calls[] = {
+        {api.create_context != nullptr, "interception_create_context"},
+        {api.destroy_context != nullptr, "interception_destroy_context"},
+        {api.is_keyboard != nullptr, "interception_is_keyboard"},
+        {api.set_filter != nullptr, "interception_set_filter"},
+        {api.wait != nullptr, "interception_wait"},
+        {api.receive != nullptr, "interception_receive"},
+        {api.send != nullptr, "interception_send"},
+    };
     const char* missing = nullptr;
-    if (api.create_context == nullptr && api.destroy_context == nullptr &&
-        api.is_keyboard == nullptr && api.set_filter == nullptr && api.wait == nullptr &&
-        api.receive == nullptr && api.send == nullptr) {
-        // Nothing bound at all: no library.
-        if (missingCall != nullptr) {
-            *missingCall = nullptr;
+    bool any = false;
+    for (const auto& call : calls) {
+        any = any || call.bound;
+        if (!call.bound && missing == nullptr) {
+            missing = call.name;
         }
-        return KeyboardLibraryNotLoaded;
-    }
-    if (api.create_context == nullptr) {
-        missing = "interception_create_context";
-    } else if (api.destroy_context == nullptr) {
-        missing = "interception_destroy_context";
-    } else if (api.is_keyboard == nullptr) {
-        missing = "interception_is_keyboard";
-    } else if (api.set_filter == nullptr) {
-        missing = "interception_set_filter";
-    } else if (api.wait == nullptr) {
-        missing = "interception_wait";
-    } else if (api.receive == nullptr) {
-        missing = "interception_receive";
-    } else if (api.send == nullptr) {
-        missing = "interception_send";
     }
     if (missingCall != nullptr) {
-        *missingCall = missing;
+        *missingCall = any ? missing : nullptr;
+    }
+    if (!any) {
+        return KeyboardLibraryNotLoaded; // nothing bound at all: no library
     }
     return missing == nullptr ? KeyboardLibraryReady : KeyboardLibraryIncomplete;
 }
 
 namespace {
 
-constexpr const char* Consequence =
-    "\n\nPadrelle now runs with the default keys and sends no keystrokes.";
+constexpr const char* InstallDriver =
+    "install it (install-interception.exe /install, as administrator) and restart Windows";
 
 } // namespace
 
-void keyboardLibraryMessage(KeyboardLibraryStatus status, const char* missingCall, char* buffer,
-                            size_t size) {
+void describeKeyboardLibrary(const KeyboardLibrary& library, char* buffer, size_t size) {
     if (buffer == nullptr || size == 0) {
         return;
     }
-    switch (status) {
+    const int32_t otherBits = library.programBits == 32 ? 64 : 32;
+    switch (library.status) {
     case KeyboardLibraryNotLoaded:
+        formatTextN(buffer, size, "no interception.dll beside padrelle.exe or in System32");
+        break;
+    case KeyboardLibraryWrongArchitecture:
         formatTextN(buffer, size,
-                    "interception.dll could not be loaded.\n\n"
-                    "Padrelle sends its keys through the Interception keyboard driver. Install "
-                    "the Interception driver (install-interception.exe /install, as "
-                    "administrator) and reboot, and put interception.dll beside padrelle.exe.%s",
-                    Consequence);
+                    "interception.dll is the %d-bit file: this %d-bit padrelle.exe needs the one "
+                    "from the %s folder of the Interception release",
+                    library.libraryBits != 0 ? library.libraryBits : otherBits,
+                    library.programBits, library.programBits == 32 ? "x86" : "x64");
+        break;
+    case KeyboardLibraryLoadFailed:
+        formatTextN(buffer, size, "interception.dll could not be loaded (Windows error %u%s)",
+                    static_cast<unsigned>(library.loadError),
+                    library.loadError == 193 ? ": not a valid library" : "");
         break;
     case KeyboardLibraryIncomplete:
         formatTextN(buffer, size,
-                    "interception.dll lacks the function %s.\n\n"
-                    "Put the interception.dll of the Interception driver package beside "
-                    "padrelle.exe.%s",
-                    missingCall != nullptr ? missingCall : "(unknown)", Consequence);
+                    "interception.dll lacks %s: put the one of the Interception release there",
+                    library.missingCall != nullptr ? library.missingCall : "a call");
         break;
     case KeyboardDriverMissing:
-        formatTextN(buffer, size,
-                    "The Interception keyboard driver is not installed (interception.dll "
-                    "gives no driver context).\n\n"
-                    "Install the Interception driver (install-interception.exe /install, as "
-                    "administrator) and reboot.%s",
-                    Consequence);
+    case KeyboardDriverSilent:
+        formatTextN(buffer, size, "the Interception driver is not installed: %s", InstallDriver);
+        break;
+    case KeyboardNotAttached:
+        formatTextN(buffer, size, "no keyboard is attached to the Interception driver");
         break;
     default:
         buffer[0] = '\0';

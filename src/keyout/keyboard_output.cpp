@@ -1,94 +1,99 @@
 #include "keyout/keyboard_output.h"
 
-#include "keyout/keyboard_library.h"
+#include "engine/format_text.h"
+#include "engine/health.h"
+#include "keyout/interception_output.h"
+#include "keyout/sendinput_output.h"
 
-InterceptionContext interceptionContext = nullptr;
-InterceptionDevice keyboardDevice = 0;
-InterceptionKeyStroke keyStroke = {};
+OutputInUse outputInUse = NoOutput;
 
 namespace {
 
-bool isKeyboardNumber(InterceptionDevice device) {
-    return device >= FirstKeyboard && device <= LastKeyboard;
-}
+OutputChoice outputChosen = OutputAuto;
 
-bool libraryReady() {
-    return keyboardLibraryStatus == KeyboardLibraryReady;
+KeyOutput closedOutput() {
+    return KeyOutput{
+        .send = [](uint16_t, unsigned short, bool) { return false; },
+        .armCapture = [] {},
+        .pollCapture = [](CapturedKey*) { return CaptureFailed; },
+        .disarmCapture = [] {},
+        .close = [] {},
+        .capturePollMs = 0,
+    };
 }
 
 } // namespace
 
-void resetKeyboardOutput() {
-    interceptionContext = nullptr;
-    keyboardDevice = 0;
-    keyStroke = InterceptionKeyStroke{};
-    keyboardLibraryStatus = KeyboardLibraryUnchecked;
-    keyboardLibraryMissingCall = nullptr;
-}
+KeyOutput keyOutput = closedOutput();
 
-bool openKeyboardOutput() {
-    if (keyboardLibraryStatus == KeyboardLibraryUnchecked) {
-        keyboardLibraryStatus = checkInterceptionTable(interception, &keyboardLibraryMissingCall);
+bool openKeyboardOutput(OutputChoice choice) {
+    if (outputInUse != NoOutput) {
+        return true;
     }
-    if (!libraryReady()) {
+    outputChosen = choice;
+    if (choice != OutputSendInput && openInterceptionOutput()) {
+        outputInUse = DriverOutput;
+        return true;
+    }
+    if (choice == OutputInterception) {
         return false;
     }
-    interceptionContext = interception.create_context();
-    if (interceptionContext == nullptr) {
-        keyboardLibraryStatus = KeyboardDriverMissing;
-        return false;
-    }
-    // Keyboards are the devices 1 to 10; nothing beyond them is asked.
-    for (InterceptionDevice device = 0; device <= LastKeyboard; ++device) {
-        if (interception.is_keyboard(device) != 0) {
-            keyboardDevice = device;
-            return true;
-        }
-    }
-    return false;
-}
-
-CapturedKey captureKey() {
-    CapturedKey result = {false, 0, 0};
-    // Without a context the library's wait returns at once: never loop on it.
-    if (!libraryReady() || interceptionContext == nullptr) {
-        return result;
-    }
-    interception.set_filter(interceptionContext, interception.is_keyboard, FilterKeyDown);
-    for (int32_t failures = 0; failures < MaxFailedReceives;) {
-        const InterceptionDevice device = interception.wait(interceptionContext);
-        if (!isKeyboardNumber(device)) {
-            break; // the wait failed: no key will come this way
-        }
-        if (interception.receive(interceptionContext, device, &keyStroke, 1) <= 0) {
-            ++failures;
-            continue;
-        }
-        keyboardDevice = device;
-        // The press goes on to the system as if it had not been held back.
-        interception.send(interceptionContext, device, &keyStroke, 1);
-        result.captured = true;
-        result.code = keyStroke.code;
-        result.prefix = static_cast<unsigned short>(keyStroke.state & KeyPrefixMask);
-        break;
-    }
-    interception.set_filter(interceptionContext, interception.is_keyboard, FilterNone);
-    return result;
+    useSendInputOutput();
+    outputInUse = SendInputOutput;
+    return true;
 }
 
 void sendKey(int8_t scancode, int32_t down, unsigned short prefix) {
-    if (!libraryReady() || interceptionContext == nullptr || !isKeyboardNumber(keyboardDevice)) {
+    if (outputInUse == NoOutput) {
         return;
     }
-    keyStroke.code = static_cast<unsigned short>(static_cast<int16_t>(scancode));
-    const unsigned short state = down != 0 ? KeyStateDown : KeyStateUp;
-    keyStroke.state = static_cast<unsigned short>(state | (prefix & KeyPrefixMask));
-    interception.send(interceptionContext, keyboardDevice, &keyStroke, 1);
+    // The code goes out widened with its sign, as the table holds it.
+    const auto code = static_cast<uint16_t>(static_cast<int16_t>(scancode));
+    if (keyOutput.send(code, static_cast<unsigned short>(prefix & KeyPrefixMask), down != 0)) {
+        noteStrokeSent();
+    } else {
+        noteStrokeLost();
+    }
 }
 
 void closeKeyboardOutput() {
-    if (interceptionContext != nullptr && interception.destroy_context != nullptr) {
-        interception.destroy_context(interceptionContext);
+    keyOutput.close();
+    keyOutput = closedOutput();
+    outputInUse = NoOutput;
+}
+
+void describeKeyboardOutput(char* buffer, size_t size) {
+    if (buffer == nullptr || size == 0) {
+        return;
     }
+    char reason[256];
+    switch (outputInUse) {
+    case DriverOutput:
+        formatTextN(buffer, size, "keys go out through the Interception driver (keyboard %d)",
+                    static_cast<int>(keyboardDevice));
+        break;
+    case SendInputOutput:
+        if (outputChosen == OutputSendInput) {
+            formatTextN(buffer, size, "keys go out through SendInput (--output sendinput)");
+        } else {
+            describeKeyboardLibrary(keyboardLibrary, reason, sizeof reason);
+            formatTextN(buffer, size, "keys go out through SendInput: %s", reason);
+        }
+        break;
+    default:
+        describeKeyboardLibrary(keyboardLibrary, reason, sizeof reason);
+        formatTextN(buffer, size, "no keys go out: %s", reason);
+        break;
+    }
+}
+
+void resetKeyboardOutput() {
+    keyOutput.close();
+    keyOutput = closedOutput();
+    outputInUse = NoOutput;
+    outputChosen = OutputAuto;
     interceptionContext = nullptr;
+    keyboardDevice = 0;
+    keyStroke = InterceptionKeyStroke{};
+    keyboardLibrary = KeyboardLibrary{};
 }

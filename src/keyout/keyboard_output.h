@@ -1,37 +1,62 @@
-// Keyboard output: the context, key capture and stroke sending.
+// Keyboard output: where the controller's strokes go and where key assignment
+// takes its keys from. Two outputs stand behind the one table keyOutput: the
+// keyboard-filter driver (interception_output.h) and the system's input queue
+// through SendInput (sendinput_output.h). Which one is used, and why, is
+// decided when the output is opened.
 #pragma once
 
-#include "keyout/interception_api.h"
+#include "keyout/keyboard_library.h"
 
+#include <cstddef>
 #include <cstdint>
-
-extern InterceptionContext interceptionContext;
-extern InterceptionDevice keyboardDevice;
-extern InterceptionKeyStroke keyStroke;
 
 // The prefix bits of a stroke's state (E0, E1) that belong to the key itself.
 constexpr unsigned short KeyPrefixMask = KeyStateE0 | KeyStateE1;
 
-// A capture waits again after a receive that took no stroke, but at most this
-// many times in a row before it gives up.
-constexpr int32_t MaxFailedReceives = 8;
+enum CapturePoll : int32_t { CapturePending = 0, CaptureTaken = 1, CaptureFailed = 2 };
 
 struct CapturedKey {
     bool captured;         // false: no key could be taken; the caller keeps its default
-    uint16_t code;         // the stroke's code
+    uint16_t code;         // the set-1 make code
     unsigned short prefix; // its E0/E1 bits
 };
 
-// Creates the context and picks the first keyboard. False when the library is
-// not usable (see keyboard_library.h) or no keyboard answers.
-bool openKeyboardOutput();
-// Waits for one key press on any keyboard, passes it on and gives its code.
-CapturedKey captureKey();
-// One make (down nonzero) or break stroke; the prefix bits go with both.
-// Sends nothing without a context or a keyboard.
+struct KeyOutput {
+    // One make or break stroke of a set-1 code with its prefix bits; false
+    // when the system did not take it.
+    bool (*send)(uint16_t code, unsigned short prefix, bool down);
+    // Key capture: once armed, the next key-down of any keyboard is taken
+    // (and reaches the system as usual); polled until it is there.
+    void (*armCapture)();
+    CapturePoll (*pollCapture)(CapturedKey* key);
+    void (*disarmCapture)();
+    // Lets go of the output (a capture under way included).
+    void (*close)();
+    // How often a pending capture must be polled, in milliseconds; 0 when a
+    // key press wakes the main loop by itself.
+    uint32_t capturePollMs;
+};
+
+// The output in use; until one is opened it sends and captures nothing.
+extern KeyOutput keyOutput;
+
+enum OutputChoice : int32_t { OutputAuto = 0, OutputSendInput = 1, OutputInterception = 2 };
+enum OutputInUse : int32_t { NoOutput = 0, DriverOutput = 1, SendInputOutput = 2 };
+extern OutputInUse outputInUse;
+
+// Opens the output asked for: Auto takes the driver when it can be used and
+// SendInput otherwise; SendInput and Interception only that one. False when
+// nothing could be opened (the driver asked for and unusable: keyboardLibrary
+// says why). While an output is open, opening again changes nothing.
+bool openKeyboardOutput(OutputChoice choice = OutputAuto);
+// One make (down nonzero) or break stroke; the prefix bits go with both. A
+// stroke the output refuses is counted as lost.
 void sendKey(int8_t scancode, int32_t down, unsigned short prefix = 0);
-// Destroys the context; afterwards nothing is sent. Safe to call twice.
+// Closes the output; afterwards nothing is sent. Safe to call twice.
 void closeKeyboardOutput();
 
-// Closed state: no context, device 0, stroke zero, library unchecked.
+// The controller screen's line about the output: which one, and why.
+void describeKeyboardOutput(char* buffer, size_t size);
+
+// Nothing open, nothing chosen, the library unchecked.
 void resetKeyboardOutput();

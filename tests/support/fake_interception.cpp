@@ -1,5 +1,7 @@
 #include "support/fake_interception.h"
 
+#include "support/fake_platform.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -46,6 +48,30 @@ InterceptionDevice fakeWait(InterceptionContext) {
     return device;
 }
 
+// A live driver blocks for the time when nothing is held back; an older
+// library without its driver answers at once.
+InterceptionDevice fakeTimedWait(InterceptionContext context, unsigned long milliseconds) {
+    if (fakeInterception.filter == 0 || fakeInterception.driverSilent) {
+        fakeInterception.calls.push_back("timed_wait " + std::to_string(milliseconds));
+        if (!fakeInterception.driverSilent) {
+            fakePlatform.preciseUs += static_cast<uint64_t>(milliseconds) * 1000u;
+        }
+        return 0;
+    }
+    return fakeWait(context);
+}
+
+unsigned int fakeHardwareId(InterceptionContext, InterceptionDevice device, void* buffer,
+                            unsigned int size) {
+    fakeInterception.calls.push_back("hardware_id " + std::to_string(device));
+    const bool has = device >= 0 && device < 32 && (fakeInterception.hardwareIds >> device) & 1u;
+    if (!has || size < 8) {
+        return 0;
+    }
+    std::memcpy(buffer, "HID\\KB\0", 8);
+    return 8;
+}
+
 int fakeReceive(InterceptionContext, InterceptionDevice device, void* stroke, unsigned int) {
     ++fakeInterception.receives;
     fakeInterception.calls.push_back("receive " + std::to_string(device));
@@ -81,6 +107,8 @@ void installFakeInterception() {
     interception.wait = fakeWait;
     interception.receive = fakeReceive;
     interception.send = fakeSend;
+    interception.wait_with_timeout = fakeTimedWait;
+    interception.get_hardware_id = fakeHardwareId;
 }
 
 void scriptKeyPress(InterceptionDevice device, unsigned short code, unsigned short state,

@@ -3,8 +3,9 @@
 // installFakeInterception() resets it and points every entry of the
 // `interception` table at it. Waits and receives follow a script: each wait
 // takes the front of waitResults (0, no device, when empty), each receive the
-// front of receiveResults (result 0, no stroke, when empty). Every call is
-// recorded in order; sent strokes also in `sent`.
+// front of receiveResults (result 0, no stroke, when empty). A timed wait
+// with no filter set runs its time out on the fake platform's clock. Every
+// call is recorded in order; sent strokes also in `sent`.
 #pragma once
 
 #include "keyout/interception_api.h"
@@ -33,6 +34,9 @@ struct FakeFilterCall {
 
 struct FakeInterception {
     bool contextFails = false;            // create_context gives null (no driver)
+    bool driverSilent = false;            // an older library without its driver: waits
+                                          // answer at once with no device
+    uint32_t hardwareIds = 0x7FEu;        // bit d: device d has a hardware id
     InterceptionDevice firstKeyboard = 1; // is_keyboard answers for this range
     InterceptionDevice lastKeyboard = 10;
 

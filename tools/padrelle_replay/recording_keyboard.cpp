@@ -16,6 +16,7 @@ struct RecordingKeyboard {
     InterceptionFilter filter = FilterNone;
     std::FILE* out = nullptr;
     int32_t (*passNumber)() = nullptr;
+    void (*idle)(uint32_t milliseconds) = nullptr;
 };
 
 RecordingKeyboard keyboard;
@@ -43,6 +44,26 @@ InterceptionDevice waitForKey(InterceptionContext) {
     }
     keyboard.captureWaiting = true;
     return ReplayKeyboard;
+}
+
+// With no filter set nothing is ever held back: a live driver lets the
+// whole time pass.
+InterceptionDevice waitForKeyFor(InterceptionContext context, unsigned long milliseconds) {
+    const InterceptionDevice device = waitForKey(context);
+    if (device == 0 && keyboard.filter == FilterNone && keyboard.idle != nullptr) {
+        keyboard.idle(static_cast<uint32_t>(milliseconds));
+    }
+    return device;
+}
+
+unsigned int hardwareId(InterceptionContext, InterceptionDevice device, void* buffer,
+                        unsigned int size) {
+    static const char id[] = "REPLAY\\KEYBOARD";
+    if (device != ReplayKeyboard || buffer == nullptr || size < sizeof id) {
+        return 0;
+    }
+    std::memcpy(buffer, id, sizeof id);
+    return sizeof id;
 }
 
 int receiveKey(InterceptionContext, InterceptionDevice device, void* stroke, unsigned int count) {
@@ -84,15 +105,25 @@ int sendStroke(InterceptionContext, InterceptionDevice, const void* stroke, unsi
 } // namespace
 
 void installRecordingKeyboard(const TraceKey (&keys)[TraceKeyCount], std::FILE* out,
-                              int32_t (*passNumber)()) {
+                              int32_t (*passNumber)(), void (*idle)(uint32_t milliseconds)) {
     keyboard = RecordingKeyboard{};
     for (int32_t i = 0; i < TraceKeyCount; ++i) {
         keyboard.keys[i] = keys[i];
     }
     keyboard.out = out;
     keyboard.passNumber = passNumber;
-    interception = InterceptionApi{createContext, destroyContext, isKeyboard, setFilter,
-                                   waitForKey,    receiveKey,     sendStroke};
+    keyboard.idle = idle;
+    interception = InterceptionApi{
+        .create_context = createContext,
+        .destroy_context = destroyContext,
+        .is_keyboard = isKeyboard,
+        .set_filter = setFilter,
+        .wait = waitForKey,
+        .receive = receiveKey,
+        .send = sendStroke,
+        .wait_with_timeout = waitForKeyFor,
+        .get_hardware_id = hardwareId,
+    };
 }
 
 void defaultTraceKeys(TraceKey (&keys)[TraceKeyCount]) {

@@ -14,9 +14,10 @@ constexpr int32_t ReplayKeyboard = 1;
 // Points the `interception` table at the recording driver. The captures
 // take `keys` in order; after the eleventh a wait finds no keyboard. Every
 // stroke sent outside a capture is written to `out` as one line, with the
-// pass number that `passNumber` gives at that moment.
+// pass number that `passNumber` gives at that moment. A timed wait with
+// nothing to give lets its time pass through `idle`.
 void installRecordingKeyboard(const TraceKey (&keys)[TraceKeyCount], std::FILE* out,
-                              int32_t (*passNumber)());
+                              int32_t (*passNumber)(), void (*idle)(uint32_t milliseconds));
 
 // The eleven keys captured when a trace names none: the defaults of the
 // controller's layout, pads 0 to 8, then clockwise and counter-clockwise.

@@ -18,6 +18,7 @@ struct ReplayState {
     void* passContext = nullptr;
     int32_t cursorX = 0; // the client position of the last mouse step
     int32_t cursorY = 0;
+    uint64_t idleUs = 0; // time let pass within passes
     size_t nextStep = 0;
     int32_t pass = 0;
     const TraceStep* step = nullptr; // of the running pass; null once closing
@@ -40,7 +41,7 @@ uint32_t replayTime() {
 }
 
 uint64_t replayPreciseTime() {
-    return static_cast<uint64_t>(replay.pass) * 1000u;
+    return static_cast<uint64_t>(replay.pass) * 1000u + replay.idleUs;
 }
 
 int16_t replayKeyState(int32_t virtualKey) {
@@ -247,6 +248,10 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .messageBox = replayMessageBox,
         .playSound = replaySound,
     };
+}
+
+void replayIdle(uint32_t milliseconds) {
+    replay.idleUs += static_cast<uint64_t>(milliseconds) * 1000u;
 }
 
 int32_t replayPassNumber() {

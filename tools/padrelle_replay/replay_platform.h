@@ -22,6 +22,9 @@ void installReplayPlatform(const Trace& trace,
                            void (*passEnded)(int32_t pass, void* context) = nullptr,
                            void* passContext = nullptr);
 
+// Lets time pass on the precise clock without ending the pass.
+void replayIdle(uint32_t milliseconds);
+
 // The pass now running, from 1; 0 before the first. Once the trace has run
 // out it stays at the last pass, which the closing of the window belongs to.
 int32_t replayPassNumber();

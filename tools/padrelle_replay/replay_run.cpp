@@ -67,7 +67,7 @@ void runTrace(const Trace& trace, const ReplayRun& run) {
     if (trace.hasKeys) {
         std::memcpy(keys, trace.keys, sizeof keys);
     }
-    installRecordingKeyboard(keys, run.strokes, replayPassNumber);
+    installRecordingKeyboard(keys, run.strokes, replayPassNumber, replayIdle);
     frameTarget = run.target;
 
     openReplayWindow();

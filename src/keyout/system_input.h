@@ -1,0 +1,45 @@
+// The system's own keyboard input: injecting key events (SendInput) and
+// watching every keyboard's key-downs (a low-level keyboard hook). The Win32
+// layer fills the table (system_input_win32.cpp); tests fill it with fakes.
+#pragma once
+
+#include <cstdint>
+
+// One key event as SendInput takes it.
+struct SystemKeyEvent {
+    uint16_t virtualKey; // used without KeyEventScancode
+    uint16_t scanCode;
+    uint32_t flags; // KeyEvent* bits
+};
+
+constexpr uint32_t KeyEventExtended = 0x0001; // KEYEVENTF_EXTENDEDKEY: the E0 prefix
+constexpr uint32_t KeyEventUp = 0x0002;       // KEYEVENTF_KEYUP: a break
+constexpr uint32_t KeyEventScancode = 0x0008; // KEYEVENTF_SCANCODE
+
+// Flags of a hooked key-down (the hook's KBDLLHOOKSTRUCT).
+constexpr uint32_t HookedExtended = 0x01; // LLKHF_EXTENDED
+constexpr uint32_t HookedInjected = 0x10; // LLKHF_INJECTED
+
+// What the program's own injected events carry as extra information, so that
+// its hook can tell them from everything else.
+constexpr uintptr_t PadrelleInputTag = 0x50616472u;
+
+struct SystemInputApi {
+    // Injects the events in order; gives how many the system took.
+    uint32_t (*send)(const SystemKeyEvent* events, uint32_t count);
+    // From now on every key-down of any keyboard goes to systemKeyDown,
+    // until unhooked. False when the hook cannot be set.
+    bool (*hookKeyboard)();
+    void (*unhookKeyboard)();
+};
+
+// Takes nothing and sets no hook until filled.
+extern SystemInputApi systemInput;
+void resetSystemInput();
+
+// A key went down on a keyboard (called by the hook): its scancode, the
+// hook's flags, its virtual key and the event's extra information.
+void systemKeyDown(uint32_t scanCode, uint32_t flags, uint32_t virtualKey, uintptr_t extraInfo);
+
+// Windows only: fills the table with SendInput and SetWindowsHookExA.
+void useWin32SystemInput();
