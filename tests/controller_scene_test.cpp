@@ -2,6 +2,7 @@
 #include "controller/controller_scene.h"
 #include "controller/held_keys.h"
 #include "controller/play_mode.h"
+#include "controller/remembered.h"
 #include "controller/scratch.h"
 #include "engine/engine.h"
 #include "keyout/interception_output.h"
@@ -52,7 +53,7 @@ TEST_F(ControllerSceneTest, WithoutTheDriverSendInputTakesOverWithoutABox) {
 
 TEST_F(ControllerSceneTest, TheDriverAskedForAndUnusableIsReportedInABox) {
     fakeInterception.contextFails = true;
-    requestedOutput = OutputInterception;
+    launchOptions.output = OutputInterception;
     enterController();
     ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
     EXPECT_NE(fakePlatform.messageBoxes[0].text.find("--output interception"), std::string::npos);

@@ -4,6 +4,7 @@
 #include "controller/held_keys.h"
 #include "controller/key_assignment.h"
 #include "controller/play_mode.h"
+#include "controller/remembered.h"
 #include "controller/scratch.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
@@ -26,7 +27,6 @@ int8_t ScratchScancodes[ScratchKeyCount] = {0x1D, 0x2A};
 unsigned short KeyPrefixes[PadCount] = {};
 unsigned short ScratchPrefixes[ScratchKeyCount] = {};
 ControllerMode controllerMode = AssignKeys;
-OutputChoice requestedOutput = OutputAuto;
 char noticeLines[NoticeCount][NoticeSize];
 char (&outputNotice)[NoticeSize] = noticeLines[0];
 char (&settingsNotice)[NoticeSize] = noticeLines[1];
@@ -83,7 +83,7 @@ void resetController() {
         ScratchPrefixes[i] = 0;
     }
     controllerMode = AssignKeys;
-    requestedOutput = OutputAuto;
+    resetRemembered();
     std::memset(noticeLines, 0, sizeof noticeLines);
     cancelKeyAssignment();
     fullScreen = 0;
@@ -104,15 +104,23 @@ void enterController() {
     }
     scratchDisc = new Sprite(scratchImage, DiscX, DiscY, DiscSize, DiscSize);
     setFrameRate(1000, 4);
-    if (!openKeyboardOutput(requestedOutput)) {
+    if (!openKeyboardOutput(launchOptions.output)) {
         reportForcedDriverProblem();
     }
     describeKeyboardOutput(outputNotice, sizeof outputNotice);
+    // Keys that are known already: play at once.
+    if (useStartKeys()) {
+        controllerMode = Play;
+    }
+    writeStartLog();
 }
 
 void updateController() {
     if (controllerMode == AssignKeys) {
-        assignKeys();
+        if (assignKeys()) {
+            saveAssignedKeys();
+            writeStartLog();
+        }
     } else if (controllerMode == Play) {
         updatePlayMode();
     }
@@ -128,6 +136,7 @@ void leaveController() {
     cancelKeyAssignment();
     dropMouseFinger();
     releaseHeldKeys();
+    saveScreenAtExit();
     deleteObjects();
     closeKeyboardOutput();
 }

@@ -27,8 +27,6 @@ extern unsigned short KeyPrefixes[PadCount];
 extern unsigned short ScratchPrefixes[ScratchKeyCount];
 extern ControllerMode controllerMode;
 
-// The output the player asked for (--output); Auto unless told.
-extern OutputChoice requestedOutput;
 // The screen's lines of notices under the health line: the output in use
 // (set when the scene is entered) and what became of the saved keys.
 constexpr size_t NoticeSize = 160;

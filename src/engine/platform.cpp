@@ -28,6 +28,8 @@ constexpr Platform defaultPlatform = {
     .monitorRect = [](const WinRect*, WinRect*) { return false; },
     .setWindowPos = [](WindowHandle, WindowHandle, int32_t, int32_t, int32_t, int32_t,
                        uint32_t) { return false; },
+    .monitorName = [](WindowHandle, char*, size_t) { return false; },
+    .monitorNamed = [](const char*, WinRect*) { return false; },
     .refreshRateHz = [](WindowHandle) { return int32_t{0}; },
     .messageBox = [](WindowHandle, const char*, const char*, uint32_t) { return int32_t{0}; },
     .playSound = [](const char*, uint32_t) { return false; },

@@ -6,6 +6,7 @@
 // function: resetPlatform() installs harmless defaults.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // HWND on Windows; opaque everywhere else.
@@ -62,6 +63,11 @@ struct Platform {
     bool (*monitorRect)(const WinRect* nearRect, WinRect* out);
     bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                          int32_t width, int32_t height, uint32_t flags);
+    // The system's name of the monitor nearest the window ("\\.\DISPLAY1"),
+    // and the rectangle (rcMonitor) of the monitor of a name; false when
+    // there is none.
+    bool (*monitorName)(WindowHandle window, char* name, size_t size);
+    bool (*monitorNamed)(const char* name, WinRect* out);
     // Refresh rate of the window's display in hertz; 0 when not known.
     int32_t (*refreshRateHz)(WindowHandle window);
 

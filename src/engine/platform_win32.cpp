@@ -3,6 +3,8 @@
 
 #include <mmsystem.h>
 
+#include <cstring>
+
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
 
@@ -170,6 +172,50 @@ bool realSetWindowPos(WindowHandle window, WindowHandle after, int32_t x, int32_
     return SetWindowPos(asWindow(window), asWindow(after), x, y, w, h, flags) != 0;
 }
 
+bool realMonitorName(WindowHandle window, char* name, size_t size) {
+    HMONITOR monitor = MonitorFromWindow(asWindow(window), MONITOR_DEFAULTTONEAREST);
+    MONITORINFOEXA info = {};
+    info.cbSize = sizeof info;
+    if (monitor == nullptr || size == 0 || !GetMonitorInfoA(monitor, &info)) {
+        return false;
+    }
+    const size_t length = strnlen(info.szDevice, sizeof info.szDevice);
+    if (length == 0 || length >= size) {
+        return false;
+    }
+    memcpy(name, info.szDevice, length);
+    name[length] = '\0';
+    return true;
+}
+
+struct MonitorSearch {
+    const char* name;
+    RECT found;
+    bool matched;
+};
+
+BOOL CALLBACK matchMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto* search = reinterpret_cast<MonitorSearch*>(data);
+    MONITORINFOEXA info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info) &&
+        strncmp(info.szDevice, search->name, sizeof info.szDevice) == 0) {
+        search->found = info.rcMonitor;
+        search->matched = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool realMonitorNamed(const char* name, WinRect* out) {
+    MonitorSearch search = {name, {}, false};
+    EnumDisplayMonitors(nullptr, nullptr, matchMonitor, reinterpret_cast<LPARAM>(&search));
+    if (search.matched) {
+        fromRect(search.found, out);
+    }
+    return search.matched;
+}
+
 int32_t realRefreshRate(WindowHandle window) {
     HDC dc = GetDC(asWindow(window));
     if (dc == nullptr) {
@@ -216,6 +262,8 @@ void useWin32Platform(intptr_t (*touchMessage)(WindowHandle, uintptr_t, intptr_t
         .adjustWindowRectEx = realAdjust,
         .monitorRect = realMonitorRect,
         .setWindowPos = realSetWindowPos,
+        .monitorName = realMonitorName,
+        .monitorNamed = realMonitorNamed,
         .refreshRateHz = realRefreshRate,
         .messageBox = realMessageBox,
         .playSound = realPlaySound,

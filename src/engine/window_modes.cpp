@@ -30,23 +30,49 @@ WindowPlacement centreOnMonitor(const WinRect& outer, const WinRect& monitor) {
     return placement;
 }
 
-void setWindowedMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight) {
+namespace {
+
+void windowedOn(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
+                const WinRect& monitor) {
     WinRect outer = {0, 0, clientWidth, clientHeight};
     const uint32_t exStyle =
         static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
     platform.adjustWindowRectEx(&outer, win::WS_OVERLAPPEDWINDOW_VISIBLE, false, exStyle);
-    const WindowPlacement placement = centreOnMonitor(outer, monitorOf(window));
+    const WindowPlacement placement = centreOnMonitor(outer, monitor);
     platform.setWindowLong(window, win::GWL_STYLE,
                            static_cast<int32_t>(win::WS_OVERLAPPEDWINDOW_VISIBLE));
     platform.setWindowPos(window, HwndTop, placement.x, placement.y, placement.width,
                           placement.height, win::SWP_FRAMECHANGED);
 }
 
-void setFullScreenMode(WindowHandle window) {
-    const WinRect monitor = monitorOf(window);
+void fullScreenOn(WindowHandle window, const WinRect& monitor) {
     platform.setWindowLong(window, win::GWL_STYLE, static_cast<int32_t>(win::WS_POPUP_VISIBLE));
     platform.setWindowPos(window, HwndTop, monitor.left, monitor.top, monitor.right - monitor.left,
                           monitor.bottom - monitor.top, win::SWP_FRAMECHANGED);
+}
+
+} // namespace
+
+void setWindowedMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight) {
+    windowedOn(window, clientWidth, clientHeight, monitorOf(window));
+}
+
+void setFullScreenMode(WindowHandle window) {
+    fullScreenOn(window, monitorOf(window));
+}
+
+void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
+                        const StartScreen& start) {
+    if (!start.onMonitor) {
+        setWindowedMode(window, clientWidth, clientHeight);
+    } else if (start.fullScreen) {
+        fullScreenOn(window, start.monitor);
+    } else {
+        windowedOn(window, clientWidth, clientHeight, start.monitor);
+    }
+    // From the first frame on, a click or a touch never takes the focus from
+    // the game; the taskbar and Alt+Tab still activate the window.
+    setNoActivate(window);
 }
 
 void setNoActivate(WindowHandle window) {

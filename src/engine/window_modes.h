@@ -17,3 +17,13 @@ WindowPlacement centreOnMonitor(const WinRect& outer, const WinRect& monitor);
 void setWindowedMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight);
 void setFullScreenMode(WindowHandle window);
 void setNoActivate(WindowHandle window);
+
+// Where the window opens: on a given monitor, windowed or full screen; or,
+// without one, windowed and centred on the monitor it is on.
+struct StartScreen {
+    bool onMonitor;
+    WinRect monitor; // the monitor's whole rectangle
+    bool fullScreen;
+};
+void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
+                        const StartScreen& start);

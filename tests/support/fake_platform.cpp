@@ -183,6 +183,24 @@ void installFakePlatform() {
         .adjustWindowRectEx = fakeAdjust,
         .monitorRect = fakeMonitor,
         .setWindowPos = fakeSetWindowPos,
+        .monitorName =
+            [](WindowHandle, char* name, size_t size) {
+                const std::string& own = fakePlatform.windowMonitor;
+                if (own.empty() || own.size() >= size) {
+                    return false;
+                }
+                std::snprintf(name, size, "%s", own.c_str());
+                return true;
+            },
+        .monitorNamed =
+            [](const char* name, WinRect* out) {
+                const auto found = fakePlatform.monitors.find(name);
+                if (found == fakePlatform.monitors.end()) {
+                    return false;
+                }
+                *out = found->second;
+                return true;
+            },
         .refreshRateHz = [](WindowHandle) { return fakePlatform.refreshHz; },
         .messageBox = fakeMessageBox,
         .playSound = fakeSound,

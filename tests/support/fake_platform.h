@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,9 @@ struct FakePlatform {
     int32_t exStyle = 0x00000200;
     WinRect windowRect = {0, 0, 1300, 763};
     WinRect monitor = {0, 0, 1920, 1080};
+    // The monitors by name, and the name of the one the window is on.
+    std::map<std::string, WinRect> monitors = {{"\\\\.\\DISPLAY1", {0, 0, 1920, 1080}}};
+    std::string windowMonitor = "\\\\.\\DISPLAY1";
     WinRect frame = {-8, -31, 8, 8}; // what adjustWindowRectEx adds on each side
     std::vector<WinRect> monitorQueries;
     std::vector<FakeWindowPos> positions;

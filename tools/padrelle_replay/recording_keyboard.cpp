@@ -1,6 +1,5 @@
 #include "recording_keyboard.h"
 
-#include "controller/controller_layout.h"
 #include "keyout/interception_api.h"
 
 #include <cstring>
@@ -124,14 +123,6 @@ void installRecordingKeyboard(const TraceKey (&keys)[TraceKeyCount], std::FILE* 
         .wait_with_timeout = waitForKeyFor,
         .get_hardware_id = hardwareId,
     };
-}
-
-void defaultTraceKeys(TraceKey (&keys)[TraceKeyCount]) {
-    for (int32_t i = 0; i < 9; ++i) {
-        keys[i] = TraceKey{static_cast<uint8_t>(PadPlaces[i].defaultScancode), 0};
-    }
-    keys[9] = TraceKey{static_cast<uint8_t>(DefaultScratchScancodes[0]), 0};
-    keys[10] = TraceKey{static_cast<uint8_t>(DefaultScratchScancodes[1]), 0};
 }
 
 void formatStroke(char* buffer, size_t size, int32_t pass, unsigned short code,

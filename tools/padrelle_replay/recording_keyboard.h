@@ -19,10 +19,6 @@ constexpr int32_t ReplayKeyboard = 1;
 void installRecordingKeyboard(const TraceKey (&keys)[TraceKeyCount], std::FILE* out,
                               int32_t (*passNumber)(), void (*idle)(uint32_t milliseconds));
 
-// The eleven keys captured when a trace names none: the defaults of the
-// controller's layout, pads 0 to 8, then clockwise and counter-clockwise.
-void defaultTraceKeys(TraceKey (&keys)[TraceKeyCount]);
-
 // One stroke line without its newline: "3 make 2c", "7 break 1d e0".
 void formatStroke(char* buffer, size_t size, int32_t pass, unsigned short code,
                   unsigned short state);

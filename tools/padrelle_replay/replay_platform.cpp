@@ -243,6 +243,8 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .adjustWindowRectEx = replayAdjust,
         .monitorRect = replayMonitor,
         .setWindowPos = replaySetWindowPos,
+        .monitorName = [](WindowHandle, char*, size_t) { return false; },
+        .monitorNamed = [](const char*, WinRect*) { return false; },
         // One pass a millisecond: a frame may go out in every pass.
         .refreshRateHz = [](WindowHandle) { return int32_t{1000}; },
         .messageBox = replayMessageBox,

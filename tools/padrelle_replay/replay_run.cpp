@@ -62,11 +62,10 @@ void runTrace(const Trace& trace, const ReplayRun& run) {
     resetCore();
     useImagesFrom(run.imagesDir);
     installReplayPlatform(trace, run.passEnded, run.passContext);
+    // Without keys of its own a trace types the layout's.
     TraceKey keys[TraceKeyCount];
-    defaultTraceKeys(keys);
-    if (trace.hasKeys) {
-        std::memcpy(keys, trace.keys, sizeof keys);
-    }
+    const KeySet defaults = defaultKeys();
+    std::memcpy(keys, trace.hasKeys ? trace.keys : defaults.keys, sizeof keys);
     installRecordingKeyboard(keys, run.strokes, replayPassNumber, replayIdle);
     frameTarget = run.target;
 

@@ -235,25 +235,7 @@ bool parseLine(ParseState& state, const std::string& text, int32_t line, std::st
 } // namespace
 
 bool parseTraceKey(const std::string& token, TraceKey& key) {
-    std::string digits = token;
-    uint16_t prefix = 0;
-    if (token.size() > 3 && token[2] == ':' && (token[0] == 'e' || token[0] == 'E')) {
-        if (token[1] == '0') {
-            prefix = TracePrefixE0;
-        } else if (token[1] == '1') {
-            prefix = TracePrefixE1;
-        } else {
-            return false;
-        }
-        digits = token.substr(3);
-    }
-    uint64_t value = 0;
-    if (digits.size() > 2 || !parseHex(digits, 0xFF, value)) {
-        return false;
-    }
-    key.code = static_cast<uint8_t>(value);
-    key.prefix = prefix;
-    return true;
+    return parseKeyName(token, key);
 }
 
 bool parseTracePoint(const std::string& token, TracePoint& point, std::string& problem) {

@@ -15,12 +15,14 @@
 //   mouse lost                 one pass in which the window loses the mouse
 #pragma once
 
+#include "controller/key_set.h"
+
 #include <cstdint>
 #include <istream>
 #include <string>
 #include <vector>
 
-constexpr int32_t TraceKeyCount = 11;
+constexpr int32_t TraceKeyCount = AssignedKeyCount;
 constexpr int32_t TraceDefaultClientWidth = 1280;
 constexpr int32_t TraceDefaultClientHeight = 720;
 constexpr int32_t TraceMaxClientSize = 65535;
@@ -31,10 +33,7 @@ constexpr size_t TraceMaxPoints = 65535;
 constexpr uint16_t TracePrefixE0 = 0x02;
 constexpr uint16_t TracePrefixE1 = 0x04;
 
-struct TraceKey {
-    uint8_t code;
-    uint16_t prefix; // 0, TracePrefixE0 or TracePrefixE1
-};
+using TraceKey = AssignedKey;
 
 // One touch point as the platform reports it.
 struct TracePoint {

@@ -31,11 +31,19 @@ void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // (standin_windows_win32.cpp).
 void logThreadWindows();
 
-// The simulated keyboard (standin_keyboard_win32.cpp). Blocks until the next
-// key goes down: the next scripted key once the gate lets it through, or,
-// without a script (or after its end), the next real key seen by the system.
-// Windows messages are not dispatched meanwhile.
-StandinKey nextKeyPress();
+// The simulated keyboard (standin_keyboard_win32.cpp). Waits at most the
+// given time for the next key to go down: the next scripted key once the gate
+// lets it through, or, without a script (or after its end), the next real key
+// seen by the system. Windows messages are not dispatched meanwhile.
+bool nextKeyPress(unsigned long milliseconds, StandinKey* key);
+// Waits about the given time without dispatching messages.
+void idle(unsigned long milliseconds);
+
+// With PADRELLE_STANDIN_INJECT=1 every stroke the program sends becomes a
+// real key event of the system (SendInput), so that a window sees it
+// (standin_inject_win32.cpp).
+bool injectingStrokes();
+void injectStroke(unsigned short code, unsigned short state);
 // Number of scripted keys handed out so far, and how many the script holds.
 size_t scriptedKeysUsed();
 size_t scriptedKeyCount();

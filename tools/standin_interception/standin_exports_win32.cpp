@@ -13,6 +13,7 @@
 #include "standin.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #define STANDIN_API extern "C" __declspec(dllexport)
 
@@ -47,6 +48,13 @@ struct StandinContext {
 
 StandinContext contexts[MaxContexts];
 bool quietPredicate = false;
+// Timed waits that give nothing are logged once in a row, not at every poll.
+bool quietWaits = false;
+
+bool environmentSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] == '1';
+}
 
 int contextNumber(InterceptionContext context) {
     for (size_t i = 0; i < MaxContexts; ++i) {
@@ -124,8 +132,7 @@ STANDIN_API int interception_is_keyboard(InterceptionDevice device) {
 
 STANDIN_API InterceptionContext interception_create_context() {
     openStandinLog();
-    const char* noDriver = std::getenv("PADRELLE_STANDIN_NO_DRIVER");
-    if (noDriver != nullptr && noDriver[0] == '1') {
+    if (environmentSet("PADRELLE_STANDIN_NO_DRIVER")) {
         logLine("call=create_context result=0 reason=no-driver");
         return nullptr;
     }
@@ -183,6 +190,24 @@ STANDIN_API void interception_set_filter(InterceptionContext context,
     releaseHeldKey(*live);
 }
 
+// Takes the next key press of the simulated keyboard within the time; true
+// when a stroke is waiting to be received afterwards.
+bool pressWithin(StandinContext& context, unsigned long milliseconds) {
+    StandinKey key = {0, 0};
+    if (!nextKeyPress(milliseconds, &key)) {
+        return false;
+    }
+    const InterceptionKeyStroke down = {key.code, key.prefix, 0};
+    strike(context, down);
+    if (context.pendingCount == 0) {
+        // The press went straight on; so does its release.
+        InterceptionKeyStroke up = down;
+        up.state = static_cast<unsigned short>(up.state | KeyStateUp);
+        strike(context, up);
+    }
+    return context.pendingCount > 0;
+}
+
 STANDIN_API InterceptionDevice interception_wait(InterceptionContext context) {
     StandinContext* live = liveContext(context);
     if (live == nullptr) {
@@ -196,19 +221,58 @@ STANDIN_API InterceptionDevice interception_wait(InterceptionContext context) {
         logLine("call=wait context=%d blocked=no-filter", contextNumber(context));
     }
     while (live->pendingCount == 0) {
-        const StandinKey key = nextKeyPress();
-        const InterceptionKeyStroke down = {key.code, key.prefix, 0};
-        strike(*live, down);
-        if (live->pendingCount == 0) {
-            // The press went straight on; so does its release.
-            InterceptionKeyStroke up = down;
-            up.state = static_cast<unsigned short>(up.state | KeyStateUp);
-            strike(*live, up);
-        }
+        pressWithin(*live, 1000);
     }
     const InterceptionDevice device = live->pending[0].device;
     logLine("call=wait context=%d result=%d", contextNumber(context), device);
     return device;
+}
+
+STANDIN_API InterceptionDevice interception_wait_with_timeout(InterceptionContext context,
+                                                              unsigned long milliseconds) {
+    StandinContext* live = liveContext(context);
+    if (live == nullptr || environmentSet("PADRELLE_STANDIN_DEAD_WAIT")) {
+        // As an older library without its driver: no device, at once.
+        logLine("call=wait_with_timeout context=%d ms=%lu result=0 reason=no-driver",
+                contextNumber(context), milliseconds);
+        return 0;
+    }
+    releaseHeldKey(*live);
+    if (live->pendingCount == 0) {
+        if (anyFilterOnKeyboard(*live)) {
+            pressWithin(*live, milliseconds);
+        } else {
+            idle(milliseconds); // nothing can be held back: the time runs out
+        }
+    }
+    if (live->pendingCount == 0) {
+        if (!quietWaits) {
+            logLine("call=wait_with_timeout context=%d ms=%lu result=0 (repeats not logged)",
+                    contextNumber(context), milliseconds);
+            quietWaits = true;
+        }
+        return 0;
+    }
+    quietWaits = false;
+    const InterceptionDevice device = live->pending[0].device;
+    logLine("call=wait_with_timeout context=%d ms=%lu result=%d", contextNumber(context),
+            milliseconds, device);
+    return device;
+}
+
+STANDIN_API unsigned int interception_get_hardware_id(InterceptionContext context,
+                                                      InterceptionDevice device, void* buffer,
+                                                      unsigned int size) {
+    static const char id[] = "HID\\STANDIN_KEYBOARD";
+    const bool has = liveContext(context) != nullptr && device == KeyboardDevice &&
+                     !environmentSet("PADRELLE_STANDIN_NO_KEYBOARD");
+    const unsigned int result = has && buffer != nullptr && size >= sizeof id ? sizeof id : 0;
+    if (result > 0) {
+        memcpy(buffer, id, sizeof id);
+    }
+    logLine("call=get_hardware_id context=%d device=%d result=%u", contextNumber(context), device,
+            result);
+    return result;
 }
 
 STANDIN_API int interception_receive(InterceptionContext context, InterceptionDevice device,
@@ -259,6 +323,9 @@ STANDIN_API int interception_send(InterceptionContext context, InterceptionDevic
             count, count);
     for (unsigned int i = 0; i < count; ++i) {
         logStroke("send", device, strokes[i]);
+        if (injectingStrokes()) {
+            injectStroke(strokes[i].code, strokes[i].state);
+        }
     }
     return static_cast<int>(count);
 }

@@ -34,17 +34,6 @@ void loadScript() {
             static_cast<unsigned>(bad));
 }
 
-// Waits about the given time. The wait also lets the system deliver its
-// pending window output and input events to this thread's windows (under
-// Wine this is what puts a drawn frame on the screen), but it dispatches no
-// window message.
-void idle(DWORD milliseconds) {
-    const DWORD result = MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, 0);
-    if (result != WAIT_TIMEOUT) {
-        Sleep(milliseconds);
-    }
-}
-
 unsigned long numberFromEnvironment(const char* name, unsigned long fallback) {
     const char* text = std::getenv(name);
     if (text == nullptr || text[0] == '\0') {
@@ -75,20 +64,23 @@ size_t gateAllows() {
     return static_cast<size_t>(allowed);
 }
 
-StandinKey nextScriptedKey() {
-    bool logged = false;
-    while (gateAllows() <= scriptUsed) {
-        if (!logged) {
+size_t gateLogged = static_cast<size_t>(-1);
+
+bool nextScriptedKey(unsigned long milliseconds, StandinKey* key) {
+    if (gateAllows() <= scriptUsed) {
+        if (gateLogged != scriptUsed) {
             logLine("gate key=%u closed", static_cast<unsigned>(scriptUsed));
-            logged = true;
+            gateLogged = scriptUsed;
         }
-        idle(20);
+        idle(milliseconds);
+        return false;
     }
     const unsigned long delay = numberFromEnvironment("PADRELLE_STANDIN_KEY_DELAY_MS", 0);
-    for (unsigned long waited = 0; waited < delay; waited += 20) {
-        idle(20);
+    if (delay > 0) {
+        idle(delay);
     }
-    return script[scriptUsed++];
+    *key = script[scriptUsed++];
+    return true;
 }
 
 struct ExtendedKey {
@@ -140,16 +132,21 @@ bool wentDown(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8001) != 0;
 }
 
-// The next key that goes down after this call starts; keys already held are
-// taken only after they have been released and pressed again.
-StandinKey nextRealKey() {
-    bool wasDown[256] = {};
-    for (int virtualKey = 0; virtualKey < 256; ++virtualKey) {
-        wasDown[virtualKey] = watched(virtualKey) && wentDown(virtualKey);
+// The next key that goes down while the keyboard is watched; keys already held
+// when the watch began are taken only after they have been released and
+// pressed again.
+bool wasDown[256] = {};
+bool watching = false;
+
+bool nextRealKey(unsigned long milliseconds, StandinKey* found) {
+    if (!watching) {
+        watching = true;
+        for (int virtualKey = 0; virtualKey < 256; ++virtualKey) {
+            wasDown[virtualKey] = watched(virtualKey) && wentDown(virtualKey);
+        }
+        logLine("keyboard waiting for a key press");
     }
-    logLine("keyboard waiting for a key press");
-    for (;;) {
-        idle(10);
+    for (unsigned long waited = 0;; waited += 10) {
         for (int virtualKey = 0; virtualKey < 255; ++virtualKey) {
             if (!watched(virtualKey)) {
                 continue;
@@ -164,21 +161,37 @@ StandinKey nextRealKey() {
             if (setOneKey(virtualKey, &key)) {
                 logLine("keyboard virtual_key=0x%02X code=0x%02X prefix=0x%02X", virtualKey,
                         key.code, key.prefix);
-                return key;
+                watching = false;
+                *found = key;
+                return true;
             }
             logLine("keyboard virtual_key=0x%02X has no scancode: ignored", virtualKey);
         }
+        if (waited >= milliseconds) {
+            return false;
+        }
+        idle(10);
     }
 }
 
 } // namespace
 
-StandinKey nextKeyPress() {
+// Waits about the given time. The wait also lets the system deliver its
+// pending window output and input events to this thread's windows, but it
+// dispatches no window message.
+void idle(unsigned long milliseconds) {
+    const DWORD result = MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, 0);
+    if (result != WAIT_TIMEOUT && milliseconds > 0) {
+        Sleep(milliseconds);
+    }
+}
+
+bool nextKeyPress(unsigned long milliseconds, StandinKey* key) {
     loadScript();
     if (scriptUsed < scriptLength) {
-        return nextScriptedKey();
+        return nextScriptedKey(milliseconds, key);
     }
-    return nextRealKey();
+    return nextRealKey(milliseconds, key);
 }
 
 size_t scriptedKeysUsed() {

@@ -1,16 +1,15 @@
-// The program's entry point: the window class, the window and the main loop.
+// The window class, the window and the main loop.
 #include <windows.h>
 
 #include "engine/crash_release.h"
 #include "engine/engine.h"
 #include "engine/platform_win32.h"
+#include "engine/program_win32.h"
 #include "engine/window_ghosting.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend_win32.h"
 #include "graphics/gdi_frame_target.h"
-#include "keyout/keyboard_library.h"
-#include "keyout/system_input.h"
 #include "touch/touch_feedback.h"
 #include "touch/touch_input_win32.h"
 
@@ -25,21 +24,19 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+void prepareWin32Engine(void* instance) {
     moduleInstance = instance;
-    // Key assignment keeps the loop waiting for as long as the player takes:
-    // the window must not be replaced by a "not responding" ghost meanwhile.
+    // Never a "not responding" ghost over the controller.
     disableWindowGhosting();
     // A crash must not leave a key pressed in the system.
     installCrashRelease();
     useWin32Platform(handleTouchMessage);
     useWin32BitmapBackend();
     useGdiFrameTarget();
-    // Bound before the scene opens the keyboard output; a missing library or
-    // driver is reported by the scene once the window is up.
-    bindKeyboardLibrary();
-    useWin32SystemInput();
+}
 
+int runEngineWindow(const StartScreen& start) {
+    HINSTANCE instance = static_cast<HINSTANCE>(moduleInstance);
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = 0;
@@ -68,7 +65,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     turnOffTouchFeedback(window);
     ShowWindow(window, SW_SHOW);
-    setWindowedMode(window, 1280, 720);
+    placeWindowAtStart(window, 1280, 720, start);
     runMainLoop();
     return 0;
 }

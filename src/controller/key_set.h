@@ -1,0 +1,39 @@
+// The eleven keys a player assigns, and how they are written down: a set-1
+// make code in hex, with e0: or e1: before it for a key of the extended sets,
+// as in "2C" or "e0:1D". The command line, the saved keys and the replay's
+// traces all use this one form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+struct AssignedKey {
+    uint8_t code;
+    uint16_t prefix; // 0, or the E0 or E1 bit of a stroke's state
+};
+
+constexpr int32_t AssignedKeyCount = 11; // pads 0 to 8, clockwise, counter-clockwise
+
+struct KeySet {
+    AssignedKey keys[AssignedKeyCount];
+};
+
+// One key: one or two hex digits, optionally after e0: or e1: (either case).
+// The whole text or nothing.
+bool parseKeyName(std::string_view text, AssignedKey& key);
+// "2C", "e0:1D", "e1:1D"; always terminated when size > 0.
+void writeKeyName(const AssignedKey& key, char* out, size_t size);
+
+// Exactly eleven keys separated by the separator (runs of it count as one).
+// False with the problem in words otherwise.
+bool parseKeyList(std::string_view text, char separator, KeySet& keys, char* problem,
+                  size_t problemSize);
+// The eleven keys separated by single spaces.
+void writeKeyList(const KeySet& keys, char* out, size_t size);
+
+// The controller's keys now, and the layout's own.
+KeySet currentKeys();
+KeySet defaultKeys();
+// Puts the keys into the controller's tables.
+void useKeys(const KeySet& keys);

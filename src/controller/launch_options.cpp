@@ -1,0 +1,163 @@
+#include "controller/launch_options.h"
+
+#include "engine/format_text.h"
+
+#include <string>
+#include <vector>
+
+const char* const LaunchUsage =
+    "padrelle.exe [--output auto|sendinput|interception] [--assign | --keys K,K,...]\n\n"
+    "--output   where the keys go: the Interception driver when it can be used, else\n"
+    "           SendInput (auto, the default), or only the one named\n"
+    "--assign   ask for the eleven keys again and save them\n"
+    "--keys     use these eleven keys for this run without saving them: hex scancodes,\n"
+    "           pads 00 to 08, scratch clockwise, counter-clockwise, e0: or e1: before\n"
+    "           an extended key, e.g. 2C,2D,2E,2F,30,31,32,10,11,e0:1D,2A";
+
+namespace {
+
+constexpr size_t MaxWords = 32;
+constexpr size_t MaxWordLength = 256;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Splits as Windows programs do for plain words: blanks apart, double quotes
+// around blanks; a backslash before a quote makes it a quote. False for more
+// words than any valid line has.
+bool splitWords(const char* line, std::vector<std::string>& words) {
+    const char* p = line != nullptr ? line : "";
+    while (*p != '\0') {
+        while (isBlank(*p)) {
+            ++p;
+        }
+        if (*p == '\0') {
+            break;
+        }
+        std::string word;
+        bool quoted = false;
+        for (; *p != '\0' && (quoted || !isBlank(*p)); ++p) {
+            if (p[0] == '\\' && p[1] == '"') {
+                word += '"';
+                ++p;
+            } else if (*p == '"') {
+                quoted = !quoted;
+            } else if (word.size() < MaxWordLength) {
+                word += *p;
+            }
+        }
+        if (words.size() == MaxWords) {
+            return false;
+        }
+        words.push_back(word);
+    }
+    return true;
+}
+
+// A word as it is shown in a message: cut short, unprintable bytes as '?'.
+std::string shown(const std::string& word) {
+    std::string text;
+    for (size_t i = 0; i < word.size() && i < 40; ++i) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        text += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+    }
+    return word.size() > 40 ? text + "..." : text;
+}
+
+struct Parse {
+    LaunchOptions& options;
+    char* problem;
+    size_t size;
+    bool outputSeen = false;
+
+    // what has one %s, for the detail.
+    bool fail(const char* what, const std::string& detail = std::string()) {
+        char said[256];
+        formatTextN(said, sizeof said, what, detail.c_str());
+        formatTextN(problem, size, "%s\n\n%s", said, LaunchUsage);
+        return false;
+    }
+
+    bool output(const std::string& value) {
+        if (outputSeen) {
+            return fail("--output is given twice.");
+        }
+        outputSeen = true;
+        if (value == "auto") {
+            options.output = OutputAuto;
+        } else if (value == "sendinput") {
+            options.output = OutputSendInput;
+        } else if (value == "interception") {
+            options.output = OutputInterception;
+        } else {
+            return fail("--output takes auto, sendinput or interception, not \"%s\".", shown(value));
+        }
+        return true;
+    }
+
+    bool keys(const std::string& value) {
+        if (options.keysGiven) {
+            return fail("--keys is given twice.");
+        }
+        char why[160];
+        if (!parseKeyList(value, ',', options.keys, why, sizeof why)) {
+            return fail("--keys needs eleven keys separated by commas: %s.", why);
+        }
+        options.keysGiven = true;
+        return true;
+    }
+};
+
+} // namespace
+
+bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* problem,
+                        size_t problemSize) {
+    options = LaunchOptions{};
+    Parse parse{options, problem, problemSize};
+    std::vector<std::string> words;
+    if (!splitWords(commandLine, words)) {
+        return parse.fail("The command line has too many words.");
+    }
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        const bool takesValue = name == "--output" || name == "--keys";
+        std::string value;
+        if (takesValue && equals != std::string::npos) {
+            value = word.substr(equals + 1);
+        } else if (takesValue) {
+            if (i + 1 == words.size()) {
+                return parse.fail("%s needs a value.", name);
+            }
+            value = words[++i];
+        } else if (equals != std::string::npos) {
+            return parse.fail("\"%s\" takes no value.", shown(word));
+        }
+        bool good = true;
+        if (name == "--output") {
+            good = parse.output(value);
+        } else if (name == "--keys") {
+            good = parse.keys(value);
+        } else if (name == "--assign") {
+            good = !options.assign || parse.fail("--assign is given twice.");
+            options.assign = true;
+        } else if (name == "--help" || name == "-h" || name == "/?") {
+            options.help = true;
+        } else {
+            good = parse.fail("Unknown option \"%s\".", shown(word));
+        }
+        if (!good) {
+            return false;
+        }
+    }
+    if (options.assign && options.keysGiven) {
+        return parse.fail("--assign and --keys cannot go together: --assign asks for the keys, "
+                          "--keys gives them.");
+    }
+    if (problem != nullptr && problemSize > 0) {
+        problem[0] = '\0';
+    }
+    return true;
+}

@@ -1,0 +1,25 @@
+// The command line of padrelle.exe.
+#pragma once
+
+#include "controller/key_set.h"
+#include "keyout/keyboard_output.h"
+
+#include <cstddef>
+
+struct LaunchOptions {
+    OutputChoice output = OutputAuto; // --output auto|sendinput|interception
+    bool assign = false;              // --assign: ask for the keys again
+    bool keysGiven = false;           // --keys K0,...,K10: these keys, this run only
+    KeySet keys = {};
+    bool help = false; // --help
+};
+
+// What padrelle.exe accepts, as shown when it is given something else.
+extern const char* const LaunchUsage;
+
+// Reads a Windows command line (the program's name not included): words
+// apart by blanks, double quotes keep blanks in a word. False with the
+// problem, naming the word and the forms accepted, for anything unknown,
+// incomplete, repeated or contradictory.
+bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* problem,
+                        size_t problemSize);

@@ -1,0 +1,48 @@
+// padrelle.exe's entry point: the command line, the keyboard output, the
+// remembered settings, then the engine's window.
+#include <windows.h>
+
+#include "controller/controller_scene.h"
+#include "controller/launch_options.h"
+#include "controller/play_mode.h"
+#include "controller/remembered.h"
+#include "controller/settings_store.h"
+#include "engine/program_win32.h"
+#include "keyout/keyboard_library.h"
+#include "keyout/keyboard_output.h"
+#include "keyout/system_input.h"
+
+namespace {
+
+constexpr int ExitBadCommandLine = 2;
+constexpr int ExitNoDriver = 1;
+const char* const Caption = "Padrelle";
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    prepareWin32Engine(instance);
+    // A command line that is not understood is said before any window opens.
+    char problem[1024];
+    if (!parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) {
+        MessageBoxA(nullptr, problem, Caption, MB_OK | MB_ICONEXCLAMATION);
+        return ExitBadCommandLine;
+    }
+    if (launchOptions.help) {
+        MessageBoxA(nullptr, LaunchUsage, Caption, MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+    bindKeyboardLibrary();
+    useWin32SystemInput();
+    useWin32SettingsStore();
+    // The driver asked for and not to be had: said before any window opens.
+    if (launchOptions.output == OutputInterception && !openKeyboardOutput(OutputInterception)) {
+        forcedDriverMessage(problem, sizeof problem);
+        MessageBoxA(nullptr, problem, KeyboardLibraryCaption, MB_OK | MB_ICONEXCLAMATION);
+        return ExitNoDriver;
+    }
+    loadRememberedSettings();
+    const StartScreen start = rememberedStartScreen();
+    fullScreen = start.fullScreen ? 1 : 0;
+    return runEngineWindow(start);
+}

@@ -1,0 +1,124 @@
+#include "controller/remembered.h"
+
+#include "controller/controller_scene.h"
+#include "controller/play_mode.h"
+#include "controller/settings_store.h"
+#include "engine/format_text.h"
+#include "engine/platform.h"
+#include "engine/window_proc.h"
+
+#include <cstring>
+
+LaunchOptions launchOptions;
+
+namespace {
+
+struct Remembered {
+    bool saved = false; // the file holds usable settings
+    SavedSettings settings = {};
+};
+
+Remembered remembered;
+
+void save() {
+    char text[SavedSettingsMaxBytes];
+    const size_t length = writeSavedSettings(remembered.settings, text, sizeof text);
+    uint32_t error = 0;
+    if (length == 0 || !settingsStore.write(text, length, &error)) {
+        formatText(settingsNotice, "the keys could not be saved in %s (Windows error %u)",
+                   SettingsPlace, static_cast<unsigned>(error));
+        return;
+    }
+    remembered.saved = true;
+}
+
+// The monitor the window is on and whether it is full screen.
+void takeScreenNow() {
+    char name[MonitorNameSize] = "";
+    remembered.settings.hasScreen =
+        platform.monitorName(mainWindow, name, sizeof name) && isMonitorName(name);
+    if (remembered.settings.hasScreen) {
+        std::memcpy(remembered.settings.screen.monitor, name, sizeof name);
+        remembered.settings.screen.fullScreen = fullScreen != 0;
+    }
+}
+
+} // namespace
+
+void loadRememberedSettings() {
+    remembered = Remembered{};
+    char text[SavedSettingsMaxBytes + 1];
+    size_t length = 0;
+    const SettingsRead read = settingsStore.read(text, sizeof text, &length);
+    if (read == SettingsMissing) {
+        return;
+    }
+    char problem[160] = "it cannot be read";
+    if (read == SettingsFound && length <= SavedSettingsMaxBytes &&
+        parseSavedSettings(std::string_view(text, length), remembered.settings, problem,
+                           sizeof problem)) {
+        remembered.saved = true;
+        return;
+    }
+    remembered.settings = SavedSettings{};
+    if (!launchOptions.keysGiven && !launchOptions.assign) {
+        formatText(settingsNotice, "the saved keys in %s are not used (%s): assign them again",
+                   SettingsPlace, problem);
+    }
+}
+
+bool useStartKeys() {
+    if (launchOptions.keysGiven) {
+        useKeys(launchOptions.keys);
+        formatText(settingsNotice, "%s", "keys from --keys, for this run only");
+        return true;
+    }
+    if (remembered.saved && !launchOptions.assign) {
+        useKeys(remembered.settings.keys);
+        return true;
+    }
+    return false;
+}
+
+StartScreen rememberedStartScreen() {
+    StartScreen start = {};
+    if (remembered.saved && remembered.settings.hasScreen) {
+        start.onMonitor =
+            platform.monitorNamed(remembered.settings.screen.monitor, &start.monitor);
+        start.fullScreen = start.onMonitor && remembered.settings.screen.fullScreen;
+    }
+    return start;
+}
+
+void saveAssignedKeys() {
+    remembered.settings.keys = currentKeys();
+    takeScreenNow();
+    save();
+}
+
+void saveScreenAtExit() {
+    if (!remembered.saved) {
+        return; // nothing saved to stand beside; a bad file stays as it is
+    }
+    takeScreenNow();
+    save();
+}
+
+void writeStartLog() {
+    char keys[AssignedKeyCount * 8];
+    writeKeyList(currentKeys(), keys, sizeof keys);
+    char text[1024];
+    const int length =
+        formatText(text, "Padrelle 1.0\n%s\n%s\nkeys in use: %s%s\n", outputNotice, settingsNotice,
+                   keys, controllerMode == AssignKeys ? " (until they are assigned)" : "");
+    if (length > 0) {
+        settingsStore.writeLog(text, static_cast<size_t>(length) < sizeof text
+                                         ? static_cast<size_t>(length)
+                                         : sizeof text - 1);
+    }
+}
+
+void resetRemembered() {
+    remembered = Remembered{};
+    launchOptions = LaunchOptions{};
+}

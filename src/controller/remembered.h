@@ -1,0 +1,29 @@
+// What Padrelle remembers between runs (the keys, the monitor and the mode)
+// and what it does with it at the start and the end of a run.
+#pragma once
+
+#include "controller/launch_options.h"
+#include "controller/saved_settings.h"
+#include "engine/window_modes.h"
+
+// The command line of this run.
+extern LaunchOptions launchOptions;
+
+// Reads the saved file, unless --assign or --keys make it unneeded for the
+// keys. A file that cannot be used is never used in part: the notice line
+// says so, and it is replaced only by a complete new one.
+void loadRememberedSettings();
+// Puts the keys of this run into the tables: --keys, else the saved ones
+// unless --assign. True when play can begin at once.
+bool useStartKeys();
+// Where the window opens: the saved monitor in the saved mode while that
+// monitor is there; otherwise the window centred on its own monitor.
+StartScreen rememberedStartScreen();
+// After a key assignment: the keys, with the screen now, saved.
+void saveAssignedKeys();
+// When the program ends: the screen, saved beside the saved keys.
+void saveScreenAtExit();
+// The start-up log: the notices and the keys in use.
+void writeStartLog();
+
+void resetRemembered();

@@ -1,0 +1,23 @@
+#include "controller/settings_store.h"
+
+namespace {
+
+constexpr SettingsStore NoStore = {
+    .read = [](char*, size_t, size_t* length) {
+        *length = 0;
+        return SettingsMissing;
+    },
+    .write = [](const char*, size_t, uint32_t* error) {
+        *error = 0;
+        return false;
+    },
+    .writeLog = [](const char*, size_t) {},
+};
+
+} // namespace
+
+SettingsStore settingsStore = NoStore;
+
+void resetSettingsStore() {
+    settingsStore = NoStore;
+}

@@ -1,0 +1,29 @@
+// Where the saved settings and the start-up log are kept: on Windows in the
+// user's application-data folder (settings_store_win32.cpp); in tests, fakes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+enum SettingsRead : int32_t { SettingsFound = 0, SettingsMissing = 1, SettingsUnreadable = 2 };
+
+struct SettingsStore {
+    // The whole saved file, at most size bytes; a longer one is Unreadable.
+    SettingsRead (*read)(char* buffer, size_t size, size_t* length);
+    // Replaces the saved file whole or not at all (a temporary file renamed
+    // over it); false with the system's error when it could not be done.
+    bool (*write)(const char* text, size_t length, uint32_t* error);
+    // Replaces the start-up log.
+    void (*writeLog)(const char* text, size_t length);
+};
+
+// Nothing saved, nothing found, until filled.
+extern SettingsStore settingsStore;
+void resetSettingsStore();
+
+// How the place is named to players.
+constexpr const char* SettingsPlace = "%APPDATA%\\Padrelle\\settings.txt";
+constexpr const char* LogPlace = "%APPDATA%\\Padrelle\\padrelle.log";
+
+// Windows only: the files in %APPDATA%\Padrelle.
+void useWin32SettingsStore();

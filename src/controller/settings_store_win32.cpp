@@ -1,0 +1,105 @@
+// The saved settings and the start-up log in %APPDATA%\Padrelle: the user's
+// own folder, writable without administrator rights wherever padrelle.exe
+// lies, and kept when a new version is unpacked elsewhere.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "controller/settings_store.h"
+
+#include <cwchar>
+
+namespace {
+
+// %APPDATA%\Padrelle\<name>, the folder made when asked; false when the
+// folder is not known.
+bool pathOf(const wchar_t* name, wchar_t* path, size_t size, bool makeFolder) {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        return false;
+    }
+    const int length = swprintf(path, size, L"%ls\\Padrelle", folder);
+    if (length <= 0 || static_cast<size_t>(length) >= size) {
+        return false;
+    }
+    if (makeFolder && !CreateDirectoryW(path, nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+        return false;
+    }
+    const int whole = swprintf(path, size, L"%ls\\Padrelle\\%ls", folder, name);
+    return whole > 0 && static_cast<size_t>(whole) < size;
+}
+
+SettingsRead readSettings(char* buffer, size_t size, size_t* length) {
+    *length = 0;
+    wchar_t path[MAX_PATH + 64];
+    if (!pathOf(L"settings.txt", path, MAX_PATH + 64, false)) {
+        return SettingsMissing;
+    }
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? SettingsMissing
+                   : SettingsUnreadable;
+    }
+    DWORD read = 0;
+    const BOOL good = ReadFile(file, buffer, static_cast<DWORD>(size), &read, nullptr);
+    CloseHandle(file);
+    if (!good || read >= size) {
+        return SettingsUnreadable; // unreadable, or longer than any good file
+    }
+    *length = read;
+    return SettingsFound;
+}
+
+bool writeWhole(const wchar_t* path, const char* text, size_t length) {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool good = WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr) &&
+                      written == length && FlushFileBuffers(file);
+    CloseHandle(file);
+    return good;
+}
+
+bool writeSettings(const char* text, size_t length, uint32_t* error) {
+    wchar_t path[MAX_PATH + 64];
+    wchar_t temporary[MAX_PATH + 64];
+    if (!pathOf(L"settings.txt", path, MAX_PATH + 64, true) ||
+        !pathOf(L"settings.txt.new", temporary, MAX_PATH + 64, false)) {
+        *error = GetLastError();
+        return false;
+    }
+    // The new file whole beside the old, then put in its place: the saved
+    // file is always either the old one or the new one.
+    if (!writeWhole(temporary, text, length) ||
+        !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *error = GetLastError();
+        DeleteFileW(temporary);
+        return false;
+    }
+    *error = 0;
+    return true;
+}
+
+void writeLog(const char* text, size_t length) {
+    wchar_t path[MAX_PATH + 64];
+    if (pathOf(L"padrelle.log", path, MAX_PATH + 64, true)) {
+        writeWhole(path, text, length);
+    }
+}
+
+} // namespace
+
+void useWin32SettingsStore() {
+    settingsStore = SettingsStore{
+        .read = readSettings,
+        .write = writeSettings,
+        .writeLog = writeLog,
+    };
+}

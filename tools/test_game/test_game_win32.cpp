@@ -1,0 +1,164 @@
+// The end-to-end test's game.
+//
+//   padrelle-test-game.exe LOG            the game: a window titled
+//                                         "Padrelle test game" that takes the
+//                                         focus and logs to LOG every key it
+//                                         receives and, through a low-level
+//                                         mouse hook, every left-button press
+//                                         and release of the system
+//   padrelle-test-game.exe --floor        a small window titled "Padrelle
+//                                         floor" that never takes the focus and
+//                                         turns a click into SendInput of the
+//                                         space bar (scancode 39) at once
+//
+// Log lines: "<microseconds> <event> key=value ...", on the performance
+// counter's clock, which every process of the session shares.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+FILE* logFile = nullptr;
+HHOOK mouseHook = nullptr;
+
+unsigned long long microseconds() {
+    LARGE_INTEGER frequency = {};
+    LARGE_INTEGER now = {};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<unsigned long long>(now.QuadPart / frequency.QuadPart) * 1000000ull +
+           static_cast<unsigned long long>(now.QuadPart % frequency.QuadPart) * 1000000ull /
+               static_cast<unsigned long long>(frequency.QuadPart);
+}
+
+void logLine(const char* event, const char* details) {
+    if (logFile != nullptr) {
+        std::fprintf(logFile, "%llu %s%s%s\n", microseconds(), event, details[0] ? " " : "",
+                     details);
+        std::fflush(logFile);
+    }
+}
+
+LRESULT CALLBACK mouseHookProc(int code, WPARAM message, LPARAM data) {
+    if (code == HC_ACTION && (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)) {
+        const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
+        char details[96];
+        std::snprintf(details, sizeof details, "%s x=%ld y=%ld injected=%d",
+                      message == WM_LBUTTONDOWN ? "down" : "up", mouse->pt.x, mouse->pt.y,
+                      (mouse->flags & LLMHF_INJECTED) != 0 ? 1 : 0);
+        logLine("mouse", details);
+    }
+    return CallNextHookEx(nullptr, code, message, data);
+}
+
+void logKey(WPARAM virtualKey, LPARAM info, bool down) {
+    char details[128];
+    std::snprintf(details, sizeof details, "%s code=0x%02X e0=%d repeat=%d vk=0x%02X",
+                  down ? "make" : "break", static_cast<unsigned>((info >> 16) & 0xFF),
+                  (info & (1 << 24)) != 0 ? 1 : 0, down && (info & (1 << 30)) != 0 ? 1 : 0,
+                  static_cast<unsigned>(virtualKey));
+    logLine("key", details);
+}
+
+LRESULT CALLBACK gameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        logKey(wParam, lParam, true);
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        logKey(wParam, lParam, false);
+        return 0;
+    case WM_SETFOCUS:
+        logLine("focus", "on");
+        return 0;
+    case WM_KILLFOCUS:
+        logLine("focus", "off");
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void sendSpace(bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = 0x39;
+    input.ki.dwFlags = KEYEVENTF_SCANCODE | (down ? 0 : KEYEVENTF_KEYUP);
+    SendInput(1, &input, sizeof input);
+}
+
+LRESULT CALLBACK floorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_LBUTTONDOWN:
+        sendSpace(true);
+        return 0;
+    case WM_LBUTTONUP:
+        sendSpace(false);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND makeWindow(HINSTANCE instance, const char* className, const char* title, WNDPROC proc,
+                DWORD exStyle, int x, int y, int width, int height) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(exStyle, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
+                           width, height, nullptr, nullptr, instance, nullptr);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    const bool floor = std::strncmp(commandLine, "--floor", 7) == 0;
+    HWND window = nullptr;
+    if (floor) {
+        window = makeWindow(instance, "PadrelleFloor", "Padrelle floor", floorProc,
+                            WS_EX_NOACTIVATE | WS_EX_TOPMOST, 20, 320, 260, 160);
+    } else {
+        logFile = std::fopen(commandLine, "w");
+        if (logFile == nullptr) {
+            return 1;
+        }
+        logLine("start", "");
+        mouseHook = SetWindowsHookExA(WH_MOUSE_LL, mouseHookProc, instance, 0);
+        window = makeWindow(instance, "PadrelleTestGame", "Padrelle test game", gameProc, 0, 0, 0,
+                            300, 240);
+        SetForegroundWindow(window);
+        SetFocus(window);
+    }
+    if (window == nullptr) {
+        return 1;
+    }
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    if (mouseHook != nullptr) {
+        UnhookWindowsHookEx(mouseHook);
+    }
+    if (logFile != nullptr) {
+        logLine("end", "");
+        std::fclose(logFile);
+    }
+    return 0;
+}
