@@ -183,9 +183,10 @@ def check_disc(frame, checks):
     dark, total, _ = frame.count((rim + 15, 520, 680, 700), black)
     checks.expect(dark / total >= 0.98, f"disc: something drawn right of the disc's rim "
                   f"({1 - dark / total:.0%} of x {rim + 15}..680, y 520..700)")
-    dark, total, _ = frame.count((rim + 15, 230, 680, 280), black)
+    # Above the band of notices (y 220 on, left of the prompt).
+    dark, total, _ = frame.count((rim + 15, 120, 680, 195), black)
     checks.expect(dark / total >= 0.98, "disc: something drawn right of the disc's rim "
-                  f"({1 - dark / total:.0%} of x {rim + 15}..680, y 230..280)")
+                  f"({1 - dark / total:.0%} of x {rim + 15}..680, y 120..195)")
 
 
 def check_prompt(frame, checks, shown):
@@ -200,7 +201,7 @@ def check_prompt(frame, checks, shown):
                           f"prompt: its text begins at ({left:.0f}, {top:.0f}), not at "
                           f"{PROMPT_AT}")
     else:
-        hits, _, _ = frame.count((PROMPT_AT[0] - 40, PROMPT_AT[1] - 10, 1150, 240), yellow)
+        hits, _, _ = frame.count((PROMPT_AT[0] - 2, PROMPT_AT[1] - 10, 1150, 240), yellow)
         checks.expect(hits == 0, f"prompt: yellow text still drawn ({hits} pixels)")
 
 

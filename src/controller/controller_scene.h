@@ -27,9 +27,10 @@ extern unsigned short KeyPrefixes[PadCount];
 extern unsigned short ScratchPrefixes[ScratchKeyCount];
 extern ControllerMode controllerMode;
 
-// The screen's lines of notices under the health line: the output in use
-// (set when the scene is entered) and what became of the saved keys.
-constexpr size_t NoticeSize = 160;
+// The notices shown under the health line, each wrapped onto lines of its
+// own: the output in use (set when the scene is entered) and what became of
+// the saved keys.
+constexpr size_t NoticeSize = 320;
 constexpr int32_t NoticeCount = 2;
 extern char noticeLines[NoticeCount][NoticeSize];
 extern char (&outputNotice)[NoticeSize];

@@ -34,12 +34,13 @@ void updateScreenMode() {
     if (windowActive == 0 || ActionMap[ActionEnter].pressed == 0) {
         return;
     }
+    // The window is active here: it keeps its activation through the change,
+    // and takes the no-activate style when another window becomes active.
     if (fullScreen == 1) {
         setWindowedMode(mainWindow, 1280, 720);
     } else {
         setFullScreenMode(mainWindow);
     }
-    setNoActivate(mainWindow);
     fullScreen = fullScreen == 0 ? 1 : 0;
 }
 

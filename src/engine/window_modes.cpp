@@ -1,6 +1,7 @@
 #include "engine/window_modes.h"
 
 #include "engine/win_constants.h"
+#include "engine/window_proc.h"
 
 namespace {
 
@@ -70,9 +71,20 @@ void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t client
     } else {
         windowedOn(window, clientWidth, clientHeight, start.monitor);
     }
-    // From the first frame on, a click or a touch never takes the focus from
-    // the game; the taskbar and Alt+Tab still activate the window.
-    setNoActivate(window);
+    allowActivation(window, windowActive != 0);
+}
+
+void allowActivation(WindowHandle window, bool allow) {
+    if (!allow) {
+        setNoActivate(window);
+        return;
+    }
+    const uint32_t exStyle =
+        static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
+    if ((exStyle & win::WS_EX_NOACTIVATE) != 0) {
+        platform.setWindowLong(window, win::GWL_EXSTYLE,
+                               static_cast<int32_t>(exStyle & ~win::WS_EX_NOACTIVATE));
+    }
 }
 
 void setNoActivate(WindowHandle window) {

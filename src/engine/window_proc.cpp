@@ -4,6 +4,7 @@
 #include "engine/frame_pacing.h"
 #include "engine/health.h"
 #include "engine/win_constants.h"
+#include "engine/window_modes.h"
 
 // No press-and-hold (it delays every touch until the system has decided it
 // is no hold), no flicks, no pen feedback drawn over the pads.
@@ -48,6 +49,8 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         if (windowActive == 0) {
             dropMouseFinger();
         }
+        // Whatever window is active keeps the focus when this one is clicked.
+        allowActivation(window, windowActive != 0);
         return 0;
     case win::WM_MOUSEACTIVATE:
         // A click or touch on the controller never takes the focus from the game.

@@ -10,6 +10,8 @@
 #include "graphics/frame_target.h"
 #include "touch/touch_table.h"
 
+#include <cstring>
+
 namespace {
 
 // FNV-1a over everything a frame shows.
@@ -35,11 +37,14 @@ struct Fingerprint {
 // only in the health line does not count as a frame of play.
 uint64_t shownScene = 0;
 
-// Below the touch lines: the health line, then the notices.
+// Below the touch lines: the health line, then the notices, wrapped so that
+// they end left of the prompt.
 constexpr int32_t HealthLineY = 200;
 constexpr int32_t NoticeLineY = 220;
 constexpr int32_t LineStep = 20;
+constexpr size_t NoticeLineChars = 72;
 char healthLine[NoticeSize];
+
 
 constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;
@@ -60,6 +65,20 @@ void composePads(Canvas& dc) {
         const Point centre = spriteCentre(*pad);
         drawText(dc, centre.x, centre.y, number, ColourGreen, AnchorCentre);
     }
+}
+
+// Draws a notice from line y on, one screen line per wrapped line; gives the
+// y of the next line.
+int32_t composeNotice(Canvas& dc, const char* notice, int32_t y) {
+    char line[NoticeLineChars + 1];
+    for (size_t at = 0, length = 0; notice[at] != '\0'; y += LineStep) {
+        at = wrapLine(notice, at, NoticeLineChars, &length);
+        std::memcpy(line, notice + at, length);
+        line[length] = '\0';
+        drawText(dc, 0, y, line, ColourYellow, AnchorTopLeft);
+        at += length;
+    }
+    return y;
 }
 
 void composeScratchLines(Canvas& dc) {
@@ -87,10 +106,32 @@ void composeControllerFrame(Canvas& dc) {
         drawText(dc, 0, 20 * i, touchDebugLines[i], ColourBlue, AnchorTopLeft);
     }
     drawText(dc, 0, HealthLineY, healthLine, ColourGreen, AnchorTopLeft);
-    for (int32_t i = 0; i < NoticeCount; ++i) {
-        drawText(dc, 0, NoticeLineY + LineStep * i, noticeLines[i], ColourYellow, AnchorTopLeft);
+    int32_t y = NoticeLineY;
+    for (const char* notice : noticeLines) {
+        y = composeNotice(dc, notice, y);
     }
     composeScratchLines(dc);
+}
+
+size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length) {
+    while (text[at] == ' ') {
+        ++at;
+    }
+    size_t end = at;
+    size_t lastBreak = 0;
+    while (text[end] != '\0' && end - at < maxChars) {
+        if (text[end] == ' ') {
+            lastBreak = end;
+        }
+        ++end;
+    }
+    // Cut at the last blank when a word would be cut, unless the word alone
+    // is longer than a line.
+    if (text[end] != '\0' && text[end] != ' ' && lastBreak > at) {
+        end = lastBreak;
+    }
+    *length = end - at;
+    return at;
 }
 
 void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size) {

@@ -13,6 +13,10 @@ void composeControllerFrame(Canvas& dc);
 // "touch 120/s  frames 60/s  touch to key 0.05 ms", and the strokes lost if any.
 void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size);
 
+// Where the line of a notice that begins at `at` starts (past blanks), with
+// at most maxChars characters, cut at a blank where the text goes on.
+size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length);
+
 // A fingerprint of everything the controller screen shows but the health line.
 uint64_t controllerSceneContent();
 

@@ -100,6 +100,9 @@ void strike(StandinContext& context, const InterceptionKeyStroke& stroke) {
         return;
     }
     logStroke("keyboard", KeyboardDevice, stroke);
+    if (injectingStrokes()) {
+        injectStroke(stroke.code, stroke.state);
+    }
 }
 
 void releaseHeldKey(StandinContext& context) {

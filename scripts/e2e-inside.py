@@ -1,0 +1,597 @@
+#!/usr/bin/env python3
+"""The end-to-end test of padrelle.exe, run inside Xvfb by scripts/e2e.
+
+Everything runs in one Wine prefix with openbox as window manager, beside the
+project's test game (tools/test_game), which keeps the focus and logs every
+key it receives and every mouse button the system sees. Padrelle is driven
+from outside with xdotool and wmctrl, as a player would drive it:
+
+1. with the stand-in interception.dll, which turns the strokes it is sent into
+   real keys: key assignment from its scripted keyboard (frames checked on
+   screenshots), the window, the Return toggle, clicks on the pads and a turn
+   of the disc arriving in the game, the exit and the library's log;
+2. without interception.dll (SendInput): the eleven keys typed and taken by
+   the hook, clicks, a turn both ways, the click-to-key times beside those of
+   a program that turns a click straight into SendInput, the idle CPU, the CPU
+   while the disc turns, and a pad held while the window is closed;
+3. a second start: the saved keys, play at once; Return to full screen;
+4. a third start: full screen at once;
+5. diagnostics: the 32-bit interception.dll, --output interception without
+   the driver, an unknown option.
+
+Environment (set by scripts/e2e): e2e_tmp (the staging folder with app-standin,
+app-sendinput, app-wrongarch and the test game), wine, wineserver.
+"""
+
+import os
+import re
+import shlex
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TMP = os.environ["e2e_tmp"]
+WINE = os.environ["wine"]
+TITLE = "Padrelle v1.0"
+GAME_TITLE = "Padrelle test game"
+FLOOR_TITLE = "Padrelle floor"
+STARTED = time.time()
+LATENCY_CLICKS = 40
+
+# The stand-in's scripted keys, and the keys typed in the SendInput run:
+# pads 0 to 8, clockwise, counter-clockwise.
+STANDIN_KEYS = "1E,1F,20,21,22,23,24,25,26,e0:1D,2A"
+TYPED = ["a", "s", "d", "f", "g", "h", "j", "k", "Right", "o", "p"]
+TYPED_KEYS = [(0x1E, 0), (0x1F, 0), (0x20, 0), (0x21, 0), (0x22, 0), (0x23, 0), (0x24, 0),
+              (0x25, 0), (0x4D, 1), (0x18, 0), (0x19, 0)]
+
+PAD_CENTRES = [(755, 595), (831, 387), (907, 595), (983, 387), (1059, 595), (1135, 387),
+               (1211, 595), (755, 105), (1211, 105)]
+DISC_CENTRE = (4, 208)
+
+
+class Failure(Exception):
+    pass
+
+
+def note(text):
+    print(f"e2e: {text} ({time.time() - STARTED:.0f}s)", flush=True)
+
+
+def wait_for(seconds, what, test, interval=0.05):
+    deadline = time.time() + seconds
+    while True:
+        value = test()
+        if value:
+            return value
+        if time.time() > deadline:
+            raise Failure(f"{what} (not within {seconds} s)")
+        time.sleep(interval)
+
+
+def run(*command, check=True):
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if check and result.returncode != 0:
+        raise Failure(f"{' '.join(command)} failed: {result.stderr.strip()}")
+    return result.stdout.strip()
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def xdotool(*args):
+    run("xdotool", *[str(a) for a in args])
+
+
+def find_window(title):
+    out = run("xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(title)}$", check=False)
+    ids = out.split()
+    return ids[0] if ids else None
+
+
+def geometry(window):
+    """x, y, width and height of an X window."""
+    info = run("xwininfo", "-id", window, check=False)
+    values = {}
+    for key, pattern in (("x", r"Absolute upper-left X:\s+(-?\d+)"),
+                         ("y", r"Absolute upper-left Y:\s+(-?\d+)"),
+                         ("w", r"\n\s*Width:\s+(\d+)"), ("h", r"\n\s*Height:\s+(\d+)")):
+        found = re.search(pattern, info)
+        if not found:
+            return None
+        values[key] = int(found.group(1))
+    return values["x"], values["y"], values["w"], values["h"]
+
+
+def client_of(window):
+    # The client edge of WS_EX_CLIENTEDGE is 2 pixels on every side.
+    x, y, w, h = geometry(window)
+    return x + 2, y + 2, w - 4, h - 4
+
+
+def active_window_name():
+    return run("xdotool", "getactivewindow", "getwindowname", check=False)
+
+
+def screen_point(client, logical):
+    cx, cy, cw, ch = client
+    return cx + int(logical[0] * cw / 1280), cy + int(logical[1] * ch / 720)
+
+
+def process_cpu_seconds(pid):
+    """User and system CPU time of a process, all its threads."""
+    with open(f"/proc/{pid}/stat") as handle:
+        fields = handle.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def wine_pid(name):
+    """The Linux process of a running Windows program."""
+    out = run("pgrep", "-f", name, check=False)
+    pids = [int(p) for p in out.split()]
+    return pids[0] if pids else None
+
+
+def screenshot(name):
+    png = os.path.join(TMP, f"{name}.png")
+    ppm = os.path.join(TMP, f"{name}.ppm")
+    run("import", "-window", "root", png)
+    run("convert", png, ppm)
+    return ppm
+
+
+def check_frame(shot, client, mode):
+    result = subprocess.run([sys.executable, os.path.join(HERE, "e2e-check-frame.py"), shot,
+                             *[str(v) for v in client], mode])
+    if result.returncode != 0:
+        raise Failure(f"frame {mode} ({shot})")
+
+
+class Game:
+    """The test game and its log."""
+
+    def __init__(self):
+        self.log = os.path.join(TMP, "game.log")
+        self.process = subprocess.Popen([WINE, os.path.join(TMP, "padrelle-test-game.exe"),
+                                         windows_path(self.log)],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(60, "the test game's window did not appear", lambda: find_window(GAME_TITLE))
+        self.focus()
+
+    def focus(self):
+        run("wmctrl", "-F", "-a", GAME_TITLE)
+        wait_for(5, "the test game did not get the focus",
+                 lambda: active_window_name() == GAME_TITLE)
+
+    def events(self):
+        with open(self.log) as handle:
+            lines = [line.split() for line in handle if line.strip()]
+        events = []
+        for words in lines:
+            fields = dict(w.split("=", 1) for w in words[2:] if "=" in w)
+            event = {"us": int(words[0]), "what": words[1],
+                     "kind": words[2] if len(words) > 2 else ""}
+            event.update(fields)
+            events.append(event)
+        return events
+
+    def keys(self, since=0):
+        """(make or break, code, e0) of every key received after event `since`, no repeats."""
+        return [(e["kind"], int(e["code"], 16), int(e["e0"])) for e in self.events()[since:]
+                if e["what"] == "key" and e.get("repeat") == "0"]
+
+    def mark(self):
+        return len(self.events())
+
+    def wait_keys(self, since, expected, what):
+        wait_for(5, f"{what}: the game received {self.keys(since)}, not {expected}",
+                 lambda: self.keys(since) == expected)
+
+    def settle(self):
+        """Waits until every key the game received is up again and its log is still."""
+        def quiet():
+            held = {}
+            for kind, code, e0 in self.keys():
+                held[(code, e0)] = kind == "make"
+            count = self.mark()
+            time.sleep(0.2)
+            return not any(held.values()) and self.mark() == count
+        wait_for(5, "keys stay held in the game", quiet)
+
+    def has_focus(self):
+        return active_window_name() == GAME_TITLE
+
+
+class Padrelle:
+    def __init__(self, app, args=(), env=None):
+        self.app = app
+        environment = dict(os.environ)
+        environment.update(env or {})
+        self.process = subprocess.Popen([WINE, "padrelle.exe", *args], cwd=app, env=environment,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def window(self):
+        return wait_for(60, f'no window titled "{TITLE}" appeared', lambda: find_window(TITLE))
+
+    def pid(self):
+        return wait_for(10, "padrelle.exe has no process", lambda: wine_pid("padrelle.exe"))
+
+    def close(self, what="the window"):
+        run("wmctrl", "-F", "-c", TITLE)
+        return self.exit_code(what)
+
+    def exit_code(self, what):
+        try:
+            code = self.process.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            raise Failure(f"padrelle.exe did not end after {what}")
+        return code
+
+
+def appdata():
+    users = os.path.join(os.environ["WINEPREFIX"], "drive_c", "users")
+    for user in os.listdir(users):
+        folder = os.path.join(users, user, "AppData", "Roaming", "Padrelle")
+        if os.path.isdir(os.path.join(users, user, "AppData")):
+            return folder
+    raise Failure("no user folder in the Wine prefix")
+
+
+def read_file(path):
+    try:
+        with open(path, encoding="latin-1") as handle:
+            return handle.read()
+    except OSError:
+        return ""
+
+
+def saved_keys():
+    found = re.search(r"^keys (.*)$", read_file(os.path.join(appdata(), "settings.txt")), re.M)
+    return found.group(1).split() if found else None
+
+
+def key_name(code, e0):
+    return f"{'e0:' if e0 else ''}{code:02X}"
+
+
+def click(client, logical, hold=0.15):
+    x, y = screen_point(client, logical)
+    xdotool("mousemove", x, y)
+    time.sleep(0.1)
+    xdotool("mousedown", 1)
+    time.sleep(hold)
+    xdotool("mouseup", 1)
+
+
+def click_pad(game, client, pad, code, e0, what):
+    game.settle()
+    since = game.mark()
+    click(client, PAD_CENTRES[pad])
+    game.wait_keys(since, [("make", code, e0), ("break", code, e0)], what)
+
+
+def disc_point(angle, radius=300):
+    import math
+    return (DISC_CENTRE[0] + radius * math.cos(angle), DISC_CENTRE[1] + radius * math.sin(angle))
+
+
+def turn_disc(game, client, clockwise, counter, what):
+    """Down at angle 0, clockwise to 0.4 rad, back to -0.4 rad, up."""
+    game.settle()
+    since = game.mark()
+    x, y = screen_point(client, disc_point(0.0))
+    xdotool("mousemove", x, y)
+    time.sleep(0.1)
+    xdotool("mousedown", 1)
+    time.sleep(0.1)
+    steps = [i * 0.02 for i in range(1, 21)] + [0.4 - i * 0.02 for i in range(1, 41)]
+    chain = []
+    for angle in steps:
+        px, py = screen_point(client, disc_point(angle))
+        chain += ["mousemove", str(px), str(py), "sleep", "0.02"]
+    xdotool(*chain)
+    time.sleep(0.1)
+    xdotool("mouseup", 1)
+    expected = [("make", *clockwise), ("break", *clockwise), ("make", *counter),
+                ("break", *counter)]
+    game.wait_keys(since, expected, what)
+
+
+def click_times(game, since, region, code):
+    """Milliseconds from each mouse press in a screen region to the make of code."""
+    times = []
+    events = game.events()[since:]
+    for i, event in enumerate(events):
+        if event["what"] != "mouse" or event["kind"] != "down":
+            continue
+        x, y = int(event["x"]), int(event["y"])
+        if not (region[0] <= x <= region[2] and region[1] <= y <= region[3]):
+            continue
+        for later in events[i + 1:]:
+            if later["what"] == "key" and later["kind"] == "make" and int(later["code"], 16) == code:
+                times.append((later["us"] - event["us"]) / 1000.0)
+                break
+    return times
+
+
+def measure_clicks(game, point, code, count):
+    since = game.mark()
+    xdotool("mousemove", *point)
+    time.sleep(0.2)
+    for _ in range(count):
+        mark = game.mark()
+        xdotool("mousedown", 1)
+        wait_for(3, f"no make of {code:02X} after a click",
+                 lambda: ("make", code, 0) in game.keys(mark), interval=0.005)
+        time.sleep(0.03)
+        xdotool("mouseup", 1)
+        wait_for(3, f"no break of {code:02X} after a click",
+                 lambda: ("break", code, 0) in game.keys(mark), interval=0.005)
+        time.sleep(0.05)
+    region = (point[0] - 2, point[1] - 2, point[0] + 2, point[1] + 2)
+    times = click_times(game, since, region, code)
+    if len(times) != count:
+        raise Failure(f"{len(times)} click-to-key times for {count} clicks")
+    return times
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
+def figures(name, times):
+    return (f"{name}: median {statistics.median(times):.2f} ms, 90th percentile "
+            f"{percentile(times, 0.9):.2f} ms over {len(times)} clicks")
+
+
+def stand_in_run(game):
+    app = os.path.join(TMP, "app-standin")
+    log = os.path.join(TMP, "standin-interception.log")
+    gate = os.path.join(TMP, "gate")
+    with open(gate, "w") as handle:
+        handle.write("0\n")
+    padrelle = Padrelle(app, env={
+        "PADRELLE_STANDIN_KEYS": STANDIN_KEYS, "PADRELLE_STANDIN_LOG": windows_path(log),
+        "PADRELLE_STANDIN_GATE": windows_path(gate), "PADRELLE_STANDIN_INJECT": "1"})
+    window = padrelle.window()
+    note(f"stand-in run: window {window} is up")
+    wait_for(60, "key assignment did not start (no capture waiting in the log)",
+             lambda: "gate key=0 closed" in read_file(log))
+    time.sleep(1)
+    shot = screenshot("assigning")
+    windowed = geometry(window)
+    client = tuple(int(v) for v in run(sys.executable, os.path.join(HERE, "e2e-check-log.py"),
+                                       "client", log).split())
+    screen = run("xwininfo", "-root")
+    screen_size = (int(re.search(r"Width:\s+(\d+)", screen).group(1)),
+                   int(re.search(r"Height:\s+(\d+)", screen).group(1)))
+    run(sys.executable, os.path.join(HERE, "e2e-check-log.py"), "window", log,
+        f"{screen_size[0]} {screen_size[1]}", " ".join(str(v) for v in windowed))
+    check_frame(shot, client, "assign")
+
+    with open(gate, "w") as handle:
+        handle.write("9\n")
+    wait_for(30, "key assignment did not reach the scratch keys",
+             lambda: "gate key=9 closed" in read_file(log))
+    time.sleep(1)
+    check_frame(screenshot("assigning-scratch"), client, "assign-scratch")
+    with open(gate, "w") as handle:
+        handle.write("11\n")
+    wait_for(30, "the eleven keys were not all captured",
+             lambda: read_file(log).count("filter=0x0000") >= 11)
+    time.sleep(1)
+    check_frame(screenshot("playing"), client, "play")
+
+    # Return while the window is active (it is, since its start): full
+    # screen and back. Held as a person holds it: the key state is read once
+    # a pass.
+    def press_return():
+        xdotool("keydown", "Return")
+        time.sleep(0.2)
+        xdotool("keyup", "Return")
+    note("stand-in run: Return to full screen")
+    press_return()
+    wait_for(10, f"Return did not switch to a full-screen pop-up covering {screen_size}",
+             lambda: geometry(window) == (0, 0, *screen_size))
+    time.sleep(1)
+    full = client_of(window)
+    check_frame(screenshot("fullscreen"), full, "play")
+    press_return()
+    wait_for(10, f"Return did not restore the centred window {windowed}",
+             lambda: geometry(window) == windowed)
+    time.sleep(1)
+    check_frame(screenshot("windowed"), client, "play")
+
+    note("stand-in run: the game takes the focus; clicks and a turn of the disc")
+    game.focus()
+    click_pad(game, client, 0, 0x1E, 0, "stand-in, pad 0")
+    click_pad(game, client, 8, 0x26, 0, "stand-in, pad 8")
+    turn_disc(game, client, (0x1D, 1), (0x2A, 0), "stand-in, the disc")
+    if not game.has_focus():
+        raise Failure(f"clicks on the windowed controller took the focus ({active_window_name()})")
+    code = padrelle.close()
+    if code != 0:
+        raise Failure(f"padrelle.exe ended with exit code {code}")
+    result = subprocess.run([sys.executable, os.path.join(HERE, "e2e-check-log.py"), "run", log,
+                             STANDIN_KEYS])
+    if result.returncode != 0:
+        raise Failure(f"log check ({log})")
+    note("stand-in run: strokes reached the game, exit code 0, log checked")
+
+
+def sendinput_run(game, results):
+    app = os.path.join(TMP, "app-sendinput")
+    padrelle = Padrelle(app, ["--assign"])
+    window = padrelle.window()
+    note("SendInput run: no interception.dll; the eleven keys typed into the game")
+    game.focus()
+    time.sleep(0.5)
+    for key in TYPED:
+        xdotool("keydown", key)
+        time.sleep(0.08)
+        xdotool("keyup", key)
+        time.sleep(0.25)
+    expected = [key_name(code, e0) for code, e0 in TYPED_KEYS]
+    wait_for(10, f"the typed keys were not saved as {expected} (saved: {saved_keys()})",
+             lambda: saved_keys() == expected)
+    log = read_file(os.path.join(appdata(), "padrelle.log"))
+    if "keys go out through SendInput: no interception.dll" not in log:
+        raise Failure(f"the log does not say why SendInput is used:\n{log}")
+
+    client = client_of(window)
+    click_pad(game, client, 0, 0x1E, 0, "SendInput, pad 0")
+    click_pad(game, client, 8, 0x4D, 1, "SendInput, pad 8 (an E0 key)")
+    turn_disc(game, client, (0x18, 0), (0x19, 0), "SendInput, the disc both ways")
+    if not game.has_focus():
+        raise Failure(f"clicks on the windowed controller took the focus ({active_window_name()})")
+
+    note(f"SendInput run: {LATENCY_CLICKS} clicks on pad 1 and on the floor program")
+    results["padrelle"] = measure_clicks(game, screen_point(client, PAD_CENTRES[1]), 0x1F,
+                                         LATENCY_CLICKS)
+    floor = subprocess.Popen([WINE, os.path.join(TMP, "padrelle-test-game.exe"), "--floor"],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    floor_window = wait_for(30, "the floor program's window did not appear",
+                            lambda: find_window(FLOOR_TITLE))
+    fx, fy, fw, fh = geometry(floor_window)
+    game.focus()  # the window manager hands a new window the focus
+    results["floor"] = measure_clicks(game, (fx + fw // 2, fy + fh // 2), 0x39, LATENCY_CLICKS)
+    run("wmctrl", "-F", "-c", FLOOR_TITLE)
+    floor.wait(timeout=15)
+
+    pid = padrelle.pid()
+    time.sleep(1)
+    before = process_cpu_seconds(pid)
+    time.sleep(5)
+    results["idle"] = (process_cpu_seconds(pid) - before) / 5
+    note(f"SendInput run: idle {results['idle']:.3f} CPU-seconds a second; the disc turned "
+         f"for 4 s")
+    x, y = screen_point(client, disc_point(0.0))
+    xdotool("mousemove", x, y)
+    xdotool("mousedown", 1)
+    chain = []
+    for i in range(200):
+        import math
+        px, py = screen_point(client, disc_point(0.5 * math.sin(i / 10.0)))
+        chain += ["mousemove", str(px), str(py), "sleep", "0.02"]
+    started = time.time()
+    before = process_cpu_seconds(pid)
+    xdotool(*chain)
+    results["turning"] = (process_cpu_seconds(pid) - before) / (time.time() - started)
+    xdotool("mouseup", 1)
+    game.settle()
+
+    note("SendInput run: pad 2 held while the window is closed")
+    game.settle()
+    since = game.mark()
+    x, y = screen_point(client, PAD_CENTRES[2])
+    xdotool("mousemove", x, y)
+    time.sleep(0.1)
+    xdotool("mousedown", 1)
+    game.wait_keys(since, [("make", 0x20, 0)], "pad 2 held")
+    code = padrelle.close()
+    xdotool("mouseup", 1)
+    if code != 0:
+        raise Failure(f"padrelle.exe ended with exit code {code}")
+    game.wait_keys(since, [("make", 0x20, 0), ("break", 0x20, 0)], "pad 2 let go at the exit")
+    if "screen \\\\.\\DISPLAY1 window" not in read_file(os.path.join(appdata(), "settings.txt")):
+        raise Failure("the windowed screen was not saved at the exit")
+
+
+def second_start(game):
+    app = os.path.join(TMP, "app-sendinput")
+    padrelle = Padrelle(app)
+    window = padrelle.window()
+    note("second start: the saved keys, play at once; Return to full screen")
+    time.sleep(1)
+    xdotool("keydown", "Return")
+    time.sleep(0.2)
+    xdotool("keyup", "Return")
+    wait_for(10, "Return did not switch to full screen",
+             lambda: geometry(window)[:2] == (0, 0) and geometry(window)[2] > 1284)
+    time.sleep(0.5)
+    game.focus()
+    client = client_of(window)
+    click_pad(game, client, 3, 0x21, 0, "second start, full screen, pad 3")
+    if padrelle.close() != 0:
+        raise Failure("padrelle.exe did not end with exit code 0")
+    if "fullscreen" not in read_file(os.path.join(appdata(), "settings.txt")):
+        raise Failure("full screen was not saved at the exit")
+
+
+def third_start(game):
+    app = os.path.join(TMP, "app-sendinput")
+    padrelle = Padrelle(app)
+    window = padrelle.window()
+    wait_for(10, "the third start did not open in full screen",
+             lambda: geometry(window)[:2] == (0, 0) and geometry(window)[2] > 1284)
+    note("third start: full screen at once")
+    time.sleep(0.5)
+    game.focus()
+    click_pad(game, client_of(window), 4, 0x22, 0, "third start, pad 4")
+    if padrelle.close() != 0:
+        raise Failure("padrelle.exe did not end with exit code 0")
+
+
+def message_box_run(args, caption, code, what):
+    app = os.path.join(TMP, "app-sendinput")
+    padrelle = Padrelle(app, args)
+    box = wait_for(60, f"{what}: no message box \"{caption}\"", lambda: find_window(caption))
+    if find_window(TITLE):
+        raise Failure(f"{what}: the controller's window opened before the message")
+    run("wmctrl", "-F", "-c", caption)
+    got = padrelle.exit_code(f"its message box ({what}) was closed")
+    if got != code:
+        raise Failure(f"{what}: exit code {got}, not {code}")
+    note(f"diagnostics: {what}: a message box, then exit code {code} (box {box})")
+
+
+def diagnostics():
+    padrelle = Padrelle(os.path.join(TMP, "app-wrongarch"))
+    padrelle.window()
+    wanted = "interception.dll is the 32-bit file: this 64-bit padrelle.exe needs the one from " \
+             "the x64 folder"
+    wait_for(10, f"the log does not say \"{wanted}\"",
+             lambda: wanted in read_file(os.path.join(appdata(), "padrelle.log")))
+    if padrelle.close() != 0:
+        raise Failure("padrelle.exe did not end with exit code 0")
+    note("diagnostics: the 32-bit interception.dll is named as such; SendInput takes over")
+    message_box_run(["--output", "interception"], "Padrelle: keyboard driver", 1,
+                    "--output interception without the driver")
+    message_box_run(["--frobnicate"], "Padrelle", 2, "an unknown option")
+
+
+def main():
+    run("openbox", "--version")
+    openbox = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    wait_for(15, "openbox did not start", lambda: subprocess.run(
+        ["wmctrl", "-m"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0)
+    results = {}
+    try:
+        game = Game()
+        note("the test game has the focus")
+        stand_in_run(game)
+        sendinput_run(game, results)
+        second_start(game)
+        third_start(game)
+        diagnostics()
+    finally:
+        openbox.kill()
+    print(f"e2e: click to key, {figures('padrelle.exe (SendInput)', results['padrelle'])}")
+    print(f"e2e: click to key, {figures('click straight into SendInput', results['floor'])}")
+    print(f"e2e: CPU-seconds a second: {results['idle']:.3f} idle in play, "
+          f"{results['turning']:.3f} while the mouse turns the disc")
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except Failure as failure:
+        print(f"e2e: FAILED: {failure}", file=sys.stderr)
+        sys.exit(1)
