@@ -78,7 +78,7 @@ void startPlayWithPictures(int32_t pressedPads) {
 void composeFramesWhileTimed(benchmark::State& state) {
     RasterFrameTarget target;
     for (auto _ : state) {
-        target.present(composeControllerFrame);
+        target.present(controllerFramePlan(), false);
         benchmark::DoNotOptimize(target.frame().pixels.data());
         benchmark::ClobberMemory();
     }

@@ -318,25 +318,35 @@ def click_times(game, since, region, code):
     return times
 
 
-def measure_clicks(game, point, code, count):
-    since = game.mark()
+def one_click(game, point, code):
+    mark = game.mark()
     xdotool("mousemove", *point)
-    time.sleep(0.2)
+    time.sleep(0.05)
+    xdotool("mousedown", 1)
+    wait_for(3, f"no make of {code:02X} after a click",
+             lambda: ("make", code, 0) in game.keys(mark), interval=0.005)
+    time.sleep(0.03)
+    xdotool("mouseup", 1)
+    wait_for(3, f"no break of {code:02X} after a click",
+             lambda: ("break", code, 0) in game.keys(mark), interval=0.005)
+    time.sleep(0.05)
+
+
+def measure_clicks(game, series, count):
+    """Clicks on each (point, code) of the series in turn, count rounds, so that
+    every series meets the same load; the click-to-key times of each."""
+    since = game.mark()
     for _ in range(count):
-        mark = game.mark()
-        xdotool("mousedown", 1)
-        wait_for(3, f"no make of {code:02X} after a click",
-                 lambda: ("make", code, 0) in game.keys(mark), interval=0.005)
-        time.sleep(0.03)
-        xdotool("mouseup", 1)
-        wait_for(3, f"no break of {code:02X} after a click",
-                 lambda: ("break", code, 0) in game.keys(mark), interval=0.005)
-        time.sleep(0.05)
-    region = (point[0] - 2, point[1] - 2, point[0] + 2, point[1] + 2)
-    times = click_times(game, since, region, code)
-    if len(times) != count:
-        raise Failure(f"{len(times)} click-to-key times for {count} clicks")
-    return times
+        for point, code in series:
+            one_click(game, point, code)
+    results = []
+    for point, code in series:
+        region = (point[0] - 2, point[1] - 2, point[0] + 2, point[1] + 2)
+        times = click_times(game, since, region, code)
+        if len(times) != count:
+            raise Failure(f"{len(times)} click-to-key times for {count} clicks")
+        results.append(times)
+    return results
 
 
 def percentile(values, share):
@@ -450,16 +460,17 @@ def sendinput_run(game, results):
     if not game.has_focus():
         raise Failure(f"clicks on the windowed controller took the focus ({active_window_name()})")
 
-    note(f"SendInput run: {LATENCY_CLICKS} clicks on pad 1 and on the floor program")
-    results["padrelle"] = measure_clicks(game, screen_point(client, PAD_CENTRES[1]), 0x1F,
-                                         LATENCY_CLICKS)
+    note(f"SendInput run: {LATENCY_CLICKS} clicks each on pad 1 and on the floor program, "
+         f"in turn")
     floor = subprocess.Popen([WINE, os.path.join(TMP, "padrelle-test-game.exe"), "--floor"],
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     floor_window = wait_for(30, "the floor program's window did not appear",
                             lambda: find_window(FLOOR_TITLE))
     fx, fy, fw, fh = geometry(floor_window)
     game.focus()  # the window manager hands a new window the focus
-    results["floor"] = measure_clicks(game, (fx + fw // 2, fy + fh // 2), 0x39, LATENCY_CLICKS)
+    results["padrelle"], results["floor"] = measure_clicks(
+        game, [(screen_point(client, PAD_CENTRES[1]), 0x1F), ((fx + fw // 2, fy + fh // 2), 0x39)],
+        LATENCY_CLICKS)
     run("wmctrl", "-F", "-c", FLOOR_TITLE)
     floor.wait(timeout=15)
 

@@ -90,7 +90,7 @@ TEST_F(MainLoop, EachPassHandlesExactlyOneMessage) {
     runMainLoopPass();
     runMainLoopPass();
     EXPECT_EQ(fakePlatform.dispatched.size(), 3u);
-    EXPECT_EQ(fakePlatform.getMessageCalls, 3);
+    EXPECT_EQ(fakePlatform.messagesTaken, 3);
 }
 
 TEST_F(MainLoop, PassRunsUpdateThenRenderEvenWithoutMessage) {

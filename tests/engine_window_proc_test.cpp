@@ -99,58 +99,43 @@ TEST_F(WindowProc, TwoDownsBetweenPollsGiveOnePressedFrame) {
     EXPECT_EQ(mouseState.rightHeld, 0);
 }
 
-TEST_F(WindowProc, MouseIsStretchedToTheLogicalScreen) {
-    fakePlatform.cursorX = 100;
-    fakePlatform.cursorY = 50;
-    pollMouse();
-    EXPECT_EQ(mouseState.x, 100);
-    EXPECT_EQ(mouseState.y, 50);
-    fakePlatform.client = {0, 0, 640, 360};
-    pollMouse();
-    EXPECT_EQ(mouseState.x, 200);
-    EXPECT_EQ(mouseState.y, 100);
-    EXPECT_EQ(mouseState.clientWidth, 640);
-    EXPECT_EQ(mouseState.clientHeight, 360);
-    fakePlatform.cursorX = -10;
-    pollMouse();
-    EXPECT_EQ(mouseState.x, -20);
+// The cursor's client position as a mouse message carries it.
+intptr_t at(int32_t x, int32_t y) {
+    return static_cast<intptr_t>(static_cast<uint16_t>(x)) |
+           static_cast<intptr_t>(static_cast<uint16_t>(y)) << 16;
 }
 
-TEST_F(WindowProc, MouseStretchIsSinglePrecisionAndTruncates) {
-    fakePlatform.client = {0, 0, 1920, 1080};
-    fakePlatform.cursorX = 1919;
-    fakePlatform.cursorY = -1;
-    pollMouse();
-    EXPECT_EQ(mouseState.x, 1279); // 1919 x 0.6666667f = 1279.33
-    EXPECT_EQ(mouseState.y, 0);    // -0.67 truncates toward zero
+TEST_F(WindowProc, MouseIsStretchedToTheLogicalScreen) {
+    const struct {
+        WinRect client;
+        int32_t x, y;
+        int32_t logicalX, logicalY;
+    } cases[] = {
+        {{0, 0, 1280, 720}, 100, 50, 100, 50},
+        {{0, 0, 640, 360}, 100, 50, 200, 100},
+        {{0, 0, 640, 360}, -10, 50, -20, 100}, // captured, left of the window
+        {{0, 0, 1920, 1080}, 1919, -1, 1279, 0}, // 1919 x 0.6666667f; -0.67 toward zero
+        {{0, 0, 0, 0}, 500, 500, 0, 0},          // minimised: no stretch
+        {{10, 10, 0, 0}, 500, 500, 0, 0},        // inverted
+        {{0, 0, 1, 1}, 32767, -32768, 32767 * 1280, -32768 * 720},
+    };
+    for (const auto& c : cases) {
+        fakePlatform.client = c.client;
+        mainWindowMessage(window, win::WM_MOUSEMOVE, 0, at(c.x, c.y));
+        pollMouse();
+        EXPECT_EQ(mouseState.x, c.logicalX) << c.x << "," << c.y;
+        EXPECT_EQ(mouseState.y, c.logicalY) << c.x << "," << c.y;
+    }
 }
 
 TEST_F(WindowProc, FailedClientReadKeepsTheLastGoodSize) {
     fakePlatform.client = {0, 0, 640, 360};
     pollMouse();
     fakePlatform.clientRectFails = true;
-    fakePlatform.cursorX = 10;
+    mainWindowMessage(window, win::WM_MOUSEMOVE, 0, at(10, 0));
     pollMouse();
     EXPECT_EQ(mouseState.clientWidth, 640);
     EXPECT_EQ(mouseState.x, 20);
-}
-
-TEST_F(WindowProc, MinimisedOrTinyClientAreaDoesNotFault) {
-    fakePlatform.client = {0, 0, 0, 0};
-    fakePlatform.cursorX = 500;
-    fakePlatform.cursorY = 500;
-    pollMouse();
-    EXPECT_EQ(mouseState.x, 0);
-    EXPECT_EQ(mouseState.y, 0);
-    fakePlatform.client = {0, 0, 1, 1};
-    fakePlatform.cursorX = INT_MAX;
-    fakePlatform.cursorY = INT_MIN;
-    pollMouse();
-    EXPECT_EQ(mouseState.x, INT_MAX);
-    EXPECT_EQ(mouseState.y, INT_MIN);
-    fakePlatform.client = {10, 10, 0, 0}; // inverted
-    pollMouse();
-    EXPECT_EQ(mouseState.x, 0);
 }
 
 } // namespace

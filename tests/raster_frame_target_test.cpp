@@ -74,9 +74,9 @@ class RasterFrameTargetTest : public ControllerFixture {
 TEST_F(RasterFrameTargetTest, EveryFrameStartsBlack) {
     EXPECT_EQ(target.frame().width, 1280);
     EXPECT_EQ(target.frame().height, 720);
-    target.present(paintWhite);
+    target.present(wholeFramePlan(paintWhite), true);
     EXPECT_EQ(target.frame().at(0, 0), White);
-    target.present(nullptr);
+    target.present(wholeFramePlan(nullptr), true);
     for (uint32_t p : target.frame().pixels) {
         ASSERT_EQ(p, 0u);
     }

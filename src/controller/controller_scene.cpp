@@ -16,6 +16,7 @@
 
 #include <cstring>
 
+uint64_t controllerObjectsVersion = 0;
 Image* whiteImage = nullptr;
 Image* blueImage = nullptr;
 Image* scratchImage = nullptr;
@@ -34,6 +35,7 @@ char (&settingsNotice)[NoticeSize] = noticeLines[1];
 namespace {
 
 void deleteObjects() {
+    ++controllerObjectsVersion;
     for (Sprite*& pad : padSprites) {
         delete pad;
         pad = nullptr;
@@ -103,6 +105,7 @@ void enterController() {
             new Sprite(place.blue ? blueImage : whiteImage, place.x, place.y, PadWidth, PadHeight);
     }
     scratchDisc = new Sprite(scratchImage, DiscX, DiscY, DiscSize, DiscSize);
+    ++controllerObjectsVersion;
     setFrameRate(1000, 4);
     if (!openKeyboardOutput(launchOptions.output)) {
         reportForcedDriverProblem();

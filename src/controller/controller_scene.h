@@ -13,6 +13,9 @@ enum ControllerMode : int32_t { AssignKeys = 0, Play = 1 };
 constexpr int32_t PadCount = 9;
 constexpr int32_t ScratchKeyCount = 2;
 
+// Changes whenever the scene's pictures and sprites are made or freed.
+extern uint64_t controllerObjectsVersion;
+
 extern Image* whiteImage;
 extern Image* blueImage;
 extern Image* scratchImage;

@@ -1,6 +1,7 @@
 #include "engine/frame_pacing.h"
 
 #include "engine/engine.h"
+#include "engine/health.h"
 #include "engine/platform.h"
 #include "engine/window_proc.h"
 
@@ -11,6 +12,12 @@ struct Pacing {
     uint64_t shownContent = 0;
     uint32_t lastPresentMs = 0;
     bool repaint = false;
+    // The display's period, asked once and again after each repaint (the
+    // window may be on another display by then): the question is not cheap.
+    uint32_t periodMs = 0;
+    // Since when a due frame has waited for strokes to be delivered.
+    bool waitingForStrokes = false;
+    uint32_t waitingSinceMs = 0;
 };
 
 Pacing pacing;
@@ -25,19 +32,43 @@ uint32_t refreshPeriodMs(int32_t hz) {
     return static_cast<uint32_t>((1000 + hz - 1) / hz);
 }
 
-bool frameDue(uint64_t content) {
+namespace {
+
+bool dueNow(uint64_t content) {
     if (!pacing.shown || pacing.repaint) {
         return true;
     }
     if (content == pacing.shownContent) {
         return false;
     }
-    const uint32_t period = refreshPeriodMs(platform.refreshRateHz(mainWindow));
-    if (platform.timeMs() - pacing.lastPresentMs >= period) {
+    if (pacing.periodMs == 0) {
+        pacing.periodMs = refreshPeriodMs(platform.refreshRateHz(mainWindow));
+    }
+    if (platform.timeMs() - pacing.lastPresentMs >= pacing.periodMs) {
         return true;
     }
-    requestPassBy(pacing.lastPresentMs + period);
+    requestPassBy(pacing.lastPresentMs + pacing.periodMs);
     return false;
+}
+
+} // namespace
+
+bool frameDue(uint64_t content) {
+    if (!dueNow(content)) {
+        return false;
+    }
+    const uint32_t now = platform.timeMs();
+    if (!pacing.waitingForStrokes) {
+        pacing.waitingSinceMs = now;
+    }
+    const uint32_t period = pacing.periodMs != 0 ? pacing.periodMs : refreshPeriodMs(0);
+    if (strokesInThisPass() && now - pacing.waitingSinceMs < period) {
+        pacing.waitingForStrokes = true;
+        requestPassIn(StrokeLeadMs);
+        return false;
+    }
+    pacing.waitingForStrokes = false;
+    return true;
 }
 
 void frameShown(uint64_t content) {
@@ -49,6 +80,7 @@ void frameShown(uint64_t content) {
 
 void repaintWindow() {
     pacing.repaint = true;
+    pacing.periodMs = 0;
 }
 
 bool repaintPending() {

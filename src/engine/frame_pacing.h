@@ -7,8 +7,11 @@
 
 // What a frame would show, as a fingerprint. True when it should be presented
 // now; when it changed too soon after the last present, a pass is asked for at
-// the time it may be presented and the answer is false.
+// the time it may be presented and the answer is false. Right after strokes
+// went out, the frame waits StrokeLeadMs for the system to deliver them first
+// (drawing competes with that delivery), but never past one display period.
 bool frameDue(uint64_t content);
+constexpr uint32_t StrokeLeadMs = 2;
 // The frame of that content reached the window.
 void frameShown(uint64_t content);
 // The window lost its picture (painted over, resized): the next frame is due

@@ -22,6 +22,7 @@ struct Health {
     bool reportInPass = false;
     bool strokeInPass = false;
     uint64_t lastStrokeUs = 0;
+    bool anyStrokeInPass = false;
 };
 
 Health health;
@@ -65,7 +66,16 @@ void noteInputReport() {
     }
 }
 
+void notePassStarted() {
+    health.anyStrokeInPass = false;
+}
+
+bool strokesInThisPass() {
+    return health.anyStrokeInPass;
+}
+
 void noteStrokeSent() {
+    health.anyStrokeInPass = true;
     if (health.reportInPass) {
         health.strokeInPass = true;
         health.lastStrokeUs = platform.preciseTimeUs();

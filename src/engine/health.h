@@ -16,8 +16,12 @@ struct HealthFigures {
 void noteMessageTaken();
 // The message being handled is an input report (touch or the mouse finger).
 void noteInputReport();
+// A pass of the main loop begins.
+void notePassStarted();
 // A stroke went out, or the output refused one.
 void noteStrokeSent();
+// Whether a stroke went out in the pass now running.
+bool strokesInThisPass();
 void noteStrokeLost();
 // After the scene's update: a report whose strokes went out gives its time.
 void finishInputTiming();

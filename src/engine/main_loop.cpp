@@ -2,6 +2,7 @@
 #include "engine/engine.h"
 #include "engine/health.h"
 #include "engine/platform.h"
+#include "engine/window_proc.h"
 
 namespace {
 
@@ -32,28 +33,29 @@ void requestPassIn(uint32_t delayMs) {
 }
 
 void runMainLoopPass() {
-    // Nothing to do: sleep until input comes or a pass that was asked for is
-    // due, instead of running empty passes.
-    bool waiting = platform.peekMessage();
-    if (!waiting) {
+    // At most one message per pass. With none waiting and nothing due, sleep
+    // until input comes or a pass that was asked for is due, instead of
+    // running empty passes.
+    int32_t taken = platform.takeMessage();
+    if (taken == 0) {
         const uint32_t timeout = timeUntilDue();
-        if (timeout > 0) {
-            waiting = platform.waitForInput(timeout) && platform.peekMessage();
+        if (timeout > 0 && platform.waitForInput(timeout)) {
+            taken = platform.takeMessage();
         }
     }
     // This pass serves every request made before it; handlers ask again for
     // what is still due.
     passRequested = false;
-    // At most one message per pass; quit (0) and errors (-1) are dropped.
-    if (waiting) {
-        const int32_t got = platform.getMessage();
-        if (got > 0) {
-            noteMessageTaken();
-            platform.dispatchMessage();
-        }
+    notePassStarted();
+    // A quit message is dropped.
+    if (taken > 0) {
+        noteMessageTaken();
+        platform.dispatchMessage();
     }
     pollInput();
     SceneTable[currentScene].update();
+    // The strokes are out: now what can wait for them.
+    finishMouseCapture();
     finishInputTiming();
     frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
     SceneTable[currentScene].render();

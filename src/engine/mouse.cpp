@@ -16,11 +16,6 @@ void takeEdge(int32_t& latch, int32_t& pressed) {
 } // namespace
 
 void pollMouse() {
-    int32_t x = 0;
-    int32_t y = 0;
-    platform.cursorPos(&x, &y);
-    platform.screenToClient(mainWindow, &x, &y);
-
     // A failed read keeps the last good size.
     WinRect client = {};
     if (platform.clientRect(mainWindow, &client)) {
@@ -28,8 +23,8 @@ void pollMouse() {
         mouseState.clientWidth = client.right - client.left;
         mouseState.clientHeight = client.bottom - client.top;
     }
-    mouseState.x = scaleToLogical(x, mouseState.clientWidth, LogicalWidth);
-    mouseState.y = scaleToLogical(y, mouseState.clientHeight, LogicalHeight);
+    mouseState.x = scaleToLogical(mouseState.cursorX, mouseState.clientWidth, LogicalWidth);
+    mouseState.y = scaleToLogical(mouseState.cursorY, mouseState.clientHeight, LogicalHeight);
 
     takeEdge(mouseState.leftDownLatch, mouseState.leftPressed);
     takeEdge(mouseState.rightDownLatch, mouseState.rightPressed);

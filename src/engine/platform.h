@@ -27,16 +27,16 @@ struct Platform {
     uint64_t (*preciseTimeUs)();                  // QueryPerformanceCounter, microseconds
     int16_t (*asyncKeyState)(int32_t virtualKey); // GetAsyncKeyState
 
-    // Cursor, mouse capture and client area.
-    bool (*cursorPos)(int32_t* x, int32_t* y); // GetCursorPos, screen pixels
+    // Mouse capture and client area.
     void (*setCapture)(WindowHandle window);
     void (*releaseCapture)();
     bool (*screenToClient)(WindowHandle window, int32_t* x, int32_t* y);
     bool (*clientRect)(WindowHandle window, WinRect* out); // GetClientRect
 
     // Message pump. The pump keeps its one message record itself.
-    bool (*peekMessage)();     // PeekMessageA, any window, PM_NOREMOVE
-    int32_t (*getMessage)();   // GetMessageA: > 0 a message, 0 quit, -1 error
+    // PeekMessageA with PM_REMOVE, any window: 0 when no message waits, 1 for
+    // a message taken, -1 for one that is not to be dispatched (WM_QUIT).
+    int32_t (*takeMessage)();
     void (*dispatchMessage)(); // TranslateMessage, then DispatchMessageA
     // Sleeps until input of any kind (touch and pointer included) or a sent
     // message arrives, or timeoutMs pass (WaitForever: no limit). True when

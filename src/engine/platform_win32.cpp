@@ -33,18 +33,9 @@ uint64_t realPreciseTime() {
     return static_cast<uint64_t>(seconds) * 1000000u +
            static_cast<uint64_t>(rest * 1000000 / frequency);
 }
+
 int16_t realKeyState(int32_t key) {
     return GetAsyncKeyState(key);
-}
-
-bool realCursorPos(int32_t* x, int32_t* y) {
-    POINT p = {};
-    if (!GetCursorPos(&p)) {
-        return false;
-    }
-    *x = p.x;
-    *y = p.y;
-    return true;
 }
 
 void realSetCapture(WindowHandle window) {
@@ -80,11 +71,11 @@ bool realClientRect(WindowHandle window, WinRect* out) {
     return true;
 }
 
-bool realPeek() {
-    return PeekMessageA(&pumpMessage, nullptr, 0, 0, PM_NOREMOVE) != 0;
-}
-int32_t realGet() {
-    return GetMessageA(&pumpMessage, nullptr, 0, 0);
+int32_t realTake() {
+    if (!PeekMessageA(&pumpMessage, nullptr, 0, 0, PM_REMOVE)) {
+        return 0;
+    }
+    return pumpMessage.message == WM_QUIT ? -1 : 1;
 }
 void realDispatch() {
     TranslateMessage(&pumpMessage);
@@ -242,13 +233,11 @@ void useWin32Platform(intptr_t (*touchMessage)(WindowHandle, uintptr_t, intptr_t
         .timeMs = realTime,
         .preciseTimeUs = realPreciseTime,
         .asyncKeyState = realKeyState,
-        .cursorPos = realCursorPos,
         .setCapture = realSetCapture,
         .releaseCapture = realReleaseCapture,
         .screenToClient = realScreenToClient,
         .clientRect = realClientRect,
-        .peekMessage = realPeek,
-        .getMessage = realGet,
+        .takeMessage = realTake,
         .dispatchMessage = realDispatch,
         .waitForInput = realWaitForInput,
         .messageExtraInfo = realExtraInfo,

@@ -15,13 +15,29 @@ const uint32_t SystemGesturesOff =
 
 namespace {
 
+// A mouse message's lParam holds the cursor's client position, two signed
+// 16-bit numbers; with the mouse captured it may lie outside the window.
+void noteCursor(intptr_t lParam) {
+    mouseState.cursorX = static_cast<int16_t>(static_cast<uint16_t>(lParam & 0xFFFF));
+    mouseState.cursorY = static_cast<int16_t>(static_cast<uint16_t>((lParam >> 16) & 0xFFFF));
+}
+
+// Whether a mouse message comes from the mouse or a pen, which move the
+// finger, rather than from a touch, whose finger is in the touch table.
+bool fromMouseOrPen(intptr_t lParam) {
+    if (madeFromTouch(platform.messageExtraInfo())) {
+        return false;
+    }
+    noteCursor(lParam);
+    return true;
+}
+
 // The mouse finger's button went down or up on the window.
-void fingerButton(WindowHandle window, bool down) {
+void fingerButton(bool down) {
     noteInputReport();
     if (down) {
-        // Captured, so that the button's release comes here wherever it happens.
         mouseState.fingerHeld = 1;
-        platform.setCapture(window);
+        mouseState.captureWanted = 1;
     } else {
         dropMouseFinger();
     }
@@ -62,18 +78,18 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         mouseState.leftDownLatch = 1;
         // The system also makes mouse messages from the first touch contact:
         // that finger is in the touch table already.
-        if (!madeFromTouch(platform.messageExtraInfo())) {
-            fingerButton(window, true);
+        if (fromMouseOrPen(lParam)) {
+            fingerButton(true);
         }
         return 0;
     case win::WM_LBUTTONUP:
         mouseState.leftHeld = 0;
-        if (!madeFromTouch(platform.messageExtraInfo())) {
-            fingerButton(window, false);
+        if (fromMouseOrPen(lParam)) {
+            fingerButton(false);
         }
         return 0;
     case win::WM_MOUSEMOVE:
-        if (mouseState.fingerHeld != 0 && !madeFromTouch(platform.messageExtraInfo())) {
+        if (fromMouseOrPen(lParam) && mouseState.fingerHeld != 0) {
             noteInputReport();
         }
         return platform.defWindowProc(window, message, wParam, lParam);
@@ -88,9 +104,11 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     case win::WM_RBUTTONDOWN:
         mouseState.rightHeld = 1;
         mouseState.rightDownLatch = 1;
+        fromMouseOrPen(lParam);
         return 0;
     case win::WM_RBUTTONUP:
         mouseState.rightHeld = 0;
+        fromMouseOrPen(lParam);
         return 0;
     case win::WM_ENDSESSION:
         // The session ends and the process may be ended as soon as this
@@ -121,9 +139,19 @@ bool madeFromTouch(uintptr_t extraInfo) {
 }
 
 void dropMouseFinger() {
-    if (mouseState.fingerHeld != 0) {
-        mouseState.fingerHeld = 0;
+    mouseState.fingerHeld = 0;
+    mouseState.captureWanted = 0;
+    if (mouseState.captured != 0) {
+        mouseState.captured = 0;
         platform.releaseCapture();
+    }
+}
+
+void finishMouseCapture() {
+    if (mouseState.captureWanted != 0) {
+        mouseState.captureWanted = 0;
+        mouseState.captured = 1;
+        platform.setCapture(mainWindow);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 struct MouseState {
-    int32_t x;
+    int32_t x; // logical position of the cursor as of the last poll
     int32_t y;
     int32_t leftHeld;
     int32_t leftPressed;
@@ -20,6 +20,13 @@ struct MouseState {
     // 1 while the left button of a mouse or pen (not one the system made from
     // a touch) is held on the window: the mouse finger.
     int32_t fingerHeld;
+    // The cursor's client position as the last mouse message gave it.
+    int32_t cursorX;
+    int32_t cursorY;
+    // The window is to hold the mouse while the finger's button is held, and
+    // holds it.
+    int32_t captureWanted;
+    int32_t captured;
 };
 
 // The answer to WM_TABLET_QUERYSYSTEMGESTURESTATUS.
@@ -35,11 +42,17 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
                            intptr_t lParam);
 
 // Refreshes the mouse state and puts the mouse finger at the cursor's
-// logical position while its button is held.
+// logical position while its button is held. The cursor's position is the
+// one the window's last mouse message carried: asking the system for it
+// costs more than a whole pass under some systems.
 void pollMouse();
 // The mouse finger's button counts as up from now on, and the window lets go
 // of the mouse.
 void dropMouseFinger();
+// Takes the mouse for the window once the finger's button went down, so that
+// its release comes here wherever it happens; called after the pass's
+// strokes, which need not wait for it.
+void finishMouseCapture();
 // True for the extra information of a mouse message made from a touch.
 bool madeFromTouch(uintptr_t extraInfo);
 

@@ -10,6 +10,7 @@
 #include "graphics/frame_target.h"
 #include "touch/touch_table.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -50,8 +51,14 @@ constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;
 constexpr int32_t AnchorBottomRight = 3;
 
-void composePads(Canvas& dc) {
+void composePadNumber(Canvas& dc, const Sprite& pad, int32_t index) {
     char number[32];
+    formatText(number, "%d", static_cast<int>(KeyScancodes[index]));
+    const Point centre = spriteCentre(pad);
+    drawText(dc, centre.x, centre.y, number, ColourGreen, AnchorCentre);
+}
+
+void composePads(Canvas& dc) {
     for (int32_t i = 0; i < PadCount; ++i) {
         const Sprite* pad = padSprites[i];
         if (pad == nullptr) {
@@ -61,9 +68,7 @@ void composePads(Canvas& dc) {
         if (PadPressed[i] != 0) {
             pad->draw(dc);
         }
-        formatText(number, "%d", static_cast<int>(KeyScancodes[i]));
-        const Point centre = spriteCentre(*pad);
-        drawText(dc, centre.x, centre.y, number, ColourGreen, AnchorCentre);
+        composePadNumber(dc, *pad, i);
     }
 }
 
@@ -93,11 +98,11 @@ void composeScratchLines(Canvas& dc) {
 
 } // namespace
 
-void composeControllerFrame(Canvas& dc) {
-    composePads(dc);
-    if (scratchDisc != nullptr) {
-        scratchDisc->draw(dc);
-    }
+namespace {
+
+// What comes after the pads and the disc, in the same order in the whole
+// frame and in the layered one.
+void composeTexts(Canvas& dc) {
     if (controllerMode == AssignKeys) {
         drawText(dc, 600, 200, statusText, ColourYellow, AnchorCentre);
     }
@@ -111,6 +116,71 @@ void composeControllerFrame(Canvas& dc) {
         y = composeNotice(dc, notice, y);
     }
     composeScratchLines(dc);
+}
+
+void composeDisc(Canvas& dc) {
+    if (scratchDisc != nullptr) {
+        scratchDisc->draw(dc);
+    }
+}
+
+// The layers: outlines and disc; the same with every pad's picture; and,
+// over the pads taken from either, the numbers and everything else. The pads
+// lie apart from each other and from the disc, so this is the whole frame's
+// picture, pixel for pixel.
+void composeBaseLayer(Canvas& dc) {
+    for (const Sprite* pad : padSprites) {
+        if (pad != nullptr) {
+            pad->drawOutline(dc);
+        }
+    }
+    composeDisc(dc);
+}
+
+void composeLitLayer(Canvas& dc) {
+    composeBaseLayer(dc);
+    for (const Sprite* pad : padSprites) {
+        if (pad != nullptr) {
+            pad->draw(dc);
+        }
+    }
+}
+
+void composeTopLayer(Canvas& dc) {
+    for (int32_t i = 0; i < PadCount; ++i) {
+        if (padSprites[i] != nullptr) {
+            composePadNumber(dc, *padSprites[i], i);
+        }
+    }
+    composeTexts(dc);
+}
+
+// A pressed pad: its outline's rectangle and its picture, whichever is larger.
+PixelRegion padRegion(const Sprite& pad) {
+    const Image* image = pad.instance != nullptr ? pad.instance->image : nullptr;
+    const Size picture = image != nullptr ? image->size() : Size{0, 0};
+    return PixelRegion{pad.x, pad.y, std::max(pad.w, picture.width),
+                       std::max(pad.h, picture.height)};
+}
+
+} // namespace
+
+void composeControllerFrame(Canvas& dc) {
+    composePads(dc);
+    composeDisc(dc);
+    composeTexts(dc);
+}
+
+FramePlan controllerFramePlan() {
+    static PixelRegion pressed[PadCount];
+    int32_t count = 0;
+    for (int32_t i = 0; i < PadCount; ++i) {
+        if (padSprites[i] != nullptr && PadPressed[i] != 0) {
+            pressed[count++] = padRegion(*padSprites[i]);
+        }
+    }
+    return FramePlan{controllerObjectsVersion, composeBaseLayer, composeLitLayer, pressed, count,
+                     composeTopLayer};
 }
 
 size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length) {
@@ -173,7 +243,7 @@ uint64_t controllerSceneContent() {
 namespace {
 
 void presentController(uint64_t scene, uint64_t whole) {
-    frameTarget->present(composeControllerFrame);
+    frameTarget->present(controllerFramePlan(), repaintPending());
     frameShown(whole);
     noteFramePresented(scene != shownScene);
     shownScene = scene;

@@ -3,12 +3,16 @@
 
 #include "engine/health.h"
 #include "graphics/canvas.h"
+#include "graphics/frame_target.h"
 
 #include <cstddef>
 
 // Draws the whole controller screen on a fresh 1280 x 720 surface: pads,
-// pressed pads, pad numbers, disc, prompt, credit, touch lines, scratch lines.
+// pressed pads, pad numbers, disc, prompt, credit, touch lines, health line,
+// notices, scratch lines.
 void composeControllerFrame(Canvas& dc);
+// The same frame in layers: what a frame target presents.
+FramePlan controllerFramePlan();
 
 // "touch 120/s  frames 60/s  touch to key 0.05 ms", and the strokes lost if any.
 void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size);

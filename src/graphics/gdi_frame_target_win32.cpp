@@ -1,63 +1,183 @@
-// The back buffer of the main window: a fresh 1280 x 720 bitmap every frame,
-// composed, then stretched onto the whole client area in one blit.
+// The main window's frames: 32-bit DIB sections kept from frame to frame.
+// The layers (pad outlines and disc; the same with every pad's picture) are
+// composed once; a frame is the base layer's pixels with the pressed pads'
+// regions of the lit layer, and the rest drawn over them. Only the box in
+// which it differs from the frame before goes to the window: one to one, or,
+// on a larger window, stretched to the nearest pixel into a window-sized
+// surface first. A window smaller than the frame gets the whole frame
+// stretched with halftoning, which keeps the one-pixel lines.
 #include <windows.h>
 
 #include "engine/window_proc.h"
+#include "graphics/frame_pixels.h"
 #include "graphics/frame_target.h"
 #include "graphics/gdi_canvas.h"
 #include "graphics/gdi_frame_target.h"
 
+#include <cstring>
+#include <vector>
+
 namespace {
 
-constexpr int LogicalWidth = 1280;
-constexpr int LogicalHeight = 720;
+// A top-down 32-bit DIB section selected into a memory context.
+struct Surface {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ displaced = nullptr;
+    uint32_t* bits = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
 
-void composeInto(HDC windowDc, const RECT& client, ComposeFrame compose) {
-    HDC backDc = CreateCompatibleDC(windowDc);
-    if (backDc == nullptr) {
-        return;
-    }
-    HBITMAP backBuffer = CreateCompatibleBitmap(windowDc, LogicalWidth, LogicalHeight);
-    if (backBuffer != nullptr) {
-        HGDIOBJ displaced = SelectObject(backDc, backBuffer);
-        // A new bitmap is black already; clearing makes it so on every driver.
-        PatBlt(backDc, 0, 0, LogicalWidth, LogicalHeight, BLACKNESS);
-        GdiCanvas canvas(backDc);
-        compose(canvas);
-        const int width = client.right - client.left;
-        const int height = client.bottom - client.top;
-        // A minimised window has no client area: nothing to show.
-        if (width > 0 && height > 0) {
-            StretchBlt(windowDc, client.left, client.top, width, height, backDc, 0, 0, LogicalWidth,
-                       LogicalHeight, SRCCOPY);
+    bool make(HDC like, int32_t w, int32_t h) {
+        free();
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* pixels = nullptr;
+        bitmap = CreateDIBSection(like, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        dc = CreateCompatibleDC(like);
+        if (bitmap == nullptr || dc == nullptr || pixels == nullptr) {
+            free();
+            return false;
         }
-        SelectObject(backDc, displaced);
-        DeleteObject(backBuffer);
+        displaced = SelectObject(dc, bitmap);
+        bits = static_cast<uint32_t*>(pixels);
+        width = w;
+        height = h;
+        return true;
     }
-    DeleteDC(backDc);
-}
+
+    void free() {
+        if (dc != nullptr && displaced != nullptr) {
+            SelectObject(dc, displaced);
+        }
+        if (dc != nullptr) {
+            DeleteDC(dc);
+        }
+        if (bitmap != nullptr) {
+            DeleteObject(bitmap);
+        }
+        *this = Surface{};
+    }
+
+    bool ready() const { return dc != nullptr; }
+};
 
 class GdiFrameTarget : public FrameTarget {
   public:
-    void present(ComposeFrame compose) override {
+    void present(const FramePlan& plan, bool whole) override {
         HWND window = static_cast<HWND>(mainWindow);
-        if (window == nullptr || compose == nullptr || !IsWindow(window)) {
-            return;
-        }
         RECT client = {};
-        if (!GetClientRect(window, &client)) {
+        if (window == nullptr || plan.composeTop == nullptr || !IsWindow(window) ||
+            !GetClientRect(window, &client)) {
             return;
         }
-        // Painting outside WM_PAINT: invalidate the whole client area without
-        // erasing, so that BeginPaint hands it all over and validates it.
-        InvalidateRect(window, &client, FALSE);
-        PAINTSTRUCT paint = {};
-        HDC windowDc = BeginPaint(window, &paint);
-        if (windowDc != nullptr) {
-            composeInto(windowDc, client, compose);
+        HDC windowDc = GetDC(window);
+        if (windowDc == nullptr) {
+            return;
         }
-        EndPaint(window, &paint);
+        if (prepare(windowDc, plan)) {
+            const int next = shown == 0 ? 1 : 0;
+            Surface& frame = frames[next];
+            assembleFrame(frame.bits, base.bits, lit.bits, plan.litRegions,
+                          plan.litRegions != nullptr ? plan.litCount : 0);
+            GdiCanvas canvas(frame.dc);
+            plan.composeTop(canvas);
+            GdiFlush();
+            const PixelBox box = whole || shown < 0
+                                     ? PixelBox{0, 0, FrameWidth, FrameHeight}
+                                     : changedBox(frame.bits, frames[shown].bits);
+            show(windowDc, client, frame, box);
+            shown = next;
+        }
+        ReleaseDC(window, windowDc);
     }
+
+  private:
+    // The surfaces, and the layers composed for the plan's version. A
+    // failure frees everything; the next frame tries again.
+    bool prepare(HDC windowDc, const FramePlan& plan) {
+        if (!base.ready()) {
+            layersReady = false;
+            shown = -1;
+            if (!base.make(windowDc, FrameWidth, FrameHeight) ||
+                !lit.make(windowDc, FrameWidth, FrameHeight) ||
+                !frames[0].make(windowDc, FrameWidth, FrameHeight) ||
+                !frames[1].make(windowDc, FrameWidth, FrameHeight)) {
+                freeAll();
+                return false;
+            }
+        }
+        if (!layersReady || plan.layersVersion != layersVersion) {
+            composeLayer(base, plan.composeBase);
+            composeLayer(lit, plan.composeLit);
+            layersReady = true;
+            layersVersion = plan.layersVersion;
+        }
+        return true;
+    }
+
+    static void composeLayer(Surface& layer, ComposeFrame compose) {
+        GdiFlush();
+        std::memset(layer.bits, 0, sizeof(uint32_t) * FrameWidth * FrameHeight);
+        if (compose != nullptr) {
+            GdiCanvas canvas(layer.dc);
+            compose(canvas);
+        }
+        GdiFlush();
+    }
+
+    void show(HDC windowDc, const RECT& client, const Surface& frame, PixelBox box) {
+        const int32_t width = client.right - client.left;
+        const int32_t height = client.bottom - client.top;
+        // A minimised window has no client area: nothing to show.
+        if (width <= 0 || height <= 0 || box.empty()) {
+            return;
+        }
+        if (width == FrameWidth && height == FrameHeight) {
+            BitBlt(windowDc, client.left + box.x0, client.top + box.y0, box.x1 - box.x0,
+                   box.y1 - box.y0, frame.dc, box.x0, box.y0, SRCCOPY);
+        } else if (width >= FrameWidth && height >= FrameHeight) {
+            if (scaled.width != width || scaled.height != height || !scaled.ready()) {
+                if (!scaled.make(windowDc, width, height)) {
+                    return;
+                }
+                columns = sourceColumns(width);
+                box = PixelBox{0, 0, FrameWidth, FrameHeight};
+            }
+            const PixelBox onWindow = stretchedBox(box, width, height);
+            stretchFrame(frame.bits, scaled.bits, width, height, columns, onWindow);
+            BitBlt(windowDc, client.left + onWindow.x0, client.top + onWindow.y0,
+                   onWindow.x1 - onWindow.x0, onWindow.y1 - onWindow.y0, scaled.dc, onWindow.x0,
+                   onWindow.y0, SRCCOPY);
+        } else {
+            SetStretchBltMode(windowDc, HALFTONE);
+            SetBrushOrgEx(windowDc, 0, 0, nullptr);
+            StretchBlt(windowDc, client.left, client.top, width, height, frame.dc, 0, 0,
+                       FrameWidth, FrameHeight, SRCCOPY);
+        }
+    }
+
+    void freeAll() {
+        for (Surface* surface : {&base, &lit, &frames[0], &frames[1], &scaled}) {
+            surface->free();
+        }
+        layersReady = false;
+        shown = -1;
+    }
+
+    Surface base;
+    Surface lit;
+    Surface frames[2];
+    Surface scaled;
+    std::vector<int32_t> columns;
+    int shown = -1; // which of the two frames the window shows; -1: neither
+    bool layersReady = false;
+    uint64_t layersVersion = 0;
 };
 
 GdiFrameTarget gdiFrameTarget;

@@ -1,16 +1,40 @@
 #include "graphics/raster_frame_target.h"
 
+#include "graphics/frame_pixels.h"
 #include "graphics/raster_canvas.h"
 
 #include <algorithm>
 
-RasterFrameTarget::RasterFrameTarget() : image(FrameWidth, FrameHeight, 0) {}
+namespace {
 
-void RasterFrameTarget::present(ComposeFrame compose) {
-    std::fill(image.pixels.begin(), image.pixels.end(), 0u);
+// A layer starts black, as a fresh GDI bitmap does.
+void composeLayer(PixelImage& layer, ComposeFrame compose) {
+    std::fill(layer.pixels.begin(), layer.pixels.end(), 0u);
     if (compose != nullptr) {
-        RasterCanvas canvas(image);
+        RasterCanvas canvas(layer);
         compose(canvas);
+    }
+}
+
+} // namespace
+
+RasterFrameTarget::RasterFrameTarget()
+    : image(FrameWidth, FrameHeight, 0), base(FrameWidth, FrameHeight, 0),
+      lit(FrameWidth, FrameHeight, 0) {}
+
+void RasterFrameTarget::present(const FramePlan& plan, bool) {
+    if (!layersReady || plan.layersVersion != layersVersion) {
+        composeLayer(base, plan.composeBase);
+        composeLayer(lit, plan.composeLit);
+        layersReady = true;
+        layersVersion = plan.layersVersion;
+        ++layerCompositions;
+    }
+    assembleFrame(image.pixels.data(), base.pixels.data(), lit.pixels.data(), plan.litRegions,
+                  plan.litRegions != nullptr ? plan.litCount : 0);
+    if (plan.composeTop != nullptr) {
+        RasterCanvas canvas(image);
+        plan.composeTop(canvas);
     }
     ++presented;
     if (callback != nullptr) {
@@ -21,4 +45,8 @@ void RasterFrameTarget::present(ComposeFrame compose) {
 void RasterFrameTarget::onPresented(FramePresented newCallback, void* newContext) {
     callback = newCallback;
     context = newContext;
+}
+
+FramePlan wholeFramePlan(ComposeFrame compose) {
+    return FramePlan{0, nullptr, nullptr, nullptr, 0, compose};
 }

@@ -1,7 +1,8 @@
-// Frames composed into a native 1280 x 720 pixel buffer: each present clears
-// it to black (as a fresh GDI bitmap starts), composes onto a raster canvas
-// and keeps the result until the next present. A tool can be told of every
-// frame, e.g. to save it.
+// Frames composed into a native 1280 x 720 pixel buffer, in layers as the
+// GDI back buffer is: the layers kept while their version stays, the pressed
+// regions copied from the lit layer, the rest drawn on a raster canvas. The
+// result is kept until the next present; a tool can be told of every frame,
+// e.g. to save it.
 #pragma once
 
 #include "graphics/frame_target.h"
@@ -9,26 +10,32 @@
 
 #include <cstdint>
 
-constexpr int32_t FrameWidth = 1280;
-constexpr int32_t FrameHeight = 720;
-
 class RasterFrameTarget : public FrameTarget {
   public:
     using FramePresented = void (*)(const PixelImage& frame, void* context);
 
     RasterFrameTarget();
 
-    // A null compose leaves a black frame.
-    void present(ComposeFrame compose) override;
+    void present(const FramePlan& plan, bool whole) override;
 
     const PixelImage& frame() const { return image; }
     int64_t framesPresented() const { return presented; }
+    // How often the layers were composed.
+    int64_t layersComposed() const { return layerCompositions; }
     // Called after every present with the finished frame; null for none.
     void onPresented(FramePresented callback, void* context);
 
   private:
     PixelImage image;
+    PixelImage base;
+    PixelImage lit;
+    bool layersReady = false;
+    uint64_t layersVersion = 0;
     int64_t presented = 0;
+    int64_t layerCompositions = 0;
     FramePresented callback = nullptr;
     void* context = nullptr;
 };
+
+// A plan without layers: the whole frame composed on black.
+FramePlan wholeFramePlan(ComposeFrame compose);

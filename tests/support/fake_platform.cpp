@@ -29,12 +29,6 @@ int16_t fakeKey(int32_t key) {
     return fakePlatform.keyDown[key] ? static_cast<int16_t>(0x8000) : 0;
 }
 
-bool fakeCursor(int32_t* x, int32_t* y) {
-    *x = fakePlatform.cursorX;
-    *y = fakePlatform.cursorY;
-    return true;
-}
-
 bool fakeScreenToClient(WindowHandle, int32_t* x, int32_t* y) {
     *x -= fakePlatform.clientOrigin.left;
     *y -= fakePlatform.clientOrigin.top;
@@ -49,21 +43,16 @@ bool fakeClientRect(WindowHandle, WinRect* out) {
     return true;
 }
 
-bool fakePeek() {
-    return !fakePlatform.queue.empty();
-}
-
-int32_t fakeGet() {
-    ++fakePlatform.getMessageCalls;
+int32_t fakeTake() {
     if (fakePlatform.queue.empty()) {
-        return -1;
+        return 0;
     }
+    ++fakePlatform.messagesTaken;
     fakePlatform.current = fakePlatform.queue.front();
     fakePlatform.queue.pop_front();
-    if (fakePlatform.current.message == FailingMessage) {
-        return -1;
-    }
-    return fakePlatform.current.message == WM_QUIT ? 0 : 1;
+    const bool dropped =
+        fakePlatform.current.message == FailingMessage || fakePlatform.current.message == WM_QUIT;
+    return dropped ? -1 : 1;
 }
 
 void fakeDispatch() {
@@ -156,13 +145,11 @@ void installFakePlatform() {
         .timeMs = fakeTime,
         .preciseTimeUs = [] { return fakePlatform.preciseUs; },
         .asyncKeyState = fakeKey,
-        .cursorPos = fakeCursor,
         .setCapture = [](WindowHandle) { fakePlatform.calls.push_back("setCapture"); },
         .releaseCapture = [] { fakePlatform.calls.push_back("releaseCapture"); },
         .screenToClient = fakeScreenToClient,
         .clientRect = fakeClientRect,
-        .peekMessage = fakePeek,
-        .getMessage = fakeGet,
+        .takeMessage = fakeTake,
         .dispatchMessage = fakeDispatch,
         .waitForInput =
             [](uint32_t timeoutMs) {

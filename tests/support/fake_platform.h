@@ -37,17 +37,15 @@ struct FakePlatform {
     uint32_t time = 0;
     uint64_t preciseUs = 0;
     bool keyDown[256] = {};
-    int32_t cursorX = 0;
-    int32_t cursorY = 0;
     WinRect client = {0, 0, 1280, 720};
     bool clientRectFails = false;
     WinRect clientOrigin = {0, 0, 0, 0}; // client area's screen origin in left/top
 
-    // Messages waiting in the queue; getMessage hands out the front one.
-    // A message of 0xFFFFFFFF makes getMessage return -1, WM_QUIT (0x12) 0.
+    // Messages waiting in the queue; takeMessage hands out the front one.
+    // WM_QUIT (0x12) and a message of 0xFFFFFFFF are taken but not dispatched.
     std::deque<FakeMessage> queue;
     FakeMessage current = {};
-    int32_t getMessageCalls = 0;
+    int32_t messagesTaken = 0;
     std::vector<FakeMessage> dispatched;
     std::vector<FakeMessage> defaultHandled;
     std::vector<FakeMessage> touchMessages;

@@ -61,12 +61,20 @@ class RecordingCanvas : public Canvas {
     std::vector<std::string> order;
 };
 
-// Composes each presented frame on a fresh RecordingCanvas and keeps them all.
+// Composes each presented frame on a fresh RecordingCanvas and keeps them all:
+// the base layer, then the top; the regions taken from the lit layer apart.
 class RecordingFrameTarget : public FrameTarget {
   public:
-    void present(ComposeFrame compose) override {
+    void present(const FramePlan& plan, bool whole) override {
         frames.emplace_back();
-        compose(frames.back());
+        if (plan.composeBase != nullptr) {
+            plan.composeBase(frames.back());
+        }
+        litRegions.emplace_back(plan.litRegions, plan.litRegions + plan.litCount);
+        plan.composeTop(frames.back());
+        wholes.push_back(whole);
     }
     std::vector<RecordingCanvas> frames;
+    std::vector<std::vector<PixelRegion>> litRegions;
+    std::vector<bool> wholes;
 };

@@ -16,15 +16,13 @@ struct ReplayState {
     const Trace* trace = nullptr;
     void (*passEnded)(int32_t pass, void* context) = nullptr;
     void* passContext = nullptr;
-    int32_t cursorX = 0; // the client position of the last mouse step
-    int32_t cursorY = 0;
     uint64_t idleUs = 0; // time let pass within passes
     size_t nextStep = 0;
     int32_t pass = 0;
     const TraceStep* step = nullptr; // of the running pass; null once closing
     bool closing = false;            // the trace has run out: the window goes
     bool closed = false;             // WM_DESTROY has been handed out
-    uint32_t message = 0;            // the message getMessage gave
+    uint32_t message = 0;            // the message takeMessage gave
     uintptr_t wParam = 0;
     intptr_t lParam = 0;
 };
@@ -48,12 +46,6 @@ int16_t replayKeyState(int32_t virtualKey) {
     const bool returnDown =
         virtualKey == win::VK_RETURN && replay.step != nullptr && replay.step->kind == TraceReturn;
     return returnDown ? static_cast<int16_t>(0x8000) : 0;
-}
-
-bool replayCursor(int32_t* x, int32_t* y) {
-    *x = replay.cursorX;
-    *y = replay.cursorY;
-    return true;
 }
 
 uintptr_t replayExtraInfo() {
@@ -87,8 +79,8 @@ void endPass() {
 }
 
 // Every step of the trace is one message, so the loop never waits: each pass
-// starts with this question, and this is where the next step begins.
-bool replayPeek() {
+// takes one, and this is where the next step begins.
+bool nextStep() {
     if (!installed() || replay.closed) {
         return false;
     }
@@ -97,10 +89,6 @@ bool replayPeek() {
         replay.step = &replay.trace->steps[replay.nextStep];
         ++replay.nextStep;
         ++replay.pass;
-        if (replay.step->kind == TraceMouse && replay.step->mouse.action != MouseLost) {
-            replay.cursorX = replay.step->mouse.x;
-            replay.cursorY = replay.step->mouse.y;
-        }
         return true;
     }
     replay.step = nullptr;
@@ -119,7 +107,10 @@ uint32_t stepMessage(const TraceStep& step) {
     return step.points.empty() ? WM_NULL : win::WM_TOUCH;
 }
 
-int32_t replayGet() {
+int32_t replayTake() {
+    if (!nextStep()) {
+        return 0;
+    }
     if (replay.closing && !replay.closed) {
         replay.closed = true;
         replay.message = win::WM_DESTROY;
@@ -127,15 +118,19 @@ int32_t replayGet() {
         replay.lParam = 0;
         return 1;
     }
-    if (replay.step == nullptr) {
-        return -1;
-    }
     replay.message = stepMessage(*replay.step);
     replay.wParam = replay.message == win::WM_TOUCH
                         ? static_cast<uintptr_t>(replay.step->points.size() & 0xFFFF)
                         : 0;
-    // The touch input handle names the pass; a lost capture goes to no window.
-    replay.lParam = replay.message == win::WM_TOUCH ? static_cast<intptr_t>(replay.pass) : 0;
+    // The touch input handle names the pass; a button message carries the
+    // cursor's client position; a lost capture goes to no window.
+    replay.lParam = 0;
+    if (replay.message == win::WM_TOUCH) {
+        replay.lParam = static_cast<intptr_t>(replay.pass);
+    } else if (replay.step->kind == TraceMouse && replay.step->mouse.action != MouseLost) {
+        replay.lParam = static_cast<intptr_t>(static_cast<uint16_t>(replay.step->mouse.x)) |
+                        static_cast<intptr_t>(static_cast<uint16_t>(replay.step->mouse.y)) << 16;
+    }
     return 1;
 }
 
@@ -223,13 +218,11 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .timeMs = replayTime,
         .preciseTimeUs = replayPreciseTime,
         .asyncKeyState = replayKeyState,
-        .cursorPos = replayCursor,
         .setCapture = [](WindowHandle) {},
         .releaseCapture = [] {},
         .screenToClient = replayScreenToClient,
         .clientRect = replayClientRect,
-        .peekMessage = replayPeek,
-        .getMessage = replayGet,
+        .takeMessage = replayTake,
         .dispatchMessage = replayDispatch,
         .waitForInput = [](uint32_t) { return false; },
         .messageExtraInfo = replayExtraInfo,

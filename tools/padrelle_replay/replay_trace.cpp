@@ -305,9 +305,11 @@ bool parseTraceMouse(const std::vector<std::string>& words, TraceMouseStep& mous
         problem = "mouse " + words[0] + " needs a client position X Y and may name touch or pen";
         return false;
     }
-    if (!parseSigned32(words[1], mouse.x) || !parseSigned32(words[2], mouse.y)) {
+    // A mouse message carries each coordinate in 16 signed bits.
+    if (!parseSigned32(words[1], mouse.x) || !parseSigned32(words[2], mouse.y) ||
+        mouse.x < -32768 || mouse.x > 32767 || mouse.y < -32768 || mouse.y > 32767) {
         problem = "mouse position " + quoted(words[1]) + " " + quoted(words[2]) +
-                  " is not two whole numbers from -2147483648 to 2147483647";
+                  " is not two whole numbers from -32768 to 32767";
         return false;
     }
     if (words.size() == 4) {

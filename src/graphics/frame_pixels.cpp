@@ -1,0 +1,98 @@
+#include "graphics/frame_pixels.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t RowBytes = sizeof(uint32_t) * FrameWidth;
+
+// The first source pixel at or past which a destination pixel's nearest
+// source lies: the destination index d takes source d * from / to.
+int32_t firstDestination(int32_t source, int32_t from, int32_t to) {
+    return static_cast<int32_t>((int64_t{source} * to + from - 1) / from);
+}
+
+} // namespace
+
+void assembleFrame(uint32_t* frame, const uint32_t* base, const uint32_t* lit,
+                   const PixelRegion* regions, int32_t count) {
+    std::memcpy(frame, base, RowBytes * FrameHeight);
+    for (int32_t i = 0; i < count; ++i) {
+        const PixelRegion& r = regions[i];
+        const int32_t x0 = std::max(r.x, 0);
+        const int32_t y0 = std::max(r.y, 0);
+        const int32_t x1 = std::min(int64_t{r.x} + r.width, int64_t{FrameWidth});
+        const int32_t y1 = std::min(int64_t{r.y} + r.height, int64_t{FrameHeight});
+        for (int32_t y = y0; y < y1 && x0 < x1; ++y) {
+            const size_t at = static_cast<size_t>(y) * FrameWidth + static_cast<size_t>(x0);
+            std::memcpy(frame + at, lit + at, sizeof(uint32_t) * static_cast<size_t>(x1 - x0));
+        }
+    }
+}
+
+PixelBox changedBox(const uint32_t* now, const uint32_t* before) {
+    PixelBox box = {FrameWidth, FrameHeight, 0, 0};
+    for (int32_t y = 0; y < FrameHeight; ++y) {
+        const uint32_t* a = now + static_cast<size_t>(y) * FrameWidth;
+        const uint32_t* b = before + static_cast<size_t>(y) * FrameWidth;
+        if (std::memcmp(a, b, RowBytes) == 0) {
+            continue;
+        }
+        int32_t left = 0;
+        while (a[left] == b[left]) {
+            ++left;
+        }
+        int32_t right = FrameWidth;
+        while (a[right - 1] == b[right - 1]) {
+            --right;
+        }
+        box = {std::min(box.x0, left), std::min(box.y0, y), std::max(box.x1, right), y + 1};
+    }
+    return box.empty() ? PixelBox{0, 0, 0, 0} : box;
+}
+
+PixelBox stretchedBox(const PixelBox& box, int32_t width, int32_t height) {
+    if (box.empty() || width <= 0 || height <= 0) {
+        return {0, 0, 0, 0};
+    }
+    return {firstDestination(box.x0, FrameWidth, width),
+            firstDestination(box.y0, FrameHeight, height),
+            firstDestination(box.x1, FrameWidth, width),
+            firstDestination(box.y1, FrameHeight, height)};
+}
+
+std::vector<int32_t> sourceColumns(int32_t width) {
+    std::vector<int32_t> columns(static_cast<size_t>(std::max(width, 0)));
+    for (int32_t x = 0; x < width; ++x) {
+        columns[static_cast<size_t>(x)] = static_cast<int32_t>(int64_t{x} * FrameWidth / width);
+    }
+    return columns;
+}
+
+void stretchFrame(const uint32_t* frame, uint32_t* destination, int32_t width, int32_t height,
+                  const std::vector<int32_t>& columns, const PixelBox& box) {
+    const int32_t x0 = std::max(box.x0, 0);
+    const int32_t x1 = std::min(box.x1, width);
+    const int32_t y1 = std::min(box.y1, height);
+    if (x0 >= x1) {
+        return;
+    }
+    int32_t lastSource = -1;
+    const uint32_t* lastRow = nullptr;
+    for (int32_t y = std::max(box.y0, 0); y < y1; ++y) {
+        const auto source = static_cast<int32_t>(int64_t{y} * FrameHeight / height);
+        uint32_t* row = destination + static_cast<size_t>(y) * static_cast<size_t>(width);
+        if (source == lastSource) {
+            // A repeated source row: the row above is the same.
+            std::memcpy(row + x0, lastRow + x0, sizeof(uint32_t) * static_cast<size_t>(x1 - x0));
+            continue;
+        }
+        const uint32_t* from = frame + static_cast<size_t>(source) * FrameWidth;
+        for (int32_t x = x0; x < x1; ++x) {
+            row[x] = from[columns[static_cast<size_t>(x)]];
+        }
+        lastSource = source;
+        lastRow = row;
+    }
+}
