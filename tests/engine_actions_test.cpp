@@ -1,6 +1,7 @@
 // The keyboard action map polled from the key state.
 #include "engine/actions.h"
 #include "engine/win_constants.h"
+#include "engine/window_proc.h"
 #include "support/fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,12 @@ class Actions : public ::testing::Test {
     void SetUp() override {
         installFakePlatform();
         initActions();
+        windowActive = 1;
     }
-    void TearDown() override { resetPlatform(); }
+    void TearDown() override {
+        resetWindowState();
+        resetPlatform();
+    }
     InputAction& enter = ActionMap[ActionEnter];
 };
 
@@ -85,6 +90,23 @@ TEST_F(Actions, AllSevenArePolledInOrder) {
     };
     pollActions();
     EXPECT_EQ(asked, (std::vector<int32_t>{0x26, 0x28, 0x25, 0x27, 0x20, 0x0D, 0x1B}));
+
+    // While another window is active the keyboard is not asked, and nothing
+    // is held; Return still down when the window is active again is pressed.
+    fakePlatform.keyDown[win::VK_RETURN] = true;
+    platform.asyncKeyState = [](int32_t key) -> int16_t {
+        asked.push_back(key);
+        return fakePlatform.keyDown[key] ? static_cast<int16_t>(0x8000) : 0;
+    };
+    pollActions();
+    windowActive = 0;
+    asked.clear();
+    pollActions();
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(ActionMap[ActionEnter].held, 0);
+    windowActive = 1;
+    pollActions();
+    EXPECT_EQ(ActionMap[ActionEnter].pressed, 1);
 }
 
 } // namespace

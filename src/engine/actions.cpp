@@ -36,10 +36,16 @@ void initActions() {
 }
 
 void pollActions() {
+    // Only the active window acts on its keys, so the keyboard is asked only
+    // then: while a game has the focus, every pass skips the question.
+    const bool asked = windowActive != 0;
     for (InputAction& action : ActionMap) {
         const bool wasHeld = action.held != 0;
         action.held = 0;
         for (int32_t key : action.keys) {
+            if (!asked) {
+                break;
+            }
             if (action.held != 0) {
                 break;
             }

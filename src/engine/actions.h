@@ -25,6 +25,8 @@ enum ActionNumber : int32_t {
 extern InputAction ActionMap[ActionCount];
 
 void initActions();
+// Refreshes held and pressed from the keyboard's state while the window is
+// active; while it is not, every action reads as not held.
 void pollActions();
 // The per-frame input poll: keyboard actions, then the mouse.
 void pollInput();
