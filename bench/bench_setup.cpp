@@ -39,7 +39,9 @@ int send(InterceptionContext, InterceptionDevice, const void*, unsigned int coun
 void startPlay() {
     installFakePlatform();
     resetProgramState();
-    interception = InterceptionApi{create, destroy, isKeyboard, setFilter, wait, receive, send};
+    // An older build of the library: no timed wait, no hardware ids.
+    interception = InterceptionApi{create, destroy, isKeyboard, setFilter, wait,
+                                   receive, send,   nullptr,    nullptr};
     enterController();
     controllerMode = Play;
     strokesSent = 0;

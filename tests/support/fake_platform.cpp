@@ -133,7 +133,9 @@ int32_t fakeMessageBox(WindowHandle, const char* text, const char* caption, uint
 
 bool fakeSound(const char* name, uint32_t flags) {
     const uintptr_t value = reinterpret_cast<uintptr_t>(name);
-    fakePlatform.sounds.emplace_back(value < 0x10000 ? "#" + std::to_string(value) : name, flags);
+    char resource[24];
+    std::snprintf(resource, sizeof resource, "#%u", static_cast<unsigned>(value));
+    fakePlatform.sounds.emplace_back(value < 0x10000 ? resource : name, flags);
     return true;
 }
 

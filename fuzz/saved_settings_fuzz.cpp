@@ -1,0 +1,50 @@
+// Arbitrary bytes as the saved settings file. Besides any sanitizer report:
+// a file that is taken must come back the same when written and read again;
+// a refused one must say why.
+#include "controller/saved_settings.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+bool same(const SavedSettings& a, const SavedSettings& b) {
+    for (int32_t i = 0; i < AssignedKeyCount; ++i) {
+        if (a.keys.keys[i].code != b.keys.keys[i].code ||
+            a.keys.keys[i].prefix != b.keys.keys[i].prefix) {
+            return false;
+        }
+    }
+    return a.hasScreen == b.hasScreen &&
+           (!a.hasScreen || (std::strcmp(a.screen.monitor, b.screen.monitor) == 0 &&
+                             a.screen.fullScreen == b.screen.fullScreen));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SavedSettings settings;
+    char problem[256] = "x";
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (!parseSavedSettings(text, settings, problem, sizeof problem)) {
+        if (problem[0] == '\0' || std::memchr(problem, '\0', sizeof problem) == nullptr) {
+            std::fprintf(stderr, "refused without a reason\n");
+            std::abort();
+        }
+        return 0;
+    }
+    char written[SavedSettingsMaxBytes];
+    const size_t length = writeSavedSettings(settings, written, sizeof written);
+    SavedSettings again;
+    if (length == 0 || !parseSavedSettings(std::string_view(written, length), again, problem,
+                                           sizeof problem) ||
+        !same(settings, again)) {
+        std::fprintf(stderr, "taken, but not the same once written and read again\n");
+        std::abort();
+    }
+    return 0;
+}
