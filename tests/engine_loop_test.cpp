@@ -159,3 +159,42 @@ TEST_F(MainLoop, FrameTimeWrapsAround) {
 }
 
 } // namespace
+
+namespace {
+
+// Nothing waiting: the loop sleeps until input comes or the earliest pass
+// asked for is due; it never sleeps while one is due or a message waits.
+TEST_F(MainLoop, WaitsForInputOrTheEarliestPassAskedFor) {
+    switchScene(1);
+    fakePlatform.time = 1000;
+    runMainLoopPass();
+    requestPassBy(1030);
+    requestPassIn(10); // 1010: the earliest wins
+    requestPassBy(1500);
+    runMainLoopPass();
+    requestPassBy(990); // already due
+    runMainLoopPass();
+    fakePlatform.queue.push_back({WM_NULL, 0, 0});
+    requestPassIn(50);
+    runMainLoopPass();
+    EXPECT_EQ(fakePlatform.waits, (std::vector<uint32_t>{WaitForever, 10}));
+    // A pass serves every request made before it.
+    runMainLoopPass();
+    EXPECT_EQ(fakePlatform.waits.back(), WaitForever);
+    // The clock wraps: a request past the wrap is still ahead.
+    fakePlatform.time = 0xFFFFFFF0u;
+    requestPassBy(0x10);
+    runMainLoopPass();
+    EXPECT_EQ(fakePlatform.waits.back(), 0x20u);
+}
+
+TEST_F(MainLoop, InputThatEndsTheWaitIsHandledInTheSamePass) {
+    switchScene(1);
+    fakePlatform.onWait = [](uint32_t) { fakePlatform.queue.push_back({WM_NULL, 0, 0}); };
+    events.clear();
+    runMainLoopPass();
+    EXPECT_EQ(fakePlatform.dispatched.size(), 1u);
+    EXPECT_EQ(events, (std::vector<std::string>{"update1", "render1"}));
+}
+
+} // namespace

@@ -1,14 +1,24 @@
 // The window procedure's message table and the mouse state.
 #include "engine/engine.h"
+#include "engine/frame_pacing.h"
+#include "touch/touch_table.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <climits>
 
 namespace {
+
+// The cursor's client position as a mouse message carries it.
+intptr_t at(int32_t x, int32_t y) {
+    return static_cast<intptr_t>(static_cast<uint16_t>(x)) |
+           static_cast<intptr_t>(static_cast<uint16_t>(y)) << 16;
+}
 
 int leaves = 0;
 void countLeave() {
@@ -99,12 +109,6 @@ TEST_F(WindowProc, TwoDownsBetweenPollsGiveOnePressedFrame) {
     EXPECT_EQ(mouseState.rightHeld, 0);
 }
 
-// The cursor's client position as a mouse message carries it.
-intptr_t at(int32_t x, int32_t y) {
-    return static_cast<intptr_t>(static_cast<uint16_t>(x)) |
-           static_cast<intptr_t>(static_cast<uint16_t>(y)) << 16;
-}
-
 TEST_F(WindowProc, MouseIsStretchedToTheLogicalScreen) {
     const struct {
         WinRect client;
@@ -136,6 +140,90 @@ TEST_F(WindowProc, FailedClientReadKeepsTheLastGoodSize) {
     pollMouse();
     EXPECT_EQ(mouseState.clientWidth, 640);
     EXPECT_EQ(mouseState.x, 20);
+}
+
+} // namespace
+
+namespace {
+
+constexpr uintptr_t FromTouch = 0xFF515780u;
+constexpr uintptr_t FromPen = 0xFF515700u;
+
+TEST_F(WindowProc, TheMouseAndThePenAreAFingerTouchMadeMouseMessagesAreNot) {
+    fakePlatform.extraInfo = FromTouch;
+    mainWindowMessage(window, win::WM_LBUTTONDOWN, 0, at(100, 50));
+    EXPECT_EQ(mouseState.fingerHeld, 0);
+    EXPECT_EQ(mouseState.leftHeld, 1); // the spec's button state still follows it
+    mainWindowMessage(window, win::WM_LBUTTONUP, 0, at(100, 50));
+
+    for (const uintptr_t source : {uintptr_t{0}, FromPen}) {
+        fakePlatform.extraInfo = source;
+        fakePlatform.calls.clear();
+        mainWindowMessage(window, win::WM_LBUTTONDOWN, 0, at(100, 50));
+        EXPECT_EQ(mouseState.fingerHeld, 1);
+        EXPECT_TRUE(fakePlatform.calls.empty()); // the capture waits for the strokes
+        finishMouseCapture();
+        pollMouse();
+        EXPECT_EQ(MouseFinger.down, 1);
+        EXPECT_EQ(MouseFinger.x, 100);
+        EXPECT_EQ(MouseFinger.y, 50);
+        // A move made from a touch does not move the finger.
+        fakePlatform.extraInfo = FromTouch;
+        mainWindowMessage(window, win::WM_MOUSEMOVE, 0, at(700, 600));
+        fakePlatform.extraInfo = source;
+        mainWindowMessage(window, win::WM_MOUSEMOVE, 0, at(-5, 60));
+        pollMouse();
+        EXPECT_EQ(MouseFinger.x, -5);
+        mainWindowMessage(window, win::WM_LBUTTONUP, 0, at(-5, 60));
+        pollMouse();
+        EXPECT_EQ(MouseFinger.down, 0);
+        EXPECT_EQ(fakePlatform.calls, (std::vector<std::string>{"setCapture", "releaseCapture"}));
+    }
+}
+
+TEST_F(WindowProc, TheButtonCountsAsUpWhenTheMouseGoesElsewhere) {
+    struct Case {
+        uint32_t message;
+        uintptr_t wParam;
+        intptr_t lParam;
+        bool dropped;
+    };
+    const intptr_t other = 0x9999;
+    const Case cases[] = {
+        {win::WM_CAPTURECHANGED, 0, other, true},
+        {win::WM_CAPTURECHANGED, 0, reinterpret_cast<intptr_t>(window), false},
+        {win::WM_CANCELMODE, 0, 0, true},
+        {win::WM_ACTIVATE, win::WA_INACTIVE, 0, true},
+        {win::WM_ACTIVATE, win::WA_ACTIVE, 0, false},
+    };
+    for (const Case& c : cases) {
+        fakePlatform.calls.clear();
+        mainWindowMessage(window, win::WM_LBUTTONDOWN, 0, at(10, 10));
+        finishMouseCapture();
+        mainWindowMessage(window, c.message, c.wParam, c.lParam);
+        EXPECT_EQ(mouseState.fingerHeld, c.dropped ? 0 : 1) << c.message;
+        const bool released =
+            std::count(fakePlatform.calls.begin(), fakePlatform.calls.end(), "releaseCapture") == 1;
+        EXPECT_EQ(released, c.dropped) << c.message;
+        dropMouseFinger();
+    }
+}
+
+TEST_F(WindowProc, AClickNeverActivatesAndAnotherActiveWindowKeepsTheFocus) {
+    EXPECT_EQ(mainWindowMessage(window, win::WM_MOUSEACTIVATE, 0, 0), win::MA_NOACTIVATE);
+    EXPECT_EQ(mainWindowMessage(window, win::WM_POINTERACTIVATE, 0, 0), win::PA_NOACTIVATE);
+    mainWindowMessage(window, win::WM_ACTIVATE, win::WA_INACTIVE, 0);
+    EXPECT_EQ(fakePlatform.exStyle & 0x08040000, 0x08040000);
+    mainWindowMessage(window, win::WM_ACTIVATE, win::WA_ACTIVE, 0);
+    EXPECT_EQ(fakePlatform.exStyle & 0x08040000, 0x00040000); // still on the taskbar
+}
+
+TEST_F(WindowProc, PaintAndSizeMakeTheNextFrameWhole) {
+    for (const uint32_t message : {win::WM_PAINT, win::WM_SIZE}) {
+        resetFramePacing();
+        EXPECT_EQ(mainWindowMessage(window, message, 0, 0), 77); // the default path too
+        EXPECT_TRUE(repaintPending());
+    }
 }
 
 } // namespace
