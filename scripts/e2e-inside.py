@@ -561,6 +561,30 @@ def message_box_run(args, caption, code, what):
     note(f"diagnostics: {what}: a message box, then exit code {code} (box {box})")
 
 
+def close_during_assignment():
+    app = os.path.join(TMP, "app-standin")
+    log = os.path.join(TMP, "standin-close.log")
+    gate = os.path.join(TMP, "gate")
+    with open(gate, "w") as handle:
+        handle.write("0\n")
+    padrelle = Padrelle(app, ["--assign"], env={
+        "PADRELLE_STANDIN_KEYS": STANDIN_KEYS, "PADRELLE_STANDIN_LOG": windows_path(log),
+        "PADRELLE_STANDIN_GATE": windows_path(gate)})
+    padrelle.window()
+    wait_for(60, "key assignment did not start", lambda: "gate key=0 closed" in read_file(log))
+    started = time.time()
+    code = padrelle.close("its window was closed during key assignment")
+    if code != 0:
+        raise Failure(f"closed during key assignment, padrelle.exe ended with exit code {code}")
+    calls = [line.split()[1] + " " + (line.split()[3] if "filter=" in line else "")
+             for line in read_file(log).splitlines() if " call=" in line
+             and ("set_filter" in line or "destroy_context" in line)]
+    if calls[-2:] != ["call=set_filter filter=0x0000", "call=destroy_context "]:
+        raise Failure(f"closed during key assignment: the log ends with {calls[-2:]}")
+    note(f"closed during key assignment: exit code 0 after {time.time() - started:.2f} s, the "
+         f"filter cleared and the context destroyed")
+
+
 def diagnostics():
     padrelle = Padrelle(os.path.join(TMP, "app-wrongarch"))
     padrelle.window()
@@ -590,6 +614,7 @@ def main():
         sendinput_run(game, results)
         second_start(game)
         third_start(game)
+        close_during_assignment()
         diagnostics()
     finally:
         openbox.kill()
