@@ -40,8 +40,8 @@ void startPlay() {
     installFakePlatform();
     resetProgramState();
     // An older build of the library: no timed wait, no hardware ids.
-    interception = InterceptionApi{create, destroy, isKeyboard, setFilter, wait,
-                                   receive, send,   nullptr,    nullptr};
+    interception = InterceptionApi{create,  destroy, isKeyboard, setFilter, wait,
+                                   receive, send,    nullptr,    nullptr};
     enterController();
     controllerMode = Play;
     strokesSent = 0;

@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char written[SavedSettingsMaxBytes];
     const size_t length = writeSavedSettings(settings, written, sizeof written);
     SavedSettings again;
-    if (length == 0 || !parseSavedSettings(std::string_view(written, length), again, problem,
-                                           sizeof problem) ||
+    if (length == 0 ||
+        !parseSavedSettings(std::string_view(written, length), again, problem, sizeof problem) ||
         !same(settings, again)) {
         std::fprintf(stderr, "taken, but not the same once written and read again\n");
         std::abort();

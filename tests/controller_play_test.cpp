@@ -100,7 +100,7 @@ TEST_F(ControllerPlayTest, ReturnTogglesOnlyWhenActive) {
     EXPECT_EQ(fullScreen, 1);
     ASSERT_EQ(fakePlatform.positions.size(), 1u);
     EXPECT_EQ(fakePlatform.positions[0].width, 1920); // covers the monitor
-    EXPECT_EQ(fakePlatform.exStyle & 0x08000000, 0); // active, it stays active
+    EXPECT_EQ(fakePlatform.exStyle & 0x08000000, 0);  // active, it stays active
 
     ActionMap[ActionEnter].pressed = 0; // held: no further change
     ActionMap[ActionEnter].held = 1;

@@ -87,9 +87,11 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         const char* result; // the keys and the screen taken, or the problem
     } cases[] = {
         {std::string("version 1\n") + Keys, "2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A|"},
-        {std::string("# a comment\n\n  version 1  \r\n") + Keys + "screen \\\\.\\DISPLAY2 fullscreen",
+        {std::string("# a comment\n\n  version 1  \r\n") + Keys +
+             "screen \\\\.\\DISPLAY2 fullscreen",
          "2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A|\\\\.\\DISPLAY2 1"},
-        {std::string("version 1\nscreen M window\n") + Keys, "2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A|M 0"},
+        {std::string("version 1\nscreen M window\n") + Keys,
+         "2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A|M 0"},
         {"", "line 1: the file does not begin with \"version 1\""},
         {"version 1\n", "line 2: the keys are missing"},
         {"version 2\n", "line 1: the file does not begin"},
@@ -102,9 +104,11 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {std::string("version 1\n") + Keys + "screen\n", "line 3: the screen is not"},
         {std::string("version 1\n") + Keys + "screen " + std::string(32, 'M') + " window\n",
          "line 3: the screen is not"},
-        {std::string("version 1\n") + Keys + "volume 11\n", "line 3: this is neither keys nor screen"},
+        {std::string("version 1\n") + Keys + "volume 11\n",
+         "line 3: this is neither keys nor screen"},
         {std::string("version 1\n") + Keys + std::string(1, '\0'), "the file holds a zero byte"},
-        {std::string("version 1\n") + Keys + std::string(5000, '#'), "the file is longer than 4096 bytes"},
+        {std::string("version 1\n") + Keys + std::string(5000, '#'),
+         "the file is longer than 4096 bytes"},
     };
     for (const auto& c : cases) {
         SavedSettings settings;
@@ -208,8 +212,9 @@ TEST_F(RememberedTest, TheFirstStartAssignsAndSavesTheSecondPlaysAtOnce) {
     EXPECT_STREQ(settingsNotice, "");
     assignKeysFrom(0x10);
     EXPECT_EQ(store.writes, 1);
-    EXPECT_NE(store.file.find("keys 10 11 12 13 14 15 16 17 18 19 1A\nscreen \\\\.\\DISPLAY1 window"),
-              std::string::npos)
+    EXPECT_NE(
+        store.file.find("keys 10 11 12 13 14 15 16 17 18 19 1A\nscreen \\\\.\\DISPLAY1 window"),
+        std::string::npos)
         << store.file;
     EXPECT_NE(store.log.find("keys in use: 10 11 12"), std::string::npos) << store.log;
     fullScreen = 1;

@@ -1,10 +1,10 @@
 // The window procedure's message table and the mouse state.
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
-#include "touch/touch_table.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"
+#include "touch/touch_table.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +117,7 @@ TEST_F(WindowProc, MouseIsStretchedToTheLogicalScreen) {
     } cases[] = {
         {{0, 0, 1280, 720}, 100, 50, 100, 50},
         {{0, 0, 640, 360}, 100, 50, 200, 100},
-        {{0, 0, 640, 360}, -10, 50, -20, 100}, // captured, left of the window
+        {{0, 0, 640, 360}, -10, 50, -20, 100},   // captured, left of the window
         {{0, 0, 1920, 1080}, 1919, -1, 1279, 0}, // 1919 x 0.6666667f; -0.67 toward zero
         {{0, 0, 0, 0}, 500, 500, 0, 0},          // minimised: no stretch
         {{10, 10, 0, 0}, 500, 500, 0, 0},        // inverted

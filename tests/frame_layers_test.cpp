@@ -112,14 +112,15 @@ TEST(FramePixels, StretchesOntoLargerWindowsAsTheNearestPixelAndOnlyInTheBox) {
         stretchFrame(frame.data(), part.data(), w, h, columns, onWindow);
         for (int32_t y = 0; y < h; ++y) {
             for (int32_t x = 0; x < w; ++x) {
-                const bool inside = x >= onWindow.x0 && x < onWindow.x1 && y >= onWindow.y0 &&
-                                    y < onWindow.y1;
+                const bool inside =
+                    x >= onWindow.x0 && x < onWindow.x1 && y >= onWindow.y0 && y < onWindow.y1;
                 const int32_t sx = static_cast<int32_t>(int64_t{x} * FrameWidth / w);
                 const int32_t sy = static_cast<int32_t>(int64_t{y} * FrameHeight / h);
                 const bool fromBox = sx >= box.x0 && sx < box.x1 && sy >= box.y0 && sy < box.y1;
                 ASSERT_EQ(inside, fromBox) << w << "x" << h << " at " << x << "," << y;
                 if (inside) {
-                    ASSERT_EQ(part[static_cast<size_t>(y) * w + x], whole[static_cast<size_t>(y) * w + x]);
+                    ASSERT_EQ(part[static_cast<size_t>(y) * w + x],
+                              whole[static_cast<size_t>(y) * w + x]);
                 } else {
                     ASSERT_EQ(part[static_cast<size_t>(y) * w + x], 0u);
                 }
@@ -143,8 +144,8 @@ TEST(FramePixels, ChangedBoxAndAssembly) {
 
     // Regions of the lit layer, cut to the frame, over the base.
     std::vector<uint32_t> base(now.size(), 1), lit(now.size(), 2), frame(now.size(), 0);
-    const PixelRegion regions[] = {{-5, -5, 10, 10}, {1275, 715, 100, 100}, {600, 300, 0, 50},
-                                   {100, 100, 2, 3}};
+    const PixelRegion regions[] = {
+        {-5, -5, 10, 10}, {1275, 715, 100, 100}, {600, 300, 0, 50}, {100, 100, 2, 3}};
     assembleFrame(frame.data(), base.data(), lit.data(), regions, 4);
     size_t fromLit = 0;
     for (uint32_t p : frame) {

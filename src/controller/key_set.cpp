@@ -48,7 +48,7 @@ bool parseKeyName(std::string_view text, AssignedKey& key) {
 void writeKeyName(const AssignedKey& key, char* out, size_t size) {
     const char* prefix = (key.prefix & KeyStateE1) != 0   ? "e1:"
                          : (key.prefix & KeyStateE0) != 0 ? "e0:"
-                                                           : "";
+                                                          : "";
     formatTextN(out, size, "%s%02X", prefix, static_cast<unsigned>(key.code));
 }
 
@@ -129,6 +129,7 @@ void useKeys(const KeySet& set) {
     }
     for (int32_t i = 0; i < ScratchKeyCount; ++i) {
         ScratchScancodes[i] = static_cast<int8_t>(set.keys[PadCount + i].code);
-        ScratchPrefixes[i] = static_cast<unsigned short>(set.keys[PadCount + i].prefix & KeyPrefixMask);
+        ScratchPrefixes[i] =
+            static_cast<unsigned short>(set.keys[PadCount + i].prefix & KeyPrefixMask);
     }
 }

@@ -91,7 +91,8 @@ struct Parse {
         } else if (value == "interception") {
             options.output = OutputInterception;
         } else {
-            return fail("--output takes auto, sendinput or interception, not \"%s\".", shown(value));
+            return fail("--output takes auto, sendinput or interception, not \"%s\".",
+                        shown(value));
         }
         return true;
     }

@@ -83,8 +83,7 @@ bool useStartKeys() {
 StartScreen rememberedStartScreen() {
     StartScreen start = {};
     if (remembered.saved && remembered.settings.hasScreen) {
-        start.onMonitor =
-            platform.monitorNamed(remembered.settings.screen.monitor, &start.monitor);
+        start.onMonitor = platform.monitorNamed(remembered.settings.screen.monitor, &start.monitor);
         start.fullScreen = start.onMonitor && remembered.settings.screen.fullScreen;
     }
     return start;

@@ -3,14 +3,16 @@
 namespace {
 
 constexpr SettingsStore NoStore = {
-    .read = [](char*, size_t, size_t* length) {
-        *length = 0;
-        return SettingsMissing;
-    },
-    .write = [](const char*, size_t, uint32_t* error) {
-        *error = 0;
-        return false;
-    },
+    .read =
+        [](char*, size_t, size_t* length) {
+            *length = 0;
+            return SettingsMissing;
+        },
+    .write =
+        [](const char*, size_t, uint32_t* error) {
+            *error = 0;
+            return false;
+        },
     .writeLog = [](const char*, size_t) {},
 };
 

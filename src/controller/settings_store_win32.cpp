@@ -22,8 +22,7 @@ bool pathOf(const wchar_t* name, wchar_t* path, size_t size, bool makeFolder) {
     if (length <= 0 || static_cast<size_t>(length) >= size) {
         return false;
     }
-    if (makeFolder && !CreateDirectoryW(path, nullptr) &&
-        GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (makeFolder && !CreateDirectoryW(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         return false;
     }
     const int whole = swprintf(path, size, L"%ls\\Padrelle\\%ls", folder, name);
@@ -40,9 +39,8 @@ SettingsRead readSettings(char* buffer, size_t size, size_t* length) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? SettingsMissing
-                   : SettingsUnreadable;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsMissing
+                                                                              : SettingsUnreadable;
     }
     DWORD read = 0;
     const BOOL good = ReadFile(file, buffer, static_cast<DWORD>(size), &read, nullptr);
@@ -55,8 +53,8 @@ SettingsRead readSettings(char* buffer, size_t size, size_t* length) {
 }
 
 bool writeWhole(const wchar_t* path, const char* text, size_t length) {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -6,10 +6,10 @@
 
 // The figures of the last whole second.
 struct HealthFigures {
-    int32_t reportsPerSecond;  // touch messages and mouse-finger messages
-    int32_t framesPerSecond;   // frames presented because the picture changed
-    uint32_t longestReportUs;  // longest time from taking a report to its last stroke
-    int32_t strokesLost;       // strokes the output refused, since start
+    int32_t reportsPerSecond; // touch messages and mouse-finger messages
+    int32_t framesPerSecond;  // frames presented because the picture changed
+    uint32_t longestReportUs; // longest time from taking a report to its last stroke
+    int32_t strokesLost;      // strokes the output refused, since start
 };
 
 // The main loop took a message from the queue; its time is taken now.

@@ -96,8 +96,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     case win::WM_CAPTURECHANGED:
     case win::WM_CANCELMODE:
         // The mouse went elsewhere: its button counts as released.
-        if (message == win::WM_CANCELMODE ||
-            reinterpret_cast<WindowHandle>(lParam) != window) {
+        if (message == win::WM_CANCELMODE || reinterpret_cast<WindowHandle>(lParam) != window) {
             dropMouseFinger();
         }
         return platform.defWindowProc(window, message, wParam, lParam);
@@ -134,8 +133,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
 
 bool madeFromTouch(uintptr_t extraInfo) {
     const auto info = static_cast<uint32_t>(extraInfo);
-    return (info & win::SIGNATURE_MASK) == win::MI_WP_SIGNATURE &&
-           (info & win::MI_TOUCH_BIT) != 0;
+    return (info & win::SIGNATURE_MASK) == win::MI_WP_SIGNATURE && (info & win::MI_TOUCH_BIT) != 0;
 }
 
 void dropMouseFinger() {

@@ -46,7 +46,6 @@ constexpr int32_t LineStep = 20;
 constexpr size_t NoticeLineChars = 72;
 char healthLine[NoticeSize];
 
-
 constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;
 constexpr int32_t AnchorBottomRight = 3;
@@ -207,12 +206,12 @@ size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length) {
 void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size) {
     const unsigned ms = figures.longestReportUs / 1000;
     const unsigned hundredths = figures.longestReportUs % 1000 / 10;
-    const int written = formatTextN(buffer, size, "touch %d/s  frames %d/s  touch to key %u.%02u ms",
-                                    figures.reportsPerSecond, figures.framesPerSecond, ms,
-                                    hundredths);
+    const int written =
+        formatTextN(buffer, size, "touch %d/s  frames %d/s  touch to key %u.%02u ms",
+                    figures.reportsPerSecond, figures.framesPerSecond, ms, hundredths);
     if (figures.strokesLost > 0 && written > 0 && static_cast<size_t>(written) < size) {
-        formatTextN(buffer + written, size - static_cast<size_t>(written),
-                    "  strokes lost %d", figures.strokesLost);
+        formatTextN(buffer + written, size - static_cast<size_t>(written), "  strokes lost %d",
+                    figures.strokesLost);
     }
 }
 

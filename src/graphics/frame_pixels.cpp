@@ -56,10 +56,9 @@ PixelBox stretchedBox(const PixelBox& box, int32_t width, int32_t height) {
     if (box.empty() || width <= 0 || height <= 0) {
         return {0, 0, 0, 0};
     }
-    return {firstDestination(box.x0, FrameWidth, width),
-            firstDestination(box.y0, FrameHeight, height),
-            firstDestination(box.x1, FrameWidth, width),
-            firstDestination(box.y1, FrameHeight, height)};
+    return {
+        firstDestination(box.x0, FrameWidth, width), firstDestination(box.y0, FrameHeight, height),
+        firstDestination(box.x1, FrameWidth, width), firstDestination(box.y1, FrameHeight, height)};
 }
 
 std::vector<int32_t> sourceColumns(int32_t width) {

@@ -88,9 +88,8 @@ class GdiFrameTarget : public FrameTarget {
             GdiCanvas canvas(frame.dc);
             plan.composeTop(canvas);
             GdiFlush();
-            const PixelBox box = whole || shown < 0
-                                     ? PixelBox{0, 0, FrameWidth, FrameHeight}
-                                     : changedBox(frame.bits, frames[shown].bits);
+            const PixelBox box = whole || shown < 0 ? PixelBox{0, 0, FrameWidth, FrameHeight}
+                                                    : changedBox(frame.bits, frames[shown].bits);
             show(windowDc, client, frame, box);
             shown = next;
         }
@@ -157,8 +156,8 @@ class GdiFrameTarget : public FrameTarget {
         } else {
             SetStretchBltMode(windowDc, HALFTONE);
             SetBrushOrgEx(windowDc, 0, 0, nullptr);
-            StretchBlt(windowDc, client.left, client.top, width, height, frame.dc, 0, 0,
-                       FrameWidth, FrameHeight, SRCCOPY);
+            StretchBlt(windowDc, client.left, client.top, width, height, frame.dc, 0, 0, FrameWidth,
+                       FrameHeight, SRCCOPY);
         }
     }
 

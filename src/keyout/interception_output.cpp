@@ -115,8 +115,7 @@ bool fail(KeyboardLibraryStatus status) {
 
 bool openInterceptionOutput() {
     if (keyboardLibrary.status == KeyboardLibraryUnchecked) {
-        keyboardLibrary.status =
-            checkInterceptionTable(interception, &keyboardLibrary.missingCall);
+        keyboardLibrary.status = checkInterceptionTable(interception, &keyboardLibrary.missingCall);
     }
     if (keyboardLibrary.status != KeyboardLibraryReady) {
         return false;

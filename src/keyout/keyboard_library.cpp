@@ -54,8 +54,8 @@ void describeKeyboardLibrary(const KeyboardLibrary& library, char* buffer, size_
         formatTextN(buffer, size,
                     "interception.dll is the %d-bit file: this %d-bit padrelle.exe needs the one "
                     "from the %s folder of the Interception release",
-                    library.libraryBits != 0 ? library.libraryBits : otherBits,
-                    library.programBits, library.programBits == 32 ? "x86" : "x64");
+                    library.libraryBits != 0 ? library.libraryBits : otherBits, library.programBits,
+                    library.programBits == 32 ? "x86" : "x64");
         break;
     case KeyboardLibraryLoadFailed:
         formatTextN(buffer, size, "interception.dll could not be loaded (Windows error %u%s)",

@@ -15,9 +15,8 @@ template <typename Call> void bind(HMODULE module, const char* name, Call& call)
 
 void* loadFromSafeFolders(const char* name, uint32_t* error) {
     // Only the program's own folder and System32: never the current directory.
-    HMODULE module = LoadLibraryExA(name, nullptr,
-                                    LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
-                                        LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadLibraryExA(
+        name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     *error = module == nullptr ? GetLastError() : 0;
     return module;
 }

@@ -46,7 +46,8 @@ bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKe
         return true;
     }
     const uint32_t extended = (prefix & KeyStateE0) != 0 ? KeyEventExtended : 0;
-    *event = SystemKeyEvent{0, static_cast<uint16_t>(code & 0xFF), KeyEventScancode | extended | up};
+    *event =
+        SystemKeyEvent{0, static_cast<uint16_t>(code & 0xFF), KeyEventScancode | extended | up};
     return true;
 }
 

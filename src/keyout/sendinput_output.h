@@ -8,7 +8,7 @@
 #include "keyout/system_input.h"
 
 // Set-1 codes and virtual keys that need a word of their own.
-constexpr uint16_t PauseMakeCode = 0x1D;  // Pause is E1 1D 45
+constexpr uint16_t PauseMakeCode = 0x1D; // Pause is E1 1D 45
 constexpr uint16_t NumLockCode = 0x45;
 constexpr uint16_t RightShiftCode = 0x36;
 constexpr uint16_t VirtualKeyPause = 0x13;

@@ -51,8 +51,8 @@ struct FakePlatform {
     std::vector<FakeMessage> touchMessages;
     std::vector<int32_t> quitCodes;
     int32_t touchRegistrations = 0;
-    uintptr_t extraInfo = 0;       // what messageExtraInfo gives
-    std::vector<uint32_t> waits;   // timeouts of every waitForInput
+    uintptr_t extraInfo = 0;     // what messageExtraInfo gives
+    std::vector<uint32_t> waits; // timeouts of every waitForInput
     // Called by waitForInput; may queue messages or move the clock.
     std::function<void(uint32_t timeoutMs)> onWait;
     int32_t refreshHz = 60;

@@ -11,7 +11,7 @@
 struct FrameFiles {
     std::string directory;
     const PixelImage* screen = nullptr; // what the window shows
-    bool failed = false; // a file could not be written; nothing is written after it
+    bool failed = false;                // a file could not be written; nothing is written after it
 };
 
 // Makes the directory when it is missing; false, with a message on standard

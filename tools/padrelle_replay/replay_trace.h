@@ -59,7 +59,7 @@ struct TraceStep {
     TraceStepKind kind;
     int32_t line;                   // line number in the trace, from 1
     std::vector<TracePoint> points; // empty: no touch message in this pass
-    TraceMouseStep mouse = {};          // for TraceMouse
+    TraceMouseStep mouse = {};      // for TraceMouse
 };
 
 struct Trace {

@@ -121,8 +121,8 @@ HWND makeWindow(HINSTANCE instance, const char* className, const char* title, WN
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     windowClass.lpszClassName = className;
     RegisterClassA(&windowClass);
-    return CreateWindowExA(exStyle, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
-                           width, height, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExA(exStyle, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, width,
+                           height, nullptr, nullptr, instance, nullptr);
 }
 
 } // namespace
