@@ -513,39 +513,32 @@ def sendinput_run(game, results):
         raise Failure("the windowed screen was not saved at the exit")
 
 
-def second_start(game):
-    app = os.path.join(TMP, "app-sendinput")
-    padrelle = Padrelle(app)
+def full_screen(window):
+    x, y, width, _ = geometry(window)
+    return (x, y) == (0, 0) and width > 1284
+
+
+def later_start(game, pad, code, opens_full, what):
+    """A start with the saved keys: play at once, a click on a pad, the end."""
+    padrelle = Padrelle(os.path.join(TMP, "app-sendinput"))
     window = padrelle.window()
-    note("second start: the saved keys, play at once; Return to full screen")
-    time.sleep(1)
-    xdotool("keydown", "Return")
-    time.sleep(0.2)
-    xdotool("keyup", "Return")
-    wait_for(10, "Return did not switch to full screen",
-             lambda: geometry(window)[:2] == (0, 0) and geometry(window)[2] > 1284)
+    if opens_full:
+        wait_for(10, f"{what}: it did not open in full screen", lambda: full_screen(window))
+    else:
+        # Active since its start: Return switches to full screen.
+        time.sleep(1)
+        xdotool("keydown", "Return")
+        time.sleep(0.2)
+        xdotool("keyup", "Return")
+        wait_for(10, f"{what}: Return did not switch to full screen", lambda: full_screen(window))
+    note(f"{what}: the saved keys, play at once, full screen")
     time.sleep(0.5)
     game.focus()
-    client = client_of(window)
-    click_pad(game, client, 3, 0x21, 0, "second start, full screen, pad 3")
+    click_pad(game, client_of(window), pad, code, 0, f"{what}, full screen, pad {pad}")
     if padrelle.close() != 0:
-        raise Failure("padrelle.exe did not end with exit code 0")
+        raise Failure(f"{what}: padrelle.exe did not end with exit code 0")
     if "fullscreen" not in read_file(os.path.join(appdata(), "settings.txt")):
-        raise Failure("full screen was not saved at the exit")
-
-
-def third_start(game):
-    app = os.path.join(TMP, "app-sendinput")
-    padrelle = Padrelle(app)
-    window = padrelle.window()
-    wait_for(10, "the third start did not open in full screen",
-             lambda: geometry(window)[:2] == (0, 0) and geometry(window)[2] > 1284)
-    note("third start: full screen at once")
-    time.sleep(0.5)
-    game.focus()
-    click_pad(game, client_of(window), 4, 0x22, 0, "third start, pad 4")
-    if padrelle.close() != 0:
-        raise Failure("padrelle.exe did not end with exit code 0")
+        raise Failure(f"{what}: full screen was not saved at the exit")
 
 
 def message_box_run(args, caption, code, what):
@@ -612,8 +605,8 @@ def main():
         note("the test game has the focus")
         stand_in_run(game)
         sendinput_run(game, results)
-        second_start(game)
-        third_start(game)
+        later_start(game, 3, 0x21, False, "second start")
+        later_start(game, 4, 0x22, True, "third start")
         close_during_assignment()
         diagnostics()
     finally:

@@ -4,9 +4,7 @@
 #include "controller/controller_scene.h"
 #include "engine/format_text.h"
 
-namespace {
-
-int32_t hexDigit(char c) {
+int32_t hexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -18,8 +16,6 @@ int32_t hexDigit(char c) {
     }
     return -1;
 }
-
-} // namespace
 
 bool parseKeyName(std::string_view text, AssignedKey& key) {
     uint16_t prefix = 0;
@@ -35,7 +31,7 @@ bool parseKeyName(std::string_view text, AssignedKey& key) {
     }
     uint32_t code = 0;
     for (char c : text) {
-        const int32_t digit = hexDigit(c);
+        const int32_t digit = hexDigitValue(c);
         if (digit < 0) {
             return false;
         }

@@ -19,6 +19,9 @@ struct KeySet {
     AssignedKey keys[AssignedKeyCount];
 };
 
+// The value of one hex digit (either case), -1 for any other character.
+int32_t hexDigitValue(char c);
+
 // One key: one or two hex digits, optionally after e0: or e1: (either case).
 // The whole text or nothing.
 bool parseKeyName(std::string_view text, AssignedKey& key);

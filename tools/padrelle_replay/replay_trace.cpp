@@ -8,19 +8,6 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-int32_t hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Digits only, no sign, value at most max.
 bool parseDecimal(const std::string& text, uint64_t max, uint64_t& value) {
     if (text.empty()) {
@@ -57,7 +44,7 @@ bool parseHex(const std::string& text, uint64_t max, uint64_t& value) {
     }
     value = 0;
     for (char c : text) {
-        const int32_t digit = hexDigit(c);
+        const int32_t digit = hexDigitValue(c);
         if (digit < 0) {
             return false;
         }
