@@ -93,48 +93,4 @@ TEST_F(ControllerSceneTest, LeaveReleasesHeldKeysThenDestroysTheContext) {
     EXPECT_EQ(fakeInterception.destroys, 1);
 }
 
-TEST_F(ControllerSceneTest, ReleaseIsIdempotentAndNeverBreaksAKeyNotHeld) {
-    enterPlay();
-    releaseHeldKeys();
-    EXPECT_TRUE(strokes().empty());
-    down(1, 700, 600);
-    updateController();
-    clearStrokes();
-    releaseHeldKeys();
-    releaseHeldKeys();
-    const std::vector<std::string> expected = {"break 0x2C"};
-    EXPECT_EQ(strokes(), expected);
-    EXPECT_EQ(PadPressed[0], 0);
-}
-
-TEST_F(ControllerSceneTest, ReleaseDuringAssignmentSendsNothingForTheHighlight) {
-    enterController();
-    PadPressed[3] = 1; // the pad being asked for
-    releaseHeldKeys();
-    EXPECT_TRUE(strokes().empty());
-    EXPECT_EQ(PadPressed[3], 1);
-}
-
-TEST_F(ControllerSceneTest, ReleaseAfterCloseSendsNothing) {
-    enterPlay();
-    down(1, 700, 600);
-    updateController();
-    closeKeyboardOutput();
-    clearStrokes();
-    releaseHeldKeys();
-    EXPECT_TRUE(strokes().empty());
-    EXPECT_EQ(PadPressed[0], 0);
-}
-
-TEST_F(ControllerSceneTest, ExtendedKeysAreReleasedWithTheirPrefix) {
-    enterPlay();
-    KeyScancodes[0] = 0x1D;
-    KeyPrefixes[0] = KeyStateE0;
-    down(1, 700, 600);
-    updateController();
-    leaveController();
-    const std::vector<std::string> expected = {"make 0x1D e0", "break 0x1D e0"};
-    EXPECT_EQ(strokes(), expected);
-}
-
 } // namespace

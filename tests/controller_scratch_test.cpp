@@ -32,33 +32,6 @@ TEST_F(ControllerScratchTest, LandingAtAngleZeroSendsNothing) {
     expectPoint(ScratchState.touchPoint, 204, 208);
 }
 
-TEST_F(ControllerScratchTest, TurnHoldReverseAndLift) {
-    down(1, 204, 208);
-    updateScratch();
-    move(1, 203, 220);
-    updateScratch();
-    EXPECT_EQ(strokes(), Strokes{"make 0x1D"});
-    EXPECT_DOUBLE_EQ(ScratchState.lowBound, std::atan2(12.0, 199.0) - 0.05);
-    EXPECT_EQ(ScratchState.lowBound, ScratchState.highBound);
-    expectPoint(ScratchState.lowEnd, 466, 212);
-    expectPoint(ScratchState.highEnd, 466, 212);
-    updateScratch(); // held there
-    move(1, 204, 214);
-    updateScratch(); // still past the anchor clockwise
-    EXPECT_EQ(strokes(), Strokes{"make 0x1D"});
-    const double anchor = ScratchState.lowBound;
-    move(1, 204, 208);
-    updateScratch();
-    EXPECT_EQ(strokes(), (Strokes{"make 0x1D", "break 0x1D", "make 0x2A"}));
-    EXPECT_EQ(ScratchState.highBound, anchor);
-    EXPECT_EQ(ScratchState.lowBound, anchor);
-    up(1, 204, 208);
-    updateScratch();
-    EXPECT_EQ(strokes(), (Strokes{"make 0x1D", "break 0x1D", "make 0x2A", "break 0x2A"}));
-    EXPECT_EQ(ScratchState.tracking, 0);
-    expectPoint(ScratchState.touchPoint, 204, 208); // lines keep their place
-}
-
 TEST_F(ControllerScratchTest, EqualityIsNoExit) {
     down(1, 204, 208);
     updateScratch();
@@ -66,54 +39,6 @@ TEST_F(ControllerScratchTest, EqualityIsNoExit) {
     ScratchState.lowBound = ScratchState.angle;
     updateScratch();
     EXPECT_TRUE(strokes().empty());
-}
-
-TEST_F(ControllerScratchTest, HitAreaIsTheSquareRect) {
-    down(1, 460, 660);
-    updateScratch();
-    EXPECT_EQ(ScratchState.tracking, 1);
-    move(1, 468, 660);
-    updateScratch();
-    EXPECT_EQ(ScratchState.tracking, 0);
-}
-
-TEST_F(ControllerScratchTest, SlidingOffReleasesAndBackStartsANewBand) {
-    down(1, 204, 208);
-    updateScratch();
-    move(1, 203, 220);
-    updateScratch();
-    move(1, 500, 220); // off the rect, still down
-    updateScratch();
-    EXPECT_EQ(strokes(), (Strokes{"make 0x1D", "break 0x1D"}));
-    move(1, 204, 308);
-    updateScratch();
-    EXPECT_EQ(strokes().size(), 2u);
-    EXPECT_DOUBLE_EQ(ScratchState.highBound, std::atan2(100.0, 200.0) + 0.05);
-}
-
-TEST_F(ControllerScratchTest, TwoFingersHandOverWithoutANewBand) {
-    down(1, 204, 208); // slot 0, followed
-    down(2, 4, 408);   // slot 1, angle pi/2
-    updateScratch();
-    const double low = ScratchState.lowBound;
-    up(1, 204, 208);
-    updateScratch();
-    EXPECT_EQ(strokes(), Strokes{"make 0x1D"});
-    EXPECT_EQ(ScratchState.lowBound, ScratchState.highBound);
-    EXPECT_GT(ScratchState.lowBound, low);
-    expectPoint(ScratchState.touchPoint, 4, 408);
-}
-
-TEST_F(ControllerScratchTest, LeftEdgeJumpIsTakenAsTheOtherDirection) {
-    down(1, 0, 209); // just below the line left of the centre: about +pi
-    updateScratch();
-    move(1, 0, 207); // upward there, a clockwise turn: about -pi
-    updateScratch();
-    EXPECT_EQ(strokes(), Strokes{"make 0x2A"});
-    clearStrokes();
-    move(1, 0, 209); // back down: counter-clockwise on screen, taken as clockwise
-    updateScratch();
-    EXPECT_EQ(strokes(), (Strokes{"break 0x2A", "make 0x1D"}));
 }
 
 TEST_F(ControllerScratchTest, MarkEndsAreTruncatedTowardZero) {

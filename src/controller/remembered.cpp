@@ -25,8 +25,11 @@ void save() {
     const size_t length = writeSavedSettings(remembered.settings, text, sizeof text);
     uint32_t error = 0;
     if (length == 0 || !settingsStore.write(text, length, &error)) {
-        formatText(settingsNotice, "the keys could not be saved in %s (Windows error %u)",
-                   SettingsPlace, static_cast<unsigned>(error));
+        char code[32] = "";
+        if (error != 0) {
+            formatText(code, " (Windows error %u)", static_cast<unsigned>(error));
+        }
+        formatText(settingsNotice, "the keys could not be saved in %s%s", SettingsPlace, code);
         return;
     }
     remembered.saved = true;

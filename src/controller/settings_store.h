@@ -17,7 +17,7 @@ struct SettingsStore {
     void (*writeLog)(const char* text, size_t length);
 };
 
-// Nothing saved, nothing found, until filled.
+// Until filled: nothing is kept and nothing found.
 extern SettingsStore settingsStore;
 void resetSettingsStore();
 

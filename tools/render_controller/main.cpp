@@ -50,7 +50,8 @@ void keepAssignFrame(const PixelImage& frame, void* context) {
 
 // Pass 1 runs the whole key assignment with the default keys and draws the
 // first frame of play; pass 2 puts the fingers down in one touch message, so
-// its update presses the pads and tracks the disc before its frame.
+// its update presses the pads and tracks the disc; pass 3 draws the frame,
+// which waits a moment after the strokes of pass 2.
 Trace renderTrace(const RenderOptions& options) {
     Trace trace;
     trace.steps.push_back(TraceStep{TracePass, 1, {}});
@@ -64,6 +65,7 @@ Trace renderTrace(const RenderOptions& options) {
         fingers.points.push_back(TracePoint{id++, TouchFlagDown, touch.x * 100, touch.y * 100});
     }
     trace.steps.push_back(fingers);
+    trace.steps.push_back(TraceStep{TracePass, 3, {}});
     return trace;
 }
 
