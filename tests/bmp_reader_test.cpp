@@ -327,6 +327,12 @@ TEST_F(BmpReaderTest, PaletteIndicesBecomeColours) {
         ASSERT_TRUE(read(file8(indices, palette), image)) << width;
         EXPECT_EQ(pixelsOf(image), expected) << width;
     }
+    // A full palette of 256 entries, its last entry used.
+    std::vector<uint32_t> full(256, 0x010203u);
+    full[255] = 0xABCDEFu;
+    PixelImage image;
+    ASSERT_TRUE(read(file8({{255, 0}}, full), image));
+    EXPECT_EQ(image.at(0, 0), 0xABCDEFu);
 }
 
 TEST_F(BmpReaderTest, FourAndOneBitPixelsStartAtTheHighBits) {

@@ -210,6 +210,9 @@ TEST_F(RememberedTest, TheFirstStartAssignsAndSavesTheSecondPlaysAtOnce) {
     start("");
     EXPECT_EQ(controllerMode, AssignKeys);
     EXPECT_STREQ(settingsNotice, "");
+    updateController(); // no key yet: nothing is saved
+    EXPECT_EQ(store.writes, 0);
+    EXPECT_EQ(controllerMode, AssignKeys);
     assignKeysFrom(0x10);
     EXPECT_EQ(store.writes, 1);
     EXPECT_NE(

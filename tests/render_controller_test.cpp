@@ -114,6 +114,7 @@ TEST_F(RenderControllerTest, HealthLine) {
         {{0, 0, 0, 0}, "touch 0/s  frames 0/s  touch to key 0.00 ms"},
         {{125, 60, 49, 0}, "touch 125/s  frames 60/s  touch to key 0.04 ms"},
         {{3, 2, 1234567, 5}, "touch 3/s  frames 2/s  touch to key 1234.56 ms  strokes lost 5"},
+        {{0, 0, 1000, 1}, "touch 0/s  frames 0/s  touch to key 1.00 ms  strokes lost 1"},
     };
     for (const auto& c : cases) {
         char line[NoticeSize];

@@ -88,7 +88,8 @@ TEST(ReplayTrace, RejectedLinesSayWhereAndWhy) {
         {x60 + "\n", 1,
          "unknown command \"" + std::string(40, 'x') +
              "...\" (expected keys, client, pass, return or mouse)"},
-        {"a\x01\xff\n", 1, "unknown command \"a??\" (expected keys, client, pass, return or mouse)"},
+        {"a\x01\xff\n", 1,
+         "unknown command \"a??\" (expected keys, client, pass, return or mouse)"},
         {"pass\npass1,2,3,4\n", 2,
          "unknown command \"pass1,2,3,4\" (expected keys, client, pass, return or mouse)"},
         {"keys\n", 1, "keys needs 11 keys, found 0"},
@@ -131,8 +132,8 @@ TEST(ReplayTrace, KeyTokens) {
     EXPECT_TRUE(parseTraceKey("e0", key)); // a code of its own, not a prefix
     EXPECT_EQ(key.code, 0xE0);
     EXPECT_EQ(key.prefix, 0);
-    for (const char* bad : {"", "100", "1g", "0x1d", "-1", "e0:", "e2:1d", "e0:1d5", "e0-1d",
-                            "e0:e0:1d"}) {
+    for (const char* bad :
+         {"", "100", "1g", "0x1d", "-1", "e0:", "e2:1d", "e0:1d5", "e0-1d", "e0:e0:1d"}) {
         EXPECT_FALSE(parseTraceKey(bad, key)) << bad;
     }
 }
@@ -154,7 +155,8 @@ TEST(ReplayTrace, PointTokens) {
         {"1,100000000,0,0", "flags \"100000000\" are not a hex number of at most 32 bits"},
         {"1,0x2,0,0", "flags \"0x2\" are not a hex number of at most 32 bits"},
         {"1,-2,0,0", "flags \"-2\" are not a hex number of at most 32 bits"},
-        {"1,2,-2147483649,0", "x \"-2147483649\" is not a whole number from -2147483648 to 2147483647"},
+        {"1,2,-2147483649,0",
+         "x \"-2147483649\" is not a whole number from -2147483648 to 2147483647"},
         {"1,2,-,0", "x \"-\" is not a whole number from -2147483648 to 2147483647"},
         {"1,2,+5,0", "x \"+5\" is not a whole number from -2147483648 to 2147483647"},
         {"1,2,1e3,0", "x \"1e3\" is not a whole number from -2147483648 to 2147483647"},

@@ -1,6 +1,8 @@
 // The touch debug line against printf's own rendering of the same format.
 #include "touch/touch_debug_line.h"
 
+#include "graphics/bitmap_font.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -66,6 +68,15 @@ TEST(TouchDebugLine, ShortBufferIsCutAndTerminated) {
     EXPECT_STREQ(text, "");
     EXPECT_EQ(writeTouchDebugLine(text, 0, 3, 7, 2, 1, 1), 13u);
     EXPECT_EQ(writeTouchDebugLine(nullptr, 0, 3, 7, 2, 1, 1), 13u);
+}
+
+// The raster canvas's font: only g, j, p, q and y drop below the line.
+TEST(RasterFont, OnlyTheLettersWithTailsAreDrawnLower) {
+    for (int c = 0x20; c < 0x7F; ++c) {
+        const bool tail = std::strchr("gjpqy", c) != nullptr;
+        EXPECT_EQ(glyphFor(static_cast<unsigned char>(c)).descender, tail) << char(c);
+    }
+    EXPECT_FALSE(glyphFor(0x7F).descender);
 }
 
 } // namespace

@@ -1,0 +1,316 @@
+// Which keyboard output is opened and why, and the strokes each one sends.
+#include "engine/health.h"
+#include "keyout/interception_output.h"
+#include "keyout/sendinput_output.h"
+#include "support/fake_interception.h"
+#include "support/fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<SystemKeyEvent> injected;
+uint32_t systemTakes = 1000; // how many events SendInput takes in a call
+
+class KeyoutOutputTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        installFakePlatform();
+        resetHealth();
+        resetKeyboardOutput();
+        installFakeInterception();
+        injected.clear();
+        systemTakes = 1000;
+        systemInput.send = [](const SystemKeyEvent* events, uint32_t count) {
+            const uint32_t taken = count < systemTakes ? count : systemTakes;
+            injected.insert(injected.end(), events, events + taken);
+            return taken;
+        };
+    }
+    void TearDown() override {
+        resetKeyboardOutput();
+        resetSystemInput();
+        interception = InterceptionApi{};
+        resetPlatform();
+    }
+    static std::string notice() {
+        char text[256];
+        describeKeyboardOutput(text, sizeof text);
+        return text;
+    }
+};
+
+TEST_F(KeyoutOutputTest, TheDriverWhenItCanBeUsedElseSendInputWithTheReason) {
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        OutputChoice choice;
+        bool opens;
+        OutputInUse output;
+        const char* noticePart;
+    } cases[] = {
+        {"driver", [] {}, OutputAuto, true, DriverOutput,
+         "through the Interception driver (keyboard 1)"},
+        {"no library", [] { interception = InterceptionApi{}; }, OutputAuto, true, SendInputOutput,
+         "SendInput: no interception.dll beside padrelle.exe"},
+        {"half a library", [] { interception.send = nullptr; }, OutputAuto, true, SendInputOutput,
+         "lacks interception_send"},
+        {"no driver", [] { fakeInterception.contextFails = true; }, OutputAuto, true,
+         SendInputOutput, "driver is not installed"},
+        {"an older library without its driver", [] { fakeInterception.driverSilent = true; },
+         OutputAuto, true, SendInputOutput, "driver is not installed"},
+        {"no keyboard", [] { fakeInterception.hardwareIds = 0; }, OutputAuto, true, SendInputOutput,
+         "no keyboard is attached"},
+        {"SendInput asked for", [] {}, OutputSendInput, true, SendInputOutput,
+         "SendInput (--output sendinput)"},
+        {"the driver asked for", [] {}, OutputInterception, true, DriverOutput, "keyboard 1"},
+        {"the driver asked for, none there", [] { fakeInterception.contextFails = true; },
+         OutputInterception, false, NoOutput, "no keys go out: the Interception driver"},
+    };
+    for (const auto& c : cases) {
+        resetKeyboardOutput();
+        installFakeInterception();
+        c.arrange();
+        EXPECT_EQ(openKeyboardOutput(c.choice), c.opens) << c.name;
+        EXPECT_EQ(outputInUse, c.output) << c.name;
+        EXPECT_NE(notice().find(c.noticePart), std::string::npos) << c.name << ": " << notice();
+        if (c.output != DriverOutput) {
+            // Nothing of the driver is left open.
+            EXPECT_EQ(interceptionContext, nullptr) << c.name;
+            EXPECT_LE(fakeInterception.creates - fakeInterception.destroys,
+                      fakeInterception.contextFails ? 1 : 0)
+                << c.name;
+        }
+        EXPECT_TRUE(openKeyboardOutput(OutputAuto) || !c.opens) << c.name; // open already
+    }
+}
+
+TEST_F(KeyoutOutputTest, TheDriverSendsIntoTheFirstKeyboardThatIsPluggedIn) {
+    fakeInterception.hardwareIds = 1u << 4;
+    ASSERT_TRUE(openKeyboardOutput());
+    EXPECT_EQ(keyboardDevice, 4);
+    // A library that cannot tell takes the first keyboard number, and one
+    // without a timed wait cannot be asked whether its driver answers.
+    resetKeyboardOutput();
+    installFakeInterception();
+    fakeInterception.firstKeyboard = 3;
+    fakeInterception.driverSilent = true;
+    interception.get_hardware_id = nullptr;
+    interception.wait_with_timeout = nullptr;
+    ASSERT_TRUE(openKeyboardOutput());
+    EXPECT_EQ(keyboardDevice, 3);
+    EXPECT_EQ(interceptionContext, &fakeInterceptionContextObject);
+}
+
+TEST_F(KeyoutOutputTest, DriverStrokes) {
+    ASSERT_TRUE(openKeyboardOutput());
+    const struct {
+        int8_t scancode;
+        int32_t down;
+        unsigned short prefix;
+        unsigned short code;
+        unsigned short state;
+    } cases[] = {
+        {0x2C, 1, 0, 0x2C, 0x00},
+        {0x2C, 0, 0, 0x2C, 0x01},
+        {0x2C, 7, 0, 0x2C, 0x00},
+        // A byte of 0x80 or more goes out widened with its sign.
+        {static_cast<int8_t>(0x80), 1, 0, 0xFF80, 0x00},
+        {static_cast<int8_t>(0xE0), 0, 0, 0xFFE0, 0x01},
+        {0x1D, 1, KeyStateE0, 0x1D, 0x02},
+        {0x1D, 0, KeyStateE0, 0x1D, 0x03},
+        {0x1D, 1, KeyStateE1, 0x1D, 0x04},
+        {0x1D, 0, 0xFFF8, 0x1D, 0x01}, // no bits beyond the prefixes get through
+    };
+    for (const auto& c : cases) {
+        fakeInterception.sent.clear();
+        sendKey(c.scancode, c.down, c.prefix);
+        ASSERT_EQ(fakeInterception.sent.size(), 1u);
+        EXPECT_EQ(fakeInterception.sent[0].code, c.code);
+        EXPECT_EQ(fakeInterception.sent[0].state, c.state);
+        EXPECT_EQ(fakeInterception.sent[0].device, 1);
+    }
+    EXPECT_EQ(healthFigures().strokesLost, 0);
+}
+
+TEST_F(KeyoutOutputTest, SendInputStrokes) {
+    ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
+    const struct {
+        int8_t scancode;
+        int32_t down;
+        unsigned short prefix;
+        bool sent;
+        SystemKeyEvent event;
+    } cases[] = {
+        {0x2C, 1, 0, true, {0, 0x2C, KeyEventScancode}},
+        {0x2C, 0, 0, true, {0, 0x2C, KeyEventScancode | KeyEventUp}},
+        {0x4D, 1, KeyStateE0, true, {0, 0x4D, KeyEventScancode | KeyEventExtended}},
+        {0x4D, 0, KeyStateE0, true, {0, 0x4D, KeyEventScancode | KeyEventExtended | KeyEventUp}},
+        {static_cast<int8_t>(0x80), 1, 0, true, {0, 0x80, KeyEventScancode}},
+        // Pause (E1 1D) goes by its virtual key; no other E1 key can be sent.
+        {0x1D, 1, KeyStateE1, true, {VirtualKeyPause, 0, 0}},
+        {0x1D, 0, KeyStateE1, true, {VirtualKeyPause, 0, KeyEventUp}},
+        {0x45, 1, KeyStateE1, false, {}},
+    };
+    int32_t lost = 0;
+    for (const auto& c : cases) {
+        injected.clear();
+        sendKey(c.scancode, c.down, c.prefix);
+        ASSERT_EQ(injected.size(), c.sent ? 1u : 0u) << int(c.scancode);
+        if (c.sent) {
+            EXPECT_EQ(injected[0].virtualKey, c.event.virtualKey);
+            EXPECT_EQ(injected[0].scanCode, c.event.scanCode);
+            EXPECT_EQ(injected[0].flags, c.event.flags);
+        } else {
+            ++lost;
+        }
+    }
+    EXPECT_EQ(healthFigures().strokesLost, lost);
+    // A stroke the system does not take is counted, never tried again.
+    systemTakes = 0;
+    sendKey(0x2C, 1);
+    EXPECT_EQ(healthFigures().strokesLost, lost + 1);
+    EXPECT_TRUE(injected.empty());
+}
+
+TEST_F(KeyoutOutputTest, CloseSilencesSendingAndDestroysOnce) {
+    ASSERT_TRUE(openKeyboardOutput());
+    fakeInterception.calls.clear();
+    closeKeyboardOutput(); // no capture under way: no filter to clear
+    EXPECT_EQ(fakeInterception.calls, std::vector<std::string>{"destroy"});
+    closeKeyboardOutput();
+    EXPECT_EQ(fakeInterception.destroys, 1);
+    EXPECT_EQ(fakeInterception.destroyedContext, &fakeInterceptionContextObject);
+    sendKey(0x2C, 1);
+    EXPECT_TRUE(fakeInterception.sent.empty());
+    EXPECT_TRUE(injected.empty());
+    EXPECT_EQ(healthFigures().strokesLost, 0); // nothing open: nothing tried
+}
+
+TEST_F(KeyoutOutputTest, LibraryStatusFromTheTable) {
+    const char* missing = "x";
+    EXPECT_EQ(checkInterceptionTable(interception, &missing), KeyboardLibraryReady);
+    EXPECT_EQ(missing, nullptr);
+    InterceptionApi partial = interception;
+    partial.wait = nullptr;
+    EXPECT_EQ(checkInterceptionTable(partial, &missing), KeyboardLibraryIncomplete);
+    EXPECT_STREQ(missing, "interception_wait");
+    partial = interception;
+    partial.create_context = nullptr;
+    EXPECT_EQ(checkInterceptionTable(partial, &missing), KeyboardLibraryIncomplete);
+    EXPECT_STREQ(missing, "interception_create_context");
+    partial = interception;
+    partial.wait_with_timeout = nullptr;
+    partial.get_hardware_id = nullptr; // older builds: still usable
+    EXPECT_EQ(checkInterceptionTable(partial, &missing), KeyboardLibraryReady);
+    EXPECT_EQ(checkInterceptionTable(InterceptionApi{}, &missing), KeyboardLibraryNotLoaded);
+    EXPECT_EQ(missing, nullptr);
+}
+
+TEST_F(KeyoutOutputTest, EachProblemSaysWhatIsWrongAndWhatToDo) {
+    const struct {
+        KeyboardLibrary library;
+        const char* says;
+    } cases[] = {
+        {{KeyboardLibraryNotLoaded, nullptr, 0, 0, 64},
+         "no interception.dll beside padrelle.exe or in System32"},
+        {{KeyboardLibraryWrongArchitecture, nullptr, 193, 32, 64},
+         "interception.dll is the 32-bit file: this 64-bit padrelle.exe needs the one from the "
+         "x64 folder of the Interception release"},
+        {{KeyboardLibraryWrongArchitecture, nullptr, 193, 64, 32},
+         "interception.dll is the 64-bit file: this 32-bit padrelle.exe needs the one from the "
+         "x86 folder of the Interception release"},
+        {{KeyboardLibraryLoadFailed, nullptr, 1114, 0, 64},
+         "interception.dll could not be loaded (Windows error 1114)"},
+        {{KeyboardLibraryLoadFailed, nullptr, 193, 0, 64},
+         "interception.dll could not be loaded (Windows error 193: not a valid library)"},
+        {{KeyboardLibraryIncomplete, "interception_send", 0, 0, 64},
+         "interception.dll lacks interception_send: put the one of the Interception release "
+         "there"},
+        {{KeyboardDriverMissing, nullptr, 0, 0, 64},
+         "the Interception driver is not installed: install it (install-interception.exe "
+         "/install, as administrator) and restart Windows"},
+        {{KeyboardDriverSilent, nullptr, 0, 0, 64}, "the Interception driver is not installed"},
+        {{KeyboardNotAttached, nullptr, 0, 0, 64},
+         "no keyboard is attached to the Interception driver"},
+        {{KeyboardLibraryReady, nullptr, 0, 0, 64}, ""},
+    };
+    for (const auto& c : cases) {
+        char text[256];
+        describeKeyboardLibrary(c.library, text, sizeof text);
+        EXPECT_EQ(std::string(text).rfind(c.says, 0), 0u) << text;
+    }
+    char tiny[4];
+    describeKeyboardLibrary(KeyboardLibrary{KeyboardDriverMissing}, tiny, sizeof tiny);
+    EXPECT_EQ(std::strlen(tiny), 3u);
+}
+
+TEST_F(KeyoutOutputTest, HookedKeysAsAKeyboardSendsThem) {
+    const struct {
+        uint32_t scanCode;
+        uint32_t flags;
+        uint32_t virtualKey;
+        uint16_t code;
+        unsigned short prefix;
+    } cases[] = {
+        {0x2C, 0, 0x5A, 0x2C, 0},
+        {0x4D, HookedExtended, 0x27, 0x4D, KeyStateE0}, // right arrow
+        {0x1D, HookedExtended | HookedInjected, 0xA3, 0x1D, KeyStateE0},
+        {0x45, 0, VirtualKeyPause, PauseMakeCode, KeyStateE1},
+        {0x45, HookedExtended, VirtualKeyNumLock, NumLockCode, 0},
+        {0x36, HookedExtended, VirtualKeyRightShift, RightShiftCode, 0},
+        {0x1E2, 0, 0x41, 0xE2, 0}, // only the low byte
+    };
+    for (const auto& c : cases) {
+        const CapturedKey key = keyFromHook(c.scanCode, c.flags, c.virtualKey);
+        EXPECT_TRUE(key.captured) << c.virtualKey;
+        EXPECT_EQ(key.code, c.code) << c.virtualKey;
+        EXPECT_EQ(key.prefix, c.prefix) << c.virtualKey;
+    }
+}
+
+int hooks = 0;
+int unhooks = 0;
+
+TEST_F(KeyoutOutputTest, TheHookTakesTheFirstKeyDownButNeverTheProgramsOwn) {
+    hooks = unhooks = 0;
+    systemInput.hookKeyboard = [] { return ++hooks > 0; };
+    systemInput.unhookKeyboard = [] { ++unhooks; };
+    ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
+    EXPECT_EQ(keyOutput.capturePollMs, 0u); // a hooked key wakes the loop itself
+    CapturedKey key = {};
+    EXPECT_EQ(keyOutput.pollCapture(&key), CaptureFailed); // not armed
+    systemKeyDown(0x10, 0, 0x51, 0);                       // before the capture: not taken
+    keyOutput.armCapture();
+    EXPECT_EQ(hooks, 1);
+    EXPECT_EQ(keyOutput.pollCapture(&key), CapturePending);
+    systemKeyDown(0x2C, 0, 0x5A, PadrelleInputTag); // the program's own stroke
+    EXPECT_EQ(keyOutput.pollCapture(&key), CapturePending);
+    systemKeyDown(0x4D, HookedExtended, 0x27, 0);
+    systemKeyDown(0x2E, 0, 0x43, 0); // a second key: the first stays taken
+    EXPECT_EQ(keyOutput.pollCapture(&key), CaptureTaken);
+    EXPECT_TRUE(key.captured);
+    EXPECT_EQ(key.code, 0x4D);
+    EXPECT_EQ(key.prefix, KeyStateE0);
+    keyOutput.disarmCapture();
+    EXPECT_EQ(unhooks, 1);
+    // The next capture starts afresh, and closing lets the hook go.
+    keyOutput.armCapture();
+    EXPECT_EQ(keyOutput.pollCapture(&key), CapturePending);
+    closeKeyboardOutput();
+    EXPECT_EQ(unhooks, 2);
+    // A hook the system refuses ends the capture at once.
+    ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
+    systemInput.hookKeyboard = [] { return false; };
+    keyOutput.armCapture();
+    EXPECT_EQ(keyOutput.pollCapture(&key), CaptureFailed);
+    keyOutput.disarmCapture();
+    EXPECT_EQ(unhooks, 2);
+}
+
+} // namespace
