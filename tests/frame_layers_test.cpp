@@ -82,6 +82,31 @@ TEST_F(FrameLayersTest, TheLayersGiveTheWholeFrame) {
     EXPECT_EQ(layered.layersComposed(), 2);
 }
 
+// Key caps with a transparent frame and hole, and a plain disc: the outlines
+// must show through the lit layer's pictures.
+BitmapHandle loadHollowPicture(const char* path) {
+    if (std::string(path).find("scratch") != std::string::npos) {
+        return new PixelImage(926, 926, 0x404040);
+    }
+    auto* pad = new PixelImage(130, 190, ColourMagenta);
+    for (int32_t y = 2; y < 150; ++y) {
+        for (int32_t x = 2; x < 128; ++x) {
+            pad->set(x, y, 0xC0C0C0);
+        }
+    }
+    return pad;
+}
+
+TEST_F(FrameLayersTest, OutlinesShowThroughTransparentPictures) {
+    leaveController();
+    bitmapBackend.loadFile = loadHollowPicture;
+    enterController();
+    controllerMode = Play;
+    PadPressed[0] = PadPressed[5] = 1;
+    expectSamePicture("key caps with transparent edges");
+    EXPECT_EQ(layered.frame().at(690, 600), ColourRed); // pad 0's left edge, under the cap
+}
+
 // The naive stretch: every destination pixel from its nearest source pixel.
 uint32_t nearest(const std::vector<uint32_t>& frame, int32_t x, int32_t y, int32_t w, int32_t h) {
     return frame[static_cast<size_t>(int64_t{y} * FrameHeight / h) * FrameWidth +
