@@ -145,6 +145,9 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     EXPECT_STREQ(read.screen.monitor, "\\\\.\\DISPLAY3");
     EXPECT_TRUE(read.screen.fullScreen);
     EXPECT_EQ(writeSavedSettings(settings, text, 40), 0u); // too small: nothing half
+    char list[11];
+    writeKeyList(settings.keys, list, sizeof list); // cut short, always terminated
+    EXPECT_STREQ(list, "2C 2D 2E 2");
 }
 
 // The saved file and the log in memory.

@@ -117,6 +117,9 @@ TEST_F(RasterCanvasTest, OutlineIsCutAtTheSurfaceEdges) {
     EXPECT_EQ(surface.at(1279, 700), Ink);
     EXPECT_EQ(surface.at(1270, 719), Ink);
     EXPECT_EQ(inked(), 10 + 20 - 1);
+    canvas.rectOutline(Rect{0, 0, 5, 5}, Ink); // the first row and column are inside
+    EXPECT_EQ(surface.at(2, 0), Ink);
+    EXPECT_EQ(surface.at(0, 2), Ink);
 }
 
 // --- lines --------------------------------------------------------------

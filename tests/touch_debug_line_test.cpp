@@ -77,6 +77,11 @@ TEST(RasterFont, OnlyTheLettersWithTailsAreDrawnLower) {
         EXPECT_EQ(glyphFor(static_cast<unsigned char>(c)).descender, tail) << char(c);
     }
     EXPECT_FALSE(glyphFor(0x7F).descender);
+    // Every printable character has a glyph of its own; the rest share the box.
+    const Glyph& box = glyphFor(0x7F);
+    EXPECT_EQ(&glyphFor(0x1F), &box);
+    EXPECT_NE(&glyphFor('~'), &box);
+    EXPECT_NE(&glyphFor(' '), &box);
 }
 
 } // namespace
