@@ -47,14 +47,11 @@ TEST_F(ControllerScratchTest, MarkEndsAreTruncatedTowardZero) {
     expectPoint(markEndPoint({4, 208}, -M_PI / 2), 4, -255);
 }
 
-TEST_F(ControllerScratchTest, StopWithNothingHeldSendsNothing) {
-    sendScratch(Stop);
+TEST_F(ControllerScratchTest, DirectionsAreMadeOnceAndNeverBothHeld) {
+    sendScratch(Stop); // nothing held: nothing sent
     updateScratch();
     sendScratch(static_cast<ScratchDirection>(7));
     EXPECT_TRUE(strokes().empty());
-}
-
-TEST_F(ControllerScratchTest, DirectionsAreMadeOnceAndNeverBothHeld) {
     sendScratch(Clockwise);
     sendScratch(Clockwise);
     sendScratch(CounterClockwise);

@@ -20,40 +20,30 @@ TEST(Geometry, MakeRectFromTopLeftCorner) {
     expectRect(makeRect(-459, -255, 926, 926, 7), -255, -459, 671, 467);
 }
 
-TEST(Geometry, PointArithmeticAndEquality) {
+TEST(Geometry, PointAndRectArithmetic) {
     const Point a{3, -4};
     const Point b{10, 20};
     EXPECT_TRUE((a + b) == (Point{13, 16}));
     EXPECT_TRUE((a - b) == (Point{-7, -24}));
     EXPECT_FALSE(a == (Point{3, 4}));
-}
-
-TEST(Geometry, RectMovesByAPointAndBack) {
     const Rect r{10, 20, 30, 40};
     expectRect(r + Point{5, 7}, 17, 25, 37, 45);
     expectRect((r + Point{5, 7}) - Point{5, 7}, 10, 20, 30, 40);
 }
 
-TEST(Geometry, ClampToRect) {
+TEST(Geometry, ClampToRectAndOverlap) {
     const Rect r{10, 20, 30, 40};
-    int32_t v = 15;
-    int32_t h = 25;
-    clampToRect(v, h, r);
-    EXPECT_EQ(v, 15);
-    EXPECT_EQ(h, 25);
-    v = 5;
-    h = 99;
-    clampToRect(v, h, r);
-    EXPECT_EQ(v, 10);
-    EXPECT_EQ(h, 40);
-    v = 31;
-    h = -1;
-    clampToRect(v, h, r);
-    EXPECT_EQ(v, 30);
-    EXPECT_EQ(h, 20);
-}
-
-TEST(Geometry, RectsSharingOnlyAnEdgeDoNotOverlap) {
+    const struct {
+        int32_t v, h, wantV, wantH;
+    } clamps[] = {{15, 25, 15, 25}, {5, 99, 10, 40}, {31, -1, 30, 20}};
+    for (const auto& c : clamps) {
+        int32_t v = c.v;
+        int32_t h = c.h;
+        clampToRect(v, h, r);
+        EXPECT_EQ(v, c.wantV) << c.v;
+        EXPECT_EQ(h, c.wantH) << c.h;
+    }
+    // Rects sharing only an edge do not overlap.
     const Rect a{0, 0, 10, 10};
     EXPECT_FALSE(rectsOverlap(a, Rect{0, 10, 10, 20}));
     EXPECT_FALSE(rectsOverlap(a, Rect{10, 0, 20, 10}));
@@ -62,16 +52,11 @@ TEST(Geometry, RectsSharingOnlyAnEdgeDoNotOverlap) {
 }
 
 TEST(TextAlignment, AnchorTable) {
-    EXPECT_EQ(textAlignmentFor(1), 8u);
-    EXPECT_EQ(textAlignmentFor(2), 14u);
-    EXPECT_EQ(textAlignmentFor(3), 10u);
-    EXPECT_EQ(textAlignmentFor(4), 0u);
-    EXPECT_EQ(textAlignmentFor(5), 0u);
-    EXPECT_EQ(textAlignmentFor(6), 0u);
-    EXPECT_EQ(textAlignmentFor(7), 0u);
-    EXPECT_EQ(textAlignmentFor(8), 6u);
-    EXPECT_EQ(textAlignmentFor(9), 2u);
-    EXPECT_EQ(textAlignmentFor(0), 0u);
+    // Anchors 0 to 10; anything else is 0 too.
+    const uint32_t expected[] = {0, 8, 14, 10, 0, 0, 0, 0, 6, 2, 0};
+    for (int32_t anchor = 0; anchor <= 10; ++anchor) {
+        EXPECT_EQ(textAlignmentFor(anchor), expected[anchor]) << anchor;
+    }
     EXPECT_EQ(textAlignmentFor(-3), 0u);
     EXPECT_EQ(textAlignmentFor(1000), 0u);
 }

@@ -71,107 +71,52 @@ const std::string ProgramFolderDll = "C:\\Game\\interception.dll";
 const std::string SystemDll = "C:\\Windows\\System32\\interception.dll";
 
 TEST(KeyoutLibrary, WhereItIsLookedForAndWhatEachFailureMeans) {
+    const std::map<std::string, uint32_t> beside = {{ProgramFolderDll, 0}};
+    const std::map<std::string, uint32_t> inSystem = {{SystemDll, 0}};
+    const std::map<std::string, uint32_t> badFormat = {{ProgramFolderDll, ErrorBadExeFormat}};
     struct Case {
         const char* name;
         bool safeFlagsKnown;
         std::map<std::string, uint32_t> loadErrors;
-        std::map<std::string, std::vector<uint8_t>> contents;
+        std::vector<uint8_t> file; // what the file beside the program begins with
         KeyboardLibraryStatus status;
         uint32_t error;
         int32_t libraryBits;
-        std::vector<std::string> loads;
+        size_t loads; // 1: beside the program only; 2: then System32
     };
+    // clang-format off
     const Case cases[] = {
-        {"beside the program",
-         true,
-         {{ProgramFolderDll, 0}},
-         {},
-         KeyboardLibraryReady,
-         0,
-         0,
-         {ProgramFolderDll}},
-        {"in System32",
-         true,
-         {{SystemDll, 0}},
-         {},
-         KeyboardLibraryReady,
-         0,
-         0,
-         {ProgramFolderDll, SystemDll}},
-        {"nowhere",
-         true,
-         {},
-         {},
-         KeyboardLibraryNotLoaded,
-         ErrorModuleNotFound,
-         0,
-         {ProgramFolderDll, SystemDll}},
-        {"Windows 7 without the safe search: by full path",
-         false,
-         {{ProgramFolderDll, 0}},
-         {},
-         KeyboardLibraryReady,
-         0,
-         0,
-         {ProgramFolderDll}},
-        {"Windows 7 without the safe search: System32",
-         false,
-         {{SystemDll, 0}},
-         {},
-         KeyboardLibraryReady,
-         0,
-         0,
-         {ProgramFolderDll, SystemDll}},
-        {"Windows 7 without the safe search: nowhere",
-         false,
-         {},
-         {},
-         KeyboardLibraryNotLoaded,
-         ErrorModuleNotFound,
-         0,
-         {ProgramFolderDll, SystemDll}},
-        {"the 32-bit file",
-         true,
-         {{ProgramFolderDll, ErrorBadExeFormat}},
-         {{ProgramFolderDll, programFile(0x014C)}},
-         KeyboardLibraryWrongArchitecture,
-         ErrorBadExeFormat,
-         32,
-         {ProgramFolderDll}},
-        {"a broken file",
-         true,
-         {{ProgramFolderDll, ErrorBadExeFormat}},
-         {{ProgramFolderDll, {'M', 'Z'}}},
-         KeyboardLibraryLoadFailed,
-         ErrorBadExeFormat,
-         0,
-         {ProgramFolderDll}},
-        {"a 64-bit file that will not load",
-         true,
-         {{ProgramFolderDll, ErrorBadExeFormat}},
-         {{ProgramFolderDll, programFile(0x8664)}},
-         KeyboardLibraryLoadFailed,
-         ErrorBadExeFormat,
-         0,
-         {ProgramFolderDll}},
-        {"another error",
-         true,
-         {{ProgramFolderDll, 1114}},
-         {},
-         KeyboardLibraryLoadFailed,
-         1114,
-         0,
-         {ProgramFolderDll}},
+        {"beside the program", true, beside, {}, KeyboardLibraryReady, 0, 0, 1},
+        {"in System32", true, inSystem, {}, KeyboardLibraryReady, 0, 0, 2},
+        {"nowhere", true, {}, {}, KeyboardLibraryNotLoaded, ErrorModuleNotFound, 0, 2},
+        {"no safe search: by full path", false, beside, {}, KeyboardLibraryReady, 0, 0, 1},
+        {"no safe search: System32", false, inSystem, {}, KeyboardLibraryReady, 0, 0, 2},
+        {"no safe search: nowhere", false, {}, {}, KeyboardLibraryNotLoaded,
+         ErrorModuleNotFound, 0, 2},
+        {"the 32-bit file", true, badFormat, programFile(0x014C),
+         KeyboardLibraryWrongArchitecture, ErrorBadExeFormat, 32, 1},
+        {"a broken file", true, badFormat, {'M', 'Z'}, KeyboardLibraryLoadFailed,
+         ErrorBadExeFormat, 0, 1},
+        {"a 64-bit file that will not load", true, badFormat, programFile(0x8664),
+         KeyboardLibraryLoadFailed, ErrorBadExeFormat, 0, 1},
+        {"another error", true, {{ProgramFolderDll, 1114}}, {}, KeyboardLibraryLoadFailed, 1114,
+         0, 1},
     };
+    // clang-format on
     for (const Case& c : cases) {
-        files = FakeFiles{c.safeFlagsKnown, c.loadErrors, c.contents, {}};
+        files = FakeFiles{c.safeFlagsKnown, c.loadErrors, {}, {}};
+        if (!c.file.empty()) {
+            files.contents[ProgramFolderDll] = c.file;
+        }
         const LibraryLoad load = loadInterceptionLibrary(fakeLoader, 64);
         EXPECT_EQ(load.module != nullptr, c.status == KeyboardLibraryReady) << c.name;
         EXPECT_EQ(load.found.status, c.status) << c.name;
         EXPECT_EQ(load.found.loadError, c.error) << c.name;
         EXPECT_EQ(load.found.libraryBits, c.libraryBits) << c.name;
         EXPECT_EQ(load.found.programBits, 64) << c.name;
-        EXPECT_EQ(files.loads, c.loads) << c.name;
+        const std::vector<std::string> both = {ProgramFolderDll, SystemDll};
+        EXPECT_EQ(files.loads, std::vector<std::string>(both.begin(), both.begin() + c.loads))
+            << c.name;
     }
 }
 

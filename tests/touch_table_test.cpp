@@ -73,52 +73,11 @@ TEST_F(TouchTableTest, IdZeroTakesTheLowestSlotHoldingZero) {
     EXPECT_EQ(TouchTable[0].down, 0);
 }
 
-TEST_F(TouchTableTest, EleventhFingerIsIgnored) {
-    std::vector<TouchRecord> ten;
-    for (uint32_t id = 1; id <= 10; ++id) {
-        ten.push_back(at(id, TouchFlagDown, 1000, 100));
-    }
-    file(ten);
-    file({at(99, TouchFlagDown, 10, 10)});
-    EXPECT_EQ(findTouchSlot(99), -1);
-    Sprite corner(nullptr, 0, 0, 20, 20);
-    EXPECT_FALSE(isTouched(corner));
-    // It takes the first slot that comes up in the meantime.
-    file({at(4, TouchFlagUp, 1000, 100)});
-    file({at(99, TouchFlagMove, 10, 10)});
-    EXPECT_EQ(findTouchSlot(99), 3);
-    EXPECT_TRUE(isTouched(corner));
-}
-
-TEST_F(TouchTableTest, FlagRulesMoveAndDownBeatUp) {
-    file({at(1, TouchFlagUp | TouchFlagMove, 1, 1)});
-    EXPECT_EQ(TouchTable[0].down, 1);
-    file({at(1, 0x10, 9, 9)}); // none of the three: only position and id change
-    EXPECT_EQ(TouchTable[0].down, 1);
-    EXPECT_EQ(TouchTable[0].x, 9);
-    file({at(1, TouchFlagUp, 9, 9)});
-    EXPECT_EQ(TouchTable[0].down, 0);
-}
-
 TEST_F(TouchTableTest, UpForAnUnknownIdLandsInAFreeSlotAndStaysUp) {
     file({at(3, TouchFlagUp, 50, 60)});
     EXPECT_EQ(TouchTable[0].id, 3u);
     EXPECT_EQ(TouchTable[0].x, 50);
     EXPECT_EQ(TouchTable[0].down, 0);
-}
-
-TEST_F(TouchTableTest, PadBordersAreInsideOnePastIsOut) {
-    Sprite pad(nullptr, 690, 500, 130, 190);
-    file({at(1, TouchFlagDown, 820, 690)});
-    EXPECT_TRUE(isTouched(pad));
-    file({at(1, TouchFlagMove, 821, 690)});
-    EXPECT_FALSE(isTouched(pad));
-    file({at(1, TouchFlagMove, 690, 500)});
-    EXPECT_TRUE(isTouched(pad));
-    file({at(1, TouchFlagMove, 689, 500)});
-    EXPECT_FALSE(isTouched(pad));
-    file({at(1, TouchFlagMove, 700, 691)});
-    EXPECT_FALSE(isTouched(pad));
 }
 
 TEST_F(TouchTableTest, TwoFingersOnOneSpriteGiveTheLowerSlot) {
@@ -128,13 +87,6 @@ TEST_F(TouchTableTest, TwoFingersOnOneSpriteGiveTheLowerSlot) {
     EXPECT_EQ(touchIndexOn(pad), 1);
     Sprite nowhere(nullptr, 300, 300, 10, 10);
     EXPECT_EQ(touchIndexOn(nowhere), -1);
-}
-
-TEST_F(TouchTableTest, ClientAreaStretch) {
-    fakePlatform.client = {0, 0, 640, 360};
-    file({at(1, TouchFlagDown, 320, 180)});
-    EXPECT_EQ(TouchTable[0].x, 640);
-    EXPECT_EQ(TouchTable[0].y, 360);
 }
 
 TEST_F(TouchTableTest, ScreenToClientIsApplied) {
