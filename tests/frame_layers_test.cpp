@@ -130,24 +130,26 @@ TEST(FramePixels, StretchesOntoLargerWindowsAsTheNearestPixelAndOnlyInTheBox) {
             }
         }
         // A changed box of the frame covers exactly the window pixels it
-        // stretches to: a stretch of it alone fills them and nothing else.
-        const PixelBox box = {101, 37, 333, 400};
-        const PixelBox onWindow = stretchedBox(box, w, h);
-        std::vector<uint32_t> part(static_cast<size_t>(w) * h, 0);
-        stretchFrame(frame.data(), part.data(), w, h, columns, onWindow);
-        for (int32_t y = 0; y < h; ++y) {
-            for (int32_t x = 0; x < w; ++x) {
-                const bool inside =
-                    x >= onWindow.x0 && x < onWindow.x1 && y >= onWindow.y0 && y < onWindow.y1;
-                const int32_t sx = static_cast<int32_t>(int64_t{x} * FrameWidth / w);
-                const int32_t sy = static_cast<int32_t>(int64_t{y} * FrameHeight / h);
-                const bool fromBox = sx >= box.x0 && sx < box.x1 && sy >= box.y0 && sy < box.y1;
-                ASSERT_EQ(inside, fromBox) << w << "x" << h << " at " << x << "," << y;
-                if (inside) {
-                    ASSERT_EQ(part[static_cast<size_t>(y) * w + x],
-                              whole[static_cast<size_t>(y) * w + x]);
-                } else {
-                    ASSERT_EQ(part[static_cast<size_t>(y) * w + x], 0u);
+        // stretches to: a stretch of it alone fills them and nothing else,
+        // also in the window's bottom-right corner.
+        for (const PixelBox box : {PixelBox{101, 37, 333, 400}, PixelBox{1000, 600, 1280, 720}}) {
+            const PixelBox onWindow = stretchedBox(box, w, h);
+            std::vector<uint32_t> part(static_cast<size_t>(w) * h, 0);
+            stretchFrame(frame.data(), part.data(), w, h, columns, onWindow);
+            for (int32_t y = 0; y < h; ++y) {
+                for (int32_t x = 0; x < w; ++x) {
+                    const bool inside =
+                        x >= onWindow.x0 && x < onWindow.x1 && y >= onWindow.y0 && y < onWindow.y1;
+                    const int32_t sx = static_cast<int32_t>(int64_t{x} * FrameWidth / w);
+                    const int32_t sy = static_cast<int32_t>(int64_t{y} * FrameHeight / h);
+                    const bool fromBox = sx >= box.x0 && sx < box.x1 && sy >= box.y0 && sy < box.y1;
+                    ASSERT_EQ(inside, fromBox) << w << "x" << h << " at " << x << "," << y;
+                    if (inside) {
+                        ASSERT_EQ(part[static_cast<size_t>(y) * w + x],
+                                  whole[static_cast<size_t>(y) * w + x]);
+                    } else {
+                        ASSERT_EQ(part[static_cast<size_t>(y) * w + x], 0u);
+                    }
                 }
             }
         }
