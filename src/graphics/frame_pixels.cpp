@@ -18,7 +18,7 @@ int32_t firstDestination(int32_t source, int32_t from, int32_t to) {
 void assembleFrame(uint32_t* frame, const uint32_t* base, const uint32_t* lit,
                    const PixelRegion* regions, int32_t count) {
     std::memcpy(frame, base, RowBytes * FrameHeight);
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; regions != nullptr && i < count; ++i) {
         const PixelRegion& r = regions[i];
         const int32_t x0 = std::max(r.x, 0);
         const int32_t y0 = std::max(r.y, 0);

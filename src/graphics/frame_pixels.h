@@ -18,7 +18,8 @@ struct PixelBox {
 };
 
 // The frame (FrameWidth x FrameHeight, rows FrameWidth pixels apart): the base
-// layer, with the regions taken from the lit layer, each cut to the frame.
+// layer, with the regions taken from the lit layer, each cut to the frame;
+// no regions when regions is null.
 void assembleFrame(uint32_t* frame, const uint32_t* base, const uint32_t* lit,
                    const PixelRegion* regions, int32_t count);
 

@@ -83,8 +83,7 @@ class GdiFrameTarget : public FrameTarget {
         if (prepare(windowDc, plan)) {
             const int next = shown == 0 ? 1 : 0;
             Surface& frame = frames[next];
-            assembleFrame(frame.bits, base.bits, lit.bits, plan.litRegions,
-                          plan.litRegions != nullptr ? plan.litCount : 0);
+            assembleFrame(frame.bits, base.bits, lit.bits, plan.litRegions, plan.litCount);
             GdiCanvas canvas(frame.dc);
             plan.composeTop(canvas);
             GdiFlush();

@@ -31,7 +31,7 @@ void RasterFrameTarget::present(const FramePlan& plan, bool) {
         ++layerCompositions;
     }
     assembleFrame(image.pixels.data(), base.pixels.data(), lit.pixels.data(), plan.litRegions,
-                  plan.litRegions != nullptr ? plan.litCount : 0);
+                  plan.litCount);
     if (plan.composeTop != nullptr) {
         RasterCanvas canvas(image);
         plan.composeTop(canvas);

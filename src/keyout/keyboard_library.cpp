@@ -1,6 +1,7 @@
 #include "keyout/keyboard_library.h"
 
 #include "engine/format_text.h"
+#include "keyout/library_loading.h"
 
 KeyboardLibrary keyboardLibrary;
 
@@ -60,7 +61,7 @@ void describeKeyboardLibrary(const KeyboardLibrary& library, char* buffer, size_
     case KeyboardLibraryLoadFailed:
         formatTextN(buffer, size, "interception.dll could not be loaded (Windows error %u%s)",
                     static_cast<unsigned>(library.loadError),
-                    library.loadError == 193 ? ": not a valid library" : "");
+                    library.loadError == ErrorBadExeFormat ? ": not a valid library" : "");
         break;
     case KeyboardLibraryIncomplete:
         formatTextN(buffer, size,
