@@ -39,7 +39,7 @@ TEST_F(ControllerPlayTest, ReturnTogglesOnlyWhenActive) {
     ActionMap[ActionEnter].pressed = 1;
     updatePlayMode();
     EXPECT_EQ(fullScreen, 0);
-    ASSERT_EQ(fakePlatform.positions.size(), 2u);
+    ASSERT_EQ(fakePlatform.positions.size(), 3u); // out of the topmost band, then placed
     EXPECT_EQ(fakePlatform.style, 0x10CF0000);
 }
 

@@ -235,7 +235,8 @@ TEST_F(RememberedTest, TheFirstStartAssignsAndSavesTheSecondPlaysAtOnce) {
     const StartScreen screen = rememberedStartScreen();
     EXPECT_TRUE(screen.onMonitor);
     EXPECT_TRUE(screen.fullScreen);
-    EXPECT_EQ(screen.monitor.right, 1920);
+    EXPECT_EQ(screen.monitor.whole.right, 1920);
+    EXPECT_EQ(screen.monitor.work.bottom, 1040);
 }
 
 TEST_F(RememberedTest, AMonitorThatIsGoneGivesTheCentredWindow) {

@@ -94,11 +94,16 @@ TEST_F(Pacing, AfterStrokesTheFrameWaitsAMomentButNotBeyondAPeriod) {
 }
 
 TEST_F(Pacing, HealthCountsReportsFramesAndTheLongestReportToStroke) {
-    auto report = [](uint64_t takes, bool stroke) {
+    // reported: how long before its taking the system says the report came;
+    // a time after the taking is no report's time.
+    auto report = [](uint64_t takes, bool stroke, int64_t reported = 0) {
         fakePlatform.preciseUs += 1000;
         noteMessageTaken();
         noteInputReport();
         noteInputReport(); // one report a message
+        if (reported != 0) {
+            noteReportTime(fakePlatform.preciseUs - static_cast<uint64_t>(reported));
+        }
         fakePlatform.preciseUs += takes;
         if (stroke) {
             noteStrokeSent();
@@ -108,7 +113,9 @@ TEST_F(Pacing, HealthCountsReportsFramesAndTheLongestReportToStroke) {
     healthFigures();
     report(40, true);
     report(90, true);
-    report(500, false); // no stroke: nothing to time
+    report(60, true, 70);  // 130 from the system's report
+    report(95, true, -50); // a time after the taking: from the taking, 95
+    report(500, false);    // no stroke: nothing to time
     noteFramePresented(true);
     noteFramePresented(false); // for the health line alone
     noteStrokeLost();
@@ -117,9 +124,9 @@ TEST_F(Pacing, HealthCountsReportsFramesAndTheLongestReportToStroke) {
     EXPECT_EQ(nextWait(), 1000u);
     fakePlatform.time += 1000;
     HealthFigures f = healthFigures();
-    EXPECT_EQ(f.reportsPerSecond, 3);
+    EXPECT_EQ(f.reportsPerSecond, 5);
     EXPECT_EQ(f.framesPerSecond, 1);
-    EXPECT_EQ(f.longestReportUs, 90u);
+    EXPECT_EQ(f.longestReportUs, 130u);
     EXPECT_EQ(f.strokesLost, 1);
     EXPECT_EQ(nextWait(), 1000u);
     fakePlatform.time += 1000;

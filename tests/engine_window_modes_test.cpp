@@ -1,6 +1,7 @@
 // Window placement: centring on the monitor, full screen, no-activate.
 #include "engine/win_constants.h"
 #include "engine/window_modes.h"
+#include "engine/window_proc.h"
 #include "support/fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ TEST(CentreOnMonitor, WindowLargerThanItsMonitorStartsBeforeItsEdge) {
     EXPECT_EQ(p.y, -16);
 }
 
-TEST_F(WindowModes, WindowedModeSetsStyleSizeAndCentre) {
+TEST_F(WindowModes, WindowedModeCentresOnTheWorkAreaNotUnderTheTaskbar) {
     setWindowedMode(window, 1280, 720);
     EXPECT_EQ(fakePlatform.style, static_cast<int32_t>(0x10CF0000));
     ASSERT_EQ(fakePlatform.positions.size(), 1u);
@@ -42,30 +43,19 @@ TEST_F(WindowModes, WindowedModeSetsStyleSizeAndCentre) {
     EXPECT_EQ(pos.width, 1296); // 1280 + the fake frame of 8 + 8
     EXPECT_EQ(pos.height, 759); // 720 + 31 + 8
     EXPECT_EQ(pos.x, 312);
-    EXPECT_EQ(pos.y, 160);
+    EXPECT_EQ(pos.y, 140); // (1040 - 759) / 2: the taskbar's 40 rows are left free
+    EXPECT_EQ(pos.insertAfter, win::HWND_TOP);
     EXPECT_EQ(pos.flags, win::SWP_FRAMECHANGED);
     // The outer size is asked for the windowed style and the current extended style.
-    EXPECT_EQ(fakePlatform.calls[0], "adjust 0x10CF0000 0x00000200");
+    EXPECT_EQ(fakePlatform.calls[0], "adjust 0x10CF0000 0x00000200 dpi 0");
 }
 
-TEST_F(WindowModes, WindowedAfterFullScreenGivesTheSameWindow) {
-    setWindowedMode(window, 1280, 720);
-    setFullScreenMode(window);
-    setNoActivate(window);
-    setWindowedMode(window, 1280, 720);
-    const FakeWindowPos& first = fakePlatform.positions[0];
-    const FakeWindowPos& last = fakePlatform.positions[2];
-    EXPECT_EQ(last.x, first.x);
-    EXPECT_EQ(last.y, first.y);
-    EXPECT_EQ(last.width, first.width);
-    EXPECT_EQ(last.height, first.height);
-    EXPECT_EQ(fakePlatform.style, static_cast<int32_t>(0x10CF0000));
-    EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), 0x08040200u);
-}
-
-TEST_F(WindowModes, FullScreenCoversTheMonitorOfTheWindowAsItWas) {
+// The taskbar steps back only for the active full-screen window, and this one
+// never takes the focus: without the topmost band it stays over the pads.
+TEST_F(WindowModes, FullScreenCoversTheWholeMonitorAboveTheTaskbarWithoutActivation) {
     fakePlatform.windowRect = {2000, 100, 3296, 859};
     fakePlatform.monitor = {1920, 0, 4480, 1440};
+    fakePlatform.workArea = {1920, 0, 4480, 1400};
     setFullScreenMode(window);
     ASSERT_EQ(fakePlatform.monitorQueries.size(), 1u);
     EXPECT_EQ(fakePlatform.monitorQueries[0].left, 2000);
@@ -75,8 +65,87 @@ TEST_F(WindowModes, FullScreenCoversTheMonitorOfTheWindowAsItWas) {
     EXPECT_EQ(pos.y, 0);
     EXPECT_EQ(pos.width, 2560);
     EXPECT_EQ(pos.height, 1440);
-    EXPECT_EQ(pos.flags, win::SWP_FRAMECHANGED);
-    EXPECT_EQ(fakePlatform.exStyle, 0x200); // the client edge stays
+    EXPECT_EQ(pos.insertAfter, win::HWND_TOPMOST);
+    EXPECT_EQ(pos.flags, win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE);
+    // No sunken edge: the client area is the whole monitor.
+    EXPECT_EQ(fakePlatform.exStyle, static_cast<int32_t>(win::WS_EX_TOPMOST));
+}
+
+TEST_F(WindowModes, WindowedAfterFullScreenGivesTheSameWindowOutOfTheTopmostBand) {
+    setWindowedMode(window, 1280, 720);
+    setFullScreenMode(window);
+    setNoActivate(window);
+    setWindowedMode(window, 1280, 720);
+    ASSERT_EQ(fakePlatform.positions.size(), 4u);
+    const FakeWindowPos& first = fakePlatform.positions[0];
+    const FakeWindowPos& leave = fakePlatform.positions[2];
+    const FakeWindowPos& last = fakePlatform.positions[3];
+    EXPECT_EQ(leave.insertAfter, win::HWND_NOTOPMOST);
+    EXPECT_EQ(leave.flags, win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+    EXPECT_EQ(last.x, first.x);
+    EXPECT_EQ(last.y, first.y);
+    EXPECT_EQ(last.width, first.width);
+    EXPECT_EQ(last.height, first.height);
+    EXPECT_EQ(fakePlatform.style, static_cast<int32_t>(0x10CF0000));
+    EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), 0x08040200u);
+}
+
+// A game that changes the resolution, a monitor that goes, a new DPI: the
+// window is put back on its monitor at the right size, in its mode.
+TEST_F(WindowModes, DisplayChangesPutTheWindowBackOnItsMonitor) {
+    struct Case {
+        const char* what;
+        uint32_t message;
+        uintptr_t wParam;
+        uint32_t style;
+        FakeWindowPos expected;
+    };
+    constexpr intptr_t Top = win::HWND_TOP;
+    constexpr intptr_t Topmost = win::HWND_TOPMOST;
+    const Case cases[] = {
+        {"full screen, new resolution",
+         win::WM_DISPLAYCHANGE,
+         32,
+         0x90000000,
+         {Topmost, 0, 0, 1280, 1024, win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE}},
+        {"windowed, new resolution",
+         win::WM_DISPLAYCHANGE,
+         32,
+         0x10CF0000,
+         {Top, -8, 117, 1296, 759, win::SWP_FRAMECHANGED}},
+        // At 144 DPI the frame is half again as wide; the client stays 1280 x 720.
+        {"windowed, new DPI",
+         win::WM_DPICHANGED,
+         144 | 144 << 16,
+         0x10CF0000,
+         {Top, -12, 108, 1304, 778, win::SWP_FRAMECHANGED}},
+        {"full screen, new DPI",
+         win::WM_DPICHANGED,
+         144 | 144 << 16,
+         0x90000000,
+         {Topmost, 0, 0, 1280, 1024, win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE}},
+    };
+    for (const Case& c : cases) {
+        installFakePlatform();
+        fakePlatform.monitor = {0, 0, 1280, 1024};
+        fakePlatform.workArea = {0, 0, 1280, 994};
+        fakePlatform.style = static_cast<int32_t>(c.style);
+        mainWindowMessage(window, c.message, c.wParam, 0);
+        ASSERT_EQ(fakePlatform.positions.size(), 1u) << c.what;
+        const FakeWindowPos& pos = fakePlatform.positions[0];
+        const FakeWindowPos& e = c.expected;
+        EXPECT_EQ(pos.insertAfter, e.insertAfter) << c.what;
+        EXPECT_EQ(pos.x, e.x) << c.what;
+        EXPECT_EQ(pos.y, e.y) << c.what;
+        EXPECT_EQ(pos.width, e.width) << c.what;
+        EXPECT_EQ(pos.height, e.height) << c.what;
+        EXPECT_EQ(pos.flags, e.flags) << c.what;
+    }
+    // A minimised window is left where the system keeps it.
+    installFakePlatform();
+    fakePlatform.style = static_cast<int32_t>(0x10CF0000 | win::WS_MINIMIZE);
+    mainWindowMessage(window, win::WM_DISPLAYCHANGE, 32, 0);
+    EXPECT_TRUE(fakePlatform.positions.empty());
 }
 
 TEST_F(WindowModes, NoActivateAddsTwoBitsAndMovesNothing) {

@@ -40,13 +40,6 @@ class WindowProc : public ::testing::Test {
     WindowHandle window = reinterpret_cast<WindowHandle>(0x1234);
 };
 
-TEST_F(WindowProc, CreateRegistersForTouchWithoutPalmRejection) {
-    EXPECT_EQ(mainWindowMessage(window, win::WM_CREATE, 0, 0), 0);
-    ASSERT_EQ(fakePlatform.calls.size(), 1u);
-    EXPECT_EQ(fakePlatform.calls[0], "registerTouchWindow 0x00000002");
-    EXPECT_TRUE(fakePlatform.defaultHandled.empty());
-}
-
 TEST_F(WindowProc, DestroyLeavesTheSceneOnceAndPostsQuit) {
     SceneTable[1] = {sceneNoOp, sceneNoOp, sceneNoOp, countLeave, sceneNoOp};
     switchScene(1);
@@ -56,21 +49,26 @@ TEST_F(WindowProc, DestroyLeavesTheSceneOnceAndPostsQuit) {
     EXPECT_EQ(fakePlatform.quitCodes, (std::vector<int32_t>{0}));
 }
 
-TEST_F(WindowProc, ActivationFlag) {
+TEST_F(WindowProc, ActivationFlagAndTheDefaultHandlingThatGivesTheKeyboardFocus) {
     mainWindowMessage(window, win::WM_ACTIVATE, win::WA_CLICKACTIVE, 0);
     EXPECT_EQ(windowActive, 1);
     mainWindowMessage(window, win::WM_ACTIVATE, win::WA_INACTIVE | 0x10000, 0);
     EXPECT_EQ(windowActive, 0);
     mainWindowMessage(window, win::WM_ACTIVATE, win::WA_ACTIVE, 0);
     EXPECT_EQ(windowActive, 1);
-    EXPECT_TRUE(fakePlatform.defaultHandled.empty());
+    // Without the default handling an active window has no keyboard focus:
+    // every key pressed in it beeps.
+    ASSERT_EQ(fakePlatform.defaultHandled.size(), 3u);
+    for (const FakeMessage& m : fakePlatform.defaultHandled) {
+        EXPECT_EQ(m.message, win::WM_ACTIVATE);
+    }
 }
 
-TEST_F(WindowProc, TouchGoesToTheTouchHandlerAndGivesItsResult) {
-    EXPECT_EQ(mainWindowMessage(window, win::WM_TOUCH, 3, 99), 55);
-    ASSERT_EQ(fakePlatform.touchMessages.size(), 1u);
-    EXPECT_EQ(fakePlatform.touchMessages[0].wParam, 3u);
-    EXPECT_EQ(fakePlatform.touchMessages[0].lParam, 99);
+TEST_F(WindowProc, CreateAndDestroyWatchTheSessionAndStopWatching) {
+    mainWindowMessage(window, win::WM_CREATE, 0, 0);
+    mainWindowMessage(window, win::WM_DESTROY, 0, 0);
+    EXPECT_EQ(fakePlatform.calls, (std::vector<std::string>{"registerTouchWindow 0x00000002",
+                                                            "watchSession", "unwatchSession"}));
 }
 
 TEST_F(WindowProc, OtherMessagesTakeTheDefaultPath) {
@@ -150,7 +148,8 @@ TEST_F(WindowProc, TheMouseAndThePenAreAFingerTouchMadeMouseMessagesAreNot) {
         fakePlatform.calls.clear();
         mainWindowMessage(window, win::WM_LBUTTONDOWN, 0, at(100, 50));
         EXPECT_EQ(mouseState.fingerHeld, 1);
-        EXPECT_TRUE(fakePlatform.calls.empty()); // the capture waits for the strokes
+        // The capture waits for the strokes; the window hears when the cursor leaves.
+        EXPECT_EQ(fakePlatform.calls, (std::vector<std::string>{"trackMouseLeave"}));
         finishMouseCapture();
         pollMouse();
         EXPECT_EQ(MouseFinger.down, 1);
@@ -166,8 +165,61 @@ TEST_F(WindowProc, TheMouseAndThePenAreAFingerTouchMadeMouseMessagesAreNot) {
         mainWindowMessage(window, win::WM_LBUTTONUP, 0, at(-5, 60));
         pollMouse();
         EXPECT_EQ(MouseFinger.down, 0);
-        EXPECT_EQ(fakePlatform.calls, (std::vector<std::string>{"setCapture", "releaseCapture"}));
+        EXPECT_EQ(fakePlatform.calls,
+                  (std::vector<std::string>{"trackMouseLeave", "setCapture", "releaseCapture"}));
     }
+}
+
+// Windows gives a window that is not in the foreground no mouse message from
+// outside itself, captured or not: the controller, which never takes the
+// foreground, hears of a release out there only in these ways.
+TEST_F(WindowProc, TheMouseFingerLiftsWhenItsButtonWentUpWhereTheWindowCannotHear) {
+    struct Case {
+        const char* what;
+        uintptr_t source; // the button's message extra information
+        uint32_t message; // 0: no message, the button is asked for
+        uintptr_t wParam;
+        uint32_t after; // milliseconds
+        bool lifted;
+    };
+    const Case cases[] = {
+        {"a move without the button", 0, win::WM_MOUSEMOVE, 0, 0, true},
+        {"a move with the button", 0, win::WM_MOUSEMOVE, win::MK_LBUTTON, 0, false},
+        {"the cursor left the window", 0, win::WM_MOUSELEAVE, 0, 0, true},
+        {"the button is up when asked", 0, 0, 0, ButtonCheckMs, true},
+        {"asked before its time", 0, 0, 0, ButtonCheckMs - 1, false},
+        {"a pen's button is not asked", FromPen, 0, 0, ButtonCheckMs, false},
+    };
+    for (const Case& c : cases) {
+        resetWindowState();
+        resetTouchTable();
+        fakePlatform.calls.clear();
+        fakePlatform.time = 5000;
+        fakePlatform.buttonDown = true;
+        fakePlatform.extraInfo = c.source;
+        mainWindowMessage(window, win::WM_LBUTTONDOWN, win::MK_LBUTTON, at(100, 50));
+        pollMouse();
+        ASSERT_EQ(MouseFinger.down, 1) << c.what;
+        EXPECT_EQ(fakePlatform.calls, (std::vector<std::string>{"trackMouseLeave"})) << c.what;
+        // Released out there: the window hears of it only as the case says.
+        fakePlatform.buttonDown = false;
+        fakePlatform.time += c.after;
+        if (c.message != 0) {
+            mainWindowMessage(window, c.message, c.wParam, at(900, 50));
+        }
+        pollMouse();
+        EXPECT_EQ(MouseFinger.down, c.lifted ? 0 : 1) << c.what;
+    }
+}
+
+TEST_F(WindowProc, AHeldMouseFingerAsksForAPassWhenItsButtonIsToBeAsked) {
+    fakePlatform.time = 5000;
+    mainWindowMessage(window, win::WM_LBUTTONDOWN, win::MK_LBUTTON, at(100, 50));
+    pollMouse();
+    fakePlatform.time += 30;
+    runMainLoopPass();
+    ASSERT_FALSE(fakePlatform.waits.empty());
+    EXPECT_EQ(fakePlatform.waits.back(), ButtonCheckMs - 30);
 }
 
 TEST_F(WindowProc, TheButtonCountsAsUpWhenTheMouseGoesElsewhere) {

@@ -3,6 +3,7 @@
 #include "controller/held_keys.h"
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
+#include "engine/engine.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
@@ -114,6 +115,57 @@ TEST_F(SessionEndRelease, AfterTheOutputIsClosedNothingIsSent) {
     closeKeyboardOutput();
     endSession(1);
     EXPECT_TRUE(strokes().empty());
+}
+
+// The secure desktop, a lock, sleep, a session switch or a cancelled mode cut
+// the contacts off: their up records may never come.
+TEST_F(SessionEndRelease, TheSystemCuttingInputOffLetsGoOfEveryFingerAndKey) {
+    struct Case {
+        uint32_t message;
+        uintptr_t wParam;
+        bool cut;
+    };
+    const Case cases[] = {
+        {win::WM_CANCELMODE, 0, true},
+        {win::WM_WTSSESSION_CHANGE, win::WTS_SESSION_LOCK, true},
+        {win::WM_WTSSESSION_CHANGE, win::WTS_CONSOLE_DISCONNECT, true},
+        {win::WM_WTSSESSION_CHANGE, win::WTS_REMOTE_DISCONNECT, true},
+        {win::WM_WTSSESSION_CHANGE, win::WTS_SESSION_LOGOFF, true},
+        {win::WM_WTSSESSION_CHANGE, 0x8, false}, // unlocked
+        {win::WM_WTSSESSION_CHANGE, 0x1, false}, // console connected
+        {win::WM_POWERBROADCAST, win::PBT_APMSUSPEND, true},
+        {win::WM_POWERBROADCAST, 0x12, false}, // resumed
+    };
+    for (const Case& c : cases) {
+        switchScene(0);
+        resetTouchTable();
+        holdThreePadsAndScratch();
+        // The mouse holds pad 4 too.
+        mainWindowMessage(window, win::WM_LBUTTONDOWN, win::MK_LBUTTON, 1000 | 600 << 16);
+        pollMouse();
+        updateController();
+        clearStrokes();
+        mainWindowMessage(window, c.message, c.wParam, 0);
+        const Strokes released = {"break 0x2C", "break 0x2F e0", "break 0x30", "break 0x11",
+                                  "break 0x1D"};
+        EXPECT_EQ(strokes(), c.cut ? released : Strokes{}) << c.message << " " << c.wParam;
+        // The next pass presses nothing again: the fingers are up.
+        clearStrokes();
+        pollMouse();
+        updateController();
+        EXPECT_TRUE(strokes().empty()) << c.message << " " << c.wParam;
+        for (const TouchSlot& slot : TouchTable) {
+            EXPECT_EQ(slot.down != 0 && c.cut, false) << c.message << " " << c.wParam;
+        }
+        EXPECT_EQ(mouseState.fingerHeld, c.cut ? 0 : 1);
+    }
+}
+
+TEST_F(SessionEndRelease, AtTheSessionsEndTheSceneIsLeftAsAtAClose) {
+    holdThreePadsAndScratch();
+    endSession(1);
+    EXPECT_EQ(currentScene, 0);
+    EXPECT_EQ(fakeInterception.destroys, 1);
 }
 
 class SystemGestures : public ControllerFixture {};

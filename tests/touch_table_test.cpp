@@ -45,6 +45,78 @@ TEST_F(TouchTableTest, FingerDownMovedAndLiftedUsesOneSlot) {
     EXPECT_FALSE(isTouched(pad));
 }
 
+// A palm and a contact that only hovers press nothing; everything else keeps
+// the rules: move and down make a slot down, an unknown finger's move too.
+TEST_F(TouchTableTest, PalmsAndHoveringContactsAreNotFingersOnTheScreen) {
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> flags; // the records of one contact, in order
+        int32_t down;
+    };
+    const uint32_t InRange = TouchFlagInRange;
+    const Case cases[] = {
+        {"a palm coming down", {TouchFlagDown | TouchFlagPalm}, 0},
+        {"a finger found to be a palm", {TouchFlagDown, TouchFlagMove | TouchFlagPalm}, 0},
+        {"hovering", {TouchFlagMove | InRange, TouchFlagMove | InRange}, 0},
+        {"hovering, then down", {TouchFlagMove | InRange, TouchFlagDown | InRange}, 1},
+        {"down, then moving in range", {TouchFlagDown | InRange, TouchFlagMove | InRange}, 1},
+        {"down and lifted, hovering again",
+         {TouchFlagDown | InRange, TouchFlagUp | InRange, TouchFlagMove | InRange},
+         0},
+        {"a move of a finger never filed", {TouchFlagMove}, 1},
+    };
+    for (const Case& c : cases) {
+        resetTouchTable();
+        for (uint32_t flags : c.flags) {
+            file({at(7, flags, 100, 200)});
+        }
+        EXPECT_EQ(TouchTable[0].down, c.down) << c.what;
+    }
+}
+
+TEST_F(TouchTableTest, AContactTheSystemKnowsToBeGoneIsLifted) {
+    struct Case {
+        const char* what;
+        std::vector<ContactState> answers; // at each check, a period apart
+        int32_t down;
+    };
+    const Case cases[] = {
+        {"on, then gone", {ContactOn, ContactGone}, 0},
+        {"on and on", {ContactOn, ContactOn}, 1},
+        {"never known, then gone: not its contact", {ContactUnknown, ContactGone}, 1},
+        {"gone from the first", {ContactGone, ContactGone}, 1},
+    };
+    for (const Case& c : cases) {
+        resetTouchTable();
+        fakePlatform.time = 1000;
+        file({at(7, TouchFlagDown, 100, 200)});
+        checkTouchContacts(); // the first check is a period away
+        for (ContactState answer : c.answers) {
+            fakePlatform.contacts[7] = answer;
+            fakePlatform.time += ContactCheckMs - 1;
+            checkTouchContacts();
+            EXPECT_EQ(TouchTable[0].down, 1) << c.what << ": asked before its time";
+            fakePlatform.time += 1;
+            checkTouchContacts();
+        }
+        EXPECT_EQ(TouchTable[0].down, c.down) << c.what;
+    }
+}
+
+TEST_F(TouchTableTest, ANewContactInTheSlotIsNotTakenForTheOldOne) {
+    fakePlatform.time = 1000;
+    file({at(7, TouchFlagDown, 100, 200)});
+    checkTouchContacts();
+    fakePlatform.contacts[7] = ContactOn;
+    fakePlatform.time += ContactCheckMs;
+    checkTouchContacts();
+    file({at(7, TouchFlagUp, 100, 200), at(8, TouchFlagDown, 100, 200)});
+    fakePlatform.contacts[8] = ContactGone; // never known to the system
+    fakePlatform.time += ContactCheckMs;
+    checkTouchContacts();
+    EXPECT_EQ(TouchTable[0].down, 1);
+}
+
 TEST_F(TouchTableTest, ThirdFingerTakesTheFirstFreeSlot) {
     file({at(11, TouchFlagDown, 1, 1), at(12, TouchFlagDown, 2, 2)});
     EXPECT_EQ(TouchTable[0].id, 11u);

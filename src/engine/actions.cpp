@@ -3,6 +3,7 @@
 #include "engine/platform.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "touch/touch_table.h"
 
 #include <cstring>
 
@@ -60,4 +61,5 @@ void pollActions() {
 void pollInput() {
     pollActions();
     pollMouse();
+    checkTouchContacts();
 }

@@ -28,5 +28,6 @@ void initActions();
 // Refreshes held and pressed from the keyboard's state while the window is
 // active; while it is not, every action reads as not held.
 void pollActions();
-// The per-frame input poll: keyboard actions, then the mouse.
+// The per-frame input poll: keyboard actions, the mouse, then whether the
+// touch contacts held are still on the screen.
 void pollInput();

@@ -19,6 +19,7 @@ struct Health {
     int32_t strokesLost = 0;
     // The report being handled in this pass.
     uint64_t takenUs = 0;
+    uint64_t reportUs = 0; // the system's time of the report; 0: not known
     bool reportInPass = false;
     bool strokeInPass = false;
     uint64_t lastStrokeUs = 0;
@@ -54,6 +55,7 @@ void rollSeconds() {
 void noteMessageTaken() {
     rollSeconds();
     health.takenUs = platform.preciseTimeUs();
+    health.reportUs = 0;
     health.reportInPass = false;
     health.strokeInPass = false;
 }
@@ -63,6 +65,13 @@ void noteInputReport() {
     if (!health.reportInPass) {
         health.reportInPass = true;
         ++health.current.reports;
+    }
+}
+
+void noteReportTime(uint64_t us) {
+    // A time after the message was taken is no time of its report.
+    if (us != 0 && us <= health.takenUs) {
+        health.reportUs = us;
     }
 }
 
@@ -87,8 +96,9 @@ void noteStrokeLost() {
 }
 
 void finishInputTiming() {
-    if (health.reportInPass && health.strokeInPass && health.lastStrokeUs >= health.takenUs) {
-        const uint64_t took = health.lastStrokeUs - health.takenUs;
+    const uint64_t startUs = health.reportUs != 0 ? health.reportUs : health.takenUs;
+    if (health.reportInPass && health.strokeInPass && health.lastStrokeUs >= startUs) {
+        const uint64_t took = health.lastStrokeUs - startUs;
         const uint32_t us = took > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(took);
         if (us > health.current.longestReportUs) {
             health.current.longestReportUs = us;
@@ -96,6 +106,7 @@ void finishInputTiming() {
     }
     health.reportInPass = false;
     health.strokeInPass = false;
+    health.reportUs = 0;
 }
 
 void noteFramePresented(bool counted) {

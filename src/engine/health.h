@@ -8,7 +8,8 @@
 struct HealthFigures {
     int32_t reportsPerSecond; // touch messages and mouse-finger messages
     int32_t framesPerSecond;  // frames presented because the picture changed
-    uint32_t longestReportUs; // longest time from taking a report to its last stroke
+    uint32_t longestReportUs; // longest time from a report (its own time where the
+                              // system gives one, else its taking) to its last stroke
     int32_t strokesLost;      // strokes the output refused, since start
 };
 
@@ -16,6 +17,10 @@ struct HealthFigures {
 void noteMessageTaken();
 // The message being handled is an input report (touch or the mouse finger).
 void noteInputReport();
+// When the system took that report, on the preciseTimeUs clock (0: it does
+// not say): its time to the strokes is counted from then, not from when the
+// message was taken off the queue.
+void noteReportTime(uint64_t us);
 // A pass of the main loop begins.
 void notePassStarted();
 // A stroke went out, or the output refused one.

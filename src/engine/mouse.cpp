@@ -1,3 +1,5 @@
+#include "engine/engine.h"
+#include "engine/health.h"
 #include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "touch/touch_table.h"
@@ -11,6 +13,24 @@ void takeEdge(int32_t& latch, int32_t& pressed) {
     } else {
         pressed = 0;
     }
+}
+
+// The mouse's button, asked for now and then while the mouse finger is held:
+// released where this window hears nothing of it, it lifts the finger.
+void checkMouseButton() {
+    if (mouseState.fingerHeld == 0 || mouseState.fingerIsMouse == 0) {
+        return;
+    }
+    const uint32_t now = platform.timeMs();
+    if (now - mouseState.buttonCheckedMs >= ButtonCheckMs) {
+        mouseState.buttonCheckedMs = now;
+        if (!platform.primaryButtonDown()) {
+            noteInputReport();
+            dropMouseFinger();
+            return;
+        }
+    }
+    requestPassBy(mouseState.buttonCheckedMs + ButtonCheckMs);
 }
 
 } // namespace
@@ -28,5 +48,6 @@ void pollMouse() {
 
     takeEdge(mouseState.leftDownLatch, mouseState.leftPressed);
     takeEdge(mouseState.rightDownLatch, mouseState.rightPressed);
+    checkMouseButton();
     setMouseFinger(mouseState.fingerHeld != 0, mouseState.x, mouseState.y);
 }

@@ -21,6 +21,26 @@ struct WinRect {
     int32_t bottom;
 };
 
+// A monitor: its whole rectangle and its work area, the part that the
+// taskbar and docked bars leave free.
+struct MonitorArea {
+    WinRect whole;
+    WinRect work;
+};
+
+// One record of a touch message, as GetTouchInputInfo gives it.
+struct TouchInput {
+    int32_t x; // screen position, hundredths of a pixel
+    int32_t y;
+    uint32_t id;
+    uint32_t flags;
+    // When the system took the report, on the preciseTimeUs clock; 0 when
+    // it does not say.
+    uint64_t timeUs = 0;
+};
+
+enum ContactState : int32_t { ContactUnknown = 0, ContactOn = 1, ContactGone = 2 };
+
 struct Platform {
     // Clocks and keyboard state.
     uint32_t (*timeMs)();                         // timeGetTime
@@ -30,6 +50,12 @@ struct Platform {
     // Mouse capture and client area.
     void (*setCapture)(WindowHandle window);
     void (*releaseCapture)();
+    // TrackMouseEvent(TME_LEAVE): one WM_MOUSELEAVE when the cursor leaves
+    // the window's client area.
+    void (*trackMouseLeave)(WindowHandle window);
+    // Whether the mouse's primary button is down now, wherever the cursor is
+    // (GetAsyncKeyState of the primary button).
+    bool (*primaryButtonDown)();
     bool (*screenToClient)(WindowHandle window, int32_t* x, int32_t* y);
     bool (*clientRect)(WindowHandle window, WinRect* out); // GetClientRect
 
@@ -50,26 +76,38 @@ struct Platform {
 
     // Touch input.
     bool (*registerTouchWindow)(WindowHandle window, uint32_t flags);
-    // handleTouchMessage of the Win32 layer: reads the records of a WM_TOUCH
-    // message, files them and passes the message on; gives its result.
-    intptr_t (*touchMessage)(WindowHandle window, uintptr_t wParam, intptr_t lParam);
+    // GetTouchInputInfo: the count records of a WM_TOUCH message's handle.
+    bool (*readTouchInputs)(intptr_t handle, TouchInput* records, uint32_t count);
+    // CloseTouchInputHandle: after it the handle is gone.
+    void (*closeTouchInput)(intptr_t handle);
+    // Whether the system knows a touch contact (by its id) to be off the
+    // screen now: GetPointerInfo, from Windows 8 on. Unknown on older systems.
+    ContactState (*touchContact)(uint32_t id);
 
     // Window styles and placement.
     int32_t (*getWindowLong)(WindowHandle window, int32_t index);
     int32_t (*setWindowLong)(WindowHandle window, int32_t index, int32_t value);
     bool (*windowRect)(WindowHandle window, WinRect* out); // GetWindowRect
-    bool (*adjustWindowRectEx)(WinRect* rect, uint32_t style, bool menu, uint32_t exStyle);
-    // MonitorFromRect(nearRect, MONITOR_DEFAULTTONEAREST), then rcMonitor of it.
-    bool (*monitorRect)(const WinRect* nearRect, WinRect* out);
+    // AdjustWindowRectExForDpi where the system has it (dpi 0: the
+    // system's), else AdjustWindowRectEx.
+    bool (*adjustWindowRectEx)(WinRect* rect, uint32_t style, bool menu, uint32_t exStyle,
+                               uint32_t dpi);
+    // The window's DPI (GetDpiForWindow); 0 where the system cannot tell.
+    uint32_t (*windowDpi)(WindowHandle window);
+    // MonitorFromRect(nearRect, MONITOR_DEFAULTTONEAREST), then its whole
+    // rectangle and its work area (without the taskbar).
+    bool (*monitorRect)(const WinRect* nearRect, MonitorArea* out);
     bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                          int32_t width, int32_t height, uint32_t flags);
     // The system's name of the monitor nearest the window ("\\.\DISPLAY1"),
-    // and the rectangle (rcMonitor) of the monitor of a name; false when
-    // there is none.
+    // and the rectangles of the monitor of a name; false when there is none.
     bool (*monitorName)(WindowHandle window, char* name, size_t size);
-    bool (*monitorNamed)(const char* name, WinRect* out);
+    bool (*monitorNamed)(const char* name, MonitorArea* out);
     // Refresh rate of the window's display in hertz; 0 when not known.
     int32_t (*refreshRateHz)(WindowHandle window);
+    // WTSRegisterSessionNotification for the window's own session (watch),
+    // or its end: WM_WTSSESSION_CHANGE comes while it is on.
+    void (*watchSessionChanges)(WindowHandle window, bool watch);
 
     // Dialogs and sound.
     int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption, uint32_t type);

@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <wtsapi32.h>
 
 #include <cstring>
+#include <new>
 
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
@@ -11,6 +13,43 @@
 namespace {
 
 MSG pumpMessage;
+
+// Calls of later systems, resolved at run time: an older system lacks them
+// and carries on without.
+template <typename Call> Call user32Call(const char* name) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 == nullptr
+               ? nullptr
+               : reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+// POINTER_INFO of Windows 8 and later, which the SDK declares for them only.
+struct PointerInfo {
+    DWORD pointerType;
+    UINT32 pointerId;
+    UINT32 frameId;
+    UINT32 pointerFlags;
+    HANDLE sourceDevice;
+    HWND hwndTarget;
+    POINT ptPixelLocation;
+    POINT ptHimetricLocation;
+    POINT ptPixelLocationRaw;
+    POINT ptHimetricLocationRaw;
+    DWORD dwTime;
+    UINT32 historyCount;
+    INT32 inputData;
+    DWORD dwKeyStates;
+    UINT64 performanceCount;
+    int buttonChangeType;
+};
+constexpr UINT32 PointerFlagInContact = 0x00000004;
+using GetPointerInfoCall = BOOL(WINAPI*)(UINT32 pointerId, PointerInfo* info);
+using GetDpiForWindowCall = UINT(WINAPI*)(HWND window);
+using AdjustForDpiCall = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle,
+                                       UINT dpi);
+const GetPointerInfoCall getPointerInfo = user32Call<GetPointerInfoCall>("GetPointerInfo");
+const GetDpiForWindowCall getDpiForWindow = user32Call<GetDpiForWindowCall>("GetDpiForWindow");
+const AdjustForDpiCall adjustForDpi = user32Call<AdjustForDpiCall>("AdjustWindowRectExForDpi");
 
 HWND asWindow(WindowHandle window) {
     return static_cast<HWND>(window);
@@ -20,18 +59,23 @@ uint32_t realTime() {
     return timeGetTime();
 }
 
-uint64_t realPreciseTime() {
+// A performance counter value in microseconds.
+uint64_t counterToUs(int64_t count) {
     static const int64_t frequency = [] {
         LARGE_INTEGER f = {};
         return QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? f.QuadPart : int64_t{1};
     }();
-    LARGE_INTEGER now = {};
-    QueryPerformanceCounter(&now);
     // Seconds and the rest apart, so that the product never overflows.
-    const int64_t seconds = now.QuadPart / frequency;
-    const int64_t rest = now.QuadPart % frequency;
+    const int64_t seconds = count / frequency;
+    const int64_t rest = count % frequency;
     return static_cast<uint64_t>(seconds) * 1000000u +
            static_cast<uint64_t>(rest * 1000000 / frequency);
+}
+
+uint64_t realPreciseTime() {
+    LARGE_INTEGER now = {};
+    QueryPerformanceCounter(&now);
+    return counterToUs(now.QuadPart);
 }
 
 int16_t realKeyState(int32_t key) {
@@ -43,6 +87,20 @@ void realSetCapture(WindowHandle window) {
 }
 void realReleaseCapture() {
     ReleaseCapture();
+}
+
+void realTrackLeave(WindowHandle window) {
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = asWindow(window);
+    TrackMouseEvent(&track);
+}
+
+bool realPrimaryButton() {
+    // The primary button is the right one for a left-handed mouse.
+    const int button = GetSystemMetrics(SM_SWAPBUTTON) != 0 ? VK_RBUTTON : VK_LBUTTON;
+    return (static_cast<uint16_t>(GetAsyncKeyState(button)) & 0x8000u) != 0;
 }
 
 bool realScreenToClient(WindowHandle window, int32_t* x, int32_t* y) {
@@ -120,6 +178,48 @@ bool realRegisterTouch(WindowHandle window, uint32_t flags) {
     return RegisterTouchWindow(asWindow(window), flags) != 0;
 }
 
+// The time of a touch report: from Windows 8 on, the touch record's id is
+// the contact's pointer, whose latest report carries a performance count.
+uint64_t reportTime(DWORD id) {
+    PointerInfo info = {};
+    if (getPointerInfo == nullptr || !getPointerInfo(id, &info) || info.performanceCount == 0) {
+        return 0;
+    }
+    return counterToUs(static_cast<int64_t>(info.performanceCount));
+}
+
+bool realReadTouch(intptr_t handle, TouchInput* records, uint32_t count) {
+    constexpr uint32_t OnStack = 32;
+    TOUCHINPUT onStack[OnStack];
+    TOUCHINPUT* inputs = count <= OnStack ? onStack : new (std::nothrow) TOUCHINPUT[count];
+    const bool read = inputs != nullptr && GetTouchInputInfo(reinterpret_cast<HTOUCHINPUT>(handle),
+                                                             count, inputs, sizeof(TOUCHINPUT));
+    for (uint32_t i = 0; read && i < count; ++i) {
+        const TOUCHINPUT& in = inputs[i];
+        records[i] = TouchInput{in.x, in.y, in.dwID, in.dwFlags, reportTime(in.dwID)};
+    }
+    if (inputs != onStack) {
+        delete[] inputs;
+    }
+    return read;
+}
+
+void realCloseTouch(intptr_t handle) {
+    CloseTouchInputHandle(reinterpret_cast<HTOUCHINPUT>(handle));
+}
+
+ContactState realContact(uint32_t id) {
+    if (getPointerInfo == nullptr) {
+        return ContactUnknown;
+    }
+    PointerInfo info = {};
+    if (getPointerInfo(id, &info)) {
+        return (info.pointerFlags & PointerFlagInContact) != 0 ? ContactOn : ContactGone;
+    }
+    // No such pointer any more: its contact has ended.
+    return GetLastError() == ERROR_INVALID_PARAMETER ? ContactGone : ContactUnknown;
+}
+
 int32_t realGetWindowLong(WindowHandle window, int32_t index) {
     return GetWindowLongA(asWindow(window), index);
 }
@@ -137,16 +237,28 @@ bool realWindowRect(WindowHandle window, WinRect* out) {
     return true;
 }
 
-bool realAdjust(WinRect* rect, uint32_t style, bool menu, uint32_t exStyle) {
+bool realAdjust(WinRect* rect, uint32_t style, bool menu, uint32_t exStyle, uint32_t dpi) {
     RECT r = toRect(*rect);
-    if (!AdjustWindowRectEx(&r, style, menu ? TRUE : FALSE, exStyle)) {
+    const BOOL good = dpi != 0 && adjustForDpi != nullptr
+                          ? adjustForDpi(&r, style, menu ? TRUE : FALSE, exStyle, dpi)
+                          : AdjustWindowRectEx(&r, style, menu ? TRUE : FALSE, exStyle);
+    if (!good) {
         return false;
     }
     fromRect(r, rect);
     return true;
 }
 
-bool realMonitorRect(const WinRect* nearRect, WinRect* out) {
+uint32_t realWindowDpi(WindowHandle window) {
+    return getDpiForWindow != nullptr ? getDpiForWindow(asWindow(window)) : 0;
+}
+
+void fromMonitorInfo(const MONITORINFOEXA& info, MonitorArea* out) {
+    fromRect(info.rcMonitor, &out->whole);
+    fromRect(info.rcWork, &out->work);
+}
+
+bool realMonitorRect(const WinRect* nearRect, MonitorArea* out) {
     const RECT r = toRect(*nearRect);
     HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
     MONITORINFOEXA info = {};
@@ -154,7 +266,7 @@ bool realMonitorRect(const WinRect* nearRect, WinRect* out) {
     if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) {
         return false;
     }
-    fromRect(info.rcMonitor, out);
+    fromMonitorInfo(info, out);
     return true;
 }
 
@@ -181,7 +293,7 @@ bool realMonitorName(WindowHandle window, char* name, size_t size) {
 
 struct MonitorSearch {
     const char* name;
-    RECT found;
+    MonitorArea found;
     bool matched;
 };
 
@@ -191,18 +303,18 @@ BOOL CALLBACK matchMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     info.cbSize = sizeof info;
     if (GetMonitorInfoA(monitor, &info) &&
         strncmp(info.szDevice, search->name, sizeof info.szDevice) == 0) {
-        search->found = info.rcMonitor;
+        fromMonitorInfo(info, &search->found);
         search->matched = true;
         return FALSE;
     }
     return TRUE;
 }
 
-bool realMonitorNamed(const char* name, WinRect* out) {
+bool realMonitorNamed(const char* name, MonitorArea* out) {
     MonitorSearch search = {name, {}, false};
     EnumDisplayMonitors(nullptr, nullptr, matchMonitor, reinterpret_cast<LPARAM>(&search));
     if (search.matched) {
-        fromRect(search.found, out);
+        *out = search.found;
     }
     return search.matched;
 }
@@ -218,6 +330,14 @@ int32_t realRefreshRate(WindowHandle window) {
     return hz > 1 ? hz : 0;
 }
 
+void realWatchSession(WindowHandle window, bool watch) {
+    if (watch) {
+        WTSRegisterSessionNotification(asWindow(window), NOTIFY_FOR_THIS_SESSION);
+    } else {
+        WTSUnRegisterSessionNotification(asWindow(window));
+    }
+}
+
 int32_t realMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t type) {
     return MessageBoxA(asWindow(owner), text, caption, type);
 }
@@ -228,13 +348,15 @@ bool realPlaySound(const char* name, uint32_t flags) {
 
 } // namespace
 
-void useWin32Platform(intptr_t (*touchMessage)(WindowHandle, uintptr_t, intptr_t)) {
+void useWin32Platform() {
     platform = Platform{
         .timeMs = realTime,
         .preciseTimeUs = realPreciseTime,
         .asyncKeyState = realKeyState,
         .setCapture = realSetCapture,
         .releaseCapture = realReleaseCapture,
+        .trackMouseLeave = realTrackLeave,
+        .primaryButtonDown = realPrimaryButton,
         .screenToClient = realScreenToClient,
         .clientRect = realClientRect,
         .takeMessage = realTake,
@@ -244,16 +366,20 @@ void useWin32Platform(intptr_t (*touchMessage)(WindowHandle, uintptr_t, intptr_t
         .defWindowProc = realDefWindowProc,
         .postQuitMessage = realPostQuit,
         .registerTouchWindow = realRegisterTouch,
-        .touchMessage = touchMessage,
+        .readTouchInputs = realReadTouch,
+        .closeTouchInput = realCloseTouch,
+        .touchContact = realContact,
         .getWindowLong = realGetWindowLong,
         .setWindowLong = realSetWindowLong,
         .windowRect = realWindowRect,
         .adjustWindowRectEx = realAdjust,
+        .windowDpi = realWindowDpi,
         .monitorRect = realMonitorRect,
         .setWindowPos = realSetWindowPos,
         .monitorName = realMonitorName,
         .monitorNamed = realMonitorNamed,
         .refreshRateHz = realRefreshRate,
+        .watchSessionChanges = realWatchSession,
         .messageBox = realMessageBox,
         .playSound = realPlaySound,
     };

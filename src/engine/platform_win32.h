@@ -5,4 +5,4 @@
 
 #include <cstdint>
 
-void useWin32Platform(intptr_t (*touchMessage)(WindowHandle, uintptr_t, intptr_t));
+void useWin32Platform();

@@ -11,7 +11,6 @@
 #include "graphics/bitmap_backend_win32.h"
 #include "graphics/gdi_frame_target.h"
 #include "touch/touch_feedback.h"
-#include "touch/touch_input_win32.h"
 
 namespace {
 
@@ -30,7 +29,7 @@ void prepareWin32Engine(void* instance) {
     disableWindowGhosting();
     // A crash must not leave a key pressed in the system.
     installCrashRelease();
-    useWin32Platform(handleTouchMessage);
+    useWin32Platform();
     useWin32BitmapBackend();
     useGdiFrameTarget();
 }

@@ -18,21 +18,42 @@ constexpr uint32_t WM_QUERYENDSESSION = 0x0011;
 constexpr uint32_t WM_ENDSESSION = 0x0016;
 constexpr uint32_t WM_CANCELMODE = 0x001F;
 constexpr uint32_t WM_MOUSEACTIVATE = 0x0021;
+constexpr uint32_t WM_DISPLAYCHANGE = 0x007E;
 constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
 constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
 constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
+constexpr uint32_t WM_POWERBROADCAST = 0x0218;
 constexpr uint32_t WM_TOUCH = 0x0240;
 constexpr uint32_t WM_POINTERACTIVATE = 0x024B;
 constexpr uint32_t WM_TABLET_QUERYSYSTEMGESTURESTATUS = 0x02CC;
+constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
+constexpr uint32_t WM_WTSSESSION_CHANGE = 0x02B1;
+constexpr uint32_t WM_DPICHANGED = 0x02E0;
+
+// The mouse messages' key state: the primary button is down.
+constexpr uintptr_t MK_LBUTTON = 0x0001;
+
+// WM_POWERBROADCAST: the system is about to sleep.
+constexpr uintptr_t PBT_APMSUSPEND = 0x0004;
+
+// WM_WTSSESSION_CHANGE: the session leaves this screen and its input.
+constexpr uintptr_t WTS_CONSOLE_DISCONNECT = 0x2;
+constexpr uintptr_t WTS_REMOTE_DISCONNECT = 0x4;
+constexpr uintptr_t WTS_SESSION_LOGOFF = 0x6;
+constexpr uintptr_t WTS_SESSION_LOCK = 0x7;
 
 constexpr uint32_t WA_INACTIVE = 0;
 constexpr uint32_t WA_ACTIVE = 1;
 constexpr uint32_t WA_CLICKACTIVE = 2;
 
 constexpr uint32_t TWF_WANTPALM = 0x00000002;
+
+// Touch record flags beyond move, down and up.
+constexpr uint32_t TOUCHEVENTF_INRANGE = 0x0008;
+constexpr uint32_t TOUCHEVENTF_PALM = 0x0080;
 
 // Answers that keep a click or a touch from activating the window.
 constexpr intptr_t MA_NOACTIVATE = 3;
@@ -61,10 +82,21 @@ constexpr int32_t GWL_STYLE = -16;
 constexpr int32_t GWL_EXSTYLE = -20;
 constexpr uint32_t WS_OVERLAPPEDWINDOW_VISIBLE = 0x10CF0000;
 constexpr uint32_t WS_POPUP_VISIBLE = 0x90000000;
+constexpr uint32_t WS_POPUP = 0x80000000;
+constexpr uint32_t WS_MINIMIZE = 0x20000000;
+constexpr uint32_t WS_EX_TOPMOST = 0x00000008;
 constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
 constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;
 constexpr uint32_t WS_EX_APPWINDOW = 0x00040000;
+constexpr uint32_t SWP_NOSIZE = 0x0001;
+constexpr uint32_t SWP_NOMOVE = 0x0002;
+constexpr uint32_t SWP_NOACTIVATE = 0x0010;
 constexpr uint32_t SWP_FRAMECHANGED = 0x0020;
+
+// Where SetWindowPos puts a window in the Z order.
+constexpr intptr_t HWND_TOP = 0;
+constexpr intptr_t HWND_TOPMOST = -1;
+constexpr intptr_t HWND_NOTOPMOST = -2;
 
 // Message boxes.
 constexpr uint32_t MB_OK = 0x00000000;

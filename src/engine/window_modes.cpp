@@ -1,16 +1,29 @@
 #include "engine/window_modes.h"
 
+#include "engine/logical_scale.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
 
 namespace {
 
-constexpr WindowHandle HwndTop = nullptr;
+WindowHandle zOrder(intptr_t where) {
+    return reinterpret_cast<WindowHandle>(where);
+}
 
-WinRect monitorOf(WindowHandle window) {
+uint32_t styleOf(WindowHandle window, int32_t index) {
+    return static_cast<uint32_t>(platform.getWindowLong(window, index));
+}
+
+void setExStyle(WindowHandle window, uint32_t exStyle) {
+    if (styleOf(window, win::GWL_EXSTYLE) != exStyle) {
+        platform.setWindowLong(window, win::GWL_EXSTYLE, static_cast<int32_t>(exStyle));
+    }
+}
+
+MonitorArea monitorOf(WindowHandle window) {
     WinRect current = {};
     platform.windowRect(window, &current);
-    WinRect monitor = {};
+    MonitorArea monitor = {};
     platform.monitorRect(&current, &monitor);
     return monitor;
 }
@@ -34,32 +47,56 @@ WindowPlacement centreOnMonitor(const WinRect& outer, const WinRect& monitor) {
 namespace {
 
 void windowedOn(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
-                const WinRect& monitor) {
+                const MonitorArea& monitor, uint32_t dpi) {
+    // The sunken edge comes back with the frame.
+    const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE) | win::WS_EX_CLIENTEDGE;
+    setExStyle(window, exStyle);
     WinRect outer = {0, 0, clientWidth, clientHeight};
-    const uint32_t exStyle =
-        static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
-    platform.adjustWindowRectEx(&outer, win::WS_OVERLAPPEDWINDOW_VISIBLE, false, exStyle);
-    const WindowPlacement placement = centreOnMonitor(outer, monitor);
+    platform.adjustWindowRectEx(&outer, win::WS_OVERLAPPEDWINDOW_VISIBLE, false,
+                                exStyle & ~win::WS_EX_TOPMOST, dpi);
+    const WindowPlacement placement = centreOnMonitor(outer, monitor.work);
     platform.setWindowLong(window, win::GWL_STYLE,
                            static_cast<int32_t>(win::WS_OVERLAPPEDWINDOW_VISIBLE));
-    platform.setWindowPos(window, HwndTop, placement.x, placement.y, placement.width,
+    if ((exStyle & win::WS_EX_TOPMOST) != 0) {
+        // Out of the topmost band first: a window already below it is not
+        // raised by this, and a topmost one is not lowered by HWND_TOP.
+        platform.setWindowPos(window, zOrder(win::HWND_NOTOPMOST), 0, 0, 0, 0,
+                              win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+    }
+    platform.setWindowPos(window, zOrder(win::HWND_TOP), placement.x, placement.y, placement.width,
                           placement.height, win::SWP_FRAMECHANGED);
 }
 
-void fullScreenOn(WindowHandle window, const WinRect& monitor) {
+void fullScreenOn(WindowHandle window, const MonitorArea& monitor) {
+    setExStyle(window, styleOf(window, win::GWL_EXSTYLE) & ~win::WS_EX_CLIENTEDGE);
     platform.setWindowLong(window, win::GWL_STYLE, static_cast<int32_t>(win::WS_POPUP_VISIBLE));
-    platform.setWindowPos(window, HwndTop, monitor.left, monitor.top, monitor.right - monitor.left,
-                          monitor.bottom - monitor.top, win::SWP_FRAMECHANGED);
+    const WinRect& whole = monitor.whole;
+    platform.setWindowPos(window, zOrder(win::HWND_TOPMOST), whole.left, whole.top,
+                          whole.right - whole.left, whole.bottom - whole.top,
+                          win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE);
 }
 
 } // namespace
 
 void setWindowedMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight) {
-    windowedOn(window, clientWidth, clientHeight, monitorOf(window));
+    windowedOn(window, clientWidth, clientHeight, monitorOf(window), platform.windowDpi(window));
 }
 
 void setFullScreenMode(WindowHandle window) {
     fullScreenOn(window, monitorOf(window));
+}
+
+void fitWindowToMonitor(WindowHandle window, uint32_t dpi) {
+    const uint32_t style = styleOf(window, win::GWL_STYLE);
+    if ((style & win::WS_MINIMIZE) != 0) {
+        return;
+    }
+    if ((style & win::WS_POPUP) != 0) {
+        fullScreenOn(window, monitorOf(window));
+    } else {
+        windowedOn(window, LogicalWidth, LogicalHeight, monitorOf(window),
+                   dpi != 0 ? dpi : platform.windowDpi(window));
+    }
 }
 
 void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
@@ -69,7 +106,7 @@ void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t client
     } else if (start.fullScreen) {
         fullScreenOn(window, start.monitor);
     } else {
-        windowedOn(window, clientWidth, clientHeight, start.monitor);
+        windowedOn(window, clientWidth, clientHeight, start.monitor, platform.windowDpi(window));
     }
     allowActivation(window, windowActive != 0);
 }
@@ -79,8 +116,7 @@ void allowActivation(WindowHandle window, bool allow) {
         setNoActivate(window);
         return;
     }
-    const uint32_t exStyle =
-        static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
+    const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
     if ((exStyle & win::WS_EX_NOACTIVATE) != 0) {
         platform.setWindowLong(window, win::GWL_EXSTYLE,
                                static_cast<int32_t>(exStyle & ~win::WS_EX_NOACTIVATE));
@@ -88,8 +124,7 @@ void allowActivation(WindowHandle window, bool allow) {
 }
 
 void setNoActivate(WindowHandle window) {
-    const uint32_t exStyle =
-        static_cast<uint32_t>(platform.getWindowLong(window, win::GWL_EXSTYLE));
+    const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
     platform.setWindowLong(
         window, win::GWL_EXSTYLE,
         static_cast<int32_t>(exStyle | win::WS_EX_NOACTIVATE | win::WS_EX_APPWINDOW));

@@ -14,8 +14,18 @@ struct WindowPlacement {
 };
 WindowPlacement centreOnMonitor(const WinRect& outer, const WinRect& monitor);
 
+// Windowed: the client area of the given size with the sunken client edge,
+// centred on the work area of the window's monitor (the taskbar left free),
+// at the top of the ordinary windows.
 void setWindowedMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight);
+// Full screen: a pop-up without the client edge covering the whole monitor,
+// above the taskbar (topmost: the taskbar steps back only for the active
+// window, and this one is never to take the focus), without activation.
 void setFullScreenMode(WindowHandle window);
+// The display changed (resolution, monitors, DPI): the window is put back on
+// its monitor in the mode it is in, at the size for the DPI given (0: the
+// window's own). A minimised window is left alone.
+void fitWindowToMonitor(WindowHandle window, uint32_t dpi);
 void setNoActivate(WindowHandle window);
 // While another window is active, a click or a touch on this one must not take
 // the focus from it: the no-activate style is set. While this one is active
@@ -27,7 +37,7 @@ void allowActivation(WindowHandle window, bool allow);
 // active window by then, it takes no focus from the first frame on.
 struct StartScreen {
     bool onMonitor;
-    WinRect monitor; // the monitor's whole rectangle
+    MonitorArea monitor;
     bool fullScreen;
 };
 void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t clientHeight,

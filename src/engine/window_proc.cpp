@@ -5,6 +5,8 @@
 #include "engine/health.h"
 #include "engine/win_constants.h"
 #include "engine/window_modes.h"
+#include "touch/touch_message.h"
+#include "touch/touch_table.h"
 
 // No press-and-hold (it delays every touch until the system has decided it
 // is no hold), no flicks, no pen feedback drawn over the pads.
@@ -33,14 +35,28 @@ bool fromMouseOrPen(intptr_t lParam) {
 }
 
 // The mouse finger's button went down or up on the window.
-void fingerButton(bool down) {
+void fingerButton(WindowHandle window, bool down) {
     noteInputReport();
     if (down) {
         mouseState.fingerHeld = 1;
         mouseState.captureWanted = 1;
+        mouseState.fingerIsMouse =
+            (platform.messageExtraInfo() & win::SIGNATURE_MASK) != win::MI_WP_SIGNATURE ? 1 : 0;
+        mouseState.buttonCheckedMs = platform.timeMs();
+        // A window that is not the foreground window gets no mouse message
+        // from outside itself, captured or not: the release may happen out
+        // there. Its leaving is what it hears of that.
+        platform.trackMouseLeave(window);
     } else {
         dropMouseFinger();
     }
+}
+
+// A contact cut off by the system says so with these; the session's input
+// goes elsewhere and no release of what is held comes back.
+bool sessionLeaves(uintptr_t change) {
+    return change == win::WTS_SESSION_LOCK || change == win::WTS_CONSOLE_DISCONNECT ||
+           change == win::WTS_REMOTE_DISCONNECT || change == win::WTS_SESSION_LOGOFF;
 }
 
 } // namespace
@@ -55,8 +71,10 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     switch (message) {
     case win::WM_CREATE:
         platform.registerTouchWindow(window, win::TWF_WANTPALM);
+        platform.watchSessionChanges(window, true);
         return 0;
     case win::WM_DESTROY:
+        platform.watchSessionChanges(window, false);
         stopEngine();
         platform.postQuitMessage(0);
         return 0;
@@ -67,7 +85,8 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         }
         // Whatever window is active keeps the focus when this one is clicked.
         allowActivation(window, windowActive != 0);
-        return 0;
+        // The default handling gives the active window the keyboard focus.
+        return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_MOUSEACTIVATE:
         // A click or touch on the controller never takes the focus from the game.
         return win::MA_NOACTIVATE;
@@ -79,27 +98,58 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         // The system also makes mouse messages from the first touch contact:
         // that finger is in the touch table already.
         if (fromMouseOrPen(lParam)) {
-            fingerButton(true);
+            fingerButton(window, true);
         }
         return 0;
     case win::WM_LBUTTONUP:
         mouseState.leftHeld = 0;
         if (fromMouseOrPen(lParam)) {
-            fingerButton(false);
+            fingerButton(window, false);
         }
         return 0;
     case win::WM_MOUSEMOVE:
         if (fromMouseOrPen(lParam) && mouseState.fingerHeld != 0) {
             noteInputReport();
+            // The button went up where this window did not hear it.
+            if ((wParam & win::MK_LBUTTON) == 0) {
+                dropMouseFinger();
+            }
         }
         return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_MOUSELEAVE:
+        if (mouseState.fingerHeld != 0) {
+            noteInputReport();
+            dropMouseFinger();
+        }
+        return 0;
     case win::WM_CAPTURECHANGED:
-    case win::WM_CANCELMODE:
         // The mouse went elsewhere: its button counts as released.
-        if (message == win::WM_CANCELMODE || reinterpret_cast<WindowHandle>(lParam) != window) {
+        if (reinterpret_cast<WindowHandle>(lParam) != window) {
             dropMouseFinger();
         }
         return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_CANCELMODE:
+        cancelAllInput();
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_WTSSESSION_CHANGE:
+        if (sessionLeaves(wParam)) {
+            cancelAllInput();
+        }
+        return 0;
+    case win::WM_POWERBROADCAST:
+        if (wParam == win::PBT_APMSUSPEND) {
+            cancelAllInput();
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_DISPLAYCHANGE:
+        fitWindowToMonitor(window, 0);
+        repaintWindow();
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_DPICHANGED:
+        // The new DPI in the low word; the size of a 1280 x 720 client at it.
+        fitWindowToMonitor(window, static_cast<uint32_t>(wParam & 0xFFFF));
+        repaintWindow();
+        return 0;
     case win::WM_RBUTTONDOWN:
         mouseState.rightHeld = 1;
         mouseState.rightDownLatch = 1;
@@ -111,15 +161,17 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return 0;
     case win::WM_ENDSESSION:
         // The session ends and the process may be ended as soon as this
-        // returns: no key may stay down in the system after it.
+        // returns: the scene is left now, as at a close (no key stays down,
+        // what is remembered is saved), and the main loop ends after it.
         if (wParam != 0) {
             releaseScene();
+            stopEngine();
         }
         return 0;
     case win::WM_TABLET_QUERYSYSTEMGESTURESTATUS:
         return static_cast<intptr_t>(SystemGesturesOff);
     case win::WM_TOUCH:
-        return platform.touchMessage(window, wParam, lParam);
+        return handleTouchMessage(window, wParam, lParam);
     case win::WM_PAINT:
     case win::WM_SIZE:
         // The window's picture is gone or no longer fits: the next frame is
@@ -136,8 +188,15 @@ bool madeFromTouch(uintptr_t extraInfo) {
     return (info & win::SIGNATURE_MASK) == win::MI_WP_SIGNATURE && (info & win::MI_TOUCH_BIT) != 0;
 }
 
+void cancelAllInput() {
+    liftAllFingers();
+    dropMouseFinger();
+    releaseScene();
+}
+
 void dropMouseFinger() {
     mouseState.fingerHeld = 0;
+    mouseState.fingerIsMouse = 0;
     mouseState.captureWanted = 0;
     if (mouseState.captured != 0) {
         mouseState.captured = 0;

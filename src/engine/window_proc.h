@@ -27,7 +27,15 @@ struct MouseState {
     // holds it.
     int32_t captureWanted;
     int32_t captured;
+    // The finger is the mouse's own (not a pen's): its button can be asked
+    // for, and is, every ButtonCheckMs while it is held.
+    int32_t fingerIsMouse;
+    uint32_t buttonCheckedMs;
 };
+
+// How often the mouse's button is asked for while the mouse finger is held:
+// its release may happen where no message of it reaches this window.
+constexpr uint32_t ButtonCheckMs = 100;
 
 // The answer to WM_TABLET_QUERYSYSTEMGESTURESTATUS.
 extern const uint32_t SystemGesturesOff;
@@ -53,6 +61,10 @@ void dropMouseFinger();
 // its release comes here wherever it happens; called after the pass's
 // strokes, which need not wait for it.
 void finishMouseCapture();
+// The system says that no input goes on as it was (the secure desktop, a
+// lock, sleep, a session switch, a cancelled mode): every finger lifts, the
+// mouse finger too, and the scene lets go of its keys at once.
+void cancelAllInput();
 // True for the extra information of a mouse message made from a touch.
 bool madeFromTouch(uintptr_t extraInfo);
 

@@ -1,5 +1,6 @@
 #include "touch/touch_table.h"
 
+#include "engine/engine.h"
 #include "engine/logical_scale.h"
 #include "touch/touch_debug_line.h"
 
@@ -9,10 +10,62 @@ TouchSlot TouchTable[TouchSlotCount];
 TouchSlot MouseFinger;
 char touchDebugLines[TouchSlotCount][TouchDebugLineSize];
 
+namespace {
+
+struct ContactWatch {
+    // The system has said that the contact of the slot is on the screen.
+    bool known[TouchSlotCount] = {};
+    uint32_t checkedMs = 0;
+    bool checked = false;
+};
+
+ContactWatch contacts;
+
+} // namespace
+
 void resetTouchTable() {
     std::memset(TouchTable, 0, sizeof TouchTable);
     MouseFinger = TouchSlot{};
     std::memset(touchDebugLines, 0, sizeof touchDebugLines);
+    contacts = ContactWatch{};
+}
+
+void liftAllFingers() {
+    for (TouchSlot& slot : TouchTable) {
+        slot.down = 0;
+    }
+}
+
+void checkTouchContacts() {
+    bool anyDown = false;
+    for (const TouchSlot& slot : TouchTable) {
+        anyDown = anyDown || slot.down != 0;
+    }
+    if (!anyDown) {
+        contacts.checked = false;
+        return;
+    }
+    const uint32_t now = platform.timeMs();
+    if (!contacts.checked) {
+        // The first check comes a period after the first contact.
+        contacts.checked = true;
+        contacts.checkedMs = now;
+    } else if (now - contacts.checkedMs >= ContactCheckMs) {
+        contacts.checkedMs = now;
+        for (int32_t i = 0; i < TouchSlotCount; ++i) {
+            TouchSlot& slot = TouchTable[i];
+            if (slot.down == 0) {
+                continue;
+            }
+            const ContactState state = platform.touchContact(slot.id);
+            if (state == ContactOn) {
+                contacts.known[i] = true;
+            } else if (state == ContactGone && contacts.known[i]) {
+                slot.down = 0;
+            }
+        }
+    }
+    requestPassBy(contacts.checkedMs + ContactCheckMs);
 }
 
 void setMouseFinger(bool down, int32_t x, int32_t y) {
@@ -86,13 +139,23 @@ void storeTouch(int32_t index, const TouchRecord& input, int32_t x, int32_t y) {
         return;
     }
     TouchSlot& slot = TouchTable[index];
+    const bool newContact = slot.id != input.id || slot.down == 0;
     slot.id = input.id;
     slot.x = x;
     slot.y = y;
-    if ((input.flags & (TouchFlagMove | TouchFlagDown)) != 0) {
+    // A palm never presses, and a contact taken for one lets go; a contact
+    // only in range (hovering) has not come down and presses nothing.
+    const bool hovering = (input.flags & TouchFlagInRange) != 0 &&
+                          (input.flags & TouchFlagDown) == 0 && slot.down == 0;
+    if ((input.flags & TouchFlagPalm) != 0) {
+        slot.down = 0;
+    } else if ((input.flags & (TouchFlagMove | TouchFlagDown)) != 0 && !hovering) {
         slot.down = 1;
     } else if ((input.flags & TouchFlagUp) != 0) {
         slot.down = 0;
+    }
+    if (newContact) {
+        contacts.known[index] = false;
     }
 }
 

@@ -30,17 +30,18 @@ void setMouseFinger(bool down, int32_t x, int32_t y);
 const TouchSlot& fingerAt(int32_t index);
 extern char touchDebugLines[TouchSlotCount][TouchDebugLineSize];
 
-// The fields of a platform touch record that the controller uses.
-struct TouchRecord {
-    int32_t x; // screen position, hundredths of a pixel
-    int32_t y;
-    uint32_t id;
-    uint32_t flags;
-};
+// A platform touch record: screen position in hundredths of a pixel, id,
+// flags and the time of the report.
+using TouchRecord = TouchInput;
 
 constexpr uint32_t TouchFlagMove = 0x1;
 constexpr uint32_t TouchFlagDown = 0x2;
 constexpr uint32_t TouchFlagUp = 0x4;
+// In range of the digitizer; without a down before it, a contact hovering
+// over the screen, not on it.
+constexpr uint32_t TouchFlagInRange = 0x8;
+// The system takes the contact for a palm.
+constexpr uint32_t TouchFlagPalm = 0x80;
 
 // Files the points of one touch message in order and writes a debug line for
 // each of the first ten.
@@ -54,6 +55,15 @@ bool pointInRect(int32_t x, int32_t y, const Rect& rect);
 // sprite's rect; the lowest such index, or -1.
 bool isTouched(const Sprite& sprite);
 int32_t touchIndexOn(const Sprite& sprite);
+
+// Every touch slot up (the contacts are cut off by the system).
+void liftAllFingers();
+// Asks the system, at most every ContactCheckMs, whether the contacts held
+// down are still on the screen, and lifts any it knows to be gone. A contact
+// is taken as gone only once the system has been seen to know it at all.
+// While any is held, a pass is asked for at the next check.
+void checkTouchContacts();
+constexpr uint32_t ContactCheckMs = 250;
 
 // Every slot up with id 0 at (0, 0), every debug line empty, the mouse finger up.
 void resetTouchTable();

@@ -3,6 +3,7 @@
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
 
+#include <algorithm>
 #include <cstdio>
 
 FakePlatform fakePlatform;
@@ -64,8 +65,14 @@ void fakeDispatch() {
     mainWindowMessage(mainWindow, message.message, message.wParam, message.lParam);
 }
 
+void fakeCloseTouch(intptr_t handle);
+
 intptr_t fakeDefWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     fakePlatform.defaultHandled.push_back({message, wParam, lParam});
+    // The default handling of a touch message closes its handle.
+    if (message == win::WM_TOUCH) {
+        fakeCloseTouch(lParam);
+    }
     return 77;
 }
 
@@ -79,9 +86,31 @@ bool fakeRegisterTouch(WindowHandle, uint32_t flags) {
     return true;
 }
 
-intptr_t fakeTouchMessage(WindowHandle, uintptr_t wParam, intptr_t lParam) {
-    fakePlatform.touchMessages.push_back({win::WM_TOUCH, wParam, lParam});
-    return 55;
+bool touchHandleClosed(intptr_t handle, const char* what) {
+    const auto& closed = fakePlatform.closedTouchHandles;
+    if (std::find(closed.begin(), closed.end(), handle) == closed.end()) {
+        return false;
+    }
+    fakePlatform.touchFaults.push_back(std::string(what) + " a closed touch handle");
+    return true;
+}
+
+bool fakeReadTouch(intptr_t handle, TouchInput* records, uint32_t count) {
+    const auto found = fakePlatform.touchInputs.find(handle);
+    if (touchHandleClosed(handle, "read") || found == fakePlatform.touchInputs.end()) {
+        return false;
+    }
+    // GetTouchInputInfo fills at most the records the handle has.
+    for (uint32_t i = 0; i < count && i < found->second.size(); ++i) {
+        records[i] = found->second[i];
+    }
+    return count <= found->second.size();
+}
+
+void fakeCloseTouch(intptr_t handle) {
+    if (!touchHandleClosed(handle, "closed")) {
+        fakePlatform.closedTouchHandles.push_back(handle);
+    }
 }
 
 int32_t fakeGetWindowLong(WindowHandle, int32_t index) {
@@ -102,26 +131,42 @@ bool fakeWindowRect(WindowHandle, WinRect* out) {
     return true;
 }
 
-bool fakeAdjust(WinRect* rect, uint32_t style, bool, uint32_t exStyle) {
+bool fakeAdjust(WinRect* rect, uint32_t style, bool, uint32_t exStyle, uint32_t dpi) {
     fakePlatform.calls.push_back("adjust " + hex(static_cast<int32_t>(style)) + " " +
-                                 hex(static_cast<int32_t>(exStyle)));
-    rect->left += fakePlatform.frame.left;
-    rect->top += fakePlatform.frame.top;
-    rect->right += fakePlatform.frame.right;
-    rect->bottom += fakePlatform.frame.bottom;
+                                 hex(static_cast<int32_t>(exStyle)) + " dpi " +
+                                 std::to_string(dpi));
+    const int32_t scale = dpi != 0 ? static_cast<int32_t>(dpi) : 96;
+    rect->left += fakePlatform.frame.left * scale / 96;
+    rect->top += fakePlatform.frame.top * scale / 96;
+    rect->right += fakePlatform.frame.right * scale / 96;
+    rect->bottom += fakePlatform.frame.bottom * scale / 96;
     return true;
 }
 
-bool fakeMonitor(const WinRect* near, WinRect* out) {
+bool fakeMonitor(const WinRect* near, MonitorArea* out) {
     fakePlatform.monitorQueries.push_back(*near);
-    *out = fakePlatform.monitor;
+    *out = MonitorArea{fakePlatform.monitor, fakePlatform.workArea};
     return true;
 }
 
-bool fakeSetWindowPos(WindowHandle, WindowHandle, int32_t x, int32_t y, int32_t w, int32_t h,
+// As SetWindowPos does: the size and place unless kept, and the topmost band
+// joined or left as asked.
+bool fakeSetWindowPos(WindowHandle, WindowHandle after, int32_t x, int32_t y, int32_t w, int32_t h,
                       uint32_t flags) {
-    fakePlatform.positions.push_back({x, y, w, h, flags});
-    fakePlatform.windowRect = {x, y, x + w, y + h};
+    const intptr_t insertAfter = reinterpret_cast<intptr_t>(after);
+    fakePlatform.positions.push_back({insertAfter, x, y, w, h, flags});
+    WinRect& r = fakePlatform.windowRect;
+    if ((flags & win::SWP_NOMOVE) == 0) {
+        r = {x, y, x + (r.right - r.left), y + (r.bottom - r.top)};
+    }
+    if ((flags & win::SWP_NOSIZE) == 0) {
+        r = {r.left, r.top, r.left + w, r.top + h};
+    }
+    if (insertAfter == win::HWND_TOPMOST) {
+        fakePlatform.exStyle |= static_cast<int32_t>(win::WS_EX_TOPMOST);
+    } else if (insertAfter == win::HWND_NOTOPMOST) {
+        fakePlatform.exStyle &= ~static_cast<int32_t>(win::WS_EX_TOPMOST);
+    }
     fakePlatform.calls.push_back("setWindowPos");
     return true;
 }
@@ -149,6 +194,8 @@ void installFakePlatform() {
         .asyncKeyState = fakeKey,
         .setCapture = [](WindowHandle) { fakePlatform.calls.push_back("setCapture"); },
         .releaseCapture = [] { fakePlatform.calls.push_back("releaseCapture"); },
+        .trackMouseLeave = [](WindowHandle) { fakePlatform.calls.push_back("trackMouseLeave"); },
+        .primaryButtonDown = [] { return fakePlatform.buttonDown; },
         .screenToClient = fakeScreenToClient,
         .clientRect = fakeClientRect,
         .takeMessage = fakeTake,
@@ -165,11 +212,18 @@ void installFakePlatform() {
         .defWindowProc = fakeDefWindowProc,
         .postQuitMessage = fakeQuit,
         .registerTouchWindow = fakeRegisterTouch,
-        .touchMessage = fakeTouchMessage,
+        .readTouchInputs = fakeReadTouch,
+        .closeTouchInput = fakeCloseTouch,
+        .touchContact =
+            [](uint32_t id) {
+                const auto found = fakePlatform.contacts.find(id);
+                return found != fakePlatform.contacts.end() ? found->second : ContactUnknown;
+            },
         .getWindowLong = fakeGetWindowLong,
         .setWindowLong = fakeSetWindowLong,
         .windowRect = fakeWindowRect,
         .adjustWindowRectEx = fakeAdjust,
+        .windowDpi = [](WindowHandle) { return fakePlatform.dpi; },
         .monitorRect = fakeMonitor,
         .setWindowPos = fakeSetWindowPos,
         .monitorName =
@@ -182,7 +236,7 @@ void installFakePlatform() {
                 return true;
             },
         .monitorNamed =
-            [](const char* name, WinRect* out) {
+            [](const char* name, MonitorArea* out) {
                 const auto found = fakePlatform.monitors.find(name);
                 if (found == fakePlatform.monitors.end()) {
                     return false;
@@ -191,6 +245,10 @@ void installFakePlatform() {
                 return true;
             },
         .refreshRateHz = [](WindowHandle) { return fakePlatform.refreshHz; },
+        .watchSessionChanges =
+            [](WindowHandle, bool watch) {
+                fakePlatform.calls.push_back(watch ? "watchSession" : "unwatchSession");
+            },
         .messageBox = fakeMessageBox,
         .playSound = fakeSound,
     };

@@ -20,6 +20,7 @@ struct FakeMessage {
 };
 
 struct FakeWindowPos {
+    intptr_t insertAfter; // HWND_TOP 0, HWND_TOPMOST -1, HWND_NOTOPMOST -2
     int32_t x;
     int32_t y;
     int32_t width;
@@ -48,7 +49,18 @@ struct FakePlatform {
     int32_t messagesTaken = 0;
     std::vector<FakeMessage> dispatched;
     std::vector<FakeMessage> defaultHandled;
-    std::vector<FakeMessage> touchMessages;
+    // The records behind each touch input handle, as GetTouchInputInfo
+    // reads them; a handle not here cannot be read. A handle once closed
+    // is gone: reading it, closing it again or passing it to the default
+    // handling (which closes it) is a fault, recorded in touchFaults.
+    std::map<intptr_t, std::vector<TouchInput>> touchInputs;
+    std::vector<intptr_t> closedTouchHandles;
+    std::vector<std::string> touchFaults;
+    // What GetPointerInfo tells of a contact, by id; unknown when not here.
+    std::map<uint32_t, ContactState> contacts;
+    // The primary mouse button as GetAsyncKeyState reads it. Down unless a
+    // test lets it go where the window hears nothing of that.
+    bool buttonDown = true;
     std::vector<int32_t> quitCodes;
     int32_t touchRegistrations = 0;
     uintptr_t extraInfo = 0;     // what messageExtraInfo gives
@@ -62,10 +74,15 @@ struct FakePlatform {
     int32_t exStyle = 0x00000200;
     WinRect windowRect = {0, 0, 1300, 763};
     WinRect monitor = {0, 0, 1920, 1080};
+    WinRect workArea = {0, 0, 1920, 1040}; // the taskbar along the bottom
+    uint32_t dpi = 0;                      // GetDpiForWindow; 0: not known
     // The monitors by name, and the name of the one the window is on.
-    std::map<std::string, WinRect> monitors = {{"\\\\.\\DISPLAY1", {0, 0, 1920, 1080}}};
+    std::map<std::string, MonitorArea> monitors = {
+        {"\\\\.\\DISPLAY1", {{0, 0, 1920, 1080}, {0, 0, 1920, 1040}}}};
     std::string windowMonitor = "\\\\.\\DISPLAY1";
-    WinRect frame = {-8, -31, 8, 8}; // what adjustWindowRectEx adds on each side
+    // What adjustWindowRectEx adds on each side at 96 DPI (or DPI 0), scaled
+    // for other DPIs.
+    WinRect frame = {-8, -31, 8, 8};
     std::vector<WinRect> monitorQueries;
     std::vector<FakeWindowPos> positions;
     std::vector<std::string> calls; // "setWindowLong style 0x...", "setCapture", ...

@@ -25,6 +25,7 @@ struct ReplayState {
     uint32_t message = 0;            // the message takeMessage gave
     uintptr_t wParam = 0;
     intptr_t lParam = 0;
+    bool buttonDown = false; // the mouse's button, between a trace's down and up
 };
 
 ReplayState replay;
@@ -125,6 +126,16 @@ int32_t replayTake() {
     // The touch input handle names the pass; a button message carries the
     // cursor's client position; a lost capture goes to no window.
     replay.lParam = 0;
+    if (replay.step->kind == TraceMouse) {
+        // A move carries the button's state, as the system's moves do.
+        const TraceMouseAction action = replay.step->mouse.action;
+        if (action == MouseDown || action == MouseUp || action == MouseLost) {
+            replay.buttonDown = action == MouseDown;
+        }
+        if (action == MouseMove && replay.buttonDown) {
+            replay.wParam = win::MK_LBUTTON;
+        }
+    }
     if (replay.message == win::WM_TOUCH) {
         replay.lParam = static_cast<intptr_t>(replay.pass);
     } else if (replay.step->kind == TraceMouse && replay.step->mouse.action != MouseLost) {
@@ -142,19 +153,18 @@ intptr_t replayDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) {
     return 0;
 }
 
-// handleTouchMessage of the replay: the handle names the pass whose points
+// GetTouchInputInfo of the replay: the handle names the pass whose points
 // the message carries.
-intptr_t replayTouchMessage(WindowHandle window, uintptr_t wParam, intptr_t lParam) {
-    if (replay.step != nullptr && lParam == static_cast<intptr_t>(replay.pass)) {
-        const std::vector<TracePoint>& points = replay.step->points;
-        const size_t count = wParam & 0xFFFF;
-        std::vector<TouchRecord> records;
-        for (size_t i = 0; i < count && i < points.size(); ++i) {
-            records.push_back(TouchRecord{points[i].x, points[i].y, points[i].id, points[i].flags});
-        }
-        fileTouchRecords(window, records.data(), static_cast<int32_t>(records.size()));
+bool replayReadTouch(intptr_t handle, TouchInput* records, uint32_t count) {
+    if (replay.step == nullptr || handle != static_cast<intptr_t>(replay.pass) ||
+        count > replay.step->points.size()) {
+        return false;
     }
-    return replayDefWindowProc(window, win::WM_TOUCH, wParam, lParam);
+    const std::vector<TracePoint>& points = replay.step->points;
+    for (uint32_t i = 0; i < count; ++i) {
+        records[i] = TouchInput{points[i].x, points[i].y, points[i].id, points[i].flags};
+    }
+    return true;
 }
 
 bool replayRegisterTouch(WindowHandle, uint32_t) {
@@ -179,12 +189,14 @@ bool replayWindowRect(WindowHandle, WinRect* out) {
     return replayClientRect(nullptr, out);
 }
 
-bool replayAdjust(WinRect*, uint32_t, bool, uint32_t) {
+bool replayAdjust(WinRect*, uint32_t, bool, uint32_t, uint32_t) {
     return true;
 }
 
-bool replayMonitor(const WinRect*, WinRect* out) {
-    return replayClientRect(nullptr, out);
+bool replayMonitor(const WinRect*, MonitorArea* out) {
+    replayClientRect(nullptr, &out->whole);
+    out->work = out->whole;
+    return true;
 }
 
 bool replaySetWindowPos(WindowHandle, WindowHandle, int32_t, int32_t, int32_t, int32_t, uint32_t) {
@@ -220,6 +232,8 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .asyncKeyState = replayKeyState,
         .setCapture = [](WindowHandle) {},
         .releaseCapture = [] {},
+        .trackMouseLeave = [](WindowHandle) {},
+        .primaryButtonDown = [] { return replay.buttonDown; },
         .screenToClient = replayScreenToClient,
         .clientRect = replayClientRect,
         .takeMessage = replayTake,
@@ -229,17 +243,21 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .defWindowProc = replayDefWindowProc,
         .postQuitMessage = replayQuit,
         .registerTouchWindow = replayRegisterTouch,
-        .touchMessage = replayTouchMessage,
+        .readTouchInputs = replayReadTouch,
+        .closeTouchInput = [](intptr_t) {},
+        .touchContact = [](uint32_t) { return ContactUnknown; },
         .getWindowLong = replayGetWindowLong,
         .setWindowLong = replaySetWindowLong,
         .windowRect = replayWindowRect,
         .adjustWindowRectEx = replayAdjust,
+        .windowDpi = [](WindowHandle) { return uint32_t{0}; },
         .monitorRect = replayMonitor,
         .setWindowPos = replaySetWindowPos,
         .monitorName = [](WindowHandle, char*, size_t) { return false; },
-        .monitorNamed = [](const char*, WinRect*) { return false; },
+        .monitorNamed = [](const char*, MonitorArea*) { return false; },
         // One pass a millisecond: a frame may go out in every pass.
         .refreshRateHz = [](WindowHandle) { return int32_t{1000}; },
+        .watchSessionChanges = [](WindowHandle, bool) {},
         .messageBox = replayMessageBox,
         .playSound = replaySound,
     };
