@@ -106,10 +106,12 @@ def geometry(window):
     return values["x"], values["y"], values["w"], values["h"]
 
 
-def client_of(window):
-    # The client edge of WS_EX_CLIENTEDGE is 2 pixels on every side.
+def client_of(window, full=False):
+    # The client edge of WS_EX_CLIENTEDGE is 2 pixels on every side; the
+    # full-screen pop-up has none.
     x, y, w, h = geometry(window)
-    return x + 2, y + 2, w - 4, h - 4
+    edge = 0 if full else 2
+    return x + edge, y + edge, w - 2 * edge, h - 2 * edge
 
 
 def active_window_name():
@@ -133,6 +135,26 @@ def wine_pid(name):
     out = run("pgrep", "-f", name, check=False)
     pids = [int(p) for p in out.split()]
     return pids[0] if pids else None
+
+
+def padrelle_pids():
+    """(main, guard) Linux processes of padrelle.exe; None where there is none."""
+    main = guard = None
+    for pid in run("pgrep", "-f", "padrelle.exe", check=False).split():
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as handle:
+                words = handle.read().split(b"\0")
+        except OSError:
+            continue
+        if b"--guard" in words:
+            guard = int(pid)
+        elif any(w.lower().endswith(b"padrelle.exe") for w in words):
+            main = int(pid)
+    return main, guard
+
+
+def guard_pid():
+    return padrelle_pids()[1]
 
 
 def screenshot(name):
@@ -221,7 +243,9 @@ class Padrelle:
 
     def close(self, what="the window"):
         run("wmctrl", "-F", "-c", TITLE)
-        return self.exit_code(what)
+        code = self.exit_code(what)
+        wait_for(10, "the guard outlived a clean exit", lambda: guard_pid() is None)
+        return code
 
     def exit_code(self, what):
         try:
@@ -409,7 +433,9 @@ def stand_in_run(game):
     wait_for(10, f"Return did not switch to a full-screen pop-up covering {screen_size}",
              lambda: geometry(window) == (0, 0, *screen_size))
     time.sleep(1)
-    full = client_of(window)
+    full = client_of(window, full=True)
+    if full != (0, 0, *screen_size):
+        raise Failure(f"the full-screen client area is {full}, not the whole screen")
     check_frame(screenshot("fullscreen"), full, "play")
     press_return()
     wait_for(10, f"Return did not restore the centred window {windowed}",
@@ -513,6 +539,35 @@ def sendinput_run(game, results):
         raise Failure("the windowed screen was not saved at the exit")
 
 
+def hard_kill(game, app, args, env, pad, code, e0, what):
+    """A pad held with the mouse, the program killed hard: the guard lets go."""
+    padrelle = Padrelle(app, args, env)
+    window = padrelle.window()
+    guard = wait_for(20, f"{what}: no guard process beside padrelle.exe", guard_pid)
+    time.sleep(1)
+    game.focus()
+    game.settle()
+    since = game.mark()
+    x, y = screen_point(client_of(window, full=full_screen(window)), PAD_CENTRES[pad])
+    xdotool("mousemove", x, y)
+    time.sleep(0.1)
+    xdotool("mousedown", 1)
+    game.wait_keys(since, [("make", code, e0)], f"{what}: pad {pad} held")
+    main = padrelle_pids()[0]
+    if main is None:
+        raise Failure(f"{what}: the program's own process is not found")
+    os.kill(main, 9)
+    killed = time.time()
+    game.wait_keys(since, [("make", code, e0), ("break", code, e0)],
+                   f"{what}: the guard let go of pad {pad} after the hard kill")
+    took = time.time() - killed
+    xdotool("mouseup", 1)
+    wait_for(10, f"{what}: the guard did not end after its work", lambda: guard_pid() is None)
+    padrelle.process.wait(timeout=10)
+    note(f"{what}: killed hard with pad {pad} held; the guard (process {guard}) sent its break "
+         f"{took:.2f} s later and ended")
+
+
 def full_screen(window):
     x, y, width, _ = geometry(window)
     return (x, y) == (0, 0) and width > 1284
@@ -534,7 +589,7 @@ def later_start(game, pad, code, opens_full, what):
     note(f"{what}: the saved keys, play at once, full screen")
     time.sleep(0.5)
     game.focus()
-    click_pad(game, client_of(window), pad, code, 0, f"{what}, full screen, pad {pad}")
+    click_pad(game, client_of(window, full=True), pad, code, 0, f"{what}, full screen, pad {pad}")
     if padrelle.close() != 0:
         raise Failure(f"{what}: padrelle.exe did not end with exit code 0")
     if "fullscreen" not in read_file(os.path.join(appdata(), "settings.txt")):
@@ -607,6 +662,12 @@ def main():
         sendinput_run(game, results)
         later_start(game, 3, 0x21, False, "second start")
         later_start(game, 4, 0x22, True, "third start")
+        hard_kill(game, os.path.join(TMP, "app-sendinput"), [], None, 5, 0x23, 0,
+                  "hard kill, SendInput")
+        hard_kill(game, os.path.join(TMP, "app-standin"), ["--keys", STANDIN_KEYS],
+                  {"PADRELLE_STANDIN_KEYS": STANDIN_KEYS, "PADRELLE_STANDIN_INJECT": "1",
+                   "PADRELLE_STANDIN_LOG": windows_path(os.path.join(TMP, "standin-kill.log"))},
+                  6, 0x24, 0, "hard kill, the driver")
         close_during_assignment()
         diagnostics()
     finally:

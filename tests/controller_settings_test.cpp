@@ -50,6 +50,11 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         {"--keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A --keys 2C", false, "--keys is given twice."},
         {"--assign --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A", false, "cannot go together"},
         {"\x01\xff", false, "Unknown option \"??\"."},
+        {"--guard 12", false, "--guard is started by padrelle.exe itself."},
+        {"--guard 12 3x", false, "--guard is started by padrelle.exe itself."},
+        {"--guard 0 34", false, "--guard is started by padrelle.exe itself."},
+        {"--guard 12 34 --assign", false, "--guard is started by padrelle.exe itself."},
+        {"--assign --guard 12 34", false, "Unknown option \"--guard\"."},
     };
     for (const auto& c : cases) {
         LaunchOptions options;
@@ -77,6 +82,12 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
     EXPECT_FALSE(parseLaunchOptions(many.c_str(), options, problem, sizeof problem));
     EXPECT_TRUE(parseLaunchOptions("--help", options, problem, sizeof problem));
     EXPECT_TRUE(options.help);
+    EXPECT_FALSE(options.guard);
+    EXPECT_TRUE(parseLaunchOptions("--guard 12 18446744073", options, problem, sizeof problem));
+    EXPECT_TRUE(options.guard);
+    EXPECT_EQ(options.guardProcess, 12u);
+    EXPECT_EQ(options.guardRecord, 18446744073u);
+    EXPECT_EQ(std::strstr(LaunchUsage, "--guard"), nullptr); // not the player's option
 }
 
 constexpr const char* Keys = "keys 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A\n";

@@ -277,26 +277,37 @@ TEST_F(KeyoutOutputTest, HookedKeysAsAKeyboardSendsThem) {
 int hooks = 0;
 int unhooks = 0;
 
-TEST_F(KeyoutOutputTest, TheHookTakesTheFirstKeyDownButNeverTheProgramsOwn) {
+void hookKey(uint32_t scanCode, uint32_t flags, uint32_t virtualKey, uintptr_t extra = 0) {
+    queueHookedKey(HookedKey{scanCode, flags, virtualKey, extra});
+}
+
+TEST_F(KeyoutOutputTest, TheHookTakesOneKeyAfterTheOtherButNeverTheProgramsOwn) {
     hooks = unhooks = 0;
     systemInput.hookKeyboard = [] { return ++hooks > 0; };
     systemInput.unhookKeyboard = [] { ++unhooks; };
     ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
-    EXPECT_EQ(keyOutput.capturePollMs, 0u); // a hooked key wakes the loop itself
+    EXPECT_EQ(keyOutput.capturePollMs, HookCheckMs);
     CapturedKey key = {};
     EXPECT_EQ(keyOutput.pollCapture(&key), CaptureFailed); // not armed
-    systemKeyDown(0x10, 0, 0x51, 0);                       // before the capture: not taken
+    hookKey(0x10, 0, 0x51);                                // before the capture: not taken
     keyOutput.armCapture();
     EXPECT_EQ(hooks, 1);
     EXPECT_EQ(keyOutput.pollCapture(&key), CapturePending);
-    systemKeyDown(0x2C, 0, 0x5A, PadrelleInputTag); // the program's own stroke
+    hookKey(0x2C, 0, 0x5A, PadrelleInputTag); // the program's own stroke
     EXPECT_EQ(keyOutput.pollCapture(&key), CapturePending);
-    systemKeyDown(0x4D, HookedExtended, 0x27, 0);
-    systemKeyDown(0x2E, 0, 0x43, 0); // a second key: the first stays taken
+    hookKey(0x4D, HookedExtended, 0x27);
+    hookKey(0x4D, HookedExtended, 0x27); // held past the repeat delay
+    hookKey(0x2E, 0, 0x43);              // pressed while it is still down: no key
     EXPECT_EQ(keyOutput.pollCapture(&key), CaptureTaken);
-    EXPECT_TRUE(key.captured);
     EXPECT_EQ(key.code, 0x4D);
     EXPECT_EQ(key.prefix, KeyStateE0);
+    keyOutput.armCapture(); // the next prompt: the same hook
+    EXPECT_EQ(hooks, 1);
+    EXPECT_EQ(keyOutput.pollCapture(&key), CapturePending);
+    hookKey(0x4D, HookedExtended | HookedUp, 0x27);
+    hookKey(0x30, 0, 0x42);
+    EXPECT_EQ(keyOutput.pollCapture(&key), CaptureTaken);
+    EXPECT_EQ(key.code, 0x30);
     keyOutput.disarmCapture();
     EXPECT_EQ(unhooks, 1);
     // The next capture starts afresh, and closing lets the hook go.
@@ -311,6 +322,44 @@ TEST_F(KeyoutOutputTest, TheHookTakesTheFirstKeyDownButNeverTheProgramsOwn) {
     EXPECT_EQ(keyOutput.pollCapture(&key), CaptureFailed);
     keyOutput.disarmCapture();
     EXPECT_EQ(unhooks, 2);
+}
+
+bool keyDownNow = false;
+
+// Windows removes a slow hook without a word: a key that stays down while
+// the hook gives nothing is how the capture hears of it.
+TEST_F(KeyoutOutputTest, AHookThatFellSilentIsSetAgain) {
+    hooks = unhooks = 0;
+    keyDownNow = false;
+    systemInput.hookKeyboard = [] { return ++hooks > 0; };
+    systemInput.unhookKeyboard = [] { ++unhooks; };
+    systemInput.anyKeyDown = [] { return keyDownNow; };
+    ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
+    keyOutput.armCapture();
+    CapturedKey key = {};
+    auto pollAfter = [&key](uint32_t ms) {
+        fakePlatform.time += ms;
+        return keyOutput.pollCapture(&key);
+    };
+    keyDownNow = true;
+    pollAfter(0);
+    // Keys keep coming (a key held repeats): the hook is alive.
+    for (int i = 0; i < 8; ++i) {
+        hookKey(0x4D, HookedExtended, 0x27);
+        pollAfter(HookCheckMs);
+    }
+    EXPECT_EQ(hookRestarts(), 0);
+    // Nothing from the hook while a key is down, for a whole second.
+    pollAfter(HookSilentMs - 1);
+    EXPECT_EQ(hookRestarts(), 0);
+    pollAfter(1);
+    EXPECT_EQ(hookRestarts(), 1);
+    EXPECT_EQ(hooks, 2);
+    EXPECT_EQ(unhooks, 1);
+    // No key down: silence is no sign of anything.
+    keyDownNow = false;
+    pollAfter(5000);
+    EXPECT_EQ(hookRestarts(), 1);
 }
 
 } // namespace

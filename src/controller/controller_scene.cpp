@@ -11,6 +11,7 @@
 #include "engine/platform.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "keyout/accessibility_keys.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 
@@ -111,6 +112,8 @@ void enterController() {
         reportForcedDriverProblem();
     }
     describeKeyboardOutput(outputNotice, sizeof outputNotice);
+    // Five Shifts of a scratch must not bring up the Sticky Keys question.
+    turnOffAccessibilityHotkeys();
     // Keys that are known already: play at once.
     if (useStartKeys()) {
         controllerMode = Play;
@@ -131,6 +134,7 @@ void updateController() {
 
 void releaseController() {
     releaseHeldKeys();
+    restoreAccessibilityHotkeys();
 }
 
 void leaveController() {
@@ -139,6 +143,7 @@ void leaveController() {
     cancelKeyAssignment();
     dropMouseFinger();
     releaseHeldKeys();
+    restoreAccessibilityHotkeys();
     saveScreenAtExit();
     deleteObjects();
     closeKeyboardOutput();

@@ -39,7 +39,9 @@ void prompt(int32_t step) {
     } else {
         formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH COUNTER-CLOCKWISE");
     }
-    // The prompt is on the screen before the key is waited for.
+    // The prompt is on the screen before the key is waited for. The capture
+    // stays armed from the first prompt to the last: a key's break is seen
+    // before the next key is taken.
     renderControllerNow();
     keyOutput.armCapture();
 }
@@ -71,11 +73,11 @@ bool assignKeys() {
             }
             return false;
         }
-        keyOutput.disarmCapture();
         finishStep(assignment.step, poll == CaptureTaken ? key : CapturedKey{false, 0, 0});
         ++assignment.step;
         assignment.prompted = false;
     }
+    keyOutput.disarmCapture();
     assignment = Assignment{};
     controllerMode = Play;
     return true;
@@ -83,10 +85,12 @@ bool assignKeys() {
 
 void cancelKeyAssignment() {
     if (assignment.prompted) {
-        keyOutput.disarmCapture();
         if (assignment.step < PadCount) {
             PadPressed[assignment.step] = 0;
         }
+    }
+    if (assignment.step > 0 || assignment.prompted) {
+        keyOutput.disarmCapture();
     }
     assignment = Assignment{};
 }

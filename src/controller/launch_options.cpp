@@ -110,6 +110,21 @@ struct Parse {
     }
 };
 
+// A handle's number as the program writes it for its guard: decimal digits.
+bool handleNumber(const std::string& word, uint64_t& value) {
+    if (word.empty() || word.size() > 19) {
+        return false;
+    }
+    value = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return value != 0;
+}
+
 } // namespace
 
 bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* problem,
@@ -119,6 +134,11 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
     std::vector<std::string> words;
     if (!splitWords(commandLine, words)) {
         return parse.fail("The command line has too many words.");
+    }
+    if (!words.empty() && words[0] == "--guard") {
+        options.guard = words.size() == 3 && handleNumber(words[1], options.guardProcess) &&
+                        handleNumber(words[2], options.guardRecord);
+        return options.guard || parse.fail("--guard is started by padrelle.exe itself.");
     }
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];

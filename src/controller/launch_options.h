@@ -12,6 +12,11 @@ struct LaunchOptions {
     bool keysGiven = false;           // --keys K0,...,K10: these keys, this run only
     KeySet keys = {};
     bool help = false; // --help
+    // --guard PROCESS RECORD: this instance is the guard of another (not
+    // said in the usage: the program starts it itself).
+    bool guard = false;
+    uint64_t guardProcess = 0;
+    uint64_t guardRecord = 0;
 };
 
 // What padrelle.exe accepts, as shown when it is given something else.

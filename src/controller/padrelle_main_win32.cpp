@@ -8,6 +8,8 @@
 #include "controller/remembered.h"
 #include "controller/settings_store.h"
 #include "engine/program_win32.h"
+#include "keyout/accessibility_keys.h"
+#include "keyout/guard.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
@@ -21,13 +23,16 @@ const char* const Caption = "Padrelle";
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    prepareWin32Engine(instance);
     // A command line that is not understood is said before any window opens.
     char problem[1024];
     if (!parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) {
         MessageBoxA(nullptr, problem, Caption, MB_OK | MB_ICONEXCLAMATION);
         return ExitBadCommandLine;
     }
+    if (launchOptions.guard) {
+        return runGuard(launchOptions.guardProcess, launchOptions.guardRecord);
+    }
+    prepareWin32Engine(instance);
     if (launchOptions.help) {
         MessageBoxA(nullptr, LaunchUsage, Caption, MB_OK | MB_ICONINFORMATION);
         return 0;
@@ -35,6 +40,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     bindKeyboardLibrary();
     useWin32SystemInput();
     useWin32SettingsStore();
+    useWin32AccessibilityApi();
+    // Keys held when this process is ended from outside are let go by the
+    // guard; without one (it could not be started) the program runs all the same.
+    startGuard();
     // The driver asked for and not to be had: said before any window opens.
     if (launchOptions.output == OutputInterception && !openKeyboardOutput(OutputInterception)) {
         forcedDriverMessage(problem, sizeof problem);
@@ -44,5 +53,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     loadRememberedSettings();
     const StartScreen start = rememberedStartScreen();
     fullScreen = start.fullScreen ? 1 : 0;
-    return runEngineWindow(start);
+    const int code = runEngineWindow(start);
+    // Everything is let go: the guard ends without doing anything.
+    markCleanExit();
+    return code;
 }

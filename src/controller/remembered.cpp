@@ -6,6 +6,7 @@
 #include "engine/format_text.h"
 #include "engine/platform.h"
 #include "engine/window_proc.h"
+#include "keyout/sendinput_output.h"
 
 #include <cstring>
 
@@ -109,10 +110,15 @@ void saveScreenAtExit() {
 void writeStartLog() {
     char keys[AssignedKeyCount * 8];
     writeKeyList(currentKeys(), keys, sizeof keys);
+    char hook[96] = "";
+    if (hookRestarts() > 0) {
+        formatText(hook, "the keyboard hook fell silent and was set again %d time(s)\n",
+                   static_cast<int>(hookRestarts()));
+    }
     char text[1024];
-    const int length =
-        formatText(text, "Padrelle 1.0\n%s\n%s\nkeys in use: %s%s\n", outputNotice, settingsNotice,
-                   keys, controllerMode == AssignKeys ? " (until they are assigned)" : "");
+    const int length = formatText(
+        text, "Padrelle 1.0\n%s\n%s\nkeys in use: %s%s\n%s", outputNotice, settingsNotice, keys,
+        controllerMode == AssignKeys ? " (until they are assigned)" : "", hook);
     if (length > 0) {
         settingsStore.writeLog(text, static_cast<size_t>(length) < sizeof text
                                          ? static_cast<size_t>(length)

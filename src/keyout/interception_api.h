@@ -24,8 +24,9 @@ constexpr unsigned short KeyStateUp = 0x01;
 constexpr unsigned short KeyStateE0 = 0x02;
 constexpr unsigned short KeyStateE1 = 0x04;
 
-// Filter: hold back key-down strokes; or nothing.
+// Filter: hold back key-down strokes; downs and ups; or nothing.
 constexpr InterceptionFilter FilterKeyDown = 0x01;
+constexpr InterceptionFilter FilterKeyDownUp = 0x03;
 constexpr InterceptionFilter FilterNone = 0x00;
 
 constexpr InterceptionDevice FirstKeyboard = 1;

@@ -1,6 +1,7 @@
 #include "keyout/interception_output.h"
 
 #include "engine/platform.h"
+#include "keyout/key_taker.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/sendinput_output.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 bool capturing = false;
 int32_t failedReceives = 0;
+KeyTaker taker;
 
 bool isKeyboardNumber(InterceptionDevice device) {
     return device >= FirstKeyboard && device <= LastKeyboard;
@@ -31,10 +33,15 @@ void setFilter(InterceptionFilter filter) {
     interception.set_filter(interceptionContext, interception.is_keyboard, filter);
 }
 
+// Makes and breaks are held back alike, so that each goes on to the system
+// in the order the keyboard sent them.
 void driverArm() {
-    setFilter(FilterKeyDown);
-    capturing = true;
-    failedReceives = 0;
+    if (!capturing) {
+        setFilter(FilterKeyDownUp);
+        capturing = true;
+        failedReceives = 0;
+        taker = KeyTaker{};
+    }
 }
 
 void driverDisarm() {
@@ -48,22 +55,29 @@ CapturePoll driverPoll(CapturedKey* key) {
     if (!capturing || interceptionContext == nullptr) {
         return CaptureFailed;
     }
-    const InterceptionDevice device = interception.wait_with_timeout(interceptionContext, 0);
-    if (device == 0) {
-        return CapturePending;
+    const uint32_t now = platform.timeMs();
+    for (int32_t stroke = 0; stroke < MaxStrokesPerPoll; ++stroke) {
+        const InterceptionDevice device = interception.wait_with_timeout(interceptionContext, 0);
+        if (device == 0) {
+            return CapturePending;
+        }
+        if (!isKeyboardNumber(device)) {
+            return CaptureFailed; // the wait failed: no key will come this way
+        }
+        if (interception.receive(interceptionContext, device, &keyStroke, 1) <= 0) {
+            if (++failedReceives >= MaxFailedReceives) {
+                return CaptureFailed;
+            }
+            continue;
+        }
+        keyboardDevice = device;
+        // The stroke goes on to the system as if it had not been held back.
+        interception.send(interceptionContext, device, &keyStroke, 1);
+        if (taker.take(keyStroke.code, keyStroke.state, now, key)) {
+            return CaptureTaken;
+        }
     }
-    if (!isKeyboardNumber(device)) {
-        return CaptureFailed; // the wait failed: no key will come this way
-    }
-    if (interception.receive(interceptionContext, device, &keyStroke, 1) <= 0) {
-        return ++failedReceives < MaxFailedReceives ? CapturePending : CaptureFailed;
-    }
-    keyboardDevice = device;
-    // The press goes on to the system as if it had not been held back.
-    interception.send(interceptionContext, device, &keyStroke, 1);
-    *key = CapturedKey{true, keyStroke.code,
-                       static_cast<unsigned short>(keyStroke.state & KeyPrefixMask)};
-    return CaptureTaken;
+    return CapturePending;
 }
 
 void driverClose() {
@@ -146,7 +160,7 @@ bool openInterceptionOutput() {
                                      disarmHookCapture();
                                      driverClose();
                                  },
-        .capturePollMs = driverCapture ? DriverCapturePollMs : 0,
+        .capturePollMs = driverCapture ? DriverCapturePollMs : HookCheckMs,
     };
     return true;
 }

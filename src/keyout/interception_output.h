@@ -13,8 +13,10 @@ extern InterceptionDevice keyboardDevice;
 extern InterceptionKeyStroke keyStroke;
 
 // A capture waits again after a receive that took no stroke, but at most this
-// many times in a row before it gives up.
+// many times before it gives up.
 constexpr int32_t MaxFailedReceives = 8;
+// Strokes taken in one poll of a capture at most.
+constexpr int32_t MaxStrokesPerPoll = 32;
 // How long the start-up question to the driver may take: a driver that
 // answers blocks for it; a library without its driver answers at once.
 constexpr unsigned long DriverProbeMs = 40;

@@ -2,6 +2,7 @@
 
 #include "engine/format_text.h"
 #include "engine/health.h"
+#include "keyout/held_record.h"
 #include "keyout/interception_output.h"
 #include "keyout/sendinput_output.h"
 
@@ -33,13 +34,13 @@ bool openKeyboardOutput(OutputChoice choice) {
     outputChosen = choice;
     if (choice != OutputSendInput && openInterceptionOutput()) {
         outputInUse = DriverOutput;
-        return true;
-    }
-    if (choice == OutputInterception) {
+    } else if (choice == OutputInterception) {
         return false;
+    } else {
+        useSendInputOutput();
+        outputInUse = SendInputOutput;
     }
-    useSendInputOutput();
-    outputInUse = SendInputOutput;
+    heldRecord->output = outputInUse;
     return true;
 }
 
@@ -49,8 +50,19 @@ void sendKey(int8_t scancode, int32_t down, unsigned short prefix) {
     }
     // The code goes out widened with its sign, as the table holds it.
     const auto code = static_cast<uint16_t>(static_cast<int16_t>(scancode));
-    if (keyOutput.send(code, static_cast<unsigned short>(prefix & KeyPrefixMask), down != 0)) {
+    const auto bits = static_cast<unsigned short>(prefix & KeyPrefixMask);
+    // The record holds a key only while it surely is held: from after its
+    // make went out until before its break goes. The guard never lets go of
+    // a key that was not held.
+    if (down == 0) {
+        noteKeyHeld(code, bits, false);
+    }
+    heldRecord->keyboardDevice = keyboardDevice;
+    if (keyOutput.send(code, bits, down != 0)) {
         noteStrokeSent();
+        if (down != 0) {
+            noteKeyHeld(code, bits, true);
+        }
     } else {
         noteStrokeLost();
     }
@@ -96,4 +108,5 @@ void resetKeyboardOutput() {
     keyboardDevice = 0;
     keyStroke = InterceptionKeyStroke{};
     keyboardLibrary = KeyboardLibrary{};
+    resetHeldRecord();
 }

@@ -1,12 +1,21 @@
 #include "keyout/sendinput_output.h"
 
+#include "engine/platform.h"
+#include "keyout/key_taker.h"
+
 namespace {
 
 struct HookCapture {
     bool armed = false;
     bool hooked = false;
-    bool taken = false;
-    CapturedKey key = {};
+    KeyTaker taker;
+    // The hook's health: the keys it gave, and since when a key has been
+    // down while it gave none.
+    uint64_t keysSeen = 0;
+    bool downWatched = false;
+    uint32_t downSinceMs = 0;
+    uint64_t keysAtDown = 0;
+    int32_t restarts = 0;
 };
 
 HookCapture capture;
@@ -16,7 +25,30 @@ SystemInputApi noSystemInput() {
         .send = [](const SystemKeyEvent*, uint32_t) { return uint32_t{0}; },
         .hookKeyboard = [] { return false; },
         .unhookKeyboard = [] {},
+        .anyKeyDown = [] { return false; },
     };
+}
+
+// Windows removes a hook whose callback took too long without telling the
+// program: a key down all the while the hook gives nothing means it is gone,
+// and it is set again.
+void watchHook(uint32_t now) {
+    if (!systemInput.anyKeyDown()) {
+        capture.downWatched = false;
+        return;
+    }
+    if (!capture.downWatched || capture.keysSeen != capture.keysAtDown) {
+        capture.downWatched = true;
+        capture.downSinceMs = now;
+        capture.keysAtDown = capture.keysSeen;
+        return;
+    }
+    if (now - capture.downSinceMs >= HookSilentMs) {
+        systemInput.unhookKeyboard();
+        capture.hooked = systemInput.hookKeyboard();
+        ++capture.restarts;
+        capture.downWatched = false;
+    }
 }
 
 bool sendInputSend(uint16_t code, unsigned short prefix, bool down) {
@@ -34,6 +66,13 @@ SystemInputApi systemInput = noSystemInput();
 void resetSystemInput() {
     systemInput = noSystemInput();
     capture = HookCapture{};
+    HookedKey stale;
+    while (takeHookedKeys(&stale, 1) == 1) {
+    }
+}
+
+int32_t hookRestarts() {
+    return capture.restarts;
 }
 
 bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKeyEvent* event) {
@@ -66,35 +105,44 @@ CapturedKey keyFromHook(uint32_t scanCode, uint32_t flags, uint32_t virtualKey) 
     return CapturedKey{true, static_cast<uint16_t>(scanCode & 0xFF), prefix};
 }
 
-void systemKeyDown(uint32_t scanCode, uint32_t flags, uint32_t virtualKey, uintptr_t extraInfo) {
-    // The program's own strokes are never taken for a key.
-    if (!capture.armed || capture.taken || extraInfo == PadrelleInputTag) {
-        return;
-    }
-    capture.key = keyFromHook(scanCode, flags, virtualKey);
-    capture.taken = true;
-}
-
 void armHookCapture() {
     capture.armed = true;
-    capture.taken = false;
-    capture.hooked = capture.hooked || systemInput.hookKeyboard();
+    if (!capture.hooked) {
+        // Keys from before the capture are no answer to its prompt.
+        HookedKey stale;
+        while (takeHookedKeys(&stale, 1) == 1) {
+        }
+        capture.hooked = systemInput.hookKeyboard();
+    }
 }
 
 CapturePoll pollHookCapture(CapturedKey* key) {
     if (!capture.armed || !capture.hooked) {
         return CaptureFailed;
     }
-    if (!capture.taken) {
-        return CapturePending;
+    const uint32_t now = platform.timeMs();
+    HookedKey hooked;
+    while (takeHookedKeys(&hooked, 1) == 1) {
+        ++capture.keysSeen;
+        // The program's own strokes are never taken for a key.
+        if (hooked.extraInfo == PadrelleInputTag) {
+            continue;
+        }
+        const CapturedKey seen = keyFromHook(hooked.scanCode, hooked.flags, hooked.virtualKey);
+        const auto state = static_cast<unsigned short>(
+            seen.prefix | ((hooked.flags & HookedUp) != 0 ? KeyStateUp : 0));
+        if (capture.taker.take(seen.code, state, now, key)) {
+            return CaptureTaken;
+        }
     }
-    *key = capture.key;
-    return CaptureTaken;
+    watchHook(now);
+    return CapturePending;
 }
 
 void disarmHookCapture() {
     capture.armed = false;
-    capture.taken = false;
+    capture.taker = KeyTaker{};
+    capture.downWatched = false;
     if (capture.hooked) {
         capture.hooked = false;
         systemInput.unhookKeyboard();
@@ -108,6 +156,6 @@ void useSendInputOutput() {
         .pollCapture = pollHookCapture,
         .disarmCapture = disarmHookCapture,
         .close = disarmHookCapture,
-        .capturePollMs = 0,
+        .capturePollMs = HookCheckMs,
     };
 }

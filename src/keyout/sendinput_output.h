@@ -28,7 +28,14 @@ CapturedKey keyFromHook(uint32_t scanCode, uint32_t flags, uint32_t virtualKey);
 // Fills keyOutput with SendInput and the hook's capture.
 void useSendInputOutput();
 
-// The hook's capture, for either output.
+// The hook's capture, for either output. Armed, it takes one key after the
+// other (key_taker.h) until disarmed; polled every HookCheckMs (a hooked key
+// wakes the main loop by itself; the poll watches the hook).
 void armHookCapture();
 CapturePoll pollHookCapture(CapturedKey* key);
 void disarmHookCapture();
+constexpr uint32_t HookCheckMs = 250;
+// A key down this long with nothing from the hook: the hook is set again.
+constexpr uint32_t HookSilentMs = 1000;
+// How often the hook was found gone and set again.
+int32_t hookRestarts();

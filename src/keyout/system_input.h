@@ -16,9 +16,18 @@ constexpr uint32_t KeyEventExtended = 0x0001; // KEYEVENTF_EXTENDEDKEY: the E0 p
 constexpr uint32_t KeyEventUp = 0x0002;       // KEYEVENTF_KEYUP: a break
 constexpr uint32_t KeyEventScancode = 0x0008; // KEYEVENTF_SCANCODE
 
-// Flags of a hooked key-down (the hook's KBDLLHOOKSTRUCT).
+// Flags of a hooked key (the hook's KBDLLHOOKSTRUCT).
 constexpr uint32_t HookedExtended = 0x01; // LLKHF_EXTENDED
 constexpr uint32_t HookedInjected = 0x10; // LLKHF_INJECTED
+constexpr uint32_t HookedUp = 0x80;       // LLKHF_UP
+
+// One key the hook saw go down or up.
+struct HookedKey {
+    uint32_t scanCode;
+    uint32_t flags; // Hooked* bits
+    uint32_t virtualKey;
+    uintptr_t extraInfo;
+};
 
 // What the program's own injected events carry as extra information, so that
 // its hook can tell them from everything else.
@@ -27,19 +36,25 @@ constexpr uintptr_t PadrelleInputTag = 0x50616472u;
 struct SystemInputApi {
     // Injects the events in order; gives how many the system took.
     uint32_t (*send)(const SystemKeyEvent* events, uint32_t count);
-    // From now on every key-down of any keyboard goes to systemKeyDown,
-    // until unhooked. False when the hook cannot be set.
+    // From now on every key of any keyboard, down and up, goes to
+    // queueHookedKey (from the hook's own thread), until unhooked. False when
+    // the hook cannot be set.
     bool (*hookKeyboard)();
     void (*unhookKeyboard)();
+    // Whether any key of any keyboard is down now (GetAsyncKeyState).
+    bool (*anyKeyDown)();
 };
 
 // Takes nothing and sets no hook until filled.
 extern SystemInputApi systemInput;
 void resetSystemInput();
 
-// A key went down on a keyboard (called by the hook): its scancode, the
-// hook's flags, its virtual key and the event's extra information.
-void systemKeyDown(uint32_t scanCode, uint32_t flags, uint32_t virtualKey, uintptr_t extraInfo);
+// A key the hook saw, kept for the capture to take; from any thread. The
+// hook does nothing else: Windows removes a hook whose callback is slow,
+// without a word. A full queue drops the key.
+void queueHookedKey(const HookedKey& key);
+// The keys queued since the last call, oldest first, at most max of them.
+uint32_t takeHookedKeys(HookedKey* keys, uint32_t max);
 
 // Windows only: fills the table with SendInput and SetWindowsHookExA.
 void useWin32SystemInput();

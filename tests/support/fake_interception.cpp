@@ -89,6 +89,9 @@ int fakeReceive(InterceptionContext, InterceptionDevice device, void* stroke, un
 int fakeSend(InterceptionContext, InterceptionDevice device, const void* stroke, unsigned int) {
     InterceptionKeyStroke key;
     std::memcpy(&key, stroke, sizeof key);
+    if (fakeInterception.onSend && !fakeInterception.onSend(key)) {
+        return 0;
+    }
     fakeInterception.sent.push_back({device, key.code, key.state, key.information});
     char text[64];
     std::snprintf(text, sizeof text, "send %d 0x%04X 0x%04X", device, key.code, key.state);
@@ -111,10 +114,16 @@ void installFakeInterception() {
     interception.get_hardware_id = fakeHardwareId;
 }
 
-void scriptKeyPress(InterceptionDevice device, unsigned short code, unsigned short state,
-                    unsigned int information) {
+void scriptStroke(InterceptionDevice device, unsigned short code, unsigned short state,
+                  unsigned int information) {
     fakeInterception.waitResults.push_back(device);
     fakeInterception.receiveResults.push_back({1, {code, state, information}});
+}
+
+void scriptKeyPress(InterceptionDevice device, unsigned short code, unsigned short prefix,
+                    unsigned int information) {
+    scriptStroke(device, code, prefix, information);
+    scriptStroke(device, code, static_cast<unsigned short>(prefix | KeyStateUp), information);
 }
 
 void scriptFailedReceive(InterceptionDevice device) {

@@ -56,6 +56,8 @@ struct FakeInterception {
 
     // Called at the start of every wait, before its result is taken.
     std::function<void()> onWait;
+    // Called with every stroke sent, before it is recorded; false refuses it.
+    std::function<bool(const InterceptionKeyStroke&)> onSend;
 };
 
 extern FakeInterception fakeInterception;
@@ -64,9 +66,12 @@ extern int fakeInterceptionContextObject;
 
 void installFakeInterception();
 
-// One key press on a keyboard: a wait giving the device, then a receive
-// taking the stroke.
-void scriptKeyPress(InterceptionDevice device, unsigned short code, unsigned short state = 0,
+// One stroke on a keyboard: a wait giving the device, then a receive taking
+// the stroke.
+void scriptStroke(InterceptionDevice device, unsigned short code, unsigned short state = 0,
+                  unsigned int information = 0);
+// One key pressed and let go: its make, then its break.
+void scriptKeyPress(InterceptionDevice device, unsigned short code, unsigned short prefix = 0,
                     unsigned int information = 0);
 // A wait giving the device, then a receive that takes nothing.
 void scriptFailedReceive(InterceptionDevice device);

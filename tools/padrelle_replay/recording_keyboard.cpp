@@ -12,6 +12,7 @@ struct RecordingKeyboard {
     TraceKey keys[TraceKeyCount] = {};
     int32_t nextKey = 0;
     bool captureWaiting = false; // a wait found the next key; receive takes it
+    bool breakNext = false;      // the key given last is let go next
     InterceptionFilter filter = FilterNone;
     std::FILE* out = nullptr;
     int32_t (*passNumber)() = nullptr;
@@ -37,7 +38,8 @@ void setFilter(InterceptionContext, InterceptionPredicate, InterceptionFilter fi
 // A capture is under way while key-down strokes are held back; the trace's
 // next key is the press it waits for. Without one no keyboard answers.
 InterceptionDevice waitForKey(InterceptionContext) {
-    if (keyboard.filter == FilterNone || keyboard.nextKey >= TraceKeyCount) {
+    if (keyboard.filter == FilterNone ||
+        (keyboard.nextKey >= TraceKeyCount && !keyboard.breakNext)) {
         keyboard.captureWaiting = false;
         return 0;
     }
@@ -70,11 +72,16 @@ int receiveKey(InterceptionContext, InterceptionDevice device, void* stroke, uns
         return 0;
     }
     keyboard.captureWaiting = false;
-    const TraceKey& key = keyboard.keys[keyboard.nextKey];
-    ++keyboard.nextKey;
+    // Each key is pressed and let go, as a keyboard sends it.
+    const bool up = keyboard.breakNext;
+    const TraceKey& key = keyboard.keys[up ? keyboard.nextKey - 1 : keyboard.nextKey];
+    if (!up) {
+        ++keyboard.nextKey;
+    }
+    keyboard.breakNext = !up;
     InterceptionKeyStroke press{};
     press.code = key.code;
-    press.state = static_cast<unsigned short>(KeyStateDown | key.prefix);
+    press.state = static_cast<unsigned short>((up ? KeyStateUp : KeyStateDown) | key.prefix);
     press.information = 0;
     std::memcpy(stroke, &press, sizeof press);
     return 1;

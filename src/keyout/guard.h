@@ -1,0 +1,35 @@
+// The guard: a second instance of padrelle.exe started with the program,
+// which waits for it to end. The program's crash handling cannot run when it
+// is ended from outside (End task, a hard kill), fails fast (a corrupted
+// heap, a broken stack guard) or overflows its stack; keys it held then stay
+// down in the game. After such an end the guard lets go of every key that
+// was held, through the output that held it, and puts back the system
+// settings the program changed. After a clean end it does nothing.
+#pragma once
+
+#include "keyout/accessibility_keys.h"
+#include "keyout/held_record.h"
+
+#include <cstdint>
+
+// What the guard sends a break with: a set-1 code and its prefix bits.
+using GuardBreak = bool (*)(uint16_t code, unsigned short prefix, void* context);
+
+// After the program's end: nothing when it ended cleanly; else the break of
+// each key in the record, in order of code, then the accessibility flags put
+// back. Gives how many breaks went out.
+int32_t releaseAfterEnd(HeldRecord& record, GuardBreak sendBreak, void* context,
+                        const AccessibilityApi& accessibility);
+
+// The command line of the guard: "--guard <process handle> <record handle>".
+constexpr const char* GuardOption = "--guard";
+
+// Windows only (guard_win32.cpp). Moves the held record into memory shared
+// with a new guard process and starts it; false when it could not be (the
+// program runs on without a guard).
+bool startGuard();
+// The program ends cleanly: the guard, when it wakes, does nothing.
+void markCleanExit();
+// The guard's whole life: waits for the program, then releaseAfterEnd with
+// the output the record names. Gives the process's exit code.
+int runGuard(uint64_t processHandle, uint64_t recordHandle);
