@@ -7,9 +7,9 @@
                                             window class, title, client size,
                                             centring; X window geometry agrees
   e2e-check-log.py run LOG KEYS             the whole run: eleven captures of
-                                            KEYS in order, each passed on, with the
-                                            filter set before and cleared after;
-                                            context destroyed; no key left down
+                                            KEYS in order, every stroke passed on in
+                                            order, the filter set before and cleared
+                                            after; context destroyed; no key left down
 
 Log lines: "<ms> <word> key=value ...", word being "call=<name>" for a call,
 "stroke" for a stroke, or another event word.
@@ -167,37 +167,48 @@ def check_run(lines, keys):
             return None
         return following
 
-    position = 0
-    for number, (code, prefix) in enumerate(keys):
-        label = f"capture {number} (key {code:#04x}{' E0' if prefix == 2 else ''})"
-        expected = ["set_filter", "wait_with_timeout", "receive", "send", "set_filter"]
-        found = calls[position:position + len(expected)]
-        names = [l.call for l in found]
-        if names != expected:
-            problem(f"{label}: calls {names}, expected {expected}"
-                    + (f" from {found[0]}" if found else ""))
-            return report(problems)
-        set_on, wait, receive, send, set_off = found
-        if set_on.int("filter") != 0x0001 or set_on.int("devices", 0) < 1:
-            problem(f"{label}: the filter was not set to key-down for the keyboards: {set_on}")
-        if set_off.int("filter") != 0x0000:
-            problem(f"{label}: the filter was not cleared after the capture: {set_off}")
+    # The capture: the filter set once to hold back makes and breaks, then
+    # each stroke waited for, received and passed on at once, in the order
+    # the keyboard sent it; the filter cleared once when the eleventh key is
+    # taken.
+    filters = [l for l in calls if l.call == "set_filter"]
+    if len(filters) != 2 or filters[0].int("filter") != 0x0003 or \
+            filters[0].int("devices", 0) < 1 or filters[1].int("filter") != 0x0000:
+        problem(f"the filter was not set once to key-down and key-up for the keyboards and "
+                f"cleared once after the capture: {[str(l) for l in filters]}")
+        return report(problems)
+    first, last = calls.index(filters[0]), calls.index(filters[1])
+    capture = calls[first + 1:last]
+    names = [l.call for l in capture]
+    if len(names) % 3 != 0 or names != ["wait_with_timeout", "receive", "send"] * (len(names) // 3):
+        problem(f"capture calls {names}, expected wait, receive and send for each stroke")
+        return report(problems)
+    received_strokes = []
+    for index in range(0, len(capture), 3):
+        wait, receive, send = capture[index:index + 3]
         device = wait.int("result", 0)
+        label = f"captured stroke {index // 3}"
         if not 1 <= device <= 10:
             problem(f"{label}: wait gave no keyboard: {wait}")
-        if receive.int("device") != device or receive.int("count") != 1 or receive.int("result") != 1:
+        if receive.int("device") != device or receive.int("count") != 1 or \
+                receive.int("result") != 1:
             problem(f"{label}: receive did not take one stroke of device {device}: {receive}")
         received = stroke_after(receive, "receive")
-        if received is None or received.int("code") != code or received.int("state") != prefix:
-            problem(f"{label}: received {received} instead of code {code:#04x} state {prefix:#04x}")
-        if send.int("device") != device or send.int("count") != 1:
-            problem(f"{label}: the press was not passed on to device {device}: {send}")
         sent = stroke_after(send, "send")
-        if sent is None or received is None or (sent.int("code"), sent.int("state")) != (
-                received.int("code"), received.int("state")):
-            problem(f"{label}: passed on {sent}, not the received stroke")
-        position += len(expected)
-    rest = calls[position:]
+        if received is None or sent is None or (sent.int("code"), sent.int("state")) != (
+                received.int("code"), received.int("state")) or send.int("device") != device:
+            problem(f"{label}: passed on {sent}, not the received stroke {received}")
+            return report(problems)
+        received_strokes.append((received.int("code"), received.int("state")))
+    makes = [(code, state) for code, state in received_strokes if state & 1 == 0]
+    if makes != keys:
+        problem(f"the keys received were {makes}, not {keys}")
+    for number, (code, state) in enumerate(received_strokes):
+        if state & 1 == 0 and number > 0:
+            before = [s for s in received_strokes[:number] if s[1] & 1 == 0][-1]
+            if (before[0], before[1] | 1) not in received_strokes[:number]:
+                problem(f"key {code:#04x} was taken before the key before it came up")
+    rest = calls[last + 1:]
     for line in rest:
         if line.call in ("set_filter", "wait", "receive"):
             problem(f"a capture call after the eleven captures: {line}")
@@ -226,9 +237,9 @@ def check_run(lines, keys):
     if not problems:
         makes = sum(1 for l in lines if l.word == "stroke" and l.fields.get("from") == "send"
                     and l.int("state", 0) & 1 == 0)
-        print(f"log: {len(keys)} keys captured in order, each passed on; filter set and cleared "
-              f"around each; {makes} make strokes sent, each with its break; context "
-              f"{context} destroyed")
+        print(f"log: {len(keys)} keys captured in order, each after the one before came up, "
+              f"every stroke passed on in order; filter set and cleared once; {makes} make "
+              f"strokes sent, each with its break; context {context} destroyed")
     return report(problems)
 
 

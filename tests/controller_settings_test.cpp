@@ -7,6 +7,9 @@
 #include "controller/saved_settings.h"
 #include "controller/settings_store.h"
 #include "engine/engine.h"
+#include "engine/win_constants.h"
+#include "engine/window_proc.h"
+#include "keyout/sendinput_output.h"
 #include "support/controller_fixture.h"
 
 #include <cstring>
@@ -194,6 +197,7 @@ class RememberedTest : public ControllerFixture {
                     return store.writable;
                 },
             .writeLog = [](const char* text, size_t length) { store.log.assign(text, length); },
+            .appendLog = [](const char* text, size_t length) { store.log.append(text, length); },
         };
     }
     void TearDown() override {
@@ -248,6 +252,36 @@ TEST_F(RememberedTest, TheFirstStartAssignsAndSavesTheSecondPlaysAtOnce) {
     EXPECT_TRUE(screen.fullScreen);
     EXPECT_EQ(screen.monitor.whole.right, 1920);
     EXPECT_EQ(screen.monitor.work.bottom, 1040);
+}
+
+TEST_F(RememberedTest, TheScreenIsSavedAtTheSessionsEndToo) {
+    saved(std::string("version 1\n") + Keys);
+    start("");
+    fullScreen = 1;
+    mainWindowMessage(nullptr, win::WM_ENDSESSION, 1, 0);
+    EXPECT_NE(store.file.find("screen \\\\.\\DISPLAY1 fullscreen"), std::string::npos)
+        << store.file;
+}
+
+bool outranked = false;
+
+TEST_F(RememberedTest, AGameThatOutranksUsIsSaidOnTheScreenAndInTheLog) {
+    systemInput.foregroundOutranksUs = [] { return outranked; };
+    outranked = false;
+    start("--output sendinput --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A");
+    updateController();
+    EXPECT_STREQ(gameNotice, "");
+    outranked = true;
+    updateController();
+    updateController();
+    EXPECT_STREQ(gameNotice, GameOutranksNotice);
+    const size_t said = store.log.find(GameOutranksNotice);
+    ASSERT_NE(said, std::string::npos) << store.log;
+    EXPECT_EQ(store.log.find(GameOutranksNotice, said + 1), std::string::npos); // once
+    outranked = false;
+    updateController();
+    EXPECT_STREQ(gameNotice, "");
+    resetSystemInput();
 }
 
 TEST_F(RememberedTest, AMonitorThatIsGoneGivesTheCentredWindow) {

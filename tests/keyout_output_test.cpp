@@ -325,6 +325,33 @@ TEST_F(KeyoutOutputTest, TheHookTakesOneKeyAfterTheOtherButNeverTheProgramsOwn) 
 }
 
 bool keyDownNow = false;
+bool gameOutranks = false;
+
+// Windows drops keys injected into a process of a higher integrity level
+// (UIPI), and SendInput answers as if they went through.
+TEST_F(KeyoutOutputTest, KeysSentToAGameThatOutranksUsAreCountedAsBlocked) {
+    gameOutranks = false;
+    systemInput.foregroundOutranksUs = [] { return gameOutranks; };
+    ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
+    sendKey(0x2C, 1);
+    gameOutranks = true;
+    EXPECT_TRUE(keysBlockedByTheGame());
+    sendKey(0x2C, 0);
+    sendKey(0x2D, 1);
+    gameOutranks = false;
+    EXPECT_FALSE(keysBlockedByTheGame());
+    sendKey(0x2D, 0);
+    fakePlatform.time += 1000;
+    const HealthFigures figures = healthFigures();
+    EXPECT_EQ(figures.strokesBlocked, 2);
+    EXPECT_EQ(figures.strokesLost, 0);
+    EXPECT_EQ(injected.size(), 4u); // sent all the same: nothing else can be done
+    // The driver injects below that barrier.
+    closeKeyboardOutput();
+    ASSERT_TRUE(openKeyboardOutput(OutputAuto));
+    gameOutranks = true;
+    EXPECT_FALSE(keysBlockedByTheGame());
+}
 
 // Windows removes a slow hook without a word: a key that stays down while
 // the hook gives nothing is how the capture hears of it.

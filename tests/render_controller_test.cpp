@@ -111,10 +111,13 @@ TEST_F(RenderControllerTest, HealthLine) {
         HealthFigures figures;
         const char* line;
     } cases[] = {
-        {{0, 0, 0, 0}, "touch 0/s  frames 0/s  touch to key 0.00 ms"},
-        {{125, 60, 49, 0}, "touch 125/s  frames 60/s  touch to key 0.04 ms"},
-        {{3, 2, 1234567, 5}, "touch 3/s  frames 2/s  touch to key 1234.56 ms  strokes lost 5"},
-        {{0, 0, 1000, 1}, "touch 0/s  frames 0/s  touch to key 1.00 ms  strokes lost 1"},
+        {{0, 0, 0, 0, 0}, "touch 0/s  frames 0/s  touch to key 0.00 ms"},
+        {{125, 60, 49, 0, 0}, "touch 125/s  frames 60/s  touch to key 0.04 ms"},
+        {{3, 2, 1234567, 5, 0}, "touch 3/s  frames 2/s  touch to key 1234.56 ms  strokes lost 5"},
+        {{0, 0, 1000, 1, 0}, "touch 0/s  frames 0/s  touch to key 1.00 ms  strokes lost 1"},
+        {{0, 0, 1000, 0, 7}, "touch 0/s  frames 0/s  touch to key 1.00 ms  strokes blocked 7"},
+        {{0, 0, 1000, 2, 7},
+         "touch 0/s  frames 0/s  touch to key 1.00 ms  strokes lost 2  strokes blocked 7"},
     };
     for (const auto& c : cases) {
         char line[NoticeSize];

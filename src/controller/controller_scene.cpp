@@ -14,6 +14,7 @@
 #include "keyout/accessibility_keys.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
+#include "keyout/sendinput_output.h"
 
 #include <cstring>
 
@@ -32,6 +33,7 @@ ControllerMode controllerMode = AssignKeys;
 char noticeLines[NoticeCount][NoticeSize];
 char (&outputNotice)[NoticeSize] = noticeLines[0];
 char (&settingsNotice)[NoticeSize] = noticeLines[1];
+char (&gameNotice)[NoticeSize] = noticeLines[2];
 
 namespace {
 
@@ -121,7 +123,25 @@ void enterController() {
     writeStartLog();
 }
 
+namespace {
+
+// A game started as administrator gets no injected key: said on the screen
+// and in the log while it has the foreground.
+void watchTheGame() {
+    const bool blocked = keysBlockedByTheGame();
+    if (blocked == (gameNotice[0] != '\0')) {
+        return;
+    }
+    formatText(gameNotice, "%s", blocked ? GameOutranksNotice : "");
+    if (blocked) {
+        noteInLog(GameOutranksNotice);
+    }
+}
+
+} // namespace
+
 void updateController() {
+    watchTheGame();
     if (controllerMode == AssignKeys) {
         if (assignKeys()) {
             saveAssignedKeys();

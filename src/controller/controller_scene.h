@@ -31,13 +31,14 @@ extern unsigned short ScratchPrefixes[ScratchKeyCount];
 extern ControllerMode controllerMode;
 
 // The notices shown under the health line, each wrapped onto lines of its
-// own: the output in use (set when the scene is entered) and what became of
-// the saved keys.
+// own: the output in use (set when the scene is entered), what became of
+// the saved keys, and what keeps the keys from the game now.
 constexpr size_t NoticeSize = 320;
-constexpr int32_t NoticeCount = 2;
+constexpr int32_t NoticeCount = 3;
 extern char noticeLines[NoticeCount][NoticeSize];
 extern char (&outputNotice)[NoticeSize];
 extern char (&settingsNotice)[NoticeSize];
+extern char (&gameNotice)[NoticeSize];
 // What to tell a player whose --output interception cannot be had.
 void forcedDriverMessage(char* buffer, size_t size);
 

@@ -39,6 +39,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
     bindKeyboardLibrary();
     useWin32SystemInput();
+    watchForegroundWindow();
     useWin32SettingsStore();
     useWin32AccessibilityApi();
     // Keys held when this process is ended from outside are let go by the

@@ -126,6 +126,16 @@ void writeStartLog() {
     }
 }
 
+void noteInLog(const char* line) {
+    char text[NoticeSize + 2];
+    const int length = formatText(text, "%s\n", line);
+    if (length > 0) {
+        settingsStore.appendLog(text, static_cast<size_t>(length) < sizeof text
+                                          ? static_cast<size_t>(length)
+                                          : sizeof text - 1);
+    }
+}
+
 void resetRemembered() {
     remembered = Remembered{};
     launchOptions = LaunchOptions{};

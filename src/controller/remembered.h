@@ -25,5 +25,7 @@ void saveAssignedKeys();
 void saveScreenAtExit();
 // The start-up log: the notices and the keys in use.
 void writeStartLog();
+// A line added to the log: what happened while the program ran.
+void noteInLog(const char* line);
 
 void resetRemembered();

@@ -16,6 +16,7 @@ constexpr SettingsStore NoStore = {
             return true;
         },
     .writeLog = [](const char*, size_t) {},
+    .appendLog = [](const char*, size_t) {},
 };
 
 } // namespace

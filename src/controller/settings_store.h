@@ -15,6 +15,8 @@ struct SettingsStore {
     bool (*write)(const char* text, size_t length, uint32_t* error);
     // Replaces the start-up log.
     void (*writeLog)(const char* text, size_t length);
+    // Adds to the end of the log.
+    void (*appendLog)(const char* text, size_t length);
 };
 
 // Until filled: nothing is kept and nothing found.

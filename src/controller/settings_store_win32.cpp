@@ -92,6 +92,20 @@ void writeLog(const char* text, size_t length) {
     }
 }
 
+void appendLog(const char* text, size_t length) {
+    wchar_t path[MAX_PATH + 64];
+    if (!pathOf(L"padrelle.log", path, MAX_PATH + 64, true)) {
+        return;
+    }
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
+        CloseHandle(file);
+    }
+}
+
 } // namespace
 
 void useWin32SettingsStore() {
@@ -99,5 +113,6 @@ void useWin32SettingsStore() {
         .read = readSettings,
         .write = writeSettings,
         .writeLog = writeLog,
+        .appendLog = appendLog,
     };
 }

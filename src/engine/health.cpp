@@ -17,6 +17,7 @@ struct Health {
     Counting current = {};
     Counting last = {};
     int32_t strokesLost = 0;
+    int32_t strokesBlocked = 0;
     // The report being handled in this pass.
     uint64_t takenUs = 0;
     uint64_t reportUs = 0; // the system's time of the report; 0: not known
@@ -95,6 +96,10 @@ void noteStrokeLost() {
     ++health.strokesLost;
 }
 
+void noteStrokeBlocked() {
+    ++health.strokesBlocked;
+}
+
 void finishInputTiming() {
     const uint64_t startUs = health.reportUs != 0 ? health.reportUs : health.takenUs;
     if (health.reportInPass && health.strokeInPass && health.lastStrokeUs >= startUs) {
@@ -123,7 +128,7 @@ HealthFigures healthFigures() {
         requestPassBy(health.secondStart + 1000);
     }
     return HealthFigures{health.last.reports, health.last.frames, health.last.longestReportUs,
-                         health.strokesLost};
+                         health.strokesLost, health.strokesBlocked};
 }
 
 void resetHealth() {

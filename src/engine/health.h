@@ -11,6 +11,7 @@ struct HealthFigures {
     uint32_t longestReportUs; // longest time from a report (its own time where the
                               // system gives one, else its taking) to its last stroke
     int32_t strokesLost;      // strokes the output refused, since start
+    int32_t strokesBlocked;   // strokes taken but dropped before the game, since start
 };
 
 // The main loop took a message from the queue; its time is taken now.
@@ -28,6 +29,8 @@ void noteStrokeSent();
 // Whether a stroke went out in the pass now running.
 bool strokesInThisPass();
 void noteStrokeLost();
+// A stroke went out that the system drops before it reaches the game.
+void noteStrokeBlocked();
 // After the scene's update: a report whose strokes went out gives its time.
 void finishInputTiming();
 // A frame reached the window; a frame drawn only for the health line does not

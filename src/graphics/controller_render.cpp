@@ -206,12 +206,15 @@ size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length) {
 void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size) {
     const unsigned ms = figures.longestReportUs / 1000;
     const unsigned hundredths = figures.longestReportUs % 1000 / 10;
-    const int written =
-        formatTextN(buffer, size, "touch %d/s  frames %d/s  touch to key %u.%02u ms",
-                    figures.reportsPerSecond, figures.framesPerSecond, ms, hundredths);
+    int written = formatTextN(buffer, size, "touch %d/s  frames %d/s  touch to key %u.%02u ms",
+                              figures.reportsPerSecond, figures.framesPerSecond, ms, hundredths);
     if (figures.strokesLost > 0 && written > 0 && static_cast<size_t>(written) < size) {
-        formatTextN(buffer + written, size - static_cast<size_t>(written), "  strokes lost %d",
-                    figures.strokesLost);
+        written += formatTextN(buffer + written, size - static_cast<size_t>(written),
+                               "  strokes lost %d", figures.strokesLost);
+    }
+    if (figures.strokesBlocked > 0 && written > 0 && static_cast<size_t>(written) < size) {
+        formatTextN(buffer + written, size - static_cast<size_t>(written), "  strokes blocked %d",
+                    figures.strokesBlocked);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "keyout/sendinput_output.h"
 
+#include "engine/health.h"
 #include "engine/platform.h"
 #include "keyout/key_taker.h"
 
@@ -26,6 +27,7 @@ SystemInputApi noSystemInput() {
         .hookKeyboard = [] { return false; },
         .unhookKeyboard = [] {},
         .anyKeyDown = [] { return false; },
+        .foregroundOutranksUs = [] { return false; },
     };
 }
 
@@ -56,7 +58,12 @@ bool sendInputSend(uint16_t code, unsigned short prefix, bool down) {
     if (!systemKeyEventFor(code, prefix, down, &event)) {
         return false;
     }
-    return systemInput.send(&event, 1) == 1;
+    const bool taken = systemInput.send(&event, 1) == 1;
+    // Taken, and dropped on the way all the same: the game outranks us.
+    if (taken && systemInput.foregroundOutranksUs()) {
+        noteStrokeBlocked();
+    }
+    return taken;
 }
 
 } // namespace
@@ -69,6 +76,10 @@ void resetSystemInput() {
     HookedKey stale;
     while (takeHookedKeys(&stale, 1) == 1) {
     }
+}
+
+bool keysBlockedByTheGame() {
+    return outputInUse == SendInputOutput && systemInput.foregroundOutranksUs();
 }
 
 int32_t hookRestarts() {

@@ -37,5 +37,10 @@ void disarmHookCapture();
 constexpr uint32_t HookCheckMs = 250;
 // A key down this long with nothing from the hook: the hook is set again.
 constexpr uint32_t HookSilentMs = 1000;
+// SendInput is the output and the game in the foreground outranks the
+// program: every key injected is dropped on the way.
+bool keysBlockedByTheGame();
+constexpr const char* GameOutranksNotice =
+    "the game runs as administrator: start Padrelle as administrator too, or use the driver";
 // How often the hook was found gone and set again.
 int32_t hookRestarts();

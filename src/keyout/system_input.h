@@ -43,6 +43,11 @@ struct SystemInputApi {
     void (*unhookKeyboard)();
     // Whether any key of any keyboard is down now (GetAsyncKeyState).
     bool (*anyKeyDown)();
+    // Whether the foreground window's process runs at a higher integrity
+    // level than this one (a game started as administrator): Windows then
+    // drops every key injected into it, and SendInput does not say so. Kept
+    // up to date as the foreground changes; cheap to ask.
+    bool (*foregroundOutranksUs)();
 };
 
 // Takes nothing and sets no hook until filled.
@@ -56,5 +61,8 @@ void queueHookedKey(const HookedKey& key);
 // The keys queued since the last call, oldest first, at most max of them.
 uint32_t takeHookedKeys(HookedKey* keys, uint32_t max);
 
-// Windows only: fills the table with SendInput and SetWindowsHookExA.
+// Windows only: fills the table with SendInput and SetWindowsHookExW.
 void useWin32SystemInput();
+// Windows only: keeps foregroundOutranksUs up to date from now on (the
+// calling thread's message loop hears of every change of the foreground).
+void watchForegroundWindow();

@@ -105,6 +105,69 @@ bool hook() {
     return true;
 }
 
+// The integrity level of a process (its token's mandatory label); 0 when it
+// cannot be read, AccessDenied when the process keeps its token from us.
+constexpr DWORD AccessDenied = 0xFFFFFFFF;
+
+DWORD integrityOf(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) {
+        return GetLastError() == ERROR_ACCESS_DENIED ? AccessDenied : 0;
+    }
+    alignas(TOKEN_MANDATORY_LABEL) unsigned char buffer[128];
+    DWORD length = 0;
+    DWORD level = 0;
+    if (GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &length)) {
+        const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer);
+        const UCHAR count = *GetSidSubAuthorityCount(label->Label.Sid);
+        level = count > 0 ? *GetSidSubAuthority(label->Label.Sid, count - 1u) : 0;
+    }
+    CloseHandle(token);
+    return level;
+}
+
+DWORD ownIntegrity = 0;
+bool foregroundOutranks = false;
+
+// A foreground process that will not even be asked (an elevated one keeps
+// its token from a program that is not) is taken to outrank us.
+void checkForeground() {
+    DWORD processId = 0;
+    HWND window = GetForegroundWindow();
+    if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 ||
+        processId == GetCurrentProcessId()) {
+        foregroundOutranks = false;
+        return;
+    }
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    DWORD level = 0;
+    if (process == nullptr) {
+        level = GetLastError() == ERROR_ACCESS_DENIED ? AccessDenied : 0;
+    } else {
+        level = integrityOf(process);
+        CloseHandle(process);
+    }
+    foregroundOutranks = level == AccessDenied
+                             ? ownIntegrity != 0 && ownIntegrity < SECURITY_MANDATORY_HIGH_RID
+                             : level > ownIntegrity && ownIntegrity != 0;
+}
+
+void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    checkForeground();
+}
+
+void watchForeground() {
+    ownIntegrity = integrityOf(GetCurrentProcess());
+    if (ownIntegrity == AccessDenied) {
+        ownIntegrity = 0;
+    }
+    // Called on the main thread's message loop whenever another window
+    // comes to the foreground.
+    SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foregroundChanged, 0,
+                    0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    checkForeground();
+}
+
 bool anyKeyDown() {
     for (int key = 0x08; key <= 0xFE; ++key) {
         if ((static_cast<uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0) {
@@ -122,5 +185,14 @@ void useWin32SystemInput() {
         .hookKeyboard = hook,
         .unhookKeyboard = unhook,
         .anyKeyDown = anyKeyDown,
+        .foregroundOutranksUs = [] { return foregroundOutranks; },
     };
+}
+
+void watchForegroundWindow() {
+    static bool watching = false;
+    if (!watching) {
+        watching = true;
+        watchForeground();
+    }
 }
