@@ -39,6 +39,7 @@ GAME_TITLE = "Padrelle test game"
 FLOOR_TITLE = "Padrelle floor"
 STARTED = time.time()
 LATENCY_CLICKS = 40
+LOADED_CLICKS = 30
 
 # The stand-in's scripted keys, and the keys typed in the SendInput run:
 # pads 0 to 8, clockwise, counter-clockwise.
@@ -494,9 +495,20 @@ def sendinput_run(game, results):
                             lambda: find_window(FLOOR_TITLE))
     fx, fy, fw, fh = geometry(floor_window)
     game.focus()  # the window manager hands a new window the focus
-    results["padrelle"], results["floor"] = measure_clicks(
-        game, [(screen_point(client, PAD_CENTRES[1]), 0x1F), ((fx + fw // 2, fy + fh // 2), 0x39)],
-        LATENCY_CLICKS)
+    series = [(screen_point(client, PAD_CENTRES[1]), 0x1F), ((fx + fw // 2, fy + fh // 2), 0x39)]
+    results["padrelle"], results["floor"] = measure_clicks(game, series, LATENCY_CLICKS)
+    # A rhythm game keeps every core busy: the same clicks with a busy
+    # process on each core, the floor program under the same load.
+    note(f"SendInput run: {LOADED_CLICKS} clicks each again with {os.cpu_count()} busy processes")
+    busy = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(os.cpu_count())]
+    try:
+        time.sleep(1)
+        results["padrelle-loaded"], results["floor-loaded"] = measure_clicks(
+            game, series, LOADED_CLICKS)
+    finally:
+        for process in busy:
+            process.kill()
+            process.wait()
     run("wmctrl", "-F", "-c", FLOOR_TITLE)
     floor.wait(timeout=15)
 
@@ -674,6 +686,16 @@ def main():
         openbox.kill()
     print(f"e2e: click to key, {figures('padrelle.exe (SendInput)', results['padrelle'])}")
     print(f"e2e: click to key, {figures('click straight into SendInput', results['floor'])}")
+    print(f"e2e: click to key under load, "
+          f"{figures('padrelle.exe (SendInput)', results['padrelle-loaded'])}")
+    print(f"e2e: click to key under load, "
+          f"{figures('click straight into SendInput', results['floor-loaded'])}")
+    for label, ours, floor in (("without load", "padrelle", "floor"),
+                               ("with every core busy", "padrelle-loaded", "floor-loaded")):
+        print(f"e2e: padrelle.exe / floor {label}: median "
+              f"{statistics.median(results[ours]) / statistics.median(results[floor]):.2f}, "
+              f"90th percentile "
+              f"{percentile(results[ours], 0.9) / percentile(results[floor], 0.9):.2f}")
     print(f"e2e: CPU-seconds a second: {results['idle']:.3f} idle in play, "
           f"{results['turning']:.3f} while the mouse turns the disc")
     return 0

@@ -8,6 +8,7 @@
 #include "controller/remembered.h"
 #include "controller/settings_store.h"
 #include "engine/program_win32.h"
+#include "engine/responsiveness.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
 #include "keyout/keyboard_library.h"
@@ -54,7 +55,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     loadRememberedSettings();
     const StartScreen start = rememberedStartScreen();
     fullScreen = start.fullScreen ? 1 : 0;
+    useWin32SchedulingApi();
+    startResponsiveRun();
     const int code = runEngineWindow(start);
+    endResponsiveRun();
     // Everything is let go: the guard ends without doing anything.
     markCleanExit();
     return code;

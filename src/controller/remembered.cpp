@@ -5,6 +5,7 @@
 #include "controller/settings_store.h"
 #include "engine/format_text.h"
 #include "engine/platform.h"
+#include "engine/responsiveness.h"
 #include "engine/window_proc.h"
 #include "keyout/sendinput_output.h"
 
