@@ -5,8 +5,13 @@
 #include "controller/remembered.h"
 #include "controller/scratch.h"
 #include "engine/engine.h"
+#include "graphics/bitmap_backend.h"
 #include "keyout/interception_output.h"
 #include "support/controller_fixture.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -60,6 +65,40 @@ TEST_F(ControllerSceneTest, TheDriverAskedForAndUnusableIsReportedInABox) {
     EXPECT_NE(fakePlatform.messageBoxes[0].text.find("driver is not installed"), std::string::npos);
     EXPECT_EQ(fakePlatform.messageBoxes[0].caption, KeyboardLibraryCaption);
     EXPECT_EQ(outputInUse, NoOutput);
+}
+
+// Players start padrelle.exe from shortcuts and launchers that set another
+// current folder: the pictures beside the program are found all the same.
+TEST_F(ControllerSceneTest, PicturesComeFromBesideTheProgramWhenTheCurrentFolderHasNone) {
+    static std::vector<std::string> asked;
+    static std::string only;
+    asked.clear();
+    bitmapBackend.loadFile = [](const char* path) {
+        asked.push_back(path);
+        return asked.back().rfind(only, 0) == 0 ? reinterpret_cast<BitmapHandle>(0x10) : nullptr;
+    };
+    bitmapBackend.querySize = [](BitmapHandle, int32_t* w, int32_t* h) {
+        *w = 130;
+        *h = 190;
+        return true;
+    };
+    platform.programFolder = [](char* out, size_t size) {
+        return std::snprintf(out, size,
+                             "C:\\Spiele\\P\xc3\xa4"
+                             "drelle\\") > 0;
+    };
+    for (const std::string folder : {"img", "C:\\Spiele\\P\xc3\xa4"
+                                            "drelle\\img"}) {
+        only = folder;
+        asked.clear();
+        enterController();
+        EXPECT_EQ(whiteImage->loaded, 1) << folder;
+        EXPECT_EQ(scratchImage->loaded, 1) << folder;
+        EXPECT_EQ(asked.back(), folder + "/scratch.bmp");
+        EXPECT_EQ(asked.size(), folder == "img" ? 3u : 6u) << folder;
+        leaveController();
+    }
+    resetBitmapBackend();
 }
 
 TEST_F(ControllerSceneTest, UnknownModeDoesNothing) {

@@ -341,3 +341,41 @@ TEST_F(RememberedTest, KeysThatCannotBeSavedAreSaidSo) {
 }
 
 } // namespace
+
+namespace {
+
+struct Attempts {
+    std::vector<uint32_t> answers; // the error of each attempt; 0 once it is done
+    size_t made = 0;
+    uint32_t paused = 0;
+};
+Attempts attempts;
+
+TEST(SettingsReplace, AFileHeldForAMomentIsReplacedAfterAllAndOtherErrorsAtOnce) {
+    const struct {
+        std::vector<uint32_t> answers;
+        uint32_t result;
+        size_t made;
+    } cases[] = {
+        {{0}, 0, 1},
+        {{32, 32, 5, 33, 0}, 0, 5}, // a scanner held it: waited out
+        {{3}, 3, 1},                // the folder is gone: no waiting
+        {{32, 3}, 3, 2},
+        {std::vector<uint32_t>(40, 32), 32, 11}, // held for good: about half a second
+    };
+    for (const auto& c : cases) {
+        attempts = Attempts{c.answers};
+        const uint32_t result = replaceWithRetries(
+            [](void*) {
+                const uint32_t answer = attempts.answers[attempts.made];
+                ++attempts.made;
+                return answer;
+            },
+            nullptr, [](uint32_t ms) { attempts.paused += ms; });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(attempts.made, c.made);
+        EXPECT_EQ(attempts.paused, (c.made - 1) * ReplaceRetryStepMs);
+    }
+}
+
+} // namespace

@@ -219,6 +219,11 @@ TEST_F(KeyoutOutputTest, EachProblemSaysWhatIsWrongAndWhatToDo) {
     } cases[] = {
         {{KeyboardLibraryNotLoaded, nullptr, 0, 0, 64},
          "no interception.dll beside padrelle.exe or in System32"},
+        {{KeyboardLibraryNotLoaded, nullptr, 0, 0, 32, false},
+         "no interception.dll beside padrelle.exe or in System32"},
+        // A 32-bit program on 64-bit Windows sees SysWOW64 as its System32.
+        {{KeyboardLibraryNotLoaded, nullptr, 0, 0, 32, true},
+         "no interception.dll beside padrelle.exe or in SysWOW64"},
         {{KeyboardLibraryWrongArchitecture, nullptr, 193, 32, 64},
          "interception.dll is the 32-bit file: this 64-bit padrelle.exe needs the one from the "
          "x64 folder of the Interception release"},

@@ -97,11 +97,30 @@ void resetController() {
     resetKeyboardOutput();
 }
 
+namespace {
+
+// A picture from img\ in the current folder; where that has none (a player
+// started padrelle.exe from a shortcut or a launcher that sets another
+// folder), from img\ beside the program.
+Image* loadPicture(const char* name) {
+    Image* image = new Image(name);
+    char folder[200];
+    char path[256];
+    if (image->loaded == 0 && platform.programFolder(folder, sizeof folder) &&
+        formatText(path, "%s%s", folder, name) < static_cast<int>(sizeof path)) {
+        delete image;
+        image = new Image(path);
+    }
+    return image;
+}
+
+} // namespace
+
 void enterController() {
     deleteObjects(); // an earlier entry's objects, if the scene was never left
-    whiteImage = new Image("img/white.bmp");
-    blueImage = new Image("img/blue.bmp");
-    scratchImage = new Image("img/scratch.bmp");
+    whiteImage = loadPicture("img/white.bmp");
+    blueImage = loadPicture("img/blue.bmp");
+    scratchImage = loadPicture("img/scratch.bmp");
     for (int32_t i = 0; i < PadCount; ++i) {
         const PadPlace& place = PadPlaces[i];
         padSprites[i] =

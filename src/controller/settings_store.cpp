@@ -26,3 +26,21 @@ SettingsStore settingsStore = NoStore;
 void resetSettingsStore() {
     settingsStore = NoStore;
 }
+
+bool fileBusyError(uint32_t error) {
+    constexpr uint32_t AccessDenied = 5;
+    constexpr uint32_t SharingViolation = 32;
+    constexpr uint32_t LockViolation = 33;
+    return error == AccessDenied || error == SharingViolation || error == LockViolation;
+}
+
+uint32_t replaceWithRetries(uint32_t (*attempt)(void* context), void* context,
+                            void (*pause)(uint32_t milliseconds)) {
+    uint32_t error = attempt(context);
+    for (uint32_t waited = 0; error != 0 && fileBusyError(error) && waited < ReplaceRetryMs;
+         waited += ReplaceRetryStepMs) {
+        pause(ReplaceRetryStepMs);
+        error = attempt(context);
+    }
+    return error;
+}

@@ -29,3 +29,14 @@ constexpr const char* LogPlace = "%APPDATA%\\Padrelle\\padrelle.log";
 
 // Windows only: the files in %APPDATA%\Padrelle.
 void useWin32SettingsStore();
+
+// A virus scanner or an indexer holds a new file open for a moment: a
+// replace that fails for that (access denied, a sharing or lock violation)
+// is tried again every ReplaceRetryStepMs, for about ReplaceRetryMs in all.
+constexpr uint32_t ReplaceRetryMs = 500;
+constexpr uint32_t ReplaceRetryStepMs = 50;
+bool fileBusyError(uint32_t error);
+// attempt gives 0 when done, else the system's error; the last error is
+// given (0: done).
+uint32_t replaceWithRetries(uint32_t (*attempt)(void* context), void* context,
+                            void (*pause)(uint32_t milliseconds));

@@ -75,13 +75,25 @@ bool writeSettings(const char* text, size_t length, uint32_t* error) {
     }
     // The new file whole beside the old, then put in its place: the saved
     // file is always either the old one or the new one.
-    if (!writeWhole(temporary, text, length) ||
-        !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!writeWhole(temporary, text, length)) {
         *error = GetLastError();
         DeleteFileW(temporary);
         return false;
     }
-    *error = 0;
+    const wchar_t* names[2] = {temporary, path};
+    *error = replaceWithRetries(
+        [](void* context) -> uint32_t {
+            const auto* files = static_cast<const wchar_t* const*>(context);
+            return MoveFileExW(files[0], files[1],
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? 0
+                       : static_cast<uint32_t>(GetLastError());
+        },
+        names, [](uint32_t milliseconds) { Sleep(milliseconds); });
+    if (*error != 0) {
+        DeleteFileW(temporary);
+        return false;
+    }
     return true;
 }
 

@@ -35,6 +35,7 @@ constexpr Platform defaultPlatform = {
     .monitorNamed = [](const char*, MonitorArea*) { return false; },
     .refreshRateHz = [](WindowHandle) { return int32_t{0}; },
     .watchSessionChanges = [](WindowHandle, bool) {},
+    .programFolder = [](char*, size_t) { return false; },
     .messageBox = [](WindowHandle, const char*, const char*, uint32_t) { return int32_t{0}; },
     .playSound = [](const char*, uint32_t) { return false; },
 };

@@ -109,6 +109,9 @@ struct Platform {
     // or its end: WM_WTSSESSION_CHANGE comes while it is on.
     void (*watchSessionChanges)(WindowHandle window, bool watch);
 
+    // The folder padrelle.exe lies in, in UTF-8, ending in a backslash.
+    bool (*programFolder)(char* out, size_t size);
+
     // Dialogs and sound.
     int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption, uint32_t type);
     // PlaySoundA with no module; for SND_RESOURCE the name is an integer id.

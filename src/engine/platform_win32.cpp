@@ -5,6 +5,7 @@
 #include <wtsapi32.h>
 
 #include <cstring>
+#include <cwchar>
 #include <new>
 
 #include "engine/platform.h"
@@ -338,6 +339,19 @@ void realWatchSession(WindowHandle window, bool watch) {
     }
 }
 
+bool realProgramFolder(char* out, size_t size) {
+    wchar_t path[MAX_PATH * 2];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    wchar_t* slash = length > 0 && length < MAX_PATH * 2 ? wcsrchr(path, L'\\') : nullptr;
+    if (slash == nullptr) {
+        return false;
+    }
+    slash[1] = L'\0';
+    const int written =
+        WideCharToMultiByte(CP_UTF8, 0, path, -1, out, static_cast<int>(size), nullptr, nullptr);
+    return written > 1;
+}
+
 int32_t realMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t type) {
     return MessageBoxA(asWindow(owner), text, caption, type);
 }
@@ -380,6 +394,7 @@ void useWin32Platform() {
         .monitorNamed = realMonitorNamed,
         .refreshRateHz = realRefreshRate,
         .watchSessionChanges = realWatchSession,
+        .programFolder = realProgramFolder,
         .messageBox = realMessageBox,
         .playSound = realPlaySound,
     };

@@ -1,4 +1,4 @@
-// Bitmaps loaded by the platform: files with LoadImageA, resources with
+// Bitmaps loaded by the platform: files with LoadImageW, resources with
 // LoadBitmapA.
 #include <windows.h>
 
@@ -12,8 +12,13 @@ BitmapHandle loadFile(const char* path) {
     if (path == nullptr || path[0] == '\0') {
         return nullptr;
     }
-    // The file's own size; a relative path is taken from the current directory.
-    return LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    // The path is UTF-8: a folder's name may be in any language. The file's
+    // own size; a relative path is taken from the current directory.
+    wchar_t wide[MAX_PATH * 2];
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, MAX_PATH * 2) <= 0) {
+        return nullptr;
+    }
+    return LoadImageW(nullptr, wide, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
 }
 
 BitmapHandle loadResource(uint16_t id) {

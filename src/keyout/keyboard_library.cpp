@@ -49,7 +49,8 @@ void describeKeyboardLibrary(const KeyboardLibrary& library, char* buffer, size_
     const int32_t otherBits = library.programBits == 32 ? 64 : 32;
     switch (library.status) {
     case KeyboardLibraryNotLoaded:
-        formatTextN(buffer, size, "no interception.dll beside padrelle.exe or in System32");
+        formatTextN(buffer, size, "no interception.dll beside padrelle.exe or in %s",
+                    library.onWow64 ? "SysWOW64" : "System32");
         break;
     case KeyboardLibraryWrongArchitecture:
         formatTextN(buffer, size,

@@ -25,6 +25,7 @@ struct KeyboardLibrary {
     uint32_t loadError = 0;            // LoadFailed: the system's error code
     int32_t libraryBits = 0;           // WrongArchitecture: 32 or 64 (0: not known)
     int32_t programBits = 0;           // the program's own: 32 or 64
+    bool onWow64 = false;              // a 32-bit program on 64-bit Windows
 };
 
 extern KeyboardLibrary keyboardLibrary;
@@ -34,7 +35,8 @@ extern KeyboardLibrary keyboardLibrary;
 KeyboardLibraryStatus checkInterceptionTable(const InterceptionApi& api, const char** missingCall);
 
 // Why the driver cannot be used, with what to do, in one line (empty when it
-// can): "no interception.dll beside padrelle.exe or in System32", ...
+// can): "no interception.dll beside padrelle.exe or in System32" (SysWOW64
+// for a 32-bit program on 64-bit Windows, whose System32 is that), ...
 void describeKeyboardLibrary(const KeyboardLibrary& library, char* buffer, size_t size);
 
 constexpr const char* KeyboardLibraryCaption = "Padrelle: keyboard driver";

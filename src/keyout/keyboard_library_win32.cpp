@@ -5,6 +5,7 @@
 #include "keyout/library_loading.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -21,44 +22,62 @@ void* loadFromSafeFolders(const char* name, uint32_t* error) {
     return module;
 }
 
+// A UTF-8 path as the system's wide calls take it; false when it does not fit.
+bool widePath(const char* path, wchar_t* out, int size) {
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, out, size) > 0;
+}
+
+// A wide folder as UTF-8, ending in a backslash.
+bool utf8Folder(const wchar_t* folder, char* out, size_t size) {
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, folder, -1, out, static_cast<int>(size), nullptr, nullptr);
+    if (length <= 1 || static_cast<size_t>(length) + 1 > size) {
+        return false;
+    }
+    if (out[length - 2] != '\\') {
+        out[length - 1] = '\\';
+        out[length] = '\0';
+    }
+    return true;
+}
+
 void* loadFromPath(const char* path, uint32_t* error) {
-    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    wchar_t wide[MAX_PATH * 2];
+    if (!widePath(path, wide, MAX_PATH * 2)) {
+        *error = ERROR_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    HMODULE module = LoadLibraryExW(wide, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     *error = module == nullptr ? GetLastError() : 0;
     return module;
 }
 
-bool folderEnding(char* out, size_t size) {
-    const size_t length = strlen(out);
-    if (length == 0 || length + 2 > size) {
-        return false;
-    }
-    if (out[length - 1] != '\\') {
-        out[length] = '\\';
-        out[length + 1] = '\0';
-    }
-    return true;
-}
-
 bool programFolder(char* out, size_t size) {
-    const DWORD length = GetModuleFileNameA(nullptr, out, static_cast<DWORD>(size));
-    if (length == 0 || length >= size) {
+    wchar_t path[MAX_PATH * 2];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    if (length == 0 || length >= MAX_PATH * 2) {
         return false;
     }
-    char* slash = strrchr(out, '\\');
+    wchar_t* slash = wcsrchr(path, L'\\');
     if (slash == nullptr) {
         return false;
     }
-    slash[1] = '\0';
-    return true;
+    slash[0] = L'\0';
+    return utf8Folder(path, out, size);
 }
 
 bool systemFolder(char* out, size_t size) {
-    const UINT length = GetSystemDirectoryA(out, static_cast<UINT>(size));
-    return length > 0 && length < size && folderEnding(out, size);
+    wchar_t path[MAX_PATH * 2];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH * 2);
+    return length > 0 && length < MAX_PATH * 2 && utf8Folder(path, out, size);
 }
 
 size_t readFileStart(const char* path, uint8_t* out, size_t size) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    wchar_t wide[MAX_PATH * 2];
+    if (!widePath(path, wide, MAX_PATH * 2)) {
+        return 0;
+    }
+    HANDLE file = CreateFileW(wide, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return 0;
@@ -81,6 +100,8 @@ void bindKeyboardLibrary() {
     const int32_t programBits = sizeof(void*) == 8 ? 64 : 32;
     const LibraryLoad load = loadInterceptionLibrary(Win32Loader, programBits);
     keyboardLibrary = load.found;
+    BOOL wow64 = FALSE;
+    keyboardLibrary.onWow64 = IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
     if (load.module == nullptr) {
         return;
     }

@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // The system's calls that loading needs (keyboard_library_win32.cpp; fakes in
-// tests). Errors are the system's error codes.
+// tests). Errors are the system's error codes. Paths are UTF-8: a folder's
+// name may be in any language.
 struct LibraryLoader {
     // Loads a library from the program's folder or System32 only.
     void* (*loadFromSafeFolders)(const char* name, uint32_t* error);

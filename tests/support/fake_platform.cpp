@@ -249,6 +249,7 @@ void installFakePlatform() {
             [](WindowHandle, bool watch) {
                 fakePlatform.calls.push_back(watch ? "watchSession" : "unwatchSession");
             },
+        .programFolder = [](char*, size_t) { return false; },
         .messageBox = fakeMessageBox,
         .playSound = fakeSound,
     };

@@ -258,6 +258,7 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         // One pass a millisecond: a frame may go out in every pass.
         .refreshRateHz = [](WindowHandle) { return int32_t{1000}; },
         .watchSessionChanges = [](WindowHandle, bool) {},
+        .programFolder = [](char*, size_t) { return false; },
         .messageBox = replayMessageBox,
         .playSound = replaySound,
     };
