@@ -50,6 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (launchOptions.output == OutputInterception && !openKeyboardOutput(OutputInterception)) {
         forcedDriverMessage(problem, sizeof problem);
         MessageBoxA(nullptr, problem, KeyboardLibraryCaption, MB_OK | MB_ICONEXCLAMATION);
+        markCleanExit();
         return ExitNoDriver;
     }
     loadRememberedSettings();
