@@ -1,9 +1,9 @@
 // Whole controller frames composed into the native frame buffer.
+#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/bitmap_font.h"
-#include "graphics/controller_render.h"
 #include "graphics/frame_target.h"
 #include "graphics/pixel_image.h"
 #include "graphics/raster_frame_target.h"

@@ -1,9 +1,9 @@
 // Composing the controller screen.
+#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
 #include "controller/scratch.h"
 #include "engine/format_text.h"
-#include "graphics/controller_render.h"
 #include "support/controller_fixture.h"
 #include "support/recording_canvas.h"
 

@@ -1,10 +1,10 @@
 #include "controller/key_assignment.h"
 
+#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
-#include "graphics/controller_render.h"
 #include "keyout/keyboard_output.h"
 
 char statusText[StatusTextSize];

@@ -1,9 +1,9 @@
+#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
 #include "engine/health.h"
-#include "graphics/controller_render.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 // Run from the folder that holds img/. One line per scene and size.
 #include <windows.h>
 
+#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend_win32.h"
-#include "graphics/controller_render.h"
 #include "graphics/frame_target.h"
 #include "graphics/gdi_frame_target.h"
 #include "touch/touch_table.h"

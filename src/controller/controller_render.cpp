@@ -1,4 +1,4 @@
-#include "graphics/controller_render.h"
+#include "controller/controller_render.h"
 
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
