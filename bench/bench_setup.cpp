@@ -1,6 +1,5 @@
 #include "bench_setup.h"
 
-#include "controller/controller_layout.h"
 #include "controller/controller_scene.h"
 #include "controller/program_state.h"
 #include "engine/engine.h"
@@ -58,7 +57,7 @@ void fingerPlace(int32_t finger, int32_t* x, int32_t* y) {
         *y = 300;
         return;
     }
-    const PadPlace& pad = PadPlaces[(finger - 1) % PadCount];
-    *x = pad.x + PadWidth / 2;
-    *y = pad.y + PadHeight / 2;
+    const LayoutPad& pad = controllerLayout.pads[(finger - 1) % controllerLayout.padCount];
+    *x = pad.x + pad.width / 2;
+    *y = pad.y + pad.height / 2;
 }

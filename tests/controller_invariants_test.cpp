@@ -2,7 +2,6 @@
 // scratch. After every frame the keys held on the output side (as the fake
 // driver saw the strokes) must match the controller's own flags and the
 // fingers in the table, and no key may stay held once the scene is left.
-#include "controller/controller_layout.h"
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "engine/actions.h"
@@ -69,7 +68,7 @@ TouchRecord randomRecord(Random& random, int32_t liftPercent) {
     if (target < PadCount) {
         r = padRegion(target);
     } else if (target < 11) {
-        r = DiscRegion;
+        r = discRegion(0);
     }
     const int32_t x = coordinate(random, r.left, r.right, LogicalWidth);
     const int32_t y = coordinate(random, r.top, r.bottom, LogicalHeight);

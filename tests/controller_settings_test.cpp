@@ -13,6 +13,7 @@
 #include "support/controller_fixture.h"
 
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace {
@@ -95,23 +96,57 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
 
 constexpr const char* Keys = "keys 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A\n";
 
+// What a file gave: each layout's keys, the layout, the screen.
+std::string taken(const SavedSettings& settings) {
+    std::string result;
+    for (int32_t i = 0; i < settings.keysCount; ++i) {
+        result += std::string(settings.keys[i].layout) + ":" + keyList(settings.keys[i].keys) + ";";
+    }
+    result += "|";
+    if (settings.hasLayout) {
+        result += std::string(settings.layoutFromFile ? "file " : "") + settings.layout;
+    }
+    result += "|";
+    if (settings.hasScreen) {
+        result +=
+            std::string(settings.screen.monitor) + " " + std::to_string(settings.screen.fullScreen);
+    }
+    return result;
+}
+
 TEST(SavedSettings, WholeFilesOrNothing) {
+    const std::string v2 = "version 2\n";
     const struct {
         std::string text;
-        const char* result; // the keys and the screen taken, or the problem
+        const char* result; // what was taken, or the problem
     } cases[] = {
-        {std::string("version 1\n") + Keys, "2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A|"},
+        // Files written before layouts: the default layout's keys.
+        {std::string("version 1\n") + Keys, "default:2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A;||"},
         {std::string("# a comment\n\n  version 1  \r\n") + Keys +
              "screen \\\\.\\DISPLAY2 fullscreen",
-         "2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A|\\\\.\\DISPLAY2 1"},
+         "default:2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A;||\\\\.\\DISPLAY2 1"},
         {std::string("version 1\nscreen M window\n") + Keys,
-         "2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A|M 0"},
-        {"", "line 1: the file does not begin with \"version 1\""},
+         "default:2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A;||M 0"},
+        {v2 + "layout knobs\nkeys knobs 20 21 24 25 2E 32 11 10 19 18\nkeys default 2C 2D 2E "
+              "2F 30 31 32 10 11 1D 2A\n",
+         "knobs:20 21 24 25 2E 32 11 10 19 18;default:2C 2D 2E 2F 30 31 32 10 11 1D 2A;|knobs|"},
+        {v2 + "keys mine 2C\nlayout file C:\\My Layouts\\mine.txt\n",
+         "mine:2C;|file C:\\My Layouts\\mine.txt|"},
+        {"", "line 1: the file does not begin with \"version 1\" or \"version 2\""},
         {"version 1\n", "line 2: the keys are missing"},
-        {"version 2\n", "line 1: the file does not begin"},
+        {"version 3\n", "line 1: the file does not begin"},
         {std::string(Keys), "line 1: the file does not begin"},
         {"version 1\nkeys 2C 2D 2E\n", "line 2: 3 keys instead of 11"},
         {std::string("version 1\n") + Keys + Keys, "line 3: the keys come twice"},
+        {v2 + "keys a 2C\nkeys a 2D\n", "line 3: the keys of a layout come twice"},
+        {v2 + "keys .2C 2D\n", "line 2: the keys do not begin with a layout's name"},
+        {v2 + "keys a\n", "line 2: no keys"},
+        {v2 + "keys a zz\n", "line 2: key 1 \"zz\" is not a scancode"},
+        {std::string("version 1\nlayout double\n") + Keys,
+         "line 2: a layout in a file of version 1"},
+        {v2 + "layout double\nlayout nine\n", "line 3: the layout comes twice"},
+        {v2 + "layout two words\n", "line 2: the layout is neither"},
+        {v2 + "layout file\n", "line 2: the layout is neither"},
         {std::string("version 1\n") + Keys + "screen A window\nscreen A window\n",
          "line 4: the screen comes twice"},
         {std::string("version 1\n") + Keys + "screen A sideways\n", "line 3: the screen is not"},
@@ -119,32 +154,40 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {std::string("version 1\n") + Keys + "screen " + std::string(32, 'M') + " window\n",
          "line 3: the screen is not"},
         {std::string("version 1\n") + Keys + "volume 11\n",
-         "line 3: this is neither keys nor screen"},
+         "line 3: this is none of keys, layout and screen"},
         {std::string("version 1\n") + Keys + std::string(1, '\0'), "the file holds a zero byte"},
-        {std::string("version 1\n") + Keys + std::string(5000, '#'),
-         "the file is longer than 4096 bytes"},
+        {std::string("version 1\n") + Keys + std::string(9000, '#'),
+         "the file is longer than 8192 bytes"},
     };
     for (const auto& c : cases) {
         SavedSettings settings;
         char problem[256] = "";
-        std::string result;
-        if (parseSavedSettings(c.text, settings, problem, sizeof problem)) {
-            result = keyList(settings.keys) + "|";
-            if (settings.hasScreen) {
-                result += std::string(settings.screen.monitor) + " " +
-                          std::to_string(settings.screen.fullScreen);
-            }
-        } else {
-            result = problem;
-        }
+        const std::string result = parseSavedSettings(c.text, settings, problem, sizeof problem)
+                                       ? taken(settings)
+                                       : std::string(problem);
         EXPECT_EQ(result.rfind(c.result, 0), 0u) << c.text << " gave: " << result;
     }
+    // More layouts than the file keeps.
+    std::string many = v2;
+    for (int i = 0; i <= MaxSavedLayouts; ++i) {
+        many += "keys l" + std::to_string(i) + " 2C\n";
+    }
+    SavedSettings settings;
+    char problem[256] = "";
+    EXPECT_FALSE(parseSavedSettings(many, settings, problem, sizeof problem));
+    EXPECT_STREQ(problem, "line 18: the keys of more than 16 layouts");
 }
 
 TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     SavedSettings settings = {};
-    settings.keys = defaultKeys();
-    settings.keys.keys[9] = AssignedKey{0x1D, KeyStateE1};
+    KeySet keys = layoutKeys(defaultLayout());
+    keys.keys[9] = AssignedKey{0x1D, KeyStateE1};
+    saveKeysOf(settings, "default", keys);
+    saveKeysOf(settings, "lanes4", layoutKeys(*presetNamed("lanes4")));
+    saveKeysOf(settings, "default", keys); // in the place of the earlier ones
+    settings.hasLayout = true;
+    settings.layoutFromFile = true;
+    std::strcpy(settings.layout, "D:\\Layouts\\my popn.txt");
     settings.hasScreen = true;
     std::strcpy(settings.screen.monitor, "\\\\.\\DISPLAY3");
     settings.screen.fullScreen = true;
@@ -155,13 +198,13 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     char problem[128];
     ASSERT_TRUE(parseSavedSettings(std::string_view(text, length), read, problem, sizeof problem))
         << problem;
-    EXPECT_EQ(keyList(read.keys), "2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A");
-    EXPECT_STREQ(read.screen.monitor, "\\\\.\\DISPLAY3");
-    EXPECT_TRUE(read.screen.fullScreen);
+    EXPECT_EQ(taken(read), "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
+                           "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1");
     EXPECT_EQ(writeSavedSettings(settings, text, 40), 0u); // too small: nothing half
     char list[11];
-    writeKeyList(settings.keys, list, sizeof list); // cut short, always terminated
+    writeKeyList(keys, list, sizeof list); // cut short, always terminated
     EXPECT_STREQ(list, "2C 2D 2E 2");
+    EXPECT_FALSE(saveKeysOf(settings, "no name", keys));
 }
 
 // The saved file and the log in memory.
@@ -171,6 +214,7 @@ struct FakeStore {
     bool writable = true;
     int writes = 0;
     std::string log;
+    std::map<std::string, std::string> files; // other files by their paths
 };
 FakeStore store;
 
@@ -198,6 +242,17 @@ class RememberedTest : public ControllerFixture {
                 },
             .writeLog = [](const char* text, size_t length) { store.log.assign(text, length); },
             .appendLog = [](const char* text, size_t length) { store.log.append(text, length); },
+            .readFile =
+                [](const char* path, char* buffer, size_t size, size_t* length) {
+                    const auto found = store.files.find(path);
+                    *length = 0;
+                    if (found == store.files.end()) {
+                        return SettingsMissing;
+                    }
+                    *length = std::min(size, found->second.size());
+                    std::memcpy(buffer, found->second.data(), *length);
+                    return SettingsFound;
+                },
         };
     }
     void TearDown() override {
@@ -233,9 +288,9 @@ TEST_F(RememberedTest, TheFirstStartAssignsAndSavesTheSecondPlaysAtOnce) {
     EXPECT_EQ(controllerMode, AssignKeys);
     assignKeysFrom(0x10);
     EXPECT_EQ(store.writes, 1);
-    EXPECT_NE(
-        store.file.find("keys 10 11 12 13 14 15 16 17 18 19 1A\nscreen \\\\.\\DISPLAY1 window"),
-        std::string::npos)
+    EXPECT_NE(store.file.find(
+                  "keys default 10 11 12 13 14 15 16 17 18 19 1A\nscreen \\\\.\\DISPLAY1 window"),
+              std::string::npos)
         << store.file;
     EXPECT_NE(store.log.find("keys in use: 10 11 12"), std::string::npos) << store.log;
     fullScreen = 1;
@@ -311,7 +366,7 @@ TEST_F(RememberedTest, ABadFileIsNotUsedAndOnlyAWholeNewOneReplacesIt) {
     start("");
     assignKeysFrom(0x20);
     EXPECT_EQ(store.writes, 1);
-    EXPECT_NE(store.file.find("keys 20 21"), std::string::npos);
+    EXPECT_NE(store.file.find("keys default 20 21"), std::string::npos);
 }
 
 TEST_F(RememberedTest, KeysGivenAreNotSavedAndAssignAsksAgain) {
@@ -322,13 +377,13 @@ TEST_F(RememberedTest, KeysGivenAreNotSavedAndAssignAsksAgain) {
     EXPECT_STREQ(settingsNotice, "keys from --keys, for this run only");
     switchScene(0);
     // The screen is saved beside the saved keys, which stay as they were.
-    EXPECT_NE(store.file.find("keys 2C 2D"), std::string::npos);
+    EXPECT_NE(store.file.find("keys default 2C 2D"), std::string::npos);
 
     resetController();
     start("--assign");
     EXPECT_EQ(controllerMode, AssignKeys);
     assignKeysFrom(0x30);
-    EXPECT_NE(store.file.find("keys 30 31"), std::string::npos);
+    EXPECT_NE(store.file.find("keys default 30 31"), std::string::npos);
 }
 
 TEST_F(RememberedTest, KeysThatCannotBeSavedAreSaidSo) {

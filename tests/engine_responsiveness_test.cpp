@@ -36,9 +36,9 @@ TEST(Responsiveness, AskedForAtTheStartUndoneAtTheEndAndSaidInTheLog) {
         endResponsiveRun();
         endResponsiveRun();
         if (had) {
-            EXPECT_EQ(asked, (std::vector<std::string>{"timer 1", "priority", "games",
-                                                       "no throttling", "games back",
-                                                       "timer back"}));
+            EXPECT_EQ(asked,
+                      (std::vector<std::string>{"timer 1", "priority", "games", "no throttling",
+                                                "games back", "timer back"}));
             EXPECT_STREQ(said, "timer 1 ms, high priority, Games task, no power throttling");
         } else {
             // What was not had is not undone.

@@ -62,6 +62,7 @@ class BitmapRecorder : public Canvas {
     void rectOutline(const Rect&, uint32_t) override {}
     void text(int32_t, int32_t, const char*, uint32_t, int32_t) override {}
     void line(int32_t, int32_t, int32_t, int32_t, uint32_t) override {}
+    void fillRect(const Rect&, uint32_t) override {}
     std::vector<BitmapCall> calls;
 };
 

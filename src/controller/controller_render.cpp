@@ -43,6 +43,12 @@ uint64_t shownScene = 0;
 constexpr int32_t HealthLineY = 200;
 constexpr int32_t NoticeLineY = 220;
 constexpr int32_t LineStep = 20;
+// The dark backing of a text line: as high as a line, about as wide as its
+// characters.
+constexpr int32_t LineHeight = 18;
+constexpr int32_t BackingCharWidth = 8;
+constexpr uint32_t ColourBacking = 0x202020;
+constexpr uint32_t ColourKnob = 0xC0C0C0;
 constexpr size_t NoticeLineChars = 72;
 char healthLine[NoticeSize];
 
@@ -55,20 +61,47 @@ void composePadNumber(Canvas& dc, const Sprite& pad, int32_t index) {
     formatText(number, "%d", static_cast<int>(KeyScancodes[index]));
     const Point centre = spriteCentre(pad);
     drawText(dc, centre.x, centre.y, number, ColourGreen, AnchorCentre);
+    const char* label = controllerLayout.pads[index].label;
+    if (label[0] != '\0') {
+        drawText(dc, centre.x, centre.y - LineStep, label, ColourGreen, AnchorCentre);
+    }
+}
+
+// A pressed pad: its picture, or its colour inside its outline.
+void composeLitPad(Canvas& dc, const Sprite& pad, int32_t index) {
+    const LayoutPad& place = controllerLayout.pads[index];
+    if (place.look == LookColour) {
+        fillRect(dc, Rect{pad.y + 1, pad.x + 1, pad.y + pad.h - 1, pad.x + pad.w - 1},
+                 place.colour);
+    } else {
+        pad.draw(dc);
+    }
 }
 
 void composePads(Canvas& dc) {
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         const Sprite* pad = padSprites[i];
         if (pad == nullptr) {
             continue;
         }
         pad->drawOutline(dc);
         if (PadPressed[i] != 0) {
-            pad->draw(dc);
+            composeLitPad(dc, *pad, i);
         }
         composePadNumber(dc, *pad, i);
     }
+}
+
+// A line of the debug, health and notice lines, on a dark backing of its
+// own: readable over whatever control lies under it.
+void composeLine(Canvas& dc, int32_t y, const char* text, uint32_t colour) {
+    const size_t length = std::strlen(text);
+    if (length > 0) {
+        fillRect(dc,
+                 Rect{y, 0, y + LineHeight, static_cast<int32_t>(length) * BackingCharWidth + 4},
+                 ColourBacking);
+    }
+    drawText(dc, 0, y, text, colour, AnchorTopLeft);
 }
 
 // Draws a notice from line y on, one screen line per wrapped line; gives the
@@ -79,20 +112,23 @@ int32_t composeNotice(Canvas& dc, const char* notice, int32_t y) {
         at = wrapLine(notice, at, NoticeLineChars, &length);
         std::memcpy(line, notice + at, length);
         line[length] = '\0';
-        drawText(dc, 0, y, line, ColourYellow, AnchorTopLeft);
+        composeLine(dc, y, line, ColourYellow);
         at += length;
     }
     return y;
 }
 
 void composeScratchLines(Canvas& dc) {
-    if (scratchDisc == nullptr) {
-        return;
+    for (int32_t d = 0; d < controllerLayout.discCount; ++d) {
+        if (scratchDiscs[d] == nullptr) {
+            continue;
+        }
+        const ScratchTracker& s = ScratchTrackers[d];
+        const Point c = spriteCentre(*scratchDiscs[d]);
+        drawLine(dc, c.x, c.y, s.touchPoint.x, s.touchPoint.y, ColourRed);
+        drawLine(dc, c.x, c.y, s.lowEnd.x, s.lowEnd.y, ColourBlue);
+        drawLine(dc, c.x, c.y, s.highEnd.x, s.highEnd.y, ColourBlue);
     }
-    const Point c = spriteCentre(*scratchDisc);
-    drawLine(dc, c.x, c.y, ScratchState.touchPoint.x, ScratchState.touchPoint.y, ColourRed);
-    drawLine(dc, c.x, c.y, ScratchState.lowEnd.x, ScratchState.lowEnd.y, ColourBlue);
-    drawLine(dc, c.x, c.y, ScratchState.highEnd.x, ScratchState.highEnd.y, ColourBlue);
 }
 
 } // namespace
@@ -107,9 +143,9 @@ void composeTexts(Canvas& dc) {
     }
     drawText(dc, 1280, 720, "program by Vistrel", ColourBlue, AnchorBottomRight);
     for (int32_t i = 0; i < TouchSlotCount; ++i) {
-        drawText(dc, 0, 20 * i, touchDebugLines[i], ColourBlue, AnchorTopLeft);
+        composeLine(dc, 20 * i, touchDebugLines[i], ColourBlue);
     }
-    drawText(dc, 0, HealthLineY, healthLine, ColourGreen, AnchorTopLeft);
+    composeLine(dc, HealthLineY, healthLine, ColourGreen);
     int32_t y = NoticeLineY;
     for (const char* notice : noticeLines) {
         y = composeNotice(dc, notice, y);
@@ -117,9 +153,19 @@ void composeTexts(Canvas& dc) {
     composeScratchLines(dc);
 }
 
+// The turntable's picture, or a knob's circle.
 void composeDisc(Canvas& dc) {
-    if (scratchDisc != nullptr) {
-        scratchDisc->draw(dc);
+    for (int32_t d = 0; d < controllerLayout.discCount; ++d) {
+        const Sprite* disc = scratchDiscs[d];
+        if (disc == nullptr) {
+            continue;
+        }
+        if (disc->instance->image != nullptr) {
+            disc->draw(dc);
+        } else {
+            const Point c = spriteCentre(*disc);
+            drawCircle(dc, c.x, c.y, disc->w / 2, ColourKnob);
+        }
     }
 }
 
@@ -138,15 +184,15 @@ void composeBaseLayer(Canvas& dc) {
 
 void composeLitLayer(Canvas& dc) {
     composeBaseLayer(dc);
-    for (const Sprite* pad : padSprites) {
-        if (pad != nullptr) {
-            pad->draw(dc);
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
+        if (padSprites[i] != nullptr) {
+            composeLitPad(dc, *padSprites[i], i);
         }
     }
 }
 
 void composeTopLayer(Canvas& dc) {
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         if (padSprites[i] != nullptr) {
             composePadNumber(dc, *padSprites[i], i);
         }
@@ -171,9 +217,9 @@ void composeControllerFrame(Canvas& dc) {
 }
 
 FramePlan controllerFramePlan() {
-    static PixelRegion pressed[PadCount];
+    static PixelRegion pressed[MaxPads];
     int32_t count = 0;
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         if (padSprites[i] != nullptr && PadPressed[i] != 0) {
             pressed[count++] = padRegion(*padSprites[i]);
         }
@@ -221,21 +267,23 @@ void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size) {
 uint64_t controllerSceneContent() {
     Fingerprint f;
     f.value(controllerMode);
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         f.value(padSprites[i] != nullptr);
         f.value(PadPressed[i]);
         f.value(KeyScancodes[i]);
     }
-    f.value(scratchDisc != nullptr);
+    for (int32_t d = 0; d < controllerLayout.discCount; ++d) {
+        f.value(scratchDiscs[d] != nullptr);
+        f.value(ScratchTrackers[d].touchPoint);
+        f.value(ScratchTrackers[d].lowEnd);
+        f.value(ScratchTrackers[d].highEnd);
+    }
     if (controllerMode == AssignKeys) {
         f.text(statusText);
     }
     for (const char* line : touchDebugLines) {
         f.text(line);
     }
-    f.value(ScratchState.touchPoint);
-    f.value(ScratchState.lowEnd);
-    f.value(ScratchState.highEnd);
     for (const char* line : noticeLines) {
         f.text(line);
     }

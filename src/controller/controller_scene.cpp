@@ -1,6 +1,5 @@
 #include "controller/controller_scene.h"
 
-#include "controller/controller_layout.h"
 #include "controller/held_keys.h"
 #include "controller/key_assignment.h"
 #include "controller/play_mode.h"
@@ -22,13 +21,15 @@ uint64_t controllerObjectsVersion = 0;
 Image* whiteImage = nullptr;
 Image* blueImage = nullptr;
 Image* scratchImage = nullptr;
-Sprite* padSprites[PadCount] = {};
-Sprite* scratchDisc = nullptr;
+Sprite* padSprites[MaxPads] = {};
+Sprite* scratchDiscs[MaxDiscs] = {};
+Sprite*& scratchDisc = scratchDiscs[0];
+Layout controllerLayout = fittedToFrame(defaultLayout());
 
-int8_t KeyScancodes[PadCount] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x10, 0x11};
-int8_t ScratchScancodes[ScratchKeyCount] = {0x1D, 0x2A};
-unsigned short KeyPrefixes[PadCount] = {};
-unsigned short ScratchPrefixes[ScratchKeyCount] = {};
+int8_t KeyScancodes[MaxPads] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x10, 0x11};
+int8_t ScratchScancodes[MaxDiscs * ScratchKeyCount] = {0x1D, 0x2A};
+unsigned short KeyPrefixes[MaxPads] = {};
+unsigned short ScratchPrefixes[MaxDiscs * ScratchKeyCount] = {};
 ControllerMode controllerMode = AssignKeys;
 char noticeLines[NoticeCount][NoticeSize];
 char (&outputNotice)[NoticeSize] = noticeLines[0];
@@ -43,8 +44,10 @@ void deleteObjects() {
         delete pad;
         pad = nullptr;
     }
-    delete scratchDisc;
-    scratchDisc = nullptr;
+    for (Sprite*& disc : scratchDiscs) {
+        delete disc;
+        disc = nullptr;
+    }
     delete whiteImage;
     whiteImage = nullptr;
     delete blueImage;
@@ -76,23 +79,27 @@ void reportForcedDriverProblem() {
 
 } // namespace
 
+void useLayout(const Layout& layout) {
+    controllerLayout = fittedToFrame(layout);
+    std::memset(KeyScancodes, 0, sizeof KeyScancodes);
+    std::memset(KeyPrefixes, 0, sizeof KeyPrefixes);
+    std::memset(ScratchScancodes, 0, sizeof ScratchScancodes);
+    std::memset(ScratchPrefixes, 0, sizeof ScratchPrefixes);
+    std::memset(PadPressed, 0, sizeof PadPressed);
+    useKeys(layoutKeys(controllerLayout));
+}
+
 void resetController() {
     deleteObjects();
-    for (int32_t i = 0; i < PadCount; ++i) {
-        KeyScancodes[i] = PadPlaces[i].defaultScancode;
-        KeyPrefixes[i] = 0;
-        PadPressed[i] = 0;
-    }
-    for (int32_t i = 0; i < ScratchKeyCount; ++i) {
-        ScratchScancodes[i] = DefaultScratchScancodes[i];
-        ScratchPrefixes[i] = 0;
-    }
+    useLayout(defaultLayout());
     controllerMode = AssignKeys;
     resetRemembered();
     std::memset(noticeLines, 0, sizeof noticeLines);
     cancelKeyAssignment();
     fullScreen = 0;
-    ScratchState = ScratchTracker{};
+    for (ScratchTracker& tracker : ScratchTrackers) {
+        tracker = ScratchTracker{};
+    }
     std::memset(statusText, 0, sizeof statusText);
     resetKeyboardOutput();
 }
@@ -121,12 +128,21 @@ void enterController() {
     whiteImage = loadPicture("img/white.bmp");
     blueImage = loadPicture("img/blue.bmp");
     scratchImage = loadPicture("img/scratch.bmp");
-    for (int32_t i = 0; i < PadCount; ++i) {
-        const PadPlace& place = PadPlaces[i];
-        padSprites[i] =
-            new Sprite(place.blue ? blueImage : whiteImage, place.x, place.y, PadWidth, PadHeight);
+    const Layout& layout = controllerLayout;
+    for (int32_t i = 0; i < layout.padCount; ++i) {
+        const LayoutPad& pad = layout.pads[i];
+        Image* picture = pad.look == LookBlue    ? blueImage
+                         : pad.look == LookWhite ? whiteImage
+                                                 : nullptr;
+        padSprites[i] = new Sprite(picture, pad.x, pad.y, pad.width, pad.height);
     }
-    scratchDisc = new Sprite(scratchImage, DiscX, DiscY, DiscSize, DiscSize);
+    for (int32_t i = 0; i < layout.discCount; ++i) {
+        const LayoutDisc& disc = layout.discs[i];
+        // The turntable's picture where it fits the disc; a circle elsewhere.
+        const bool pictured = 2 * disc.radius == DiscPictureSize;
+        scratchDiscs[i] = new Sprite(pictured ? scratchImage : nullptr, disc.x - disc.radius,
+                                     disc.y - disc.radius, 2 * disc.radius, 2 * disc.radius);
+    }
     ++controllerObjectsVersion;
     setFrameRate(1000, 4);
     if (!openKeyboardOutput(launchOptions.output)) {

@@ -1,6 +1,7 @@
 // The controller scene: scene 1 of the engine.
 #pragma once
 
+#include "controller/layout.h"
 #include "graphics/image.h"
 #include "graphics/sprite.h"
 #include "keyout/keyboard_output.h"
@@ -10,8 +11,18 @@
 
 enum ControllerMode : int32_t { AssignKeys = 0, Play = 1 };
 
+// The default layout's pads; a layout may have up to MaxPads.
 constexpr int32_t PadCount = 9;
+// Keys of a disc: clockwise, counter-clockwise.
 constexpr int32_t ScratchKeyCount = 2;
+
+// The turntable's picture is this wide and high: a disc of that size has it.
+constexpr int32_t DiscPictureSize = 926;
+
+// The layout in use, fitted to the 1280 x 720 frame.
+extern Layout controllerLayout;
+// Takes a layout for the next entry of the scene, with its own keys.
+void useLayout(const Layout& layout);
 
 // Changes whenever the scene's pictures and sprites are made or freed.
 extern uint64_t controllerObjectsVersion;
@@ -19,15 +30,17 @@ extern uint64_t controllerObjectsVersion;
 extern Image* whiteImage;
 extern Image* blueImage;
 extern Image* scratchImage;
-extern Sprite* padSprites[PadCount];
-extern Sprite* scratchDisc;
+extern Sprite* padSprites[MaxPads];
+extern Sprite* scratchDiscs[MaxDiscs];
+extern Sprite*& scratchDisc; // the first disc
 
 // Set-1 scancodes, stored as their low byte.
-extern int8_t KeyScancodes[PadCount];
-extern int8_t ScratchScancodes[ScratchKeyCount]; // clockwise, counter-clockwise
+extern int8_t KeyScancodes[MaxPads];
+// Disc d's clockwise and counter-clockwise keys at 2d and 2d + 1.
+extern int8_t ScratchScancodes[MaxDiscs * ScratchKeyCount];
 // The E0/E1 prefix bits captured with each key, sent with its strokes.
-extern unsigned short KeyPrefixes[PadCount];
-extern unsigned short ScratchPrefixes[ScratchKeyCount];
+extern unsigned short KeyPrefixes[MaxPads];
+extern unsigned short ScratchPrefixes[MaxDiscs * ScratchKeyCount];
 extern ControllerMode controllerMode;
 
 // The notices shown under the health line, each wrapped onto lines of its

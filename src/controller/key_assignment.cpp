@@ -11,7 +11,10 @@ char statusText[StatusTextSize];
 
 namespace {
 
-constexpr int32_t AssignmentSteps = PadCount + ScratchKeyCount;
+// One step a pad, two a disc.
+int32_t assignmentSteps() {
+    return layoutKeyCount(controllerLayout);
+}
 
 struct Assignment {
     int32_t step = 0;
@@ -30,35 +33,46 @@ void store(const CapturedKey& key, int8_t& scancode, unsigned short& prefix) {
     prefix = key.prefix;
 }
 
-void prompt(int32_t step) {
-    if (step < PadCount) {
-        PadPressed[step] = 1;
-        formatText(statusText, "PRESS KEY TO ASSIGN KEY %02d", step);
-    } else if (step == PadCount) {
-        formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH CLOCKWISE");
-    } else {
-        formatText(statusText, "%s", "PRESS KEY TO ASSIGN SCRATCH COUNTER-CLOCKWISE");
-    }
-    // The prompt is on the screen before the key is waited for. The capture
-    // stays armed from the first prompt to the last: a key's break is seen
-    // before the next key is taken.
+// The prompt is on the screen before the key is waited for. The capture
+// stays armed from the first prompt to the last: a key's break is seen
+// before the next key is taken.
+void finishPrompt() {
     renderControllerNow();
     keyOutput.armCapture();
 }
 
+void prompt(int32_t step) {
+    const int32_t pads = controllerLayout.padCount;
+    if (step < pads) {
+        PadPressed[step] = 1;
+        formatText(statusText, "PRESS KEY TO ASSIGN KEY %02d", step);
+        return finishPrompt();
+    }
+    // The first disc is the scratch; a second one is named by its number.
+    const int32_t disc = (step - pads) / ScratchKeyCount;
+    const bool clockwise = (step - pads) % ScratchKeyCount == 0;
+    char which[8] = "";
+    if (disc > 0) {
+        formatText(which, " %d", static_cast<int>(disc + 1));
+    }
+    formatText(statusText, "PRESS KEY TO ASSIGN SCRATCH%s %s", which,
+               clockwise ? "CLOCKWISE" : "COUNTER-CLOCKWISE");
+    finishPrompt();
+}
 void finishStep(int32_t step, const CapturedKey& key) {
-    if (step < PadCount) {
+    const int32_t pads = controllerLayout.padCount;
+    if (step < pads) {
         store(key, KeyScancodes[step], KeyPrefixes[step]);
         PadPressed[step] = 0;
     } else {
-        store(key, ScratchScancodes[step - PadCount], ScratchPrefixes[step - PadCount]);
+        store(key, ScratchScancodes[step - pads], ScratchPrefixes[step - pads]);
     }
 }
 
 } // namespace
 
 bool assignKeys() {
-    while (assignment.step < AssignmentSteps) {
+    while (assignment.step < assignmentSteps()) {
         if (!assignment.prompted) {
             prompt(assignment.step);
             assignment.prompted = true;
@@ -85,7 +99,7 @@ bool assignKeys() {
 
 void cancelKeyAssignment() {
     if (assignment.prompted) {
-        if (assignment.step < PadCount) {
+        if (assignment.step < controllerLayout.padCount) {
             PadPressed[assignment.step] = 0;
         }
     }

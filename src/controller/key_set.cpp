@@ -1,8 +1,10 @@
 #include "controller/key_set.h"
 
-#include "controller/controller_layout.h"
 #include "controller/controller_scene.h"
+#include "controller/layout.h"
 #include "engine/format_text.h"
+
+#include <cstring>
 
 int32_t hexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -49,8 +51,10 @@ void writeKeyName(const AssignedKey& key, char* out, size_t size) {
 }
 
 bool parseKeyList(std::string_view text, char separator, KeySet& keys, char* problem,
-                  size_t problemSize) {
+                  size_t problemSize, int32_t expected) {
+    const int32_t most = expected > 0 ? expected : MaxAssignedKeys;
     int32_t count = 0;
+    keys.count = 0;
     while (!text.empty()) {
         const size_t end = text.find(separator);
         const std::string_view token = text.substr(0, end);
@@ -58,8 +62,8 @@ bool parseKeyList(std::string_view text, char separator, KeySet& keys, char* pro
         if (token.empty()) {
             continue;
         }
-        if (count == AssignedKeyCount) {
-            formatTextN(problem, problemSize, "more than %d keys", AssignedKeyCount);
+        if (count == most) {
+            formatTextN(problem, problemSize, "more than %d keys", static_cast<int>(most));
             return false;
         }
         if (!parseKeyName(token, keys.keys[count])) {
@@ -72,16 +76,23 @@ bool parseKeyList(std::string_view text, char separator, KeySet& keys, char* pro
         }
         ++count;
     }
-    if (count != AssignedKeyCount) {
-        formatTextN(problem, problemSize, "%d keys instead of %d", count, AssignedKeyCount);
+    if (expected > 0 && count != expected) {
+        formatTextN(problem, problemSize, "%d keys instead of %d", count,
+                    static_cast<int>(expected));
         return false;
     }
+    if (count == 0) {
+        formatTextN(problem, problemSize, "no keys");
+        return false;
+    }
+    keys.count = count;
     return true;
 }
 
 void writeKeyList(const KeySet& keys, char* out, size_t size) {
     size_t used = 0;
-    for (int32_t i = 0; i < AssignedKeyCount && used + 1 < size; ++i) {
+    const int32_t count = keys.count < MaxAssignedKeys ? keys.count : MaxAssignedKeys;
+    for (int32_t i = 0; i < count && used + 1 < size; ++i) {
         if (i > 0) {
             out[used++] = ' ';
         }
@@ -95,37 +106,51 @@ void writeKeyList(const KeySet& keys, char* out, size_t size) {
     }
 }
 
+namespace {
+
+// The layout's pads and disc keys, never past the tables.
+int32_t padsInUse() {
+    return controllerLayout.padCount < MaxPads ? controllerLayout.padCount : MaxPads;
+}
+
+int32_t discKeysInUse() {
+    return controllerLayout.discCount < MaxDiscs ? controllerLayout.discCount * ScratchKeyCount
+                                                 : MaxDiscs * ScratchKeyCount;
+}
+
+} // namespace
+
 KeySet currentKeys() {
     KeySet set = {};
-    for (int32_t i = 0; i < PadCount; ++i) {
-        set.keys[i] = AssignedKey{static_cast<uint8_t>(KeyScancodes[i]), KeyPrefixes[i]};
+    for (int32_t i = 0; i < padsInUse(); ++i) {
+        set.keys[set.count++] = AssignedKey{static_cast<uint8_t>(KeyScancodes[i]), KeyPrefixes[i]};
     }
-    for (int32_t i = 0; i < ScratchKeyCount; ++i) {
-        set.keys[PadCount + i] =
+    for (int32_t i = 0; i < discKeysInUse(); ++i) {
+        set.keys[set.count++] =
             AssignedKey{static_cast<uint8_t>(ScratchScancodes[i]), ScratchPrefixes[i]};
     }
     return set;
 }
 
 KeySet defaultKeys() {
-    KeySet set = {};
-    for (int32_t i = 0; i < PadCount; ++i) {
-        set.keys[i] = AssignedKey{static_cast<uint8_t>(PadPlaces[i].defaultScancode), 0};
-    }
-    for (int32_t i = 0; i < ScratchKeyCount; ++i) {
-        set.keys[PadCount + i] = AssignedKey{static_cast<uint8_t>(DefaultScratchScancodes[i]), 0};
-    }
-    return set;
+    return layoutKeys(controllerLayout);
 }
 
 void useKeys(const KeySet& set) {
-    for (int32_t i = 0; i < PadCount; ++i) {
+    if (set.count != layoutKeyCount(controllerLayout)) {
+        return;
+    }
+    for (int32_t i = 0; i < padsInUse(); ++i) {
         KeyScancodes[i] = static_cast<int8_t>(set.keys[i].code);
         KeyPrefixes[i] = static_cast<unsigned short>(set.keys[i].prefix & KeyPrefixMask);
     }
-    for (int32_t i = 0; i < ScratchKeyCount; ++i) {
-        ScratchScancodes[i] = static_cast<int8_t>(set.keys[PadCount + i].code);
-        ScratchPrefixes[i] =
-            static_cast<unsigned short>(set.keys[PadCount + i].prefix & KeyPrefixMask);
+    int8_t codes[MaxDiscs * ScratchKeyCount] = {};
+    unsigned short prefixes[MaxDiscs * ScratchKeyCount] = {};
+    for (int32_t i = 0; i < discKeysInUse(); ++i) {
+        const AssignedKey& key = set.keys[padsInUse() + i];
+        codes[i] = static_cast<int8_t>(key.code);
+        prefixes[i] = static_cast<unsigned short>(key.prefix & KeyPrefixMask);
     }
+    std::memcpy(ScratchScancodes, codes, sizeof codes);
+    std::memcpy(ScratchPrefixes, prefixes, sizeof prefixes);
 }

@@ -1,18 +1,23 @@
 #include "controller/launch_options.h"
 
+#include "controller/layout.h"
 #include "engine/format_text.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 const char* const LaunchUsage =
-    "padrelle.exe [--output auto|sendinput|interception] [--assign | --keys K,K,...]\n\n"
+    "padrelle.exe [--layout NAME|FILE] [--output auto|sendinput|interception]\n"
+    "             [--assign | --keys K,K,...]\n\n"
+    "--layout   the controller: default, mirrored, double, nine, knobs, lanes4,\n"
+    "           lanes6, lanes7, or a layout file\n"
     "--output   where the keys go: the Interception driver when it can be used, else\n"
     "           SendInput (auto, the default), or only the one named\n"
-    "--assign   ask for the eleven keys again and save them\n"
-    "--keys     use these eleven keys for this run without saving them: hex scancodes,\n"
-    "           pads 00 to 08, scratch clockwise, counter-clockwise, e0: or e1: before\n"
-    "           an extended key, e.g. 2C,2D,2E,2F,30,31,32,10,11,e0:1D,2A";
+    "--assign   ask for the layout's keys again and save them\n"
+    "--keys     use these keys for this run without saving them: hex scancodes, the\n"
+    "           pads in order, then each disc clockwise and counter-clockwise, e0: or\n"
+    "           e1: before an extended key, e.g. 2C,2D,2E,2F,30,31,32,10,11,e0:1D,2A";
 
 namespace {
 
@@ -97,15 +102,41 @@ struct Parse {
         return true;
     }
 
+    std::string keysText;
+
     bool keys(const std::string& value) {
         if (options.keysGiven) {
             return fail("--keys is given twice.");
         }
-        char why[160];
-        if (!parseKeyList(value, ',', options.keys, why, sizeof why)) {
-            return fail("--keys needs eleven keys separated by commas: %s.", why);
-        }
         options.keysGiven = true;
+        keysText = value;
+        return true;
+    }
+
+    bool layout(const std::string& value) {
+        if (options.layoutGiven) {
+            return fail("--layout is given twice.");
+        }
+        if (value.empty() || value.size() >= sizeof options.layout) {
+            return fail("--layout needs a layout's name or a file's path.");
+        }
+        options.layoutGiven = true;
+        std::snprintf(options.layout, sizeof options.layout, "%s", value.c_str());
+        return true;
+    }
+
+    // The keys against the layout's count where the layout is a built-in
+    // one; a layout file's is known once it is read.
+    bool keysForLayout() {
+        if (!options.keysGiven) {
+            return true;
+        }
+        const Layout* preset = presetNamed(options.layoutGiven ? options.layout : "default");
+        const int32_t wanted = preset != nullptr ? layoutKeyCount(*preset) : 0;
+        char why[160];
+        if (!parseKeyList(keysText, ',', options.keys, why, sizeof why, wanted)) {
+            return fail("--keys needs the layout's keys separated by commas: %s.", why);
+        }
         return true;
     }
 };
@@ -130,7 +161,7 @@ bool handleNumber(const std::string& word, uint64_t& value) {
 bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* problem,
                         size_t problemSize) {
     options = LaunchOptions{};
-    Parse parse{options, problem, problemSize};
+    Parse parse{options, problem, problemSize, false, {}};
     std::vector<std::string> words;
     if (!splitWords(commandLine, words)) {
         return parse.fail("The command line has too many words.");
@@ -144,7 +175,7 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
         const std::string& word = words[i];
         const size_t equals = word.find('=');
         const std::string name = word.substr(0, equals);
-        const bool takesValue = name == "--output" || name == "--keys";
+        const bool takesValue = name == "--output" || name == "--keys" || name == "--layout";
         std::string value;
         if (takesValue && equals != std::string::npos) {
             value = word.substr(equals + 1);
@@ -161,6 +192,8 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
             good = parse.output(value);
         } else if (name == "--keys") {
             good = parse.keys(value);
+        } else if (name == "--layout") {
+            good = parse.layout(value);
         } else if (name == "--assign") {
             good = !options.assign || parse.fail("--assign is given twice.");
             options.assign = true;
@@ -177,8 +210,23 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
         return parse.fail("--assign and --keys cannot go together: --assign asks for the keys, "
                           "--keys gives them.");
     }
+    if (!parse.keysForLayout()) {
+        return false;
+    }
     if (problem != nullptr && problemSize > 0) {
         problem[0] = '\0';
     }
     return true;
+}
+
+bool checkLaunchKeys(const LaunchOptions& options, int32_t keysWanted, char* problem,
+                     size_t problemSize) {
+    if (!options.keysGiven || options.keys.count == keysWanted) {
+        return true;
+    }
+    char said[160];
+    formatTextN(said, sizeof said, "--keys gives %d keys, but the layout asks for %d.",
+                static_cast<int>(options.keys.count), static_cast<int>(keysWanted));
+    formatTextN(problem, problemSize, "%s\n\n%s", said, LaunchUsage);
+    return false;
 }

@@ -11,6 +11,9 @@ struct LaunchOptions {
     bool assign = false;              // --assign: ask for the keys again
     bool keysGiven = false;           // --keys K0,...,K10: these keys, this run only
     KeySet keys = {};
+    // --layout NAME|FILE: a built-in layout by its name, or a layout file.
+    bool layoutGiven = false;
+    char layout[260] = {};
     bool help = false; // --help
     // --guard PROCESS RECORD: this instance is the guard of another (not
     // said in the usage: the program starts it itself).
@@ -25,6 +28,12 @@ extern const char* const LaunchUsage;
 // Reads a Windows command line (the program's name not included): words
 // apart by blanks, double quotes keep blanks in a word. False with the
 // problem, naming the word and the forms accepted, for anything unknown,
-// incomplete, repeated or contradictory.
+// incomplete, repeated or contradictory. Keys are counted against a built-in
+// layout here; against a layout file by checkLaunchKeys once it is read.
 bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* problem,
                         size_t problemSize);
+
+// Whether --keys gives as many keys as the layout asks for; false with the
+// problem (and the usage) otherwise.
+bool checkLaunchKeys(const LaunchOptions& options, int32_t keysWanted, char* problem,
+                     size_t problemSize);

@@ -23,8 +23,31 @@ const char* const Caption = "Padrelle";
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+namespace {
+
+// The command line after the program's name, in UTF-8: a layout file's path
+// may be in any language.
+void commandLineUtf8(char* out, size_t size) {
+    const wchar_t* line = GetCommandLineW();
+    bool quoted = false;
+    // The program's name: up to the first blank outside quotes.
+    for (; *line != L'\0' && (quoted || (*line != L' ' && *line != L'\t')); ++line) {
+        if (*line == L'"') {
+            quoted = !quoted;
+        }
+    }
+    if (WideCharToMultiByte(CP_UTF8, 0, line, -1, out, static_cast<int>(size), nullptr, nullptr) <=
+        0) {
+        out[0] = '\0';
+    }
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A command line that is not understood is said before any window opens.
+    static char commandLine[8192];
+    commandLineUtf8(commandLine, sizeof commandLine);
     char problem[1024];
     if (!parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) {
         MessageBoxA(nullptr, problem, Caption, MB_OK | MB_ICONEXCLAMATION);
@@ -54,6 +77,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return ExitNoDriver;
     }
     loadRememberedSettings();
+    // A layout file that cannot be used, or keys that do not fit the layout,
+    // are said before any window opens.
+    if (!chooseStartLayout(problem, sizeof problem)) {
+        MessageBoxA(nullptr, problem, Caption, MB_OK | MB_ICONEXCLAMATION);
+        markCleanExit();
+        return ExitBadCommandLine;
+    }
     const StartScreen start = rememberedStartScreen();
     fullScreen = start.fullScreen ? 1 : 0;
     useWin32SchedulingApi();

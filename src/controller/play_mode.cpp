@@ -8,13 +8,13 @@
 #include "keyout/keyboard_output.h"
 #include "touch/touch_table.h"
 
-uint8_t PadPressed[9];
+uint8_t PadPressed[MaxPads];
 uint8_t fullScreen;
 
 namespace {
 
 void updatePads() {
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         const bool touched = padSprites[i] != nullptr && isTouched(*padSprites[i]);
         if (touched) {
             if (PadPressed[i] == 0) {

@@ -1,9 +1,12 @@
 // Play mode: fingers on the pads become key strokes; Return toggles full screen.
 #pragma once
 
+#include "controller/layout.h"
+
 #include <cstdint>
 
-extern uint8_t PadPressed[9];
+// One flag a pad of the layout.
+extern uint8_t PadPressed[MaxPads];
 extern uint8_t fullScreen;
 
 void updatePlayMode();

@@ -1,6 +1,7 @@
 #include "controller/remembered.h"
 
 #include "controller/controller_scene.h"
+#include "controller/layout_file.h"
 #include "controller/play_mode.h"
 #include "controller/settings_store.h"
 #include "engine/format_text.h"
@@ -18,6 +19,9 @@ namespace {
 struct Remembered {
     bool saved = false; // the file holds usable settings
     SavedSettings settings = {};
+    // The layout in use, as it is written down: a name or a file's path.
+    bool layoutFromFile = false;
+    char layout[LayoutPathSize] = "default";
 };
 
 Remembered remembered;
@@ -37,8 +41,12 @@ void save() {
     remembered.saved = true;
 }
 
-// The monitor the window is on and whether it is full screen.
+// The layout in use, and the monitor the window is on and whether it is
+// full screen.
 void takeScreenNow() {
+    remembered.settings.hasLayout = true;
+    remembered.settings.layoutFromFile = remembered.layoutFromFile;
+    std::memcpy(remembered.settings.layout, remembered.layout, sizeof remembered.layout);
     char name[MonitorNameSize] = "";
     remembered.settings.hasScreen =
         platform.monitorName(mainWindow, name, sizeof name) && isMonitorName(name);
@@ -72,14 +80,68 @@ void loadRememberedSettings() {
     }
 }
 
+bool readLayout(const char* nameOrPath, bool onlyFile, Layout& layout, char* problem,
+                size_t problemSize) {
+    const Layout* preset = onlyFile ? nullptr : presetNamed(nameOrPath);
+    if (preset != nullptr) {
+        layout = *preset;
+        return true;
+    }
+    static char text[LayoutFileMaxBytes + 1];
+    size_t length = 0;
+    const SettingsRead read = settingsStore.readFile(nameOrPath, text, sizeof text, &length);
+    char why[160] = "";
+    if (read == SettingsFound &&
+        parseLayoutFile(std::string_view(text, length), layout, why, sizeof why)) {
+        return true;
+    }
+    formatTextN(problem, problemSize, "the layout file %s %s%s", nameOrPath,
+                read == SettingsMissing      ? "is not there"
+                : read == SettingsUnreadable ? "cannot be read"
+                                             : "is not usable: ",
+                why);
+    return false;
+}
+
+bool chooseStartLayout(char* problem, size_t problemSize) {
+    Layout layout = defaultLayout();
+    if (launchOptions.layoutGiven) {
+        if (!readLayout(launchOptions.layout, false, layout, problem, problemSize)) {
+            return false;
+        }
+        remembered.layoutFromFile = presetNamed(launchOptions.layout) == nullptr;
+        formatText(remembered.layout, "%s", launchOptions.layout);
+    } else if (remembered.saved && remembered.settings.hasLayout) {
+        char why[400];
+        if (readLayout(remembered.settings.layout, remembered.settings.layoutFromFile, layout, why,
+                       sizeof why)) {
+            remembered.layoutFromFile = remembered.settings.layoutFromFile;
+            formatText(remembered.layout, "%s", remembered.settings.layout);
+        } else {
+            layout = defaultLayout();
+            formatText(settingsNotice, "%s: the default layout instead", why);
+        }
+    }
+    if (!checkLaunchKeys(launchOptions, layoutKeyCount(layout), problem, problemSize)) {
+        return false;
+    }
+    useLayout(layout);
+    return true;
+}
+
 bool useStartKeys() {
     if (launchOptions.keysGiven) {
         useKeys(launchOptions.keys);
         formatText(settingsNotice, "%s", "keys from --keys, for this run only");
         return true;
     }
-    if (remembered.saved && !launchOptions.assign) {
-        useKeys(remembered.settings.keys);
+    const KeySet* saved = remembered.saved && !launchOptions.assign
+                              ? savedKeysOf(remembered.settings, controllerLayout.name)
+                              : nullptr;
+    // Keys saved for a layout of that name but another count: the file was
+    // changed since; they are asked for again.
+    if (saved != nullptr && saved->count == layoutKeyCount(controllerLayout)) {
+        useKeys(*saved);
         return true;
     }
     return false;
@@ -95,7 +157,11 @@ StartScreen rememberedStartScreen() {
 }
 
 void saveAssignedKeys() {
-    remembered.settings.keys = currentKeys();
+    if (!saveKeysOf(remembered.settings, controllerLayout.name, currentKeys())) {
+        formatText(settingsNotice, "the keys of more than %d layouts cannot be saved",
+                   static_cast<int>(MaxSavedLayouts));
+        return;
+    }
     takeScreenNow();
     save();
 }
@@ -109,7 +175,7 @@ void saveScreenAtExit() {
 }
 
 void writeStartLog() {
-    char keys[AssignedKeyCount * 8];
+    char keys[KeyListSize];
     writeKeyList(currentKeys(), keys, sizeof keys);
     char hook[96] = "";
     if (hookRestarts() > 0) {

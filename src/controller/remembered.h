@@ -13,6 +13,16 @@ extern LaunchOptions launchOptions;
 // keys. A file that cannot be used is never used in part: the notice line
 // says so, and it is replaced only by a complete new one.
 void loadRememberedSettings();
+
+// The layout of a name (a built-in one) or, failing that, of a file by its
+// path; false with the problem in words.
+bool readLayout(const char* nameOrPath, bool onlyFile, Layout& layout, char* problem,
+                size_t problemSize);
+// Takes the layout of this run: --layout, else the one saved, else the
+// default. False, with the problem, when --layout names nothing usable or
+// --keys does not fit it: said before any window opens. A saved layout that
+// is gone gives the default with a notice.
+bool chooseStartLayout(char* problem, size_t problemSize);
 // Puts the keys of this run into the tables: --keys, else the saved ones
 // unless --assign. True when play can begin at once.
 bool useStartKeys();

@@ -1,8 +1,10 @@
 #include "controller/saved_settings.h"
 
+#include "controller/layout_file.h"
 #include "engine/format_text.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -27,9 +29,9 @@ struct Reading {
     char* problem;
     size_t size;
     int32_t line = 0;
-    bool versionSeen = false;
-    bool keysSeen = false;
+    int32_t version = 0;
     bool screenSeen = false;
+    bool layoutSeen = false;
 
     bool fail(const char* what) {
         formatTextN(problem, size, "line %d: %s", static_cast<int>(line), what);
@@ -37,14 +39,47 @@ struct Reading {
     }
 
     bool keys(std::string_view rest) {
-        if (keysSeen) {
+        std::string_view list = rest;
+        std::string name = "default";
+        if (version == 2) {
+            const std::string_view word = firstWord(rest, list);
+            if (!isLayoutName(word)) {
+                return fail("the keys do not begin with a layout's name");
+            }
+            name = std::string(word);
+        } else if (settings.keysCount > 0) {
             return fail("the keys come twice");
         }
+        if (savedKeysOf(settings, name.c_str()) != nullptr) {
+            return fail("the keys of a layout come twice");
+        }
+        if (settings.keysCount == MaxSavedLayouts) {
+            return fail("the keys of more than 16 layouts");
+        }
+        KeySet keys = {};
         char why[160];
-        if (!parseKeyList(rest, ' ', settings.keys, why, sizeof why)) {
+        if (!parseKeyList(list, ' ', keys, why, sizeof why, version == 1 ? AssignedKeyCount : 0)) {
             return fail(why);
         }
-        keysSeen = true;
+        saveKeysOf(settings, name.c_str(), keys);
+        return true;
+    }
+
+    bool layout(std::string_view rest) {
+        if (layoutSeen || version == 1) {
+            return fail(layoutSeen ? "the layout comes twice" : "a layout in a file of version 1");
+        }
+        std::string_view path;
+        const std::string_view word = firstWord(rest, path);
+        const bool fromFile = word == "file";
+        const std::string_view value = fromFile ? path : rest;
+        if (fromFile ? (value.empty() || value.size() >= LayoutPathSize) : !isLayoutName(value)) {
+            return fail("the layout is neither a layout's name nor file and a path");
+        }
+        std::memcpy(settings.layout, value.data(), value.size());
+        settings.layout[value.size()] = '\0';
+        settings.layoutFromFile = fromFile;
+        settings.hasLayout = layoutSeen = true;
         return true;
     }
 
@@ -72,17 +107,23 @@ struct Reading {
         }
         std::string_view rest;
         const std::string_view word = firstWord(content, rest);
-        if (!versionSeen) {
-            versionSeen = word == "version" && rest == "1";
-            return versionSeen || fail("the file does not begin with \"version 1\"");
+        if (version == 0) {
+            version = word == "version" && rest == "1"   ? 1
+                      : word == "version" && rest == "2" ? 2
+                                                         : 0;
+            return version != 0 ||
+                   fail("the file does not begin with \"version 1\" or \"version 2\"");
         }
         if (word == "keys") {
             return keys(rest);
         }
+        if (word == "layout") {
+            return layout(rest);
+        }
         if (word == "screen") {
             return screen(rest);
         }
-        return fail("this is neither keys nor screen");
+        return fail("this is none of keys, layout and screen");
     }
 };
 
@@ -97,6 +138,31 @@ bool isMonitorName(std::string_view name) {
             return false;
         }
     }
+    return true;
+}
+
+const KeySet* savedKeysOf(const SavedSettings& settings, const char* layout) {
+    for (int32_t i = 0; i < settings.keysCount && i < MaxSavedLayouts; ++i) {
+        if (std::strcmp(settings.keys[i].layout, layout) == 0) {
+            return &settings.keys[i].keys;
+        }
+    }
+    return nullptr;
+}
+
+bool saveKeysOf(SavedSettings& settings, const char* layout, const KeySet& keys) {
+    for (int32_t i = 0; i < settings.keysCount && i < MaxSavedLayouts; ++i) {
+        if (std::strcmp(settings.keys[i].layout, layout) == 0) {
+            settings.keys[i].keys = keys;
+            return true;
+        }
+    }
+    if (settings.keysCount >= MaxSavedLayouts || !isLayoutName(layout)) {
+        return false;
+    }
+    SavedKeys& entry = settings.keys[settings.keysCount++];
+    formatTextN(entry.layout, sizeof entry.layout, "%s", layout);
+    entry.keys = keys;
     return true;
 }
 
@@ -116,32 +182,45 @@ bool parseSavedSettings(std::string_view text, SavedSettings& settings, char* pr
     while (!text.empty()) {
         const size_t end = text.find('\n');
         if (!reading.take(text.substr(0, end))) {
+            settings = SavedSettings{};
             return false;
         }
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
-    if (!reading.keysSeen) {
+    if (settings.keysCount == 0) {
         ++reading.line;
-        return reading.fail(reading.versionSeen ? "the keys are missing"
-                                                : "the file does not begin with \"version 1\"");
+        reading.fail(reading.version != 0 ? "the keys are missing"
+                                          : "the file does not begin with \"version 1\" or "
+                                            "\"version 2\"");
+        settings = SavedSettings{};
+        return false;
     }
     return true;
 }
 
 size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size) {
-    char keys[AssignedKeyCount * 8];
-    writeKeyList(settings.keys, keys, sizeof keys);
-    char screen[MonitorNameSize + 32] = "";
-    if (settings.hasScreen && isMonitorName(settings.screen.monitor)) {
-        formatTextN(screen, sizeof screen, "screen %s %s\n", settings.screen.monitor,
-                    settings.screen.fullScreen ? "fullscreen" : "window");
+    std::string text =
+        "# Padrelle settings, written by Padrelle: the layout in use, the keys of each\n"
+        "# layout after they are assigned (the pads in order, then each disc clockwise\n"
+        "# and counter-clockwise, as hex scancodes, e0: or e1: before an extended key),\n"
+        "# the screen when Padrelle ends.\n"
+        "version 2\n";
+    if (settings.hasLayout) {
+        text += std::string("layout ") + (settings.layoutFromFile ? "file " : "") +
+                settings.layout + "\n";
     }
-    const int length = formatTextN(
-        out, size,
-        "# Padrelle settings, written by Padrelle: the keys after they are assigned, the\n"
-        "# screen when Padrelle ends. Keys: pads 00 to 08, then scratch clockwise and\n"
-        "# counter-clockwise, as hex scancodes (e0: or e1: before an extended key).\n"
-        "version 1\nkeys %s\n%s",
-        keys, screen);
-    return length > 0 && static_cast<size_t>(length) < size ? static_cast<size_t>(length) : 0;
+    char keys[KeyListSize];
+    for (int32_t i = 0; i < settings.keysCount && i < MaxSavedLayouts; ++i) {
+        writeKeyList(settings.keys[i].keys, keys, sizeof keys);
+        text += std::string("keys ") + settings.keys[i].layout + " " + keys + "\n";
+    }
+    if (settings.hasScreen && isMonitorName(settings.screen.monitor)) {
+        text += std::string("screen ") + settings.screen.monitor + " " +
+                (settings.screen.fullScreen ? "fullscreen" : "window") + "\n";
+    }
+    if (text.size() >= size) {
+        return 0;
+    }
+    std::memcpy(out, text.data(), text.size() + 1);
+    return text.size();
 }

@@ -1,31 +1,48 @@
-// The keys and the screen Padrelle remembers between runs, as a small text
-// file a person can read:
+// What Padrelle remembers between runs (the layout in use, the keys of each
+// layout, the screen) as a small text file a person can read:
 //
 //   # Padrelle settings ...
-//   version 1
-//   keys 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A
+//   version 2
+//   layout double                     # or: layout file C:\Layouts\popn.txt
+//   keys default 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A
+//   keys double 2C 2D ...
 //   screen \\.\DISPLAY2 fullscreen
 //
-// Comments and blank lines aside, the version line comes first, the keys line
-// is required and the screen line may be left out. A file with anything else
-// in it is not used at all.
+// Comments and blank lines aside, the version line comes first; the rest may
+// come in any order, each at most once (keys once a layout). A file of
+// version 1, written before layouts, has one keys line without a layout's
+// name: the default layout's keys. A file with anything else in it is not
+// used at all.
 #pragma once
 
 #include "controller/key_set.h"
+#include "controller/layout.h"
 
 #include <cstddef>
 #include <string_view>
 
 constexpr size_t MonitorNameSize = 32; // as the system names a monitor: "\\.\DISPLAY1"
-constexpr size_t SavedSettingsMaxBytes = 4096;
+constexpr size_t SavedSettingsMaxBytes = 8192;
+constexpr int32_t MaxSavedLayouts = 16;
+constexpr size_t LayoutPathSize = 260;
 
 struct SavedScreen {
     char monitor[MonitorNameSize]; // printable, no blanks
     bool fullScreen;
 };
 
-struct SavedSettings {
+struct SavedKeys {
+    char layout[LayoutNameSize];
     KeySet keys;
+};
+
+struct SavedSettings {
+    int32_t keysCount; // layouts with saved keys
+    SavedKeys keys[MaxSavedLayouts];
+    // The layout in use: a built-in one's name, or a layout file's path.
+    bool hasLayout;
+    bool layoutFromFile;
+    char layout[LayoutPathSize];
     bool hasScreen;
     SavedScreen screen;
 };
@@ -33,8 +50,14 @@ struct SavedSettings {
 // Reads a whole file. False with the line and the problem otherwise.
 bool parseSavedSettings(std::string_view text, SavedSettings& settings, char* problem,
                         size_t problemSize);
-// The file's text; its length, or 0 when it does not fit.
+// The file's text (version 2); its length, or 0 when it does not fit.
 size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size);
+
+// The keys saved for a layout of that name, or null.
+const KeySet* savedKeysOf(const SavedSettings& settings, const char* layout);
+// Saves the keys of a layout, in the place of its earlier ones; false when
+// no more layouts fit.
+bool saveKeysOf(SavedSettings& settings, const char* layout, const KeySet& keys);
 
 // A name that can stand in the file: 1 to 31 printable characters, no blank.
 bool isMonitorName(std::string_view name);

@@ -6,7 +6,8 @@
 
 #include <cmath>
 
-ScratchTracker ScratchState;
+ScratchTracker ScratchTrackers[MaxDiscs];
+ScratchTracker& ScratchState = ScratchTrackers[0];
 
 namespace {
 
@@ -21,87 +22,114 @@ int32_t truncateToInt(double value) {
     return static_cast<int32_t>(value);
 }
 
-void press(int32_t entry) {
-    if (ScratchState.keyHeld[entry] == 0) {
-        sendKey(ScratchScancodes[entry], 1, ScratchPrefixes[entry]);
-        ScratchState.keyHeld[entry] = 1;
+void press(int32_t disc, int32_t entry) {
+    uint8_t& held = ScratchTrackers[disc].keyHeld[entry];
+    if (held == 0) {
+        const int32_t key = disc * ScratchKeyCount + entry;
+        sendKey(ScratchScancodes[key], 1, ScratchPrefixes[key]);
+        held = 1;
     }
 }
 
-void release(int32_t entry) {
-    if (ScratchState.keyHeld[entry] != 0) {
-        sendKey(ScratchScancodes[entry], 0, ScratchPrefixes[entry]);
-        ScratchState.keyHeld[entry] = 0;
+void release(int32_t disc, int32_t entry) {
+    uint8_t& held = ScratchTrackers[disc].keyHeld[entry];
+    if (held != 0) {
+        const int32_t key = disc * ScratchKeyCount + entry;
+        sendKey(ScratchScancodes[key], 0, ScratchPrefixes[key]);
+        held = 0;
     }
 }
 
 } // namespace
 
-Point markEndPoint(Point centre, double angle) {
-    return Point{
-        truncateToInt(static_cast<double>(centre.x) + std::cos(angle) * ScratchMarkRadius),
-        truncateToInt(static_cast<double>(centre.y) + std::sin(angle) * ScratchMarkRadius)};
+Point markEndPointAt(Point centre, double angle, double radius) {
+    return Point{truncateToInt(static_cast<double>(centre.x) + std::cos(angle) * radius),
+                 truncateToInt(static_cast<double>(centre.y) + std::sin(angle) * radius)};
 }
 
-void sendScratch(ScratchDirection direction) {
+Point markEndPoint(Point centre, double angle) {
+    return markEndPointAt(centre, angle, ScratchMarkRadius);
+}
+
+void sendDiscScratch(int32_t disc, ScratchDirection direction) {
+    if (disc < 0 || disc >= MaxDiscs) {
+        return;
+    }
     switch (direction) {
     case Clockwise:
-        release(CounterClockwise);
-        press(Clockwise);
+        release(disc, CounterClockwise);
+        press(disc, Clockwise);
         break;
     case CounterClockwise:
-        release(Clockwise);
-        press(CounterClockwise);
+        release(disc, Clockwise);
+        press(disc, CounterClockwise);
         break;
     case Stop:
-        release(Clockwise);
-        release(CounterClockwise);
+        release(disc, Clockwise);
+        release(disc, CounterClockwise);
         break;
     default:
         break;
     }
 }
 
-void updateScratch() {
-    ScratchTracker& s = ScratchState;
-    const int32_t index = scratchDisc != nullptr ? touchIndexOn(*scratchDisc) : -1;
+void sendScratch(ScratchDirection direction) {
+    sendDiscScratch(0, direction);
+}
+
+namespace {
+
+void updateDisc(int32_t disc) {
+    ScratchTracker& s = ScratchTrackers[disc];
+    const Sprite* sprite = scratchDiscs[disc];
+    const int32_t index = sprite != nullptr ? touchIndexOn(*sprite) : -1;
     if (index < 0 || index >= FingerCount) {
         s.tracking = 0;
-        sendScratch(Stop);
+        sendDiscScratch(disc, Stop);
         return;
     }
     const TouchSlot& finger = fingerAt(index);
     s.touchPoint = Point{finger.x, finger.y};
-    const Point c = spriteCentre(*scratchDisc);
+    const Point c = spriteCentre(*sprite);
+    const double band = controllerLayout.discs[disc].deadBand;
+    const double rim = sprite->w / 2;
     const double dy = static_cast<double>(int64_t{s.touchPoint.y} - c.y);
     const double dx = static_cast<double>(int64_t{s.touchPoint.x} - c.x);
     s.angle = std::atan2(dy, dx);
 
     if (s.tracking == 0) {
-        s.lowBound = s.angle - ScratchBandMargin;
-        s.lowEnd = markEndPoint(c, s.lowBound);
-        s.highBound = s.angle + ScratchBandMargin;
-        s.highEnd = markEndPoint(c, s.highBound);
+        s.lowBound = s.angle - band;
+        s.lowEnd = markEndPointAt(c, s.lowBound, rim);
+        s.highBound = s.angle + band;
+        s.highEnd = markEndPointAt(c, s.highBound, rim);
         s.tracking = 1;
-        sendScratch(Stop);
+        sendDiscScratch(disc, Stop);
         return;
     }
     if (s.angle > s.highBound) {
-        sendScratch(Clockwise);
-        if (s.angle - ScratchBandMargin > s.lowBound) {
-            s.lowBound = s.angle - ScratchBandMargin;
+        sendDiscScratch(disc, Clockwise);
+        if (s.angle - band > s.lowBound) {
+            s.lowBound = s.angle - band;
         }
-        s.lowEnd = markEndPoint(c, s.lowBound);
+        s.lowEnd = markEndPointAt(c, s.lowBound, rim);
         s.highBound = s.lowBound;
-        s.highEnd = markEndPoint(c, s.highBound);
+        s.highEnd = markEndPointAt(c, s.highBound, rim);
     }
     if (s.lowBound > s.angle) {
-        sendScratch(CounterClockwise);
-        if (s.highBound > s.angle + ScratchBandMargin) {
-            s.highBound = s.angle + ScratchBandMargin;
+        sendDiscScratch(disc, CounterClockwise);
+        if (s.highBound > s.angle + band) {
+            s.highBound = s.angle + band;
         }
-        s.highEnd = markEndPoint(c, s.highBound);
+        s.highEnd = markEndPointAt(c, s.highBound, rim);
         s.lowBound = s.highBound;
-        s.lowEnd = markEndPoint(c, s.lowBound);
+        s.lowEnd = markEndPointAt(c, s.lowBound, rim);
+    }
+}
+
+} // namespace
+
+void updateScratch() {
+    for (int32_t disc = 0; disc < controllerLayout.discCount && disc < MaxDiscs; ++disc) {
+        updateDisc(disc);
     }
 }

@@ -17,6 +17,11 @@ constexpr SettingsStore NoStore = {
         },
     .writeLog = [](const char*, size_t) {},
     .appendLog = [](const char*, size_t) {},
+    .readFile =
+        [](const char*, char*, size_t, size_t* length) {
+            *length = 0;
+            return SettingsMissing;
+        },
 };
 
 } // namespace

@@ -17,6 +17,9 @@ struct SettingsStore {
     void (*writeLog)(const char* text, size_t length);
     // Adds to the end of the log.
     void (*appendLog)(const char* text, size_t length);
+    // Any file by its path (UTF-8; relative to the current folder), at most
+    // size bytes; a longer one is Unreadable. Layout files are read so.
+    SettingsRead (*readFile)(const char* path, char* buffer, size_t size, size_t* length);
 };
 
 // Until filled: nothing is kept and nothing found.

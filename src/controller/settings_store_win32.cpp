@@ -29,12 +29,7 @@ bool pathOf(const wchar_t* name, wchar_t* path, size_t size, bool makeFolder) {
     return whole > 0 && static_cast<size_t>(whole) < size;
 }
 
-SettingsRead readSettings(char* buffer, size_t size, size_t* length) {
-    *length = 0;
-    wchar_t path[MAX_PATH + 64];
-    if (!pathOf(L"settings.txt", path, MAX_PATH + 64, false)) {
-        return SettingsMissing;
-    }
+SettingsRead readWhole(const wchar_t* path, char* buffer, size_t size, size_t* length) {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -50,6 +45,24 @@ SettingsRead readSettings(char* buffer, size_t size, size_t* length) {
     }
     *length = read;
     return SettingsFound;
+}
+
+SettingsRead readSettings(char* buffer, size_t size, size_t* length) {
+    *length = 0;
+    wchar_t path[MAX_PATH + 64];
+    if (!pathOf(L"settings.txt", path, MAX_PATH + 64, false)) {
+        return SettingsMissing;
+    }
+    return readWhole(path, buffer, size, length);
+}
+
+SettingsRead readFile(const char* utf8Path, char* buffer, size_t size, size_t* length) {
+    *length = 0;
+    wchar_t path[MAX_PATH * 2];
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, path, MAX_PATH * 2) <= 0) {
+        return SettingsUnreadable;
+    }
+    return readWhole(path, buffer, size, length);
 }
 
 bool writeWhole(const wchar_t* path, const char* text, size_t length) {
@@ -126,5 +139,6 @@ void useWin32SettingsStore() {
         .write = writeSettings,
         .writeLog = writeLog,
         .appendLog = appendLog,
+        .readFile = readFile,
     };
 }

@@ -1,5 +1,7 @@
 #include "graphics/canvas.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr uint32_t AlignLeft = 0;
@@ -42,4 +44,26 @@ void drawText(Canvas& dc, int32_t x, int32_t y, const char* text, uint32_t colou
 
 void drawLine(Canvas& dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
     dc.line(x1, y1, x2, y2, colour);
+}
+
+void fillRect(Canvas& dc, const Rect& rect, uint32_t colour) {
+    dc.fillRect(rect, colour);
+}
+
+void drawCircle(Canvas& dc, int32_t x, int32_t y, int32_t radius, uint32_t colour) {
+    if (radius <= 0) {
+        return;
+    }
+    // Segments of about 8 pixels, 16 at least.
+    const int32_t segments = radius < 20 ? 16 : (radius > 1000 ? 800 : radius * 2 * 314 / 800);
+    int32_t lastX = x + radius;
+    int32_t lastY = y;
+    for (int32_t i = 1; i <= segments; ++i) {
+        const double angle = 6.283185307179586 * i / segments;
+        const auto nextX = static_cast<int32_t>(std::lround(x + radius * std::cos(angle)));
+        const auto nextY = static_cast<int32_t>(std::lround(y + radius * std::sin(angle)));
+        dc.line(lastX, lastY, nextX, nextY, colour);
+        lastX = nextX;
+        lastY = nextY;
+    }
 }

@@ -26,6 +26,9 @@ class Canvas {
     virtual void rectOutline(const Rect& rect, uint32_t colour) = 0;
     virtual void text(int32_t x, int32_t y, const char* text, uint32_t colour, int32_t anchor) = 0;
     virtual void line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) = 0;
+    // The columns left to right - 1 and rows top to bottom - 1 in one colour
+    // (GDI's FillRect); an inverted or empty rectangle fills nothing.
+    virtual void fillRect(const Rect& rect, uint32_t colour) = 0;
 };
 
 void drawBitmap(Canvas& dc, int32_t x, int32_t y, int32_t w, int32_t h, BitmapHandle bitmap,
@@ -33,6 +36,9 @@ void drawBitmap(Canvas& dc, int32_t x, int32_t y, int32_t w, int32_t h, BitmapHa
 void drawRectOutline(Canvas& dc, const Rect& rect, uint32_t colour);
 void drawText(Canvas& dc, int32_t x, int32_t y, const char* text, uint32_t colour, int32_t anchor);
 void drawLine(Canvas& dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
+void fillRect(Canvas& dc, const Rect& rect, uint32_t colour);
+// A circle's outline as a polygon of lines, fine enough for its size.
+void drawCircle(Canvas& dc, int32_t x, int32_t y, int32_t radius, uint32_t colour);
 
 // The text alignment that an anchor code sets (TA_* values of the platform).
 uint32_t textAlignmentFor(int32_t anchor);

@@ -1,4 +1,4 @@
-// The four drawing primitives on a GDI device context (Windows builds only;
+// The drawing primitives on a GDI device context (Windows builds only;
 // gdi_canvas_win32.cpp). Every call creates the GDI objects it needs and
 // releases them before it returns: nothing is kept between calls.
 #pragma once
@@ -15,6 +15,7 @@ class GdiCanvas : public Canvas {
     void rectOutline(const Rect& rect, uint32_t colour) override;
     void text(int32_t x, int32_t y, const char* text, uint32_t colour, int32_t anchor) override;
     void line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) override;
+    void fillRect(const Rect& rect, uint32_t colour) override;
 
   private:
     void* deviceContext;

@@ -112,3 +112,16 @@ void GdiCanvas::line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t co
         LineTo(dc, x2, y2);
     }
 }
+
+void GdiCanvas::fillRect(const Rect& rect, uint32_t colour) {
+    if (rect.right <= rect.left || rect.bottom <= rect.top) {
+        return;
+    }
+    HBRUSH brush = CreateSolidBrush(colour);
+    if (brush == nullptr) {
+        return;
+    }
+    const RECT box = {rect.left, rect.top, rect.right, rect.bottom};
+    FillRect(static_cast<HDC>(deviceContext), &box, brush);
+    DeleteObject(brush);
+}

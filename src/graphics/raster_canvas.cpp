@@ -99,6 +99,18 @@ void RasterCanvas::rectOutline(const Rect& rect, uint32_t colour) {
     verticalRun(right - 1, top, bottom - 1, colour);
 }
 
+void RasterCanvas::fillRect(const Rect& rect, uint32_t colour) {
+    const int64_t left = std::max<int64_t>(rect.left, 0);
+    const int64_t top = std::max<int64_t>(rect.top, 0);
+    const int64_t right = std::min<int64_t>(rect.right, surface.width);
+    const int64_t bottom = std::min<int64_t>(rect.bottom, surface.height);
+    for (int64_t y = top; y < bottom; ++y) {
+        for (int64_t x = left; x < right; ++x) {
+            surface.pixels[static_cast<size_t>(y * surface.width + x)] = colour;
+        }
+    }
+}
+
 void RasterCanvas::line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
     if (!withinLimit(x1) || !withinLimit(y1) || !withinLimit(x2) || !withinLimit(y2)) {
         return;

@@ -29,6 +29,7 @@ class RasterCanvas : public Canvas {
     void rectOutline(const Rect& rect, uint32_t colour) override;
     void text(int32_t x, int32_t y, const char* text, uint32_t colour, int32_t anchor) override;
     void line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) override;
+    void fillRect(const Rect& rect, uint32_t colour) override;
 
   private:
     void horizontalRun(int64_t y, int64_t from, int64_t to, uint32_t colour);

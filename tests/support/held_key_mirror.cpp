@@ -1,6 +1,5 @@
 #include "support/held_key_mirror.h"
 
-#include "controller/controller_layout.h"
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
@@ -26,8 +25,13 @@ bool fingerOn(const Region& r) {
 } // namespace
 
 Region padRegion(int32_t pad) {
-    const PadPlace& p = PadPlaces[pad];
-    return {p.x, p.y, p.x + PadWidth, p.y + PadHeight};
+    const LayoutPad& p = controllerLayout.pads[pad];
+    return {p.x, p.y, p.x + p.width, p.y + p.height};
+}
+
+Region discRegion(int32_t disc) {
+    const LayoutDisc& d = controllerLayout.discs[disc];
+    return {d.x - d.radius, d.y - d.radius, d.x + d.radius, d.y + d.radius};
 }
 
 uint32_t heldKeyName(int8_t scancode, unsigned short prefix) {
@@ -70,7 +74,7 @@ std::string brokenPlayRule(HeldKeyMirror& mirror) {
         return mirror.fault;
     }
     int32_t expectedHeld = 0;
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         const bool held = mirror.isHeld(KeyScancodes[i], KeyPrefixes[i]);
         if (PadPressed[i] > 1 || (PadPressed[i] != 0) != held) {
             return "pad " + std::to_string(i) + " flag " + std::to_string(PadPressed[i]) +
@@ -81,19 +85,22 @@ std::string brokenPlayRule(HeldKeyMirror& mirror) {
         }
         expectedHeld += PadPressed[i];
     }
-    bool scratchHeld[ScratchKeyCount];
-    for (int32_t k = 0; k < ScratchKeyCount; ++k) {
-        scratchHeld[k] = mirror.isHeld(ScratchScancodes[k], ScratchPrefixes[k]);
-        if ((ScratchState.keyHeld[k] != 0) != scratchHeld[k]) {
-            return "scratch key " + std::to_string(k) + " flag and output disagree";
+    for (int32_t d = 0; d < controllerLayout.discCount; ++d) {
+        bool scratchHeld[ScratchKeyCount];
+        for (int32_t k = 0; k < ScratchKeyCount; ++k) {
+            const int32_t key = d * ScratchKeyCount + k;
+            scratchHeld[k] = mirror.isHeld(ScratchScancodes[key], ScratchPrefixes[key]);
+            if ((ScratchTrackers[d].keyHeld[k] != 0) != scratchHeld[k]) {
+                return "scratch key " + std::to_string(key) + " flag and output disagree";
+            }
+            expectedHeld += scratchHeld[k] ? 1 : 0;
         }
-        expectedHeld += scratchHeld[k] ? 1 : 0;
-    }
-    if (scratchHeld[0] && scratchHeld[1]) {
-        return "both scratch keys held";
-    }
-    if (!fingerOn(DiscRegion) && (scratchHeld[0] || scratchHeld[1])) {
-        return "scratch key held with no finger on the disc";
+        if (scratchHeld[0] && scratchHeld[1]) {
+            return "both keys of disc " + std::to_string(d) + " held";
+        }
+        if (!fingerOn(discRegion(d)) && (scratchHeld[0] || scratchHeld[1])) {
+            return "scratch key held with no finger on disc " + std::to_string(d);
+        }
     }
     if (mirror.heldCount() != expectedHeld) {
         return "a key is held that no pad or scratch flag accounts for";

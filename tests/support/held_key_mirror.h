@@ -2,8 +2,6 @@
 // the fake driver saw, and the rules that must hold after every frame of play.
 #pragma once
 
-#include "controller/controller_layout.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -17,8 +15,9 @@ struct Region {
     int32_t bottom;
 };
 
+// The regions of a pad and of a disc of the layout in use.
 Region padRegion(int32_t pad);
-constexpr Region DiscRegion = {DiscX, DiscY, DiscX + DiscSize, DiscY + DiscSize};
+Region discRegion(int32_t disc);
 
 struct HeldKeyMirror {
     std::map<uint32_t, bool> held; // by 16-bit code and prefix bits
@@ -37,8 +36,8 @@ uint32_t heldKeyName(int8_t scancode, unsigned short prefix);
 // Empty when, after a frame of play, every rule holds: strokes of each key
 // alternate make and break; each pad's flag matches both its key on the
 // output side and whether a finger that is down lies on the pad; the scratch
-// flags match their keys; the two scratch keys are never held together and
-// neither is held without a finger on the disc; no other key is held.
+// flags match their keys; the two keys of a disc are never held together and
+// neither is held without a finger on that disc; no other key is held.
 // Otherwise the rule that broke. Absorbs the new strokes first. The eleven
 // keys must be distinct for the flags to be told apart on the output side.
 std::string brokenPlayRule(HeldKeyMirror& mirror);

@@ -54,7 +54,13 @@ class RecordingCanvas : public Canvas {
         order.push_back("line");
     }
 
+    void fillRect(const Rect& rect, uint32_t colour) override {
+        fills.push_back({rect, colour});
+        order.push_back("fill");
+    }
+
     std::vector<DrawnText> texts;
+    std::vector<DrawnOutline> fills;
     std::vector<DrawnLine> lines;
     std::vector<DrawnBitmap> bitmaps;
     std::vector<DrawnOutline> outlines;

@@ -1,0 +1,264 @@
+#include "controller/layout.h"
+
+#include "engine/format_text.h"
+
+#include <cstdio>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t White = 0xFFFFFF;
+constexpr uint32_t Yellow = 0x00FFFF;
+constexpr uint32_t Green = 0x00C000;
+constexpr uint32_t Blue = 0xFF8000;
+constexpr uint32_t Red = 0x0000FF;
+constexpr uint32_t Orange = 0x008CFF;
+constexpr uint32_t Grey = 0xC0C0C0;
+
+AssignedKey key(uint8_t code, uint16_t prefix = 0) {
+    return AssignedKey{code, prefix};
+}
+
+void name(Layout& layout, const char* text) {
+    std::snprintf(layout.name, sizeof layout.name, "%s", text);
+}
+
+void pad(Layout& layout, int32_t x, int32_t y, int32_t w, int32_t h, PadLook look, uint32_t colour,
+         AssignedKey sends) {
+    LayoutPad& p = layout.pads[layout.padCount++];
+    p = LayoutPad{x, y, w, h, look, colour, {}, sends};
+}
+
+void disc(Layout& layout, int32_t x, int32_t y, int32_t radius, AssignedKey clockwise,
+          AssignedKey counter) {
+    layout.discs[layout.discCount++] = LayoutDisc{x, y, radius, 0.05, {clockwise, counter}};
+}
+
+Layout blank(const char* layoutName, bool keep) {
+    Layout layout = {};
+    name(layout, layoutName);
+    layout.width = 1280;
+    layout.height = 720;
+    layout.keepProportions = keep;
+    return layout;
+}
+
+// Seven keys in two staggered rows, white below and blue above.
+void sevenKeys(Layout& layout, int32_t left, int32_t step, int32_t width, const uint8_t* codes) {
+    for (int32_t i = 0; i < 7; ++i) {
+        const bool upper = i % 2 == 1;
+        pad(layout, left + step * i, upper ? 292 : 500, width, 190, upper ? LookBlue : LookWhite, 0,
+            key(codes[i]));
+    }
+}
+
+Layout makeDefault() {
+    Layout layout = blank("default", false);
+    const uint8_t keys[7] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32};
+    sevenKeys(layout, 690, 76, 130, keys);
+    pad(layout, 690, 10, 130, 190, LookWhite, 0, key(0x10));
+    pad(layout, 1146, 10, 130, 190, LookWhite, 0, key(0x11));
+    disc(layout, 4, 208, 463, key(0x1D), key(0x2A));
+    return layout;
+}
+
+// The 2P side: the keys at the left edge, the disc on the right.
+Layout makeMirrored() {
+    Layout layout = blank("mirrored", false);
+    const uint8_t keys[7] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32};
+    sevenKeys(layout, 4, 76, 130, keys);
+    pad(layout, 4, 10, 130, 190, LookWhite, 0, key(0x10));
+    pad(layout, 460, 10, 130, 190, LookWhite, 0, key(0x11));
+    disc(layout, 1276, 208, 463, key(0x1D), key(0x2A));
+    return layout;
+}
+
+// Double play: two groups of seven keys between two discs.
+Layout makeDouble() {
+    Layout layout = blank("double", true);
+    const uint8_t left[7] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32};
+    const uint8_t right[7] = {0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x2B};
+    sevenKeys(layout, 296, 44, 75, left);
+    sevenKeys(layout, 645, 44, 75, right);
+    disc(layout, 4, 360, 280, key(0x1D), key(0x2A));
+    disc(layout, 1276, 360, 280, key(0x1D, 0x02), key(0x36));
+    return layout;
+}
+
+// Nine buttons in two rows, five below and four above, in their colours.
+Layout makeNine() {
+    Layout layout = blank("nine", true);
+    const uint32_t colours[9] = {White, Yellow, Green, Blue, Red, Blue, Green, Yellow, White};
+    const uint8_t keys[9] = {0x2C, 0x1F, 0x2D, 0x20, 0x2E, 0x21, 0x2F, 0x22, 0x30};
+    for (int32_t i = 0; i < 9; ++i) {
+        const bool upper = i % 2 == 1;
+        pad(layout, 40 + 124 * i, upper ? 230 : 470, 200, 200, LookColour, colours[i],
+            key(keys[i]));
+    }
+    return layout;
+}
+
+// Four buttons, two effect keys below them, a knob in each upper corner.
+Layout makeKnobs() {
+    Layout layout = blank("knobs", true);
+    const uint8_t buttons[4] = {0x20, 0x21, 0x24, 0x25};
+    for (int32_t i = 0; i < 4; ++i) {
+        pad(layout, 180 + 240 * i, 300, 220, 220, LookColour, White, key(buttons[i]));
+    }
+    pad(layout, 250, 560, 340, 120, LookColour, Orange, key(0x2E));
+    pad(layout, 690, 560, 340, 120, LookColour, Orange, key(0x32));
+    disc(layout, 150, 160, 110, key(0x11), key(0x10));
+    disc(layout, 1130, 160, 110, key(0x19), key(0x18));
+    return layout;
+}
+
+// Lanes across the whole screen, a pixel apart.
+Layout makeLanes(const char* layoutName, int32_t count, const uint8_t* keys) {
+    Layout layout = blank(layoutName, false);
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t x = i * 1280 / count;
+        const int32_t next = (i + 1) * 1280 / count;
+        pad(layout, x, 0, next - x - 2, 719, LookColour, i % 2 == 0 ? Grey : Blue, key(keys[i]));
+    }
+    return layout;
+}
+
+struct Presets {
+    Layout layouts[8];
+    int32_t count = 0;
+
+    Presets() {
+        const uint8_t four[4] = {0x20, 0x21, 0x24, 0x25};
+        const uint8_t six[6] = {0x1F, 0x20, 0x21, 0x24, 0x25, 0x26};
+        const uint8_t seven[7] = {0x1F, 0x20, 0x21, 0x39, 0x24, 0x25, 0x26};
+        for (const Layout& layout : {makeDefault(), makeMirrored(), makeDouble(), makeNine(),
+                                     makeKnobs(), makeLanes("lanes4", 4, four),
+                                     makeLanes("lanes6", 6, six), makeLanes("lanes7", 7, seven)}) {
+            layouts[count++] = layout;
+        }
+    }
+};
+
+const Presets& presets() {
+    static const Presets all;
+    return all;
+}
+
+// Inclusive rectangles, as the hit queries take them: a control answers
+// for its width and height plus one pixel.
+struct Box {
+    int64_t left, top, right, bottom;
+};
+
+Box padBox(const LayoutPad& p) {
+    return Box{p.x, p.y, int64_t{p.x} + p.width, int64_t{p.y} + p.height};
+}
+
+Box discBox(const LayoutDisc& d) {
+    return Box{int64_t{d.x} - d.radius, int64_t{d.y} - d.radius, int64_t{d.x} + d.radius,
+               int64_t{d.y} + d.radius};
+}
+
+bool overlap(const Box& a, const Box& b) {
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+int32_t scaled(double value) {
+    return static_cast<int32_t>(std::lround(value));
+}
+
+} // namespace
+
+int32_t layoutKeyCount(const Layout& layout) {
+    return layout.padCount + 2 * layout.discCount;
+}
+
+KeySet layoutKeys(const Layout& layout) {
+    KeySet set = {};
+    for (int32_t i = 0; i < layout.padCount; ++i) {
+        set.keys[set.count++] = layout.pads[i].key;
+    }
+    for (int32_t i = 0; i < layout.discCount; ++i) {
+        set.keys[set.count++] = layout.discs[i].keys[0];
+        set.keys[set.count++] = layout.discs[i].keys[1];
+    }
+    return set;
+}
+
+const Layout* presetLayout(int32_t index) {
+    const Presets& all = presets();
+    return index >= 0 && index < all.count ? &all.layouts[index] : nullptr;
+}
+
+const Layout* presetNamed(const char* wanted) {
+    for (int32_t i = 0; presetLayout(i) != nullptr; ++i) {
+        if (std::strcmp(presetLayout(i)->name, wanted) == 0) {
+            return presetLayout(i);
+        }
+    }
+    return nullptr;
+}
+
+const Layout& defaultLayout() {
+    return *presetLayout(0);
+}
+
+Layout fittedToFrame(const Layout& layout) {
+    Layout fitted = layout;
+    if (layout.width <= 0 || layout.height <= 0) {
+        return fitted;
+    }
+    double sx = 1280.0 / layout.width;
+    double sy = 720.0 / layout.height;
+    double ox = 0;
+    double oy = 0;
+    if (layout.keepProportions) {
+        sx = sy = std::min(sx, sy);
+        ox = (1280.0 - layout.width * sx) / 2;
+        oy = (720.0 - layout.height * sy) / 2;
+    }
+    for (int32_t i = 0; i < layout.padCount; ++i) {
+        const LayoutPad& p = layout.pads[i];
+        LayoutPad& f = fitted.pads[i];
+        f.x = scaled(ox + p.x * sx);
+        f.y = scaled(oy + p.y * sy);
+        f.width = scaled(ox + (p.x + p.width) * sx) - f.x;
+        f.height = scaled(oy + (p.y + p.height) * sy) - f.y;
+    }
+    for (int32_t i = 0; i < layout.discCount; ++i) {
+        const LayoutDisc& d = layout.discs[i];
+        LayoutDisc& f = fitted.discs[i];
+        f.x = scaled(ox + d.x * sx);
+        f.y = scaled(oy + d.y * sy);
+        f.radius = std::max(1, scaled(d.radius * std::min(sx, sy)));
+    }
+    fitted.width = 1280;
+    fitted.height = 720;
+    return fitted;
+}
+
+void findOverlap(const Layout& layout, char* problem, size_t size) {
+    if (size > 0) {
+        problem[0] = '\0';
+    }
+    for (int32_t i = 0; i < layout.padCount; ++i) {
+        for (int32_t j = i + 1; j < layout.padCount; ++j) {
+            if (overlap(padBox(layout.pads[i]), padBox(layout.pads[j]))) {
+                formatTextN(problem, size, "pads %d and %d overlap", i, j);
+                return;
+            }
+        }
+        for (int32_t d = 0; d < layout.discCount; ++d) {
+            if (overlap(padBox(layout.pads[i]), discBox(layout.discs[d]))) {
+                formatTextN(problem, size, "pad %d and disc %d overlap", i, d);
+                return;
+            }
+        }
+    }
+    if (layout.discCount == 2 && overlap(discBox(layout.discs[0]), discBox(layout.discs[1]))) {
+        formatTextN(problem, size, "discs 0 and 1 overlap");
+    }
+}

@@ -1,0 +1,74 @@
+// A controller's layout: its logical size and its controls. Pads are
+// rectangles with a picture (the white or blue key cap) or a colour; discs
+// are turntables or knobs: a centre, a radius, the dead band of the scratch
+// tracker and the keys of their two directions. Each pad sends one key,
+// each disc two: the keys a player assigns are the pads' in order, then each
+// disc's clockwise and counter-clockwise.
+//
+// The built-in default is the controller Padrelle always had; the other
+// built-in presets and layout files (layout_file.h) serve other games.
+#pragma once
+
+#include "controller/key_set.h"
+
+#include <cstdint>
+
+constexpr int32_t MaxPads = 24;
+constexpr int32_t MaxDiscs = 2;
+constexpr int32_t LayoutNameSize = 32;
+constexpr int32_t PadLabelSize = 16;
+
+enum PadLook : int32_t { LookWhite = 0, LookBlue = 1, LookColour = 2 };
+
+struct LayoutPad {
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+    PadLook look;
+    uint32_t colour; // 0x00BBGGRR, for LookColour
+    char label[PadLabelSize];
+    AssignedKey key; // sent until the player assigns another
+};
+
+struct LayoutDisc {
+    int32_t x; // centre
+    int32_t y;
+    int32_t radius;
+    double deadBand;     // radians
+    AssignedKey keys[2]; // clockwise, counter-clockwise
+};
+
+struct Layout {
+    char name[LayoutNameSize];
+    int32_t width; // the logical size the controls are placed in
+    int32_t height;
+    // Kept proportions: the layout is scaled alike in both directions, and
+    // the room left over stays empty. Otherwise it is stretched to fill.
+    bool keepProportions;
+    int32_t padCount;
+    LayoutPad pads[MaxPads];
+    int32_t discCount;
+    LayoutDisc discs[MaxDiscs];
+};
+
+// The keys a layout asks for: one a pad, two a disc.
+int32_t layoutKeyCount(const Layout& layout);
+// The layout's own keys, in assignment order.
+KeySet layoutKeys(const Layout& layout);
+
+// The built-in presets, the default first. Null past the last.
+const Layout* presetLayout(int32_t index);
+// The preset of a name, or null.
+const Layout* presetNamed(const char* name);
+const Layout& defaultLayout();
+
+// The layout fitted to the 1280 x 720 frame: kept proportions scale it
+// alike both ways and centre it; otherwise each way on its own. The dead
+// bands, looks and keys stay.
+Layout fittedToFrame(const Layout& layout);
+
+// Where two controls lie over each other, said in words: "pads 2 and 3
+// overlap". Empty when none does. The frame is drawn in layers that need
+// its controls apart.
+void findOverlap(const Layout& layout, char* problem, size_t size);
