@@ -13,10 +13,20 @@
 namespace {
 
 bool same(const SavedSettings& a, const SavedSettings& b) {
-    for (int32_t i = 0; i < AssignedKeyCount; ++i) {
-        if (a.keys.keys[i].code != b.keys.keys[i].code ||
-            a.keys.keys[i].prefix != b.keys.keys[i].prefix) {
+    if (a.keysCount != b.keysCount || a.hasLayout != b.hasLayout ||
+        a.layoutFromFile != b.layoutFromFile || std::strcmp(a.layout, b.layout) != 0) {
+        return false;
+    }
+    for (int32_t l = 0; l < a.keysCount; ++l) {
+        const KeySet& x = a.keys[l].keys;
+        const KeySet& y = b.keys[l].keys;
+        if (std::strcmp(a.keys[l].layout, b.keys[l].layout) != 0 || x.count != y.count) {
             return false;
+        }
+        for (int32_t i = 0; i < x.count; ++i) {
+            if (x.keys[i].code != y.keys[i].code || x.keys[i].prefix != y.keys[i].prefix) {
+                return false;
+            }
         }
     }
     return a.hasScreen == b.hasScreen &&

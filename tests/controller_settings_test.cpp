@@ -54,6 +54,12 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         {"--keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A --keys 2C", false, "--keys is given twice."},
         {"--assign --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A", false, "cannot go together"},
         {"\x01\xff", false, "Unknown option \"??\"."},
+        {"--layout double --keys 1,2,3,4,5,6,7,8,9,a,b,c,d,e,f,10,11,12", true,
+         "0 0 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12"},
+        {"--keys 2C,2D --layout mine.txt", true, "0 0 2C 2D"}, // counted once the file is read
+        {"--layout double --keys 2C", false, "1 keys instead of 18"},
+        {"--layout", false, "--layout needs a value."},
+        {"--layout a --layout b", false, "--layout is given twice."},
         {"--guard 12", false, "--guard is started by padrelle.exe itself."},
         {"--guard 12 3x", false, "--guard is started by padrelle.exe itself."},
         {"--guard 0 34", false, "--guard is started by padrelle.exe itself."},
@@ -268,10 +274,20 @@ class RememberedTest : public ControllerFixture {
         char problem[512];
         ASSERT_TRUE(parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem));
         loadRememberedSettings();
+        ASSERT_TRUE(chooseStartLayout(problem, sizeof problem)) << problem;
         switchScene(1);
     }
-    static void assignKeysFrom(uint16_t first) {
-        for (uint16_t i = 0; i < 11; ++i) {
+    // The problem said before any window when the start cannot be.
+    static std::string refused(const char* commandLine) {
+        char problem[1024] = "";
+        if (!parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) {
+            return problem;
+        }
+        loadRememberedSettings();
+        return chooseStartLayout(problem, sizeof problem) ? "" : problem;
+    }
+    static void assignKeysFrom(uint16_t first, uint16_t count = 11) {
+        for (uint16_t i = 0; i < count; ++i) {
             scriptKeyPress(1, static_cast<unsigned short>(first + i));
         }
         updateController();
@@ -307,6 +323,69 @@ TEST_F(RememberedTest, TheFirstStartAssignsAndSavesTheSecondPlaysAtOnce) {
     EXPECT_TRUE(screen.fullScreen);
     EXPECT_EQ(screen.monitor.whole.right, 1920);
     EXPECT_EQ(screen.monitor.work.bottom, 1040);
+}
+
+// Keys are saved for each layout: switching back to one plays at once.
+TEST_F(RememberedTest, EachLayoutKeepsItsKeysAndTheLayoutInUseIsRemembered) {
+    saved(std::string("version 1\n") + Keys); // written before layouts
+    start("--layout lanes4");
+    EXPECT_STREQ(controllerLayout.name, "lanes4");
+    EXPECT_EQ(controllerMode, AssignKeys);
+    assignKeysFrom(0x40, 4);
+    switchScene(0);
+    // The default layout's keys of the old file are kept beside the new ones.
+    EXPECT_NE(store.file.find("version 2\nlayout lanes4\n"), std::string::npos) << store.file;
+    EXPECT_NE(store.file.find("keys default 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A\n"),
+              std::string::npos)
+        << store.file;
+    EXPECT_NE(store.file.find("keys lanes4 40 41 42 43\n"), std::string::npos);
+
+    resetController();
+    start(""); // the layout in use last time, with its keys: play at once
+    EXPECT_STREQ(controllerLayout.name, "lanes4");
+    EXPECT_EQ(controllerMode, Play);
+    EXPECT_EQ(KeyScancodes[3], 0x43);
+    switchScene(0);
+    resetController();
+    start("--layout default");
+    EXPECT_EQ(controllerMode, Play);
+    EXPECT_EQ(KeyScancodes[0], 0x2C);
+    EXPECT_EQ(ScratchPrefixes[0], KeyStateE0);
+    switchScene(0);
+    resetController();
+    start("--layout double"); // never assigned: asked for
+    EXPECT_EQ(controllerMode, AssignKeys);
+    EXPECT_EQ(KeyScancodes[13], 0x2B); // the layout's own until then
+}
+
+TEST_F(RememberedTest, LayoutFilesAreReadAndWhatIsWrongWithThemIsSaid) {
+    store.files["C:\\pads.txt"] =
+        "layout 1\nname pads\nsize 640 360\nfit keep\npad 0 0 100 100 red 2C\n";
+    store.files["bad.txt"] = "layout 1\nname pads\nsize 640\n";
+    EXPECT_EQ(refused("--layout bad.txt"),
+              "the layout file bad.txt is not usable: line 3: size needs a width and a height "
+              "from 100 to 10000");
+    EXPECT_EQ(refused("--layout gone.txt"), "the layout file gone.txt is not there");
+    EXPECT_EQ(refused("--layout C:\\pads.txt --keys 2C,2D")
+                  .rfind("--keys gives 2 keys, but the layout asks for 1.", 0),
+              0u);
+    start("--layout C:\\pads.txt --keys 3A");
+    EXPECT_STREQ(controllerLayout.name, "pads");
+    EXPECT_EQ(controllerLayout.pads[0].width, 200); // kept proportions: twice as large
+    EXPECT_EQ(KeyScancodes[0], 0x3A);
+    switchScene(0);
+    // A saved layout file that is gone: the default, and the player is told.
+    resetController();
+    saved("version 2\nlayout file D:\\gone.txt\nkeys default 10 11 12 13 14 15 16 17 18 19 "
+          "1A\n");
+    start("");
+    EXPECT_STREQ(controllerLayout.name, "default");
+    EXPECT_EQ(controllerMode, Play);
+    EXPECT_NE(std::string(settingsNotice)
+                  .find("the layout file D:\\gone.txt is not there: the "
+                        "default layout instead"),
+              std::string::npos)
+        << settingsNotice;
 }
 
 TEST_F(RememberedTest, TheScreenIsSavedAtTheSessionsEndToo) {

@@ -70,12 +70,14 @@ void composePadNumber(Canvas& dc, const Sprite& pad, int32_t index) {
 // A pressed pad: its picture, or its colour inside its outline.
 void composeLitPad(Canvas& dc, const Sprite& pad, int32_t index) {
     const LayoutPad& place = controllerLayout.pads[index];
-    if (place.look == LookColour) {
-        fillRect(dc, Rect{pad.y + 1, pad.x + 1, pad.y + pad.h - 1, pad.x + pad.w - 1},
-                 place.colour);
-    } else {
+    if (pad.instance->image != nullptr) {
         pad.draw(dc);
+        return;
     }
+    const uint32_t colour = place.look == LookColour ? place.colour
+                            : place.look == LookBlue ? BlueCapColour
+                                                     : WhiteCapColour;
+    fillRect(dc, Rect{pad.y + 1, pad.x + 1, pad.y + pad.h - 1, pad.x + pad.w - 1}, colour);
 }
 
 void composePads(Canvas& dc) {

@@ -131,7 +131,10 @@ void enterController() {
     const Layout& layout = controllerLayout;
     for (int32_t i = 0; i < layout.padCount; ++i) {
         const LayoutPad& pad = layout.pads[i];
-        Image* picture = pad.look == LookBlue    ? blueImage
+        // The key caps' pictures where they fit the pad; its colour elsewhere.
+        const bool fits = pad.width == PadPictureWidth && pad.height == PadPictureHeight;
+        Image* picture = !fits                   ? nullptr
+                         : pad.look == LookBlue  ? blueImage
                          : pad.look == LookWhite ? whiteImage
                                                  : nullptr;
         padSprites[i] = new Sprite(picture, pad.x, pad.y, pad.width, pad.height);
@@ -142,6 +145,13 @@ void enterController() {
         const bool pictured = 2 * disc.radius == DiscPictureSize;
         scratchDiscs[i] = new Sprite(pictured ? scratchImage : nullptr, disc.x - disc.radius,
                                      disc.y - disc.radius, 2 * disc.radius, 2 * disc.radius);
+        // A second disc's lines start at its centre, not at the screen's corner.
+        if (i > 0 && ScratchTrackers[i].tracking == 0) {
+            const Point centre = spriteCentre(*scratchDiscs[i]);
+            ScratchTrackers[i].touchPoint = centre;
+            ScratchTrackers[i].lowEnd = centre;
+            ScratchTrackers[i].highEnd = centre;
+        }
     }
     ++controllerObjectsVersion;
     setFrameRate(1000, 4);

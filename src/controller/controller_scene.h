@@ -18,6 +18,12 @@ constexpr int32_t ScratchKeyCount = 2;
 
 // The turntable's picture is this wide and high: a disc of that size has it.
 constexpr int32_t DiscPictureSize = 926;
+// The key caps' pictures: a white or blue pad of that size has its picture,
+// a pad of another size the picture's colour.
+constexpr int32_t PadPictureWidth = 130;
+constexpr int32_t PadPictureHeight = 190;
+constexpr uint32_t WhiteCapColour = 0xF0F0F0;
+constexpr uint32_t BlueCapColour = 0xFF6020;
 
 // The layout in use, fitted to the 1280 x 720 frame.
 extern Layout controllerLayout;

@@ -245,16 +245,17 @@ struct Reading {
         if (comment == 0) {
             return true;
         }
-        std::string_view w[9];
+        std::string_view w[16];
         size_t n = 0;
-        if (!words(content, w, 9, &n)) {
-            return fail("too many words");
-        }
+        const bool fits = words(content, w, 16, &n);
         for (size_t i = 1; i < n; ++i) {
             if (w[i][0] == '#' && !(i == 5 && w[0] == "pad")) {
                 n = i; // the rest is a comment
                 break;
             }
+        }
+        if (!fits || n > 8) {
+            return fail("too many words");
         }
         if (n == 0) {
             return true;

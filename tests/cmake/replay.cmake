@@ -11,6 +11,18 @@ foreach(trace ${replay_traces})
                    -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/compare.cmake)
 endforeach()
 
+# Traces of the other built-in layouts, in a folder of the layout's name.
+file(GLOB layout_traces CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/replay/*/*.trace)
+foreach(trace ${layout_traces})
+  get_filename_component(name ${trace} NAME_WE)
+  get_filename_component(folder ${trace} DIRECTORY)
+  get_filename_component(layout ${folder} NAME)
+  add_test(NAME replay_${layout}_${name}
+           COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:padrelle-replay> -DTRACE=${trace}
+                   -DLAYOUT=${layout} -DEXPECTED=${folder}/${name}.expected
+                   -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/compare.cmake)
+endforeach()
+
 # Frames of every pass: strokes unchanged, one PNG file per pass; and a frame
 # that cannot be written stops the replay.
 add_test(NAME replay_frames_pad_slide

@@ -4,14 +4,18 @@
 # line of standard error prefixed "stderr: ".
 #
 #   cmake -DREPLAY=<padrelle-replay> -DTRACE=<x.trace> -DEXPECTED=<x.expected>
-#         -P compare.cmake
+#         [-DLAYOUT=<name>] -P compare.cmake
 foreach(var REPLAY TRACE EXPECTED)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "compare.cmake needs -D${var}=...")
   endif()
 endforeach()
 
-execute_process(COMMAND ${REPLAY} ${TRACE}
+set(layout_option)
+if(DEFINED LAYOUT)
+  set(layout_option --layout ${LAYOUT})
+endif()
+execute_process(COMMAND ${REPLAY} ${layout_option} ${TRACE}
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 
 set(actual "${out}")

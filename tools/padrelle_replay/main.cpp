@@ -1,7 +1,7 @@
 // padrelle-replay: runs the controller on a recorded touch trace and prints
 // every key stroke it sends.
 //
-//   padrelle-replay [--frames DIR] [--images DIR] TRACE
+//   padrelle-replay [--layout NAME|FILE] [--frames DIR] [--images DIR] TRACE
 //
 // TRACE is a file, or - for standard input. Exit status: 0 after a replay,
 // 1 when a file cannot be read or written, 2 for a malformed trace or a bad
@@ -32,15 +32,18 @@ struct Options {
     std::string tracePath;
     std::string framesDir; // empty: no frames written
     std::string imagesDir; // empty: the working directory, like the program
+    std::string layout;    // empty: the default
 };
 
-constexpr const char* UsageLine = "usage: padrelle-replay [--frames DIR] [--images DIR] TRACE\n";
+constexpr const char* UsageLine =
+    "usage: padrelle-replay [--layout NAME|FILE] [--frames DIR] [--images DIR] TRACE\n";
 
 void printUsage(std::FILE* out) {
     std::fprintf(out, "%s", UsageLine);
     std::fprintf(out,
                  "Runs the controller on a touch trace (a file, or - for standard input) and\n"
                  "prints one line per key stroke sent: pass, make or break, hex code.\n"
+                 "  --layout L    play the built-in layout L, or a layout file\n"
                  "  --frames DIR  write the frame of every pass to DIR/pass-NNNNNN.png\n"
                  "  --images DIR  read img/white.bmp, img/blue.bmp, img/scratch.bmp under DIR\n");
 }
@@ -52,12 +55,14 @@ bool parseOptions(int argc, char** argv, Options& options) {
             printUsage(stdout);
             std::exit(ExitReplayed);
         }
-        if (arg == "--frames" || arg == "--images") {
+        if (arg == "--frames" || arg == "--images" || arg == "--layout") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
-                std::fprintf(stderr, "padrelle-replay: %s needs a directory\n", arg.c_str());
+                std::fprintf(stderr, "padrelle-replay: %s needs a value\n", arg.c_str());
                 return false;
             }
-            (arg == "--frames" ? options.framesDir : options.imagesDir) = argv[++i];
+            (arg == "--frames"   ? options.framesDir
+             : arg == "--images" ? options.imagesDir
+                                 : options.layout) = argv[++i];
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
@@ -119,7 +124,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s", UsageLine);
         return ExitMalformed;
     }
+    Layout layout = defaultLayout();
+    std::string problem;
+    if (!options.layout.empty() && !layoutOfArgument(options.layout, layout, problem)) {
+        std::fprintf(stderr, "padrelle-replay: %s\n", problem.c_str());
+        return ExitMalformed;
+    }
     Trace trace;
+    trace.keysWanted = layoutKeyCount(layout);
     const int status = readTrace(options.tracePath, trace);
     if (status != ExitReplayed) {
         return status;
@@ -134,6 +146,7 @@ int main(int argc, char** argv) {
     FrameFiles files;
     ReplayRun run;
     run.imagesDir = options.imagesDir;
+    run.layout = &layout;
     run.strokes = stdout;
     if (!options.framesDir.empty()) {
         if (!prepareFrameDirectory(options.framesDir)) {

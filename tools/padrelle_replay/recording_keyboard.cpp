@@ -10,6 +10,7 @@ int contextObject = 0;
 
 struct RecordingKeyboard {
     TraceKey keys[TraceKeyCount] = {};
+    int32_t keyCount = 0;
     int32_t nextKey = 0;
     bool captureWaiting = false; // a wait found the next key; receive takes it
     bool breakNext = false;      // the key given last is let go next
@@ -39,7 +40,7 @@ void setFilter(InterceptionContext, InterceptionPredicate, InterceptionFilter fi
 // next key is the press it waits for. Without one no keyboard answers.
 InterceptionDevice waitForKey(InterceptionContext) {
     if (keyboard.filter == FilterNone ||
-        (keyboard.nextKey >= TraceKeyCount && !keyboard.breakNext)) {
+        (keyboard.nextKey >= keyboard.keyCount && !keyboard.breakNext)) {
         keyboard.captureWaiting = false;
         return 0;
     }
@@ -110,10 +111,11 @@ int sendStroke(InterceptionContext, InterceptionDevice, const void* stroke, unsi
 
 } // namespace
 
-void installRecordingKeyboard(const TraceKey (&keys)[TraceKeyCount], std::FILE* out,
+void installRecordingKeyboard(const TraceKey* keys, int32_t count, std::FILE* out,
                               int32_t (*passNumber)(), void (*idle)(uint32_t milliseconds)) {
     keyboard = RecordingKeyboard{};
-    for (int32_t i = 0; i < TraceKeyCount; ++i) {
+    keyboard.keyCount = count < TraceKeyCount ? count : TraceKeyCount;
+    for (int32_t i = 0; i < keyboard.keyCount; ++i) {
         keyboard.keys[i] = keys[i];
     }
     keyboard.out = out;

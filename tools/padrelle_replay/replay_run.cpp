@@ -4,6 +4,7 @@
 #include "replay_platform.h"
 
 #include "controller/controller_scene.h"
+#include "controller/layout_file.h"
 #include "controller/program_state.h"
 #include "engine/engine.h"
 #include "engine/platform.h"
@@ -14,6 +15,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace {
@@ -62,14 +65,38 @@ void runTrace(const Trace& trace, const ReplayRun& run) {
     resetCore();
     useImagesFrom(run.imagesDir);
     installReplayPlatform(trace, run.passEnded, run.passContext);
+    useLayout(run.layout != nullptr ? *run.layout : defaultLayout());
     // Without keys of its own a trace types the layout's.
-    TraceKey keys[TraceKeyCount];
     const KeySet defaults = defaultKeys();
-    std::memcpy(keys, trace.hasKeys ? trace.keys : defaults.keys, sizeof keys);
-    installRecordingKeyboard(keys, run.strokes, replayPassNumber, replayIdle);
+    if (trace.hasKeys) {
+        installRecordingKeyboard(trace.keys, trace.keyCount, run.strokes, replayPassNumber,
+                                 replayIdle);
+    } else {
+        installRecordingKeyboard(defaults.keys, defaults.count, run.strokes, replayPassNumber,
+                                 replayIdle);
+    }
     frameTarget = run.target;
 
     openReplayWindow();
     runMainLoop();
     frameTarget = nullptr;
+}
+
+bool layoutOfArgument(const std::string& value, Layout& layout, std::string& problem) {
+    if (const Layout* preset = presetNamed(value.c_str())) {
+        layout = *preset;
+        return true;
+    }
+    std::ifstream in(value, std::ios::binary);
+    if (!in) {
+        problem = "no built-in layout and no file is called " + value;
+        return false;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    char why[256];
+    if (!parseLayoutFile(text, layout, why, sizeof why)) {
+        problem = "the layout file " + value + ": " + why;
+        return false;
+    }
+    return true;
 }

@@ -4,6 +4,7 @@
 // bitmap reader, and the real main loop.
 #pragma once
 
+#include "controller/layout.h"
 #include "graphics/frame_target.h"
 #include "replay_trace.h"
 
@@ -14,6 +15,8 @@ struct ReplayRun {
     // Where img/white.bmp, img/blue.bmp and img/scratch.bmp are read from;
     // empty: the working directory, as the program reads them.
     std::string imagesDir;
+    // The layout played; null: the default.
+    const Layout* layout = nullptr;
     // Every frame is composed into it; null: frames are composed nowhere.
     FrameTarget* target = nullptr;
     // One line per stroke sent; null: the strokes go nowhere.
@@ -28,5 +31,9 @@ struct ReplayRun {
 bool imagesDirUsable(const char* tool, const std::string& imagesDir);
 
 // Runs `trace` as `run` says, from the state the process starts in: nothing
-// entered, no touches, default keys. The trace must outlive the call.
+// entered, no touches, the layout's own keys. The trace must outlive the call.
 void runTrace(const Trace& trace, const ReplayRun& run);
+
+// The layout of --layout: a built-in one's name or a layout file's path.
+// False with the problem in words.
+bool layoutOfArgument(const std::string& value, Layout& layout, std::string& problem);

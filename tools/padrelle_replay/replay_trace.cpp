@@ -106,12 +106,13 @@ bool parseKeysLine(ParseState& state, const std::vector<std::string>& words, std
         return false;
     }
     const size_t count = words.size() - 1;
-    if (count != static_cast<size_t>(TraceKeyCount)) {
-        problem =
-            "keys needs " + std::to_string(TraceKeyCount) + " keys, found " + std::to_string(count);
+    const int32_t wanted = state.trace.keysWanted;
+    if (count != static_cast<size_t>(wanted)) {
+        problem = "keys needs " + std::to_string(wanted) + " keys, found " + std::to_string(count);
         return false;
     }
-    for (int32_t i = 0; i < TraceKeyCount; ++i) {
+    state.trace.keyCount = wanted;
+    for (int32_t i = 0; i < wanted; ++i) {
         const std::string& token = words[static_cast<size_t>(i) + 1];
         if (!parseTraceKey(token, state.trace.keys[i])) {
             problem = "key " + std::to_string(i) + " " + quoted(token) +

@@ -2,8 +2,9 @@
 // written down one main-loop pass per line, and the parser that reads it.
 //
 //   # comment                  blank lines and text after '#' are ignored
-//   keys K0 ... K10            before the first pass: the eleven keys that key
-//                              assignment captures, hex, optionally e0:/e1:
+//   keys K0 ... K10            before the first pass: the keys that key
+//                              assignment captures (eleven for the default
+//                              layout), hex, optionally e0:/e1:
 //   client W H                 before the first pass: client size (1280 720)
 //   pass                       one pass without a message
 //   pass id,flags,x,y ...      one pass with one touch message
@@ -22,7 +23,7 @@
 #include <string>
 #include <vector>
 
-constexpr int32_t TraceKeyCount = AssignedKeyCount;
+constexpr int32_t TraceKeyCount = MaxAssignedKeys;
 constexpr int32_t TraceDefaultClientWidth = 1280;
 constexpr int32_t TraceDefaultClientHeight = 720;
 constexpr int32_t TraceMaxClientSize = 65535;
@@ -65,6 +66,9 @@ struct TraceStep {
 struct Trace {
     bool hasKeys = false;
     TraceKey keys[TraceKeyCount] = {};
+    int32_t keyCount = 0;
+    // How many keys the layout it is played on asks for.
+    int32_t keysWanted = AssignedKeyCount;
     int32_t clientWidth = TraceDefaultClientWidth;
     int32_t clientHeight = TraceDefaultClientHeight;
     std::vector<TraceStep> steps;

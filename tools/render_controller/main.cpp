@@ -1,7 +1,7 @@
 // padrelle-render: draws one controller screen, 1280 x 720, through the real
 // scene and writes it as a PNG file.
 //
-//   padrelle-render [--images DIR] [--assign N] [--touch X,Y]... OUT.png
+//   padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N] [--touch X,Y]... OUT.png
 //
 // Exit status: 0 after writing OUT.png, 1 when it cannot be written or the
 // images directory is not one, 2 for a bad command line.
@@ -23,13 +23,15 @@ constexpr int ExitFileProblem = 1;
 constexpr int ExitBadCommandLine = 2;
 
 constexpr const char* UsageLine =
-    "usage: padrelle-render [--images DIR] [--assign N] [--touch X,Y]... OUT.png\n";
+    "usage: padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N] [--touch X,Y]... "
+    "OUT.png\n";
 // What --help prints after the usage line.
 constexpr const char* OptionsHelp =
     "Draws one controller screen (1280 x 720) through the real scene into OUT.png.\n"
     "  --images DIR  read img/white.bmp, img/blue.bmp, img/scratch.bmp under DIR\n"
     "                (default: the working directory, as the program does)\n"
-    "  --assign N    the key-assignment screen with prompt N (0 to 10)\n"
+    "  --layout L    the built-in layout L, or a layout file (default: default)\n"
+    "  --assign N    the key-assignment screen with prompt N (0 to the layout's last)\n"
     "  --touch X,Y   a finger down at X,Y on the logical screen (play mode; up\n"
     "                to 10): pads light up, the scratch lines follow the disc\n";
 
@@ -74,6 +76,17 @@ int renderScreen(const RenderOptions& options) {
     if (!imagesDirUsable("padrelle-render", options.imagesDir)) {
         return ExitFileProblem;
     }
+    Layout layout = defaultLayout();
+    std::string problem;
+    if (!options.layout.empty() && !layoutOfArgument(options.layout, layout, problem)) {
+        std::fprintf(stderr, "padrelle-render: %s\n", problem.c_str());
+        return ExitBadCommandLine;
+    }
+    if (options.assignStep >= layoutKeyCount(layout)) {
+        std::fprintf(stderr, "padrelle-render: the layout has %d prompts\n",
+                     static_cast<int>(layoutKeyCount(layout)));
+        return ExitBadCommandLine;
+    }
     const Trace trace = renderTrace(options);
     RasterFrameTarget target;
     AssignFrame assign;
@@ -83,6 +96,7 @@ int renderScreen(const RenderOptions& options) {
     }
     ReplayRun run;
     run.imagesDir = options.imagesDir;
+    run.layout = &layout;
     run.target = &target;
     runTrace(trace, run);
 

@@ -47,16 +47,19 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options) {
             options.help = true;
             return true;
         }
-        const bool takesValue = arg == "--images" || arg == "--assign" || arg == "--touch";
+        const bool takesValue =
+            arg == "--images" || arg == "--assign" || arg == "--touch" || arg == "--layout";
         if (takesValue && (i + 1 >= argc || argv[i + 1][0] == '\0')) {
             return fail(arg.c_str(), " needs a value");
         }
         if (arg == "--images") {
             options.imagesDir = argv[++i];
+        } else if (arg == "--layout") {
+            options.layout = argv[++i];
         } else if (arg == "--assign") {
             const std::string value = argv[++i];
             if (!parseBoundedNumber(value, RenderAssignSteps - 1, options.assignStep)) {
-                return fail("--assign takes a prompt from 0 to 10, not ", value);
+                return fail("--assign takes a prompt from 0 to 27, not ", value);
             }
         } else if (arg == "--touch") {
             const std::string value = argv[++i];

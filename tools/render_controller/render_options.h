@@ -6,7 +6,8 @@
 #include <vector>
 
 constexpr int32_t RenderMaxTouches = 10; // the touch table's slots
-constexpr int32_t RenderAssignSteps = 11;
+// The prompts of the largest layout.
+constexpr int32_t RenderAssignSteps = 28;
 
 struct RenderTouch {
     int32_t x; // logical screen, 0 to 1279
@@ -15,7 +16,8 @@ struct RenderTouch {
 
 struct RenderOptions {
     std::string imagesDir;            // empty: the working directory
-    int32_t assignStep = -1;          // -1: play mode; 0 to 10: that prompt
+    std::string layout;               // empty: the default
+    int32_t assignStep = -1;          // -1: play mode; else that prompt
     std::vector<RenderTouch> touches; // play mode only
     std::string outPath;
     bool help = false;

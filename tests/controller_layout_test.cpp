@@ -1,0 +1,261 @@
+// Layouts: the built-in presets, layout files and their errors, the fit to
+// the frame, and the controller playing a layout of two discs.
+#include "controller/key_assignment.h"
+#include "controller/layout.h"
+#include "controller/layout_file.h"
+#include "controller/play_mode.h"
+#include "controller/scratch.h"
+#include "engine/engine.h"
+#include "support/controller_fixture.h"
+#include "support/held_key_mirror.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A pad at least a fingertip (1 cm) wide on a 13-inch 16:9 screen, whose
+// 1280 logical pixels are 28.8 cm wide.
+constexpr int32_t Fingertip = 45;
+
+TEST(Layouts, EveryPresetIsPlayableWithFingersAndItsControlsLieApart) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; presetLayout(i) != nullptr; ++i) {
+        const Layout fitted = fittedToFrame(*presetLayout(i));
+        names.push_back(fitted.name);
+        char overlap[64];
+        findOverlap(fitted, overlap, sizeof overlap);
+        EXPECT_STREQ(overlap, "") << fitted.name;
+        EXPECT_GT(fitted.padCount, 0) << fitted.name;
+        EXPECT_LE(layoutKeyCount(fitted), MaxAssignedKeys) << fitted.name;
+        for (int32_t p = 0; p < fitted.padCount; ++p) {
+            const LayoutPad& pad = fitted.pads[p];
+            EXPECT_GE(std::min(pad.width, pad.height), Fingertip) << fitted.name << " pad " << p;
+            // Every pad lies wholly on the screen.
+            EXPECT_TRUE(pad.x >= 0 && pad.y >= 0 && pad.x + pad.width < 1280 &&
+                        pad.y + pad.height < 720)
+                << fitted.name << " pad " << p;
+        }
+        for (int32_t d = 0; d < fitted.discCount; ++d) {
+            EXPECT_DOUBLE_EQ(fitted.discs[d].deadBand, 0.05) << fitted.name;
+        }
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"default", "mirrored", "double", "nine", "knobs",
+                                               "lanes4", "lanes6", "lanes7"}));
+    EXPECT_EQ(presetNamed("lanes6"), presetLayout(6));
+    EXPECT_EQ(presetNamed("popn"), nullptr);
+    EXPECT_EQ(layoutKeyCount(*presetNamed("double")), 18);
+    EXPECT_EQ(layoutKeyCount(*presetNamed("knobs")), 10);
+}
+
+TEST(Layouts, TheDefaultIsTheControllerAsItWas) {
+    const Layout fitted = fittedToFrame(defaultLayout());
+    const int32_t xs[9] = {690, 766, 842, 918, 994, 1070, 1146, 690, 1146};
+    const int32_t ys[9] = {500, 292, 500, 292, 500, 292, 500, 10, 10};
+    ASSERT_EQ(fitted.padCount, 9);
+    for (int32_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(fitted.pads[i].x, xs[i]);
+        EXPECT_EQ(fitted.pads[i].y, ys[i]);
+        EXPECT_EQ(fitted.pads[i].width, 130);
+        EXPECT_EQ(fitted.pads[i].height, 190);
+    }
+    ASSERT_EQ(fitted.discCount, 1);
+    EXPECT_EQ(fitted.discs[0].x, 4);
+    EXPECT_EQ(fitted.discs[0].y, 208);
+    EXPECT_EQ(fitted.discs[0].radius, 463);
+    char keys[KeyListSize];
+    writeKeyList(layoutKeys(fitted), keys, sizeof keys);
+    EXPECT_STREQ(keys, "2C 2D 2E 2F 30 31 32 10 11 1D 2A");
+}
+
+TEST(Layouts, KeptProportionsScaleAlikeAndCentreStretchedOnesFill) {
+    Layout square = {};
+    std::strcpy(square.name, "square");
+    square.width = 1000;
+    square.height = 1000;
+    square.padCount = 1;
+    square.pads[0] = LayoutPad{0, 0, 1000, 500, LookColour, 0xFF, "", {0x2C, 0}};
+    square.discCount = 1;
+    square.discs[0] = LayoutDisc{500, 750, 200, 0.05, {{0x1D, 0}, {0x2A, 0}}};
+    square.keepProportions = true;
+    Layout kept = fittedToFrame(square);
+    // 0.72 both ways, centred: 280 pixels spare on each side.
+    EXPECT_EQ(kept.pads[0].x, 280);
+    EXPECT_EQ(kept.pads[0].width, 720);
+    EXPECT_EQ(kept.pads[0].height, 360);
+    EXPECT_EQ(kept.discs[0].x, 640);
+    EXPECT_EQ(kept.discs[0].y, 540);
+    EXPECT_EQ(kept.discs[0].radius, 144);
+    square.keepProportions = false;
+    const Layout stretched = fittedToFrame(square);
+    EXPECT_EQ(stretched.pads[0].x, 0);
+    EXPECT_EQ(stretched.pads[0].width, 1280);
+    EXPECT_EQ(stretched.pads[0].height, 360);
+    EXPECT_EQ(stretched.discs[0].radius, 144); // a circle still: the smaller scale
+}
+
+constexpr const char* GoodFile = "# nine buttons\n"
+                                 "layout 1\n"
+                                 "name popn\n"
+                                 "size 1280 720\n"
+                                 "fit keep\n"
+                                 "pad 40 470 200 200 white 2C\n"
+                                 "pad 164 230 200 200 #FFD700 1F  yellow  # a comment\n"
+                                 "disc 700 160 100 0.08 e0:1D 36\n";
+
+TEST(LayoutFiles, AGoodFileIsTakenWhole) {
+    Layout layout;
+    char problem[128] = "";
+    ASSERT_TRUE(parseLayoutFile(GoodFile, layout, problem, sizeof problem)) << problem;
+    EXPECT_STREQ(layout.name, "popn");
+    EXPECT_TRUE(layout.keepProportions);
+    ASSERT_EQ(layout.padCount, 2);
+    EXPECT_EQ(layout.pads[0].look, LookWhite);
+    EXPECT_EQ(layout.pads[1].look, LookColour);
+    EXPECT_EQ(layout.pads[1].colour, 0x00D7FFu); // as 0x00BBGGRR
+    EXPECT_STREQ(layout.pads[1].label, "yellow");
+    ASSERT_EQ(layout.discCount, 1);
+    EXPECT_DOUBLE_EQ(layout.discs[0].deadBand, 0.08);
+    EXPECT_EQ(layout.discs[0].keys[0].prefix, KeyStateE0);
+    EXPECT_EQ(layout.discs[0].keys[1].code, 0x36);
+}
+
+TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
+    const std::string head = "layout 1\nname x\nsize 1280 720\n";
+    const struct {
+        std::string text;
+        const char* problem;
+    } cases[] = {
+        {"", "line 1: the file does not begin with \"layout 1\""},
+        {"layout 2\n", "line 1: the file does not begin with \"layout 1\""},
+        {"layout 1\n", "line 2: the name is missing"},
+        {"layout 1\nname x\n", "line 3: the size is missing"},
+        {head, "line 4: there is no pad and no disc"},
+        {head + "name y\n", "line 4: the name comes twice"},
+        {"layout 1\nname two words\n", "line 2: name needs one word"},
+        {"layout 1\nname caf\xc3\xa9\n", "line 2: name needs one word"},
+        {head + "size 1280 720\n", "line 4: the size comes twice"},
+        {"layout 1\nname x\nsize 99 720\n", "line 3: size needs a width and a height"},
+        {"layout 1\nname x\nsize 1280\n", "line 3: size needs a width and a height"},
+        {"layout 1\nname x\npad 0 0 100 100 white 2C\n", "line 3: the size comes before"},
+        {head + "fit fill\n", "line 4: fit needs keep or stretch"},
+        {head + "fit keep\nfit keep\n", "line 5: the fit comes twice"},
+        {head + "pad 0 0 100 white 2C\n", "line 4: pad needs x, y, width, height"},
+        {head + "pad 0 0 0 100 white 2C\n", "line 4: pad needs x, y, width, height"},
+        {head + "pad 0 0 100 100 purple 2C\n", "line 4: a pad's look is white, blue"},
+        {head + "pad 0 0 100 100 #12345G 2C\n", "line 4: a pad's look is white, blue"},
+        {head + "pad 0 0 100 100 white 2C2\n", "line 4: a pad's key is a scancode"},
+        {head + "pad 0 0 100 100 white 2C abcdefghijklmnopq\n", "line 4: a pad's label"},
+        {head + "pad 3000 0 100 100 white 2C\n", "line 4: the pad lies too far off"},
+        {head + "pad 0 0 100 100 white 2C\npad 50 50 100 100 blue 2D\n",
+         "line 6: pads 0 and 1 overlap"},
+        {head + "disc 0 0 100 0.05 1D\n", "line 4: disc needs x, y, a radius"},
+        {head + "disc 0 0 5 0.05 1D 2A\n", "line 4: disc needs x, y, a radius"},
+        {head + "disc 0 0 100 2 1D 2A\n", "line 4: a disc's dead band"},
+        {head + "disc 0 0 100 -0.05 1D 2A\n", "line 4: a disc's dead band"},
+        {head + "disc 0 0 100 0.05 1D xx\n", "line 4: a disc's keys are scancodes"},
+        {head + "disc 0 0 2000 0.05 1D 2A\n", "line 4: the disc lies too far off"},
+        {head + "disc 0 0 100 0.05 1D 2A\ndisc 900 0 100 0.05 1D 2A\ndisc 500 500 10 0.05 1 2\n",
+         "line 6: more than 2 discs"},
+        {head + "disc 0 0 100 0.05 1D 2A\npad 50 50 100 100 blue 2D\n",
+         "line 6: pad 0 and disc 0 overlap"},
+        {head + "volume 11\n", "line 4: this is none of name, size, fit, pad and disc"},
+        {head + "pad 0 0 1 1 white 1 1 1 1 1\n", "line 4: too many words"},
+        {head + std::string(1, '\0'), "the file holds a zero byte"},
+        {head + std::string(LayoutFileMaxBytes, '#'), "the file is longer than 16384 bytes"},
+    };
+    for (const auto& c : cases) {
+        Layout layout;
+        char problem[160] = "";
+        EXPECT_FALSE(parseLayoutFile(c.text, layout, problem, sizeof problem)) << c.text;
+        EXPECT_EQ(std::string(problem).rfind(c.problem, 0), 0u) << c.text << " gave: " << problem;
+        EXPECT_EQ(layout.padCount + layout.discCount, 0) << c.text; // nothing half-applied
+    }
+    std::string many = head;
+    for (int i = 0; i <= MaxPads; ++i) {
+        many += "pad " + std::to_string(i * 50) + " 0 40 40 white 2C\n";
+    }
+    Layout layout;
+    char problem[160] = "";
+    EXPECT_FALSE(parseLayoutFile(many, layout, problem, sizeof problem));
+    EXPECT_STREQ(problem, "line 28: more than 24 pads");
+}
+
+TEST(LayoutFiles, EveryPresetWrittenAsAFileIsReadBackTheSame) {
+    for (int32_t i = 0; presetLayout(i) != nullptr; ++i) {
+        const Layout& preset = *presetLayout(i);
+        char text[LayoutFileMaxBytes];
+        const size_t length = writeLayoutFile(preset, text, sizeof text);
+        ASSERT_GT(length, 0u) << preset.name;
+        Layout read;
+        char problem[160] = "";
+        ASSERT_TRUE(parseLayoutFile(std::string_view(text, length), read, problem, sizeof problem))
+            << preset.name << ": " << problem << "\n"
+            << text;
+        char again[LayoutFileMaxBytes];
+        ASSERT_EQ(writeLayoutFile(read, again, sizeof again), length) << preset.name;
+        EXPECT_STREQ(again, text) << preset.name;
+        EXPECT_EQ(layoutKeyCount(read), layoutKeyCount(preset));
+    }
+    char tiny[16];
+    EXPECT_EQ(writeLayoutFile(defaultLayout(), tiny, sizeof tiny), 0u);
+}
+
+class LayoutPlay : public ControllerFixture {
+  protected:
+    void playDouble() {
+        useLayout(*presetNamed("double"));
+        enterPlay();
+    }
+};
+
+TEST_F(LayoutPlay, AssignmentAsksForEachPadThenEachDiscsTwoKeys) {
+    useLayout(*presetNamed("double"));
+    std::vector<std::string> prompts;
+    fakeInterception.onWait = [&] {
+        if (prompts.empty() || prompts.back() != statusText) {
+            prompts.push_back(statusText);
+        }
+    };
+    for (int i = 0; i < 18; ++i) {
+        scriptKeyPress(1, static_cast<unsigned short>(0x02 + i));
+    }
+    switchScene(1);
+    updateController();
+    ASSERT_EQ(prompts.size(), 18u);
+    EXPECT_EQ(prompts[13], "PRESS KEY TO ASSIGN KEY 13");
+    EXPECT_EQ(prompts[14], "PRESS KEY TO ASSIGN SCRATCH CLOCKWISE");
+    EXPECT_EQ(prompts[15], "PRESS KEY TO ASSIGN SCRATCH COUNTER-CLOCKWISE");
+    EXPECT_EQ(prompts[16], "PRESS KEY TO ASSIGN SCRATCH 2 CLOCKWISE");
+    EXPECT_EQ(prompts[17], "PRESS KEY TO ASSIGN SCRATCH 2 COUNTER-CLOCKWISE");
+    EXPECT_EQ(controllerMode, Play);
+    EXPECT_EQ(KeyScancodes[13], 0x02 + 13);
+    EXPECT_EQ(ScratchScancodes[3], 0x02 + 17);
+}
+
+TEST_F(LayoutPlay, EachDiscTurnsItsOwnKeysAndThePadsTheirs) {
+    playDouble();
+    HeldKeyMirror mirror;
+    // The right disc's centre is at (1276, 360): a finger left of it and a
+    // little below, turned clockwise there (upward on the screen).
+    down(1, 1076, 420);
+    down(2, 296 + 10, 510); // the first pad of the left group
+    updateController();
+    EXPECT_EQ(brokenPlayRule(mirror), "");
+    move(1, 1076, 400);
+    updateController();
+    EXPECT_EQ(brokenPlayRule(mirror), "");
+    EXPECT_EQ(ScratchTrackers[1].keyHeld[Clockwise], 1);
+    EXPECT_EQ(ScratchTrackers[0].keyHeld[Clockwise], 0);
+    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "make 0x1D e0"}));
+    up(1, 1076, 400);
+    up(2, 306, 510);
+    updateController();
+    EXPECT_EQ(brokenPlayRule(mirror), "");
+    EXPECT_EQ(mirror.heldCount(), 0);
+}
+
+} // namespace
