@@ -1,4 +1,5 @@
 // Filing touch records in the ten slots, and the hit queries.
+#include "engine/logical_scale.h"
 #include "support/fake_platform.h"
 #include "touch/touch_table.h"
 
@@ -234,6 +235,49 @@ TEST_F(TouchTableTest, OutOfRangeSlotIndexIsIgnored) {
     for (const TouchSlot& slot : TouchTable) {
         EXPECT_EQ(slot.down, 0);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A layout that keeps its proportions, on a 3:2 and on a 16:10 screen: the
+// frame is the largest 16:9 box in the middle, touches map through it, and
+// a touch on the bars lies on no control.
+TEST_F(TouchTableTest, AKeptLayoutPutsEveryControlWhereItIsDrawnOnAnyScreen) {
+    const struct {
+        WinRect client;
+        FrameView view;
+        int32_t x, y;               // a touch, client pixels
+        int32_t logicalX, logicalY; // where it lands
+    } cases[] = {
+        {{0, 0, 1920, 1280}, {0, 100, 1920, 1080}, 960, 640, 640, 360},
+        {{0, 0, 1920, 1280}, {0, 100, 1920, 1080}, 0, 100, 0, 0},
+        {{0, 0, 1920, 1280}, {0, 100, 1920, 1080}, 960, 99, OutsideTheFrame, OutsideTheFrame},
+        {{0, 0, 1920, 1280}, {0, 100, 1920, 1080}, 960, 1180, OutsideTheFrame, OutsideTheFrame},
+        {{0, 0, 1280, 800}, {0, 40, 1280, 720}, 1279, 759, 1279, 719},
+        {{0, 0, 2560, 1080}, {320, 0, 1920, 1080}, 319, 540, OutsideTheFrame, OutsideTheFrame},
+        {{0, 0, 2560, 1080}, {320, 0, 1920, 1080}, 320, 540, 0, 360},
+        {{0, 0, 1280, 720}, {0, 0, 1280, 720}, 100, 200, 100, 200},
+    };
+    keepFrameProportions(true);
+    for (const auto& c : cases) {
+        resetTouchTable();
+        fakePlatform.client = c.client;
+        const FrameView view = frameViewIn(c.client.right, c.client.bottom);
+        EXPECT_EQ(view.x, c.view.x);
+        EXPECT_EQ(view.y, c.view.y);
+        EXPECT_EQ(view.width, c.view.width);
+        EXPECT_EQ(view.height, c.view.height);
+        file({TouchRecord{c.x * 100, c.y * 100, 1, TouchFlagDown}});
+        EXPECT_EQ(TouchTable[0].x, c.logicalX) << c.x << "," << c.y;
+        EXPECT_EQ(TouchTable[0].y, c.logicalY) << c.x << "," << c.y;
+    }
+    // Stretched, as ever: the whole client area.
+    keepFrameProportions(false);
+    const FrameView whole = frameViewIn(1920, 1280);
+    EXPECT_EQ(whole.y, 0);
+    EXPECT_EQ(whole.height, 1280);
 }
 
 } // namespace

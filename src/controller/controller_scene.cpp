@@ -7,6 +7,7 @@
 #include "controller/scratch.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
+#include "engine/logical_scale.h"
 #include "engine/platform.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
@@ -129,6 +130,8 @@ void enterController() {
     blueImage = loadPicture("img/blue.bmp");
     scratchImage = loadPicture("img/scratch.bmp");
     const Layout& layout = controllerLayout;
+    // A layout that keeps its proportions keeps them on any screen.
+    keepFrameProportions(layout.keepProportions);
     for (int32_t i = 0; i < layout.padCount; ++i) {
         const LayoutPad& pad = layout.pads[i];
         // The key caps' pictures where they fit the pad; its colour elsewhere.

@@ -2,6 +2,7 @@
 
 #include "controller/controller_scene.h"
 #include "engine/engine.h"
+#include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/frame_target.h"
@@ -13,5 +14,6 @@ void resetProgramState() {
     resetTouchTable();
     resetBitmapBackend();
     resetController();
+    keepFrameProportions(false);
     frameTarget = nullptr;
 }

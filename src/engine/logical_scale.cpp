@@ -17,3 +17,46 @@ int32_t scaleToLogical(int32_t value, int32_t size, int32_t logical) {
     }
     return static_cast<int32_t>(product);
 }
+
+namespace {
+
+bool keepProportions = false;
+
+} // namespace
+
+void keepFrameProportions(bool keep) {
+    keepProportions = keep;
+}
+
+bool frameProportionsKept() {
+    return keepProportions;
+}
+
+FrameView frameViewIn(int32_t clientWidth, int32_t clientHeight) {
+    if (!keepProportions || clientWidth <= 0 || clientHeight <= 0) {
+        return FrameView{0, 0, clientWidth, clientHeight};
+    }
+    // Width over height against 16:9, in 64 bits.
+    const int64_t wide = int64_t{clientWidth} * LogicalHeight;
+    const int64_t high = int64_t{clientHeight} * LogicalWidth;
+    if (wide > high) {
+        const auto width = static_cast<int32_t>(high / LogicalHeight);
+        return FrameView{(clientWidth - width) / 2, 0, width, clientHeight};
+    }
+    const auto height = static_cast<int32_t>(wide / LogicalWidth);
+    return FrameView{0, (clientHeight - height) / 2, clientWidth, height};
+}
+
+void clientToLogical(int32_t x, int32_t y, int32_t clientWidth, int32_t clientHeight,
+                     int32_t* logicalX, int32_t* logicalY) {
+    const FrameView view = frameViewIn(clientWidth, clientHeight);
+    if (keepProportions && (int64_t{x} < view.x || int64_t{x} >= int64_t{view.x} + view.width ||
+                            int64_t{y} < view.y || int64_t{y} >= int64_t{view.y} + view.height)) {
+        *logicalX = OutsideTheFrame;
+        *logicalY = OutsideTheFrame;
+        return;
+    }
+    *logicalX = scaleToLogical(static_cast<int32_t>(int64_t{x} - view.x), view.width, LogicalWidth);
+    *logicalY =
+        scaleToLogical(static_cast<int32_t>(int64_t{y} - view.y), view.height, LogicalHeight);
+}

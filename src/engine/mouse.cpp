@@ -43,8 +43,8 @@ void pollMouse() {
         mouseState.clientWidth = client.right - client.left;
         mouseState.clientHeight = client.bottom - client.top;
     }
-    mouseState.x = scaleToLogical(mouseState.cursorX, mouseState.clientWidth, LogicalWidth);
-    mouseState.y = scaleToLogical(mouseState.cursorY, mouseState.clientHeight, LogicalHeight);
+    clientToLogical(mouseState.cursorX, mouseState.cursorY, mouseState.clientWidth,
+                    mouseState.clientHeight, &mouseState.x, &mouseState.y);
 
     takeEdge(mouseState.leftDownLatch, mouseState.leftPressed);
     takeEdge(mouseState.rightDownLatch, mouseState.rightPressed);

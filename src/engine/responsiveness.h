@@ -16,7 +16,7 @@ struct SchedulingApi {
     bool (*raisePriority)();          // a higher priority class for the process
     bool (*joinGamesTask)();          // AvSetMmThreadCharacteristics("Games"), this thread
     void (*leaveGamesTask)();
-    bool (*stopPowerThrottling)();    // SetProcessInformation(ProcessPowerThrottling)
+    bool (*stopPowerThrottling)(); // SetProcessInformation(ProcessPowerThrottling)
 };
 
 // Until filled: nothing is asked for and nothing is had.

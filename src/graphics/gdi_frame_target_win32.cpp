@@ -8,6 +8,7 @@
 // stretched with halftoning, which keeps the one-pixel lines.
 #include <windows.h>
 
+#include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "graphics/frame_pixels.h"
 #include "graphics/frame_target.h"
@@ -87,8 +88,12 @@ class GdiFrameTarget : public FrameTarget {
             GdiCanvas canvas(frame.dc);
             plan.composeTop(canvas);
             GdiFlush();
-            const PixelBox box = whole || shown < 0 ? PixelBox{0, 0, FrameWidth, FrameHeight}
-                                                    : changedBox(frame.bits, frames[shown].bits);
+            const bool all = whole || shown < 0;
+            const PixelBox box = all ? PixelBox{0, 0, FrameWidth, FrameHeight}
+                                     : changedBox(frame.bits, frames[shown].bits);
+            if (all) {
+                clearBars(windowDc, client);
+            }
             show(windowDc, client, frame, box);
             shown = next;
         }
@@ -129,9 +134,23 @@ class GdiFrameTarget : public FrameTarget {
         GdiFlush();
     }
 
-    void show(HDC windowDc, const RECT& client, const Surface& frame, PixelBox box) {
-        const int32_t width = client.right - client.left;
-        const int32_t height = client.bottom - client.top;
+    // The bars beside a frame that keeps its proportions stay black.
+    static void clearBars(HDC windowDc, const RECT& client) {
+        const FrameView view = frameViewIn(client.right - client.left, client.bottom - client.top);
+        if (view.x > 0 || view.y > 0) {
+            PatBlt(windowDc, client.left, client.top, client.right - client.left,
+                   client.bottom - client.top, BLACKNESS);
+        }
+    }
+
+    // The frame goes to its view in the client area: all of it, or the box
+    // that keeps its proportions.
+    void show(HDC windowDc, RECT client, const Surface& frame, PixelBox box) {
+        const FrameView view = frameViewIn(client.right - client.left, client.bottom - client.top);
+        client.left += view.x;
+        client.top += view.y;
+        const int32_t width = view.width;
+        const int32_t height = view.height;
         // A minimised window has no client area: nothing to show.
         if (width <= 0 || height <= 0 || box.empty()) {
             return;

@@ -105,8 +105,9 @@ void processTouchPoint(WindowHandle window, const TouchRecord& input) {
     platform.clientRect(window, &client);
     const int32_t width = client.right - client.left;
     const int32_t height = client.bottom - client.top;
-    const int32_t logicalX = scaleToLogical(x, width, LogicalWidth);
-    const int32_t logicalY = scaleToLogical(y, height, LogicalHeight);
+    int32_t logicalX = 0;
+    int32_t logicalY = 0;
+    clientToLogical(x, y, width, height, &logicalX, &logicalY);
 
     const int32_t index = findTouchSlot(input.id);
     if (index >= 0) {
