@@ -35,9 +35,12 @@ int send(InterceptionContext, InterceptionDevice, const void*, unsigned int coun
 
 } // namespace
 
-void startPlay() {
+void startPlay(const char* layout) {
     installFakePlatform();
     resetProgramState();
+    if (layout != nullptr) {
+        useLayout(*presetNamed(layout));
+    }
     // An older build of the library: no timed wait, no hardware ids.
     interception = InterceptionApi{create,  destroy, isKeyboard, setFilter, wait,
                                    receive, send,    nullptr,    nullptr};
@@ -53,8 +56,10 @@ void putFingerDown(uint32_t id, int32_t x, int32_t y) {
 
 void fingerPlace(int32_t finger, int32_t* x, int32_t* y) {
     if (finger == 0) {
-        *x = 204;
-        *y = 300;
+        // On the first disc, right of its centre and a little below.
+        const LayoutDisc& disc = controllerLayout.discs[0];
+        *x = disc.x + disc.radius * 200 / 463;
+        *y = disc.y + disc.radius * 92 / 463;
         return;
     }
     const LayoutPad& pad = controllerLayout.pads[(finger - 1) % controllerLayout.padCount];

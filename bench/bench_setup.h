@@ -9,12 +9,13 @@
 
 extern int64_t strokesSent;
 
-// Program start, the scene entered and switched to play.
-void startPlay();
+// Program start, the scene entered with the layout of that name (the
+// default when null) and switched to play.
+void startPlay(const char* layout = nullptr);
 
 // A finger down at a logical position, filed as one touch message.
 void putFingerDown(uint32_t id, int32_t x, int32_t y);
 
-// Where the benchmarks put finger i: finger 0 on the disc, fingers 1 to 9 on
-// pads 0 to 8.
+// Where the benchmarks put finger i: finger 0 on the first disc, fingers 1
+// to 9 on pads 0 to 8 of the layout.
 void fingerPlace(int32_t finger, int32_t* x, int32_t* y);

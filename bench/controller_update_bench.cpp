@@ -2,6 +2,7 @@
 // or turning on the controller.
 #include "bench_setup.h"
 
+#include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
 
@@ -20,9 +21,12 @@ void placeFingers(int32_t count) {
     }
 }
 
+// The default layout; the largest, double play (sixteen controls, two discs).
+const char* const Layouts[2] = {nullptr, "double"};
+
 // Fingers at rest: the hit queries every frame, no stroke after the first.
 void BM_UpdateWithFingersResting(benchmark::State& state) {
-    startPlay();
+    startPlay(Layouts[state.range(1)]);
     placeFingers(static_cast<int32_t>(state.range(0)));
     updatePlayMode(); // the make strokes go out here, not in the loop
     strokesSent = 0;
@@ -33,12 +37,13 @@ void BM_UpdateWithFingersResting(benchmark::State& state) {
     state.counters["strokes"] =
         benchmark::Counter(static_cast<double>(strokesSent), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_UpdateWithFingersResting)->Arg(0)->Arg(1)->Arg(5)->Arg(10);
+BENCHMARK(BM_UpdateWithFingersResting)->ArgsProduct({{0, 1, 5, 10}, {0, 1}});
 
 // One finger sweeping the disc back and forth, the others on the pads: the
 // scratch moves its anchor and both mark ends nearly every frame.
 void BM_UpdateWhileTurningTheDisc(benchmark::State& state) {
-    startPlay();
+    startPlay(Layouts[state.range(1)]);
+    const LayoutDisc& disc = controllerLayout.discs[0];
     placeFingers(static_cast<int32_t>(state.range(0)));
     constexpr int32_t Steps = 256;
     int32_t xs[Steps];
@@ -47,8 +52,9 @@ void BM_UpdateWhileTurningTheDisc(benchmark::State& state) {
         // Up the disc and back down: one reversal at each end of the sweep.
         const int32_t t = i < Steps / 2 ? i : Steps - i;
         const double a = -1.2 + 4.8 * t / Steps;
-        xs[i] = 4 + static_cast<int32_t>(300.0 * std::cos(a));
-        ys[i] = 208 + static_cast<int32_t>(300.0 * std::sin(a));
+        const double r = disc.radius * 300.0 / 463.0;
+        xs[i] = disc.x + static_cast<int32_t>(r * std::cos(a));
+        ys[i] = disc.y + static_cast<int32_t>(r * std::sin(a));
     }
     updatePlayMode();
     strokesSent = 0;
@@ -63,6 +69,6 @@ void BM_UpdateWhileTurningTheDisc(benchmark::State& state) {
     state.counters["strokes"] =
         benchmark::Counter(static_cast<double>(strokesSent), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_UpdateWhileTurningTheDisc)->Arg(1)->Arg(10);
+BENCHMARK(BM_UpdateWhileTurningTheDisc)->ArgsProduct({{1, 10}, {0, 1}});
 
 } // namespace

@@ -55,8 +55,8 @@ void destroyPicture(BitmapHandle bitmap) {
 
 // Play with the pictures loaded, ten fingers down (so all ten debug lines
 // carry text and the scratch lines point at the disc finger).
-void startPlayWithPictures(int32_t pressedPads) {
-    startPlay();
+void startPlayWithPictures(int32_t pressedPads, const char* layout = nullptr) {
+    startPlay(layout);
     bitmapBackend.loadFile = loadPicture;
     bitmapBackend.querySize = pictureSize;
     bitmapBackend.destroy = destroyPicture;
@@ -69,7 +69,7 @@ void startPlayWithPictures(int32_t pressedPads) {
         putFingerDown(static_cast<uint32_t>(finger + 1), x, y);
     }
     updatePlayMode();
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         PadPressed[i] = i < pressedPads ? 1 : 0;
     }
 }
@@ -92,6 +92,13 @@ void BM_RasterControllerFrame(benchmark::State& state) {
 }
 // No pad pressed; all nine pressed.
 BENCHMARK(BM_RasterControllerFrame)->Arg(0)->Arg(9)->Unit(benchmark::kMicrosecond);
+
+// The largest layout, double play: no pad pressed; all fourteen pressed.
+void BM_RasterDoubleFrame(benchmark::State& state) {
+    startPlayWithPictures(static_cast<int32_t>(state.range(0)), "double");
+    composeFramesWhileTimed(state);
+}
+BENCHMARK(BM_RasterDoubleFrame)->Arg(0)->Arg(14)->Unit(benchmark::kMicrosecond);
 
 // Key assignment: the prompt is drawn too, one pad shows its picture.
 void BM_RasterAssignmentFrame(benchmark::State& state) {

@@ -5,7 +5,8 @@
 //   idle      nothing pressed, the whole window painted again (a repaint)
 //   pads      all nine pads pressed, then none, in turn
 //   disc      a finger turning round the disc (the scratch lines move)
-// Run from the folder that holds img/. One line per scene and size.
+// Then the same with the largest layout, double play (fourteen pads, two
+// discs). Run from the folder that holds img/. One line per scene and size.
 #include <windows.h>
 
 #include "controller/controller_render.h"
@@ -74,13 +75,15 @@ HWND openWindow(bool fullScreen) {
 
 // Makes frame n of a scene differ from frame n - 1.
 void setScene(const char* scene, int n) {
-    for (int32_t i = 0; i < PadCount; ++i) {
+    for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
         PadPressed[i] = std::strcmp(scene, "pads") == 0 && n % 2 == 0 ? 1 : 0;
     }
     if (std::strcmp(scene, "disc") == 0) {
         const double angle = 0.8 * std::sin(n / 20.0);
-        TouchTable[0] = TouchSlot{static_cast<int32_t>(4 + 300 * std::cos(angle)),
-                                  static_cast<int32_t>(208 + 300 * std::sin(angle)), 1, 1};
+        const LayoutDisc& disc = controllerLayout.discs[0];
+        const double r = disc.radius * 300.0 / 463.0;
+        TouchTable[0] = TouchSlot{static_cast<int32_t>(disc.x + r * std::cos(angle)),
+                                  static_cast<int32_t>(disc.y + r * std::sin(angle)), 1, 1};
         updateScratch();
     }
 }
@@ -106,8 +109,8 @@ void measure(const char* scene, bool fullScreen, int frames) {
     }
     const double cpu = (processCpuMs() - cpu0) / frames;
     const double wall = (wallMs() - wall0) / frames;
-    std::printf("%-5s %4ld x %4ld  %.3f ms CPU a frame  (%.3f ms wall)\n", scene, client.right,
-                client.bottom, cpu, wall);
+    std::printf("%-8s %-5s %4ld x %4ld  %.3f ms CPU a frame  (%.3f ms wall)\n",
+                controllerLayout.name, scene, client.right, client.bottom, cpu, wall);
     std::fflush(stdout);
     DestroyWindow(window);
     pump();
@@ -125,15 +128,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     RegisterClassA(&windowClass);
     useWin32BitmapBackend();
     useGdiFrameTarget();
-    enterController();
-    controllerMode = Play;
-    if (whiteImage == nullptr || whiteImage->loaded == 0 || scratchImage->loaded == 0) {
-        std::printf("padrelle-frame-bench: img/white.bmp or img/scratch.bmp not found\n");
-        return 1;
-    }
-    for (const bool fullScreen : {false, true}) {
-        for (const char* scene : {"idle", "pads", "disc"}) {
-            measure(scene, fullScreen, frames);
+    for (const char* layout : {"default", "double"}) {
+        leaveController();
+        useLayout(*presetNamed(layout));
+        enterController();
+        controllerMode = Play;
+        if (whiteImage == nullptr || whiteImage->loaded == 0 || scratchImage->loaded == 0) {
+            std::printf("padrelle-frame-bench: img/white.bmp or img/scratch.bmp not found\n");
+            return 1;
+        }
+        for (const bool fullScreen : {false, true}) {
+            for (const char* scene : {"idle", "pads", "disc"}) {
+                measure(scene, fullScreen, frames);
+            }
         }
     }
     return 0;
