@@ -275,7 +275,8 @@ def read_file(path):
 
 
 def saved_keys():
-    found = re.search(r"^keys (.*)$", read_file(os.path.join(appdata(), "settings.txt")), re.M)
+    found = re.search(r"^keys default (.*)$", read_file(os.path.join(appdata(), "settings.txt")),
+                      re.M)
     return found.group(1).split() if found else None
 
 
