@@ -55,24 +55,15 @@ void sevenKeys(Layout& layout, int32_t left, int32_t step, int32_t width, const 
     }
 }
 
-Layout makeDefault() {
-    Layout layout = blank("default", false);
+// Seven keys, two more along the top edge above the first and the last, and
+// the turntable: on the left (the 1P side, the default) or the right (2P).
+Layout makeSevenAndTurntable(const char* layoutName, int32_t keysLeft, int32_t discX) {
+    Layout layout = blank(layoutName, false);
     const uint8_t keys[7] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32};
-    sevenKeys(layout, 690, 76, 130, keys);
-    pad(layout, 690, 10, 130, 190, LookWhite, 0, key(0x10));
-    pad(layout, 1146, 10, 130, 190, LookWhite, 0, key(0x11));
-    disc(layout, 4, 208, 463, key(0x1D), key(0x2A));
-    return layout;
-}
-
-// The 2P side: the keys at the left edge, the disc on the right.
-Layout makeMirrored() {
-    Layout layout = blank("mirrored", false);
-    const uint8_t keys[7] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32};
-    sevenKeys(layout, 4, 76, 130, keys);
-    pad(layout, 4, 10, 130, 190, LookWhite, 0, key(0x10));
-    pad(layout, 460, 10, 130, 190, LookWhite, 0, key(0x11));
-    disc(layout, 1276, 208, 463, key(0x1D), key(0x2A));
+    sevenKeys(layout, keysLeft, 76, 130, keys);
+    pad(layout, keysLeft, 10, 130, 190, LookWhite, 0, key(0x10));
+    pad(layout, keysLeft + 6 * 76, 10, 130, 190, LookWhite, 0, key(0x11));
+    disc(layout, discX, 208, 463, key(0x1D), key(0x2A));
     return layout;
 }
 
@@ -134,9 +125,10 @@ struct Presets {
         const uint8_t four[4] = {0x20, 0x21, 0x24, 0x25};
         const uint8_t six[6] = {0x1F, 0x20, 0x21, 0x24, 0x25, 0x26};
         const uint8_t seven[7] = {0x1F, 0x20, 0x21, 0x39, 0x24, 0x25, 0x26};
-        for (const Layout& layout : {makeDefault(), makeMirrored(), makeDouble(), makeNine(),
-                                     makeKnobs(), makeLanes("lanes4", 4, four),
-                                     makeLanes("lanes6", 6, six), makeLanes("lanes7", 7, seven)}) {
+        for (const Layout& layout :
+             {makeSevenAndTurntable("default", 690, 4), makeSevenAndTurntable("mirrored", 4, 1276),
+              makeDouble(), makeNine(), makeKnobs(), makeLanes("lanes4", 4, four),
+              makeLanes("lanes6", 6, six), makeLanes("lanes7", 7, seven)}) {
             layouts[count++] = layout;
         }
     }

@@ -1,5 +1,6 @@
 #include "controller/layout_file.h"
 
+#include "controller/text_lines.h"
 #include "engine/format_text.h"
 
 #include <cmath>
@@ -11,15 +12,6 @@ namespace {
 
 constexpr int32_t MinSize = 100;
 constexpr int32_t MaxSize = 10000;
-
-std::string_view trimmed(std::string_view line) {
-    const size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const size_t last = line.find_last_not_of(" \t\r");
-    return line.substr(first, last - first + 1);
-}
 
 // The words of a line, at most `most` of them; false when there are more.
 bool words(std::string_view line, std::string_view* out, size_t most, size_t* count) {
@@ -239,7 +231,7 @@ struct Reading {
 
     bool take(std::string_view text) {
         ++line;
-        std::string_view content = trimmed(text);
+        std::string_view content = trimmedLine(text);
         const size_t comment = content.find('#');
         // A # after a blank starts a comment; a colour's # follows its word.
         if (comment == 0) {
@@ -318,22 +310,10 @@ bool isLayoutName(std::string_view name) {
 bool parseLayoutFile(std::string_view text, Layout& layout, char* problem, size_t problemSize) {
     layout = Layout{};
     Reading reading{layout, problem, problemSize};
-    if (text.size() > LayoutFileMaxBytes) {
-        formatTextN(problem, problemSize, "the file is longer than %u bytes",
-                    static_cast<unsigned>(LayoutFileMaxBytes));
+    if (!readTextLines(text, LayoutFileMaxBytes, problem, problemSize,
+                       [&reading](std::string_view line) { return reading.take(line); })) {
+        layout = Layout{};
         return false;
-    }
-    if (text.find('\0') != std::string_view::npos) {
-        formatTextN(problem, problemSize, "the file holds a zero byte");
-        return false;
-    }
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        if (!reading.take(text.substr(0, end))) {
-            layout = Layout{};
-            return false;
-        }
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
     if (!reading.finish()) {
         layout = Layout{};

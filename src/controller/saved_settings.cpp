@@ -1,6 +1,7 @@
 #include "controller/saved_settings.h"
 
 #include "controller/layout_file.h"
+#include "controller/text_lines.h"
 #include "engine/format_text.h"
 
 #include <cstring>
@@ -8,19 +9,10 @@
 
 namespace {
 
-std::string_view trimmed(std::string_view line) {
-    const size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const size_t last = line.find_last_not_of(" \t\r");
-    return line.substr(first, last - first + 1);
-}
-
 // The first word of a line and the rest after the blanks that follow it.
 std::string_view firstWord(std::string_view line, std::string_view& rest) {
     const size_t end = line.find_first_of(" \t");
-    rest = end == std::string_view::npos ? std::string_view() : trimmed(line.substr(end));
+    rest = end == std::string_view::npos ? std::string_view() : trimmedLine(line.substr(end));
     return line.substr(0, end);
 }
 
@@ -101,7 +93,7 @@ struct Reading {
 
     bool take(std::string_view text) {
         ++line;
-        const std::string_view content = trimmed(text);
+        const std::string_view content = trimmedLine(text);
         if (content.empty() || content[0] == '#') {
             return true;
         }
@@ -170,22 +162,10 @@ bool parseSavedSettings(std::string_view text, SavedSettings& settings, char* pr
                         size_t problemSize) {
     settings = SavedSettings{};
     Reading reading{settings, problem, problemSize};
-    if (text.size() > SavedSettingsMaxBytes) {
-        formatTextN(problem, problemSize, "the file is longer than %u bytes",
-                    static_cast<unsigned>(SavedSettingsMaxBytes));
+    if (!readTextLines(text, SavedSettingsMaxBytes, problem, problemSize,
+                       [&reading](std::string_view line) { return reading.take(line); })) {
+        settings = SavedSettings{};
         return false;
-    }
-    if (text.find('\0') != std::string_view::npos) {
-        formatTextN(problem, problemSize, "the file holds a zero byte");
-        return false;
-    }
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        if (!reading.take(text.substr(0, end))) {
-            settings = SavedSettings{};
-            return false;
-        }
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
     if (settings.keysCount == 0) {
         ++reading.line;
