@@ -609,6 +609,32 @@ def later_start(game, pad, code, opens_full, what):
         raise Failure(f"{what}: full screen was not saved at the exit")
 
 
+DOUBLE_KEYS = "1E,1F,20,21,22,23,24,25,26,27,28,2B,2C,2D,10,11,12,13"
+
+
+def layout_run(game):
+    """The largest built-in layout on the shipped program: double play's two
+    groups of keys, with keys given on the command line."""
+    padrelle = Padrelle(os.path.join(TMP, "app-sendinput"),
+                        ["--layout", "double", "--keys", DOUBLE_KEYS])
+    window = padrelle.window()
+    time.sleep(1)
+    game.focus()
+    client = client_of(window, full=full_screen(window))
+    # Pad 0 opens the left group, pad 7 the right one (its first key, 25).
+    for logical, code, what in (((333, 595), 0x1E, "pad 0"), ((682, 595), 0x25, "pad 7")):
+        game.settle()
+        since = game.mark()
+        click(client, logical)
+        game.wait_keys(since, [("make", code, 0), ("break", code, 0)], f"double play, {what}")
+    if padrelle.close() != 0:
+        raise Failure("double play: padrelle.exe did not end with exit code 0")
+    log = read_file(os.path.join(appdata(), "padrelle.log"))
+    if "layout: double" not in log:
+        raise Failure(f"double play: the log does not name the layout:\n{log}")
+    note("double play: the layout's keys from both groups reached the game")
+
+
 def message_box_run(args, caption, code, what):
     app = os.path.join(TMP, "app-sendinput")
     padrelle = Padrelle(app, args)
@@ -659,6 +685,8 @@ def diagnostics():
     message_box_run(["--output", "interception"], "Padrelle: keyboard driver", 1,
                     "--output interception without the driver")
     message_box_run(["--frobnicate"], "Padrelle", 2, "an unknown option")
+    message_box_run(["--layout", "no-such-layout.txt"], "Padrelle", 2,
+                    "a layout file that is not there")
 
 
 def main():
@@ -675,6 +703,7 @@ def main():
         sendinput_run(game, results)
         later_start(game, 3, 0x21, False, "second start")
         later_start(game, 4, 0x22, True, "third start")
+        layout_run(game)
         hard_kill(game, os.path.join(TMP, "app-sendinput"), [], None, 5, 0x23, 0,
                   "hard kill, SendInput")
         hard_kill(game, os.path.join(TMP, "app-standin"), ["--keys", STANDIN_KEYS],

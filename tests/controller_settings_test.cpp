@@ -308,7 +308,10 @@ TEST_F(RememberedTest, TheFirstStartAssignsAndSavesTheSecondPlaysAtOnce) {
                   "keys default 10 11 12 13 14 15 16 17 18 19 1A\nscreen \\\\.\\DISPLAY1 window"),
               std::string::npos)
         << store.file;
-    EXPECT_NE(store.log.find("keys in use: 10 11 12"), std::string::npos) << store.log;
+    EXPECT_NE(store.log.find("layout: default\nkeys in use: 10 11 12"), std::string::npos)
+        << store.log;
+    EXPECT_NE(store.log.find("running with no 1 ms timer, no high priority"), std::string::npos)
+        << store.log;
     fullScreen = 1;
     switchScene(0); // the window closes: the screen is saved beside the keys
     EXPECT_NE(store.file.find("screen \\\\.\\DISPLAY1 fullscreen"), std::string::npos);

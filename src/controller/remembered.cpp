@@ -182,10 +182,13 @@ void writeStartLog() {
         formatText(hook, "the keyboard hook fell silent and was set again %d time(s)\n",
                    static_cast<int>(hookRestarts()));
     }
+    char scheduling[128];
+    describeResponsiveRun(scheduling, sizeof scheduling);
     char text[1024];
     const int length = formatText(
-        text, "Padrelle 1.0\n%s\n%s\nkeys in use: %s%s\n%s", outputNotice, settingsNotice, keys,
-        controllerMode == AssignKeys ? " (until they are assigned)" : "", hook);
+        text, "Padrelle 1.0\n%s\n%s\nlayout: %s\nkeys in use: %s%s\nrunning with %s\n%s",
+        outputNotice, settingsNotice, remembered.layout, keys,
+        controllerMode == AssignKeys ? " (until they are assigned)" : "", scheduling, hook);
     if (length > 0) {
         settingsStore.writeLog(text, static_cast<size_t>(length) < sizeof text
                                          ? static_cast<size_t>(length)
