@@ -359,6 +359,12 @@ TEST_F(RememberedTest, EachLayoutKeepsItsKeysAndTheLayoutInUseIsRemembered) {
     start("--layout double"); // never assigned: asked for
     EXPECT_EQ(controllerMode, AssignKeys);
     EXPECT_EQ(KeyScancodes[13], 0x2B); // the layout's own until then
+    switchScene(0);
+    // Played with keys for this run only, it is not the layout of the next.
+    resetController();
+    start("--layout nine --keys 1,2,3,4,5,6,7,8,9");
+    switchScene(0);
+    EXPECT_NE(store.file.find("layout default\n"), std::string::npos) << store.file;
 }
 
 TEST_F(RememberedTest, LayoutFilesAreReadAndWhatIsWrongWithThemIsSaid) {

@@ -41,12 +41,16 @@ void save() {
     remembered.saved = true;
 }
 
-// The layout in use, and the monitor the window is on and whether it is
-// full screen.
+// The layout in use where its keys are saved, and the monitor the window is
+// on and whether it is full screen.
 void takeScreenNow() {
-    remembered.settings.hasLayout = true;
-    remembered.settings.layoutFromFile = remembered.layoutFromFile;
-    std::memcpy(remembered.settings.layout, remembered.layout, sizeof remembered.layout);
+    // The layout is remembered with its keys: one whose keys are not saved
+    // (given with --keys, or never assigned) would ask for them next time.
+    if (savedKeysOf(remembered.settings, controllerLayout.name) != nullptr) {
+        remembered.settings.hasLayout = true;
+        remembered.settings.layoutFromFile = remembered.layoutFromFile;
+        std::memcpy(remembered.settings.layout, remembered.layout, sizeof remembered.layout);
+    }
     char name[MonitorNameSize] = "";
     remembered.settings.hasScreen =
         platform.monitorName(mainWindow, name, sizeof name) && isMonitorName(name);
