@@ -43,6 +43,13 @@ TEST(Layouts, EveryPresetIsPlayableWithFingersAndItsControlsLieApart) {
             EXPECT_DOUBLE_EQ(fitted.discs[d].deadBand, 0.05) << fitted.name;
         }
     }
+    // Lanes a pixel apart: a finger between two presses neither.
+    for (const char* lanes : {"lanes4", "lanes6", "lanes7"}) {
+        const Layout& layout = *presetNamed(lanes);
+        for (int32_t i = 0; i + 1 < layout.padCount; ++i) {
+            EXPECT_EQ(layout.pads[i].x + layout.pads[i].width + 2, layout.pads[i + 1].x) << lanes;
+        }
+    }
     EXPECT_EQ(names, (std::vector<std::string>{"default", "mirrored", "double", "nine", "knobs",
                                                "lanes4", "lanes6", "lanes7"}));
     EXPECT_EQ(presetNamed("lanes6"), presetLayout(6));
@@ -99,6 +106,7 @@ TEST(Layouts, KeptProportionsScaleAlikeAndCentreStretchedOnesFill) {
 
 constexpr const char* GoodFile = "# nine buttons\n"
                                  "layout 1\n"
+                                 "\n"
                                  "name popn\n"
                                  "size 1280 720\n"
                                  "fit keep\n"
@@ -121,6 +129,10 @@ TEST(LayoutFiles, AGoodFileIsTakenWhole) {
     EXPECT_DOUBLE_EQ(layout.discs[0].deadBand, 0.08);
     EXPECT_EQ(layout.discs[0].keys[0].prefix, KeyStateE0);
     EXPECT_EQ(layout.discs[0].keys[1].code, 0x36);
+    // The longest name.
+    const std::string longest = "layout 1\nname " + std::string(31, 'n') + "\nsize 200 200\n" +
+                                "pad 0 0 100 100 white 2C\n";
+    EXPECT_TRUE(parseLayoutFile(longest, layout, problem, sizeof problem)) << problem;
 }
 
 TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
@@ -137,6 +149,7 @@ TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
         {head + "name y\n", "line 4: the name comes twice"},
         {"layout 1\nname two words\n", "line 2: name needs one word"},
         {"layout 1\nname caf\xc3\xa9\n", "line 2: name needs one word"},
+        {"layout 1\nname " + std::string(32, 'n') + "\n", "line 2: name needs one word"},
         {head + "size 1280 720\n", "line 4: the size comes twice"},
         {"layout 1\nname x\nsize 99 720\n", "line 3: size needs a width and a height"},
         {"layout 1\nname x\nsize 1280\n", "line 3: size needs a width and a height"},

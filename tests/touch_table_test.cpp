@@ -16,6 +16,7 @@ class TouchTableTest : public ::testing::Test {
     void SetUp() override {
         installFakePlatform();
         resetTouchTable();
+        keepFrameProportions(false);
     }
     void TearDown() override { resetPlatform(); }
 
@@ -258,6 +259,8 @@ TEST_F(TouchTableTest, AKeptLayoutPutsEveryControlWhereItIsDrawnOnAnyScreen) {
         {{0, 0, 1280, 800}, {0, 40, 1280, 720}, 1279, 759, 1279, 719},
         {{0, 0, 2560, 1080}, {320, 0, 1920, 1080}, 319, 540, OutsideTheFrame, OutsideTheFrame},
         {{0, 0, 2560, 1080}, {320, 0, 1920, 1080}, 320, 540, 0, 360},
+        {{0, 0, 2560, 1080}, {320, 0, 1920, 1080}, 2239, 540, 1279, 360},
+        {{0, 0, 2560, 1080}, {320, 0, 1920, 1080}, 2240, 540, OutsideTheFrame, OutsideTheFrame},
         {{0, 0, 1280, 720}, {0, 0, 1280, 720}, 100, 200, 100, 200},
     };
     keepFrameProportions(true);

@@ -3,6 +3,7 @@
 #include "controller/program_state.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
+#include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/frame_target.h"
@@ -20,6 +21,7 @@ void ControllerFixture::SetUp() {
 
 void ControllerFixture::TearDown() {
     resetController();
+    keepFrameProportions(false);
     interception = InterceptionApi{};
     frameTarget = nullptr;
     resetTouchTable();
