@@ -65,9 +65,12 @@ SettingsRead readFile(const char* utf8Path, char* buffer, size_t size, size_t* l
     return readWhole(path, buffer, size, length);
 }
 
-bool writeWhole(const wchar_t* path, const char* text, size_t length) {
+// The text as the whole file, or added to its end (a file made when there is
+// none).
+bool writeFile(const wchar_t* path, const char* text, size_t length, bool append) {
     HANDLE file =
-        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(path, append ? FILE_APPEND_DATA : GENERIC_WRITE, append ? FILE_SHARE_READ : 0,
+                    nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -88,7 +91,7 @@ bool writeSettings(const char* text, size_t length, uint32_t* error) {
     }
     // The new file whole beside the old, then put in its place: the saved
     // file is always either the old one or the new one.
-    if (!writeWhole(temporary, text, length)) {
+    if (!writeFile(temporary, text, length, false)) {
         *error = GetLastError();
         DeleteFileW(temporary);
         return false;
@@ -110,24 +113,10 @@ bool writeSettings(const char* text, size_t length, uint32_t* error) {
     return true;
 }
 
-void writeLog(const char* text, size_t length) {
+void writeToLog(const char* text, size_t length, bool append) {
     wchar_t path[MAX_PATH + 64];
     if (pathOf(L"padrelle.log", path, MAX_PATH + 64, true)) {
-        writeWhole(path, text, length);
-    }
-}
-
-void appendLog(const char* text, size_t length) {
-    wchar_t path[MAX_PATH + 64];
-    if (!pathOf(L"padrelle.log", path, MAX_PATH + 64, true)) {
-        return;
-    }
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
-        CloseHandle(file);
+        writeFile(path, text, length, append);
     }
 }
 
@@ -137,8 +126,8 @@ void useWin32SettingsStore() {
     settingsStore = SettingsStore{
         .read = readSettings,
         .write = writeSettings,
-        .writeLog = writeLog,
-        .appendLog = appendLog,
+        .writeLog = [](const char* text, size_t length) { writeToLog(text, length, false); },
+        .appendLog = [](const char* text, size_t length) { writeToLog(text, length, true); },
         .readFile = readFile,
     };
 }

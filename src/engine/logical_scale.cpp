@@ -28,10 +28,6 @@ void keepFrameProportions(bool keep) {
     keepProportions = keep;
 }
 
-bool frameProportionsKept() {
-    return keepProportions;
-}
-
 FrameView frameViewIn(int32_t clientWidth, int32_t clientHeight) {
     if (!keepProportions || clientWidth <= 0 || clientHeight <= 0) {
         return FrameView{0, 0, clientWidth, clientHeight};

@@ -21,7 +21,6 @@ struct FrameView {
     int32_t height;
 };
 void keepFrameProportions(bool keep);
-bool frameProportionsKept();
 FrameView frameViewIn(int32_t clientWidth, int32_t clientHeight);
 
 // A point of the bars, where nothing is drawn: no control lies there.

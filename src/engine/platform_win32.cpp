@@ -10,19 +10,11 @@
 
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
+#include "engine/system_call.h"
 
 namespace {
 
 MSG pumpMessage;
-
-// Calls of later systems, resolved at run time: an older system lacks them
-// and carries on without.
-template <typename Call> Call user32Call(const char* name) {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 == nullptr
-               ? nullptr
-               : reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
 
 // POINTER_INFO of Windows 8 and later, which the SDK declares for them only.
 struct PointerInfo {
@@ -48,9 +40,12 @@ using GetPointerInfoCall = BOOL(WINAPI*)(UINT32 pointerId, PointerInfo* info);
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND window);
 using AdjustForDpiCall = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle,
                                        UINT dpi);
-const GetPointerInfoCall getPointerInfo = user32Call<GetPointerInfoCall>("GetPointerInfo");
-const GetDpiForWindowCall getDpiForWindow = user32Call<GetDpiForWindowCall>("GetDpiForWindow");
-const AdjustForDpiCall adjustForDpi = user32Call<AdjustForDpiCall>("AdjustWindowRectExForDpi");
+const GetPointerInfoCall getPointerInfo =
+    systemCallAs<GetPointerInfoCall>("user32.dll", "GetPointerInfo");
+const GetDpiForWindowCall getDpiForWindow =
+    systemCallAs<GetDpiForWindowCall>("user32.dll", "GetDpiForWindow");
+const AdjustForDpiCall adjustForDpi =
+    systemCallAs<AdjustForDpiCall>("user32.dll", "AdjustWindowRectExForDpi");
 
 HWND asWindow(WindowHandle window) {
     return static_cast<HWND>(window);

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "engine/responsiveness.h"
+#include "engine/system_call.h"
 
 namespace {
 
@@ -58,11 +59,8 @@ constexpr ULONG ThrottleExecutionSpeed = 0x1;
 constexpr ULONG ThrottleIgnoreTimerResolution = 0x4; // Windows 11: keep the 1 ms timer
 
 bool stopThrottling() {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     using SetInformation = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-    auto set = kernel == nullptr ? nullptr
-                                 : reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
-                                       GetProcAddress(kernel, "SetProcessInformation")));
+    auto set = systemCallAs<SetInformation>("kernel32.dll", "SetProcessInformation");
     if (set == nullptr) {
         return false;
     }

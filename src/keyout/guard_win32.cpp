@@ -15,8 +15,7 @@
 namespace {
 
 bool sendInputBreak(uint16_t code, unsigned short prefix, void*) {
-    SystemKeyEvent event = {};
-    return systemKeyEventFor(code, prefix, false, &event) && systemInput.send(&event, 1) == 1;
+    return injectKey(code, prefix, false);
 }
 
 // The driver, through a context of the guard's own, into the keyboard the

@@ -35,3 +35,9 @@ uint32_t takeHookedKeys(HookedKey* keys, uint32_t max) {
     }
     return taken;
 }
+
+void discardHookedKeys() {
+    const std::lock_guard<std::mutex> hold(queue.lock);
+    queue.first = 0;
+    queue.count = 0;
+}

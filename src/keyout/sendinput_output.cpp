@@ -54,11 +54,7 @@ void watchHook(uint32_t now) {
 }
 
 bool sendInputSend(uint16_t code, unsigned short prefix, bool down) {
-    SystemKeyEvent event = {};
-    if (!systemKeyEventFor(code, prefix, down, &event)) {
-        return false;
-    }
-    const bool taken = systemInput.send(&event, 1) == 1;
+    const bool taken = injectKey(code, prefix, down);
     // Taken, and dropped on the way all the same: the game outranks us.
     if (taken && systemInput.foregroundOutranksUs()) {
         noteStrokeBlocked();
@@ -73,9 +69,7 @@ SystemInputApi systemInput = noSystemInput();
 void resetSystemInput() {
     systemInput = noSystemInput();
     capture = HookCapture{};
-    HookedKey stale;
-    while (takeHookedKeys(&stale, 1) == 1) {
-    }
+    discardHookedKeys();
 }
 
 bool keysBlockedByTheGame() {
@@ -101,6 +95,11 @@ bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKe
     return true;
 }
 
+bool injectKey(uint16_t code, unsigned short prefix, bool down) {
+    SystemKeyEvent event = {};
+    return systemKeyEventFor(code, prefix, down, &event) && systemInput.send(&event, 1) == 1;
+}
+
 CapturedKey keyFromHook(uint32_t scanCode, uint32_t flags, uint32_t virtualKey) {
     switch (virtualKey) {
     case VirtualKeyPause:
@@ -120,9 +119,7 @@ void armHookCapture() {
     capture.armed = true;
     if (!capture.hooked) {
         // Keys from before the capture are no answer to its prompt.
-        HookedKey stale;
-        while (takeHookedKeys(&stale, 1) == 1) {
-        }
+        discardHookedKeys();
         capture.hooked = systemInput.hookKeyboard();
     }
 }

@@ -20,6 +20,8 @@ constexpr uint16_t VirtualKeyNumLock = 0x90;
 // SendInput takes, goes as its virtual key. False for any other E1 key: it
 // cannot be sent this way.
 bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKeyEvent* event);
+// One stroke through SendInput; true when the system took it.
+bool injectKey(uint16_t code, unsigned short prefix, bool down);
 
 // The key a hooked key-down stands for, as a keyboard sends it: Pause as
 // E1 1D; Num Lock and right Shift, which the hook marks extended, without E0.

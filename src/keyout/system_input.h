@@ -60,6 +60,8 @@ void resetSystemInput();
 void queueHookedKey(const HookedKey& key);
 // The keys queued since the last call, oldest first, at most max of them.
 uint32_t takeHookedKeys(HookedKey* keys, uint32_t max);
+// Drops every key queued.
+void discardHookedKeys();
 
 // Windows only: fills the table with SendInput and SetWindowsHookExW.
 void useWin32SystemInput();

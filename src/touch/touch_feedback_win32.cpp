@@ -2,6 +2,7 @@
 // a touch on a pad is a key press at once.
 #include <windows.h>
 
+#include "engine/system_call.h"
 #include "touch/touch_feedback.h"
 
 namespace {
@@ -28,13 +29,7 @@ void turnOffTouchFeedback(WindowHandle window) {
     if (window == nullptr) {
         return;
     }
-    // Resolved at run time: older systems lack the call and carry on without.
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (user32 == nullptr) {
-        return;
-    }
-    auto setFeedback = reinterpret_cast<SetFeedback>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "SetWindowFeedbackSetting")));
+    auto setFeedback = systemCallAs<SetFeedback>("user32.dll", "SetWindowFeedbackSetting");
     if (setFeedback == nullptr) {
         return;
     }
