@@ -35,7 +35,7 @@ bool fromMouseOrPen(intptr_t lParam) {
 }
 
 // The mouse finger's button went down or up on the window.
-void fingerButton(WindowHandle window, bool down) {
+void fingerButton(bool down) {
     noteInputReport();
     if (down) {
         mouseState.fingerHeld = 1;
@@ -43,10 +43,6 @@ void fingerButton(WindowHandle window, bool down) {
         mouseState.fingerIsMouse =
             (platform.messageExtraInfo() & win::SIGNATURE_MASK) != win::MI_WP_SIGNATURE ? 1 : 0;
         mouseState.buttonCheckedMs = platform.timeMs();
-        // A window that is not the foreground window gets no mouse message
-        // from outside itself, captured or not: the release may happen out
-        // there. Its leaving is what it hears of that.
-        platform.trackMouseLeave(window);
     } else {
         dropMouseFinger();
     }
@@ -98,13 +94,13 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         // The system also makes mouse messages from the first touch contact:
         // that finger is in the touch table already.
         if (fromMouseOrPen(lParam)) {
-            fingerButton(window, true);
+            fingerButton(true);
         }
         return 0;
     case win::WM_LBUTTONUP:
         mouseState.leftHeld = 0;
         if (fromMouseOrPen(lParam)) {
-            fingerButton(window, false);
+            fingerButton(false);
         }
         return 0;
     case win::WM_MOUSEMOVE:
@@ -208,6 +204,10 @@ void finishMouseCapture() {
     if (mouseState.captureWanted != 0) {
         mouseState.captureWanted = 0;
         mouseState.captured = 1;
+        // A window that is not the foreground window gets no mouse message
+        // from outside itself, captured or not: the release may happen out
+        // there. Its leaving is what it hears of that.
+        platform.trackMouseLeave(mainWindow);
         platform.setCapture(mainWindow);
     }
 }

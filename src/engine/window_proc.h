@@ -58,8 +58,9 @@ void pollMouse();
 // of the mouse.
 void dropMouseFinger();
 // Takes the mouse for the window once the finger's button went down, so that
-// its release comes here wherever it happens; called after the pass's
-// strokes, which need not wait for it.
+// its release comes here wherever it happens, and asks to hear when the
+// cursor leaves the window; called after the pass's strokes, which need not
+// wait for either.
 void finishMouseCapture();
 // The system says that no input goes on as it was (the secure desktop, a
 // lock, sleep, a session switch, a cancelled mode): every finger lifts, the
