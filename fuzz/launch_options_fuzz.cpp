@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);
     LaunchOptions options;
-    char problem[1024];
+    char problem[LaunchProblemSize];
     if (parseLaunchOptions(line.c_str(), options, problem, sizeof problem)) {
         const bool outputKnown = options.output == OutputAuto ||
                                  options.output == OutputSendInput ||

@@ -68,7 +68,7 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
     };
     for (const auto& c : cases) {
         LaunchOptions options;
-        char problem[1024] = "x";
+        char problem[LaunchProblemSize] = "x";
         const bool taken = parseLaunchOptions(c.line, options, problem, sizeof problem);
         ASSERT_EQ(taken, c.taken) << c.line << ": " << problem;
         if (taken) {
@@ -84,7 +84,7 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         }
     }
     LaunchOptions options;
-    char problem[1024];
+    char problem[LaunchProblemSize];
     std::string many;
     for (int i = 0; i < 40; ++i) {
         many += "--assign ";
@@ -160,7 +160,7 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {std::string("version 1\n") + Keys + "screen " + std::string(32, 'M') + " window\n",
          "line 3: the screen is not"},
         {std::string("version 1\n") + Keys + "volume 11\n",
-         "line 3: this is none of keys, layout and screen"},
+         "line 3: this is none of keys, layout, screen and remote"},
         {std::string("version 1\n") + Keys + std::string(1, '\0'), "the file holds a zero byte"},
         {std::string("version 1\n") + Keys + std::string(9000, '#'),
          "the file is longer than 8192 bytes"},
@@ -279,7 +279,7 @@ class RememberedTest : public ControllerFixture {
     }
     // The problem said before any window when the start cannot be.
     static std::string refused(const char* commandLine) {
-        char problem[1024] = "";
+        char problem[LaunchProblemSize] = "";
         if (!parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) {
             return problem;
         }

@@ -3,6 +3,7 @@
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
 #include "controller/play_mode.h"
+#include "controller/remote_panel.h"
 #include "controller/scratch.h"
 #include "engine/format_text.h"
 #include "engine/frame_pacing.h"
@@ -152,6 +153,10 @@ void composeTexts(Canvas& dc) {
     for (const char* notice : noticeLines) {
         y = composeNotice(dc, notice, y);
     }
+    char remote[NoticeSize];
+    writeRemoteLine(remote, sizeof remote);
+    composeNotice(dc, remote, y);
+    composeRemoteCode(dc);
     composeScratchLines(dc);
 }
 
@@ -289,6 +294,10 @@ uint64_t controllerSceneContent() {
     for (const char* line : noticeLines) {
         f.text(line);
     }
+    char remote[NoticeSize];
+    writeRemoteLine(remote, sizeof remote);
+    f.text(remote);
+    f.value(remoteCodeShown());
     return f.hash;
 }
 

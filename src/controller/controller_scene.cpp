@@ -4,6 +4,7 @@
 #include "controller/key_assignment.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
+#include "controller/remote_panel.h"
 #include "controller/scratch.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
@@ -168,6 +169,10 @@ void enterController() {
     if (useStartKeys()) {
         controllerMode = Play;
     }
+    char pairingCode[16];
+    if (chooseRemote(pairingCode, sizeof pairingCode)) {
+        startRemoteController(pairingCode);
+    }
     writeStartLog();
 }
 
@@ -209,6 +214,7 @@ void leaveController() {
     // No key may stay pressed in the system once the controller is gone, and
     // the mouse button counts as released.
     cancelKeyAssignment();
+    stopRemoteController();
     dropMouseFinger();
     releaseHeldKeys();
     restoreAccessibilityHotkeys();

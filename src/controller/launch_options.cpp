@@ -9,7 +9,7 @@
 
 const char* const LaunchUsage =
     "padrelle.exe [--layout NAME|FILE] [--output auto|sendinput|interception]\n"
-    "             [--assign | --keys K,K,...]\n\n"
+    "             [--assign | --keys K,K,...] [--remote [on|off|new]]\n\n"
     "--layout   the controller: default, mirrored, double, nine, knobs, lanes4,\n"
     "           lanes6, lanes7, or a layout file\n"
     "--output   where the keys go: the Interception driver when it can be used, else\n"
@@ -17,7 +17,10 @@ const char* const LaunchUsage =
     "--assign   ask for the layout's keys again and save them\n"
     "--keys     use these keys for this run without saving them: hex scancodes, the\n"
     "           pads in order, then each disc clockwise and counter-clockwise, e0: or\n"
-    "           e1: before an extended key, e.g. 2C,2D,2E,2F,30,31,32,10,11,e0:1D,2A";
+    "           e1: before an extended key, e.g. 2C,2D,2E,2F,30,31,32,10,11,e0:1D,2A\n"
+    "--remote   a phone or tablet as the touch screen: its browser opens the address\n"
+    "           shown on the controller; remembered until --remote off; --remote new\n"
+    "           makes a new pairing code";
 
 namespace {
 
@@ -113,6 +116,18 @@ struct Parse {
         return true;
     }
 
+    bool remote(const std::string& value) {
+        if (options.remote != RemoteUnsaid) {
+            return fail("--remote is given twice.");
+        }
+        options.remote = value == "on"    ? RemoteOn
+                         : value == "off" ? RemoteOff
+                         : value == "new" ? RemoteNew
+                                          : RemoteUnsaid;
+        return options.remote != RemoteUnsaid ||
+               fail("--remote takes on, off or new, not \"%s\".", shown(value));
+    }
+
     bool layout(const std::string& value) {
         if (options.layoutGiven) {
             return fail("--layout is given twice.");
@@ -177,7 +192,15 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
         const std::string name = word.substr(0, equals);
         const bool takesValue = name == "--output" || name == "--keys" || name == "--layout";
         std::string value;
-        if (takesValue && equals != std::string::npos) {
+        if (name == "--remote") {
+            // Its value may be left out: on.
+            const bool next = equals == std::string::npos && i + 1 < words.size() &&
+                              (words[i + 1] == "on" || words[i + 1] == "off" ||
+                               words[i + 1] == "new");
+            value = equals != std::string::npos ? word.substr(equals + 1)
+                    : next                       ? words[++i]
+                                                 : "on";
+        } else if (takesValue && equals != std::string::npos) {
             value = word.substr(equals + 1);
         } else if (takesValue) {
             if (i + 1 == words.size()) {
@@ -194,6 +217,8 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
             good = parse.keys(value);
         } else if (name == "--layout") {
             good = parse.layout(value);
+        } else if (name == "--remote") {
+            good = parse.remote(value);
         } else if (name == "--assign") {
             good = !options.assign || parse.fail("--assign is given twice.");
             options.assign = true;

@@ -6,6 +6,10 @@
 
 #include <cstddef>
 
+// --remote: the phone's controller page on (with the saved pairing code, or
+// a fresh one the first time), off, or on with a fresh code.
+enum RemoteChoice : int32_t { RemoteUnsaid = 0, RemoteOn, RemoteOff, RemoteNew };
+
 struct LaunchOptions {
     OutputChoice output = OutputAuto; // --output auto|sendinput|interception
     bool assign = false;              // --assign: ask for the keys again
@@ -14,13 +18,17 @@ struct LaunchOptions {
     // --layout NAME|FILE: a built-in layout by its name, or a layout file.
     bool layoutGiven = false;
     char layout[260] = {};
-    bool help = false; // --help
+    RemoteChoice remote = RemoteUnsaid; // --remote [on|off|new]
+    bool help = false;                  // --help
     // --guard PROCESS RECORD: this instance is the guard of another (not
     // said in the usage: the program starts it itself).
     bool guard = false;
     uint64_t guardProcess = 0;
     uint64_t guardRecord = 0;
 };
+
+// Room for a problem with the usage after it.
+constexpr size_t LaunchProblemSize = 2048;
 
 // What padrelle.exe accepts, as shown when it is given something else.
 extern const char* const LaunchUsage;

@@ -48,7 +48,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A command line that is not understood is said before any window opens.
     static char commandLine[8192];
     commandLineUtf8(commandLine, sizeof commandLine);
-    char problem[1024];
+    char problem[LaunchProblemSize];
     if (!parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) {
         MessageBoxA(nullptr, problem, Caption, MB_OK | MB_ICONEXCLAMATION);
         return ExitBadCommandLine;

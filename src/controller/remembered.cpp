@@ -9,6 +9,9 @@
 #include "engine/responsiveness.h"
 #include "engine/window_proc.h"
 #include "keyout/sendinput_output.h"
+#include "touch/network.h"
+#include "touch/remote_gate.h"
+#include "touch/remote_link.h"
 
 #include <cstring>
 
@@ -170,6 +173,29 @@ void saveAssignedKeys() {
     save();
 }
 
+bool chooseRemote(char* code, size_t size) {
+    SavedSettings& settings = remembered.settings;
+    const RemoteChoice choice = launchOptions.remote;
+    const bool on = choice == RemoteOn || choice == RemoteNew ||
+                    (choice == RemoteUnsaid && settings.hasRemote && settings.remoteOn);
+    if (on && (choice == RemoteNew || !isPairingCode(settings.pairingCode))) {
+        uint8_t random[8];
+        if (!network.randomBytes(random, sizeof random)) {
+            formatText(settingsNotice, "%s",
+                       "the remote controller is off: the system gave no random pairing code");
+            return false;
+        }
+        makePairingCode(random, settings.pairingCode);
+    }
+    settings.hasRemote = isPairingCode(settings.pairingCode);
+    settings.remoteOn = on && settings.hasRemote;
+    if (choice != RemoteUnsaid && remembered.saved) {
+        save();
+    }
+    formatTextN(code, size, "%s", settings.pairingCode);
+    return settings.remoteOn;
+}
+
 void saveScreenAtExit() {
     if (!remembered.saved) {
         return; // nothing saved to stand beside; a bad file stays as it is
@@ -188,11 +214,19 @@ void writeStartLog() {
     }
     char scheduling[128];
     describeResponsiveRun(scheduling, sizeof scheduling);
-    char text[1024];
+    const RemoteStatus& remote = remoteStatus();
+    char remoteLine[256] = "";
+    if (remote.state == RemoteState::Failed) {
+        formatText(remoteLine, "%s\n", remote.problem);
+    } else if (remote.state != RemoteState::Off) {
+        formatText(remoteLine, "remote controller: %s\n", remote.address);
+    }
+    char text[1280];
     const int length = formatText(
-        text, "Padrelle 1.0\n%s\n%s\nlayout: %s\nkeys in use: %s%s\nrunning with %s\n%s",
+        text, "Padrelle 1.0\n%s\n%s\nlayout: %s\nkeys in use: %s%s\nrunning with %s\n%s%s",
         outputNotice, settingsNotice, remembered.layout, keys,
-        controllerMode == AssignKeys ? " (until they are assigned)" : "", scheduling, hook);
+        controllerMode == AssignKeys ? " (until they are assigned)" : "", scheduling, hook,
+        remoteLine);
     if (length > 0) {
         settingsStore.writeLog(text, static_cast<size_t>(length) < sizeof text
                                          ? static_cast<size_t>(length)

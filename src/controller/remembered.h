@@ -31,6 +31,10 @@ bool useStartKeys();
 StartScreen rememberedStartScreen();
 // After a key assignment: the keys, with the screen now, saved.
 void saveAssignedKeys();
+// Whether this run serves the phone's controller page, and its pairing code:
+// --remote, else the saved choice. A fresh code with --remote new or when
+// none is saved. The choice and the code are saved beside the keys.
+bool chooseRemote(char* code, size_t size);
 // When the program ends: the screen, saved beside the saved keys.
 void saveScreenAtExit();
 // The start-up log: the notices and the keys in use.

@@ -3,6 +3,7 @@
 #include "controller/layout_file.h"
 #include "controller/text_lines.h"
 #include "engine/format_text.h"
+#include "touch/remote_gate.h"
 
 #include <cstring>
 #include <string>
@@ -91,6 +92,24 @@ struct Reading {
         return true;
     }
 
+    bool remoteSeen = false;
+
+    bool remote(std::string_view rest) {
+        if (remoteSeen) {
+            return fail("the remote comes twice");
+        }
+        std::string_view code;
+        const std::string_view state = firstWord(rest, code);
+        const std::string codeText(code);
+        if ((state != "on" && state != "off") || !isPairingCode(codeText.c_str())) {
+            return fail("the remote is not on or off and a pairing code");
+        }
+        settings.remoteOn = state == "on";
+        formatText(settings.pairingCode, "%s", codeText.c_str());
+        settings.hasRemote = remoteSeen = true;
+        return true;
+    }
+
     bool take(std::string_view text) {
         ++line;
         const std::string_view content = trimmedLine(text);
@@ -115,7 +134,10 @@ struct Reading {
         if (word == "screen") {
             return screen(rest);
         }
-        return fail("this is none of keys, layout and screen");
+        if (word == "remote") {
+            return remote(rest);
+        }
+        return fail("this is none of keys, layout, screen and remote");
     }
 };
 
@@ -183,7 +205,8 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
         "# Padrelle settings, written by Padrelle: the layout in use, the keys of each\n"
         "# layout after they are assigned (the pads in order, then each disc clockwise\n"
         "# and counter-clockwise, as hex scancodes, e0: or e1: before an extended key),\n"
-        "# the screen when Padrelle ends.\n"
+        "# the screen when Padrelle ends, whether the phone's page is on and its\n"
+        "# pairing code.\n"
         "version 2\n";
     if (settings.hasLayout) {
         text += std::string("layout ") + (settings.layoutFromFile ? "file " : "") +
@@ -197,6 +220,10 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
     if (settings.hasScreen && isMonitorName(settings.screen.monitor)) {
         text += std::string("screen ") + settings.screen.monitor + " " +
                 (settings.screen.fullScreen ? "fullscreen" : "window") + "\n";
+    }
+    if (settings.hasRemote && isPairingCode(settings.pairingCode)) {
+        text += std::string("remote ") + (settings.remoteOn ? "on " : "off ") +
+                settings.pairingCode + "\n";
     }
     if (text.size() >= size) {
         return 0;

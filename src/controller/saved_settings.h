@@ -7,6 +7,7 @@
 //   keys default 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A
 //   keys double 2C 2D ...
 //   screen \\.\DISPLAY2 fullscreen
+//   remote on 7k2m9xq4hd0c             # or off; the pairing code of the phone
 //
 // Comments and blank lines aside, the version line comes first; the rest may
 // come in any order, each at most once (keys once a layout). A file of
@@ -45,6 +46,10 @@ struct SavedSettings {
     char layout[LayoutPathSize];
     bool hasScreen;
     SavedScreen screen;
+    // The phone's controller page: whether it is on, and its pairing code.
+    bool hasRemote;
+    bool remoteOn;
+    char pairingCode[16];
 };
 
 // Reads a whole file. False with the line and the problem otherwise.

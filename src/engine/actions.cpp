@@ -3,6 +3,7 @@
 #include "engine/platform.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "touch/remote_link.h"
 #include "touch/touch_table.h"
 
 #include <cstring>
@@ -62,4 +63,5 @@ void pollInput() {
     pollActions();
     pollMouse();
     checkTouchContacts();
+    pollRemote();
 }

@@ -16,6 +16,7 @@ constexpr Platform defaultPlatform = {
     .takeMessage = [] { return int32_t{0}; },
     .dispatchMessage = [] {},
     .waitForInput = [](uint32_t) { return false; },
+    .wakeMainLoop = [] {},
     .messageExtraInfo = [] { return uintptr_t{0}; },
     .defWindowProc = [](WindowHandle, uint32_t, uintptr_t, intptr_t) { return intptr_t{0}; },
     .postQuitMessage = [](int32_t) {},

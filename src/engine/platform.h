@@ -68,6 +68,9 @@ struct Platform {
     // message arrives, or timeoutMs pass (WaitForever: no limit). True when
     // something arrived.
     bool (*waitForInput)(uint32_t timeoutMs);
+    // From any thread: the main loop's wait ends (a thread message to the
+    // program's first thread), so that it takes what that thread queued.
+    void (*wakeMainLoop)();
     // GetMessageExtraInfo: the extra information of the message being handled.
     uintptr_t (*messageExtraInfo)();
     intptr_t (*defWindowProc)(WindowHandle window, uint32_t message, uintptr_t wParam,

@@ -157,6 +157,13 @@ bool realWaitForInput(uint32_t timeoutMs) {
     return result == WAIT_OBJECT_0;
 }
 
+// The thread that made the platform: the main loop's.
+const DWORD mainLoopThread = GetCurrentThreadId();
+
+void realWakeMainLoop() {
+    PostThreadMessageW(mainLoopThread, WM_NULL, 0, 0);
+}
+
 uintptr_t realExtraInfo() {
     return static_cast<uintptr_t>(GetMessageExtraInfo());
 }
@@ -371,6 +378,7 @@ void useWin32Platform() {
         .takeMessage = realTake,
         .dispatchMessage = realDispatch,
         .waitForInput = realWaitForInput,
+        .wakeMainLoop = realWakeMainLoop,
         .messageExtraInfo = realExtraInfo,
         .defWindowProc = realDefWindowProc,
         .postQuitMessage = realPostQuit,

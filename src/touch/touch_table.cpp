@@ -2,6 +2,7 @@
 
 #include "engine/engine.h"
 #include "engine/logical_scale.h"
+#include "touch/remote_fingers.h"
 #include "touch/touch_debug_line.h"
 
 #include <cstring>
@@ -54,7 +55,8 @@ void checkTouchContacts() {
         contacts.checkedMs = now;
         for (int32_t i = 0; i < TouchSlotCount; ++i) {
             TouchSlot& slot = TouchTable[i];
-            if (slot.down == 0) {
+            // The system knows nothing of the phone's fingers.
+            if (slot.down == 0 || isRemoteTouchId(slot.id)) {
                 continue;
             }
             const ContactState state = platform.touchContact(slot.id);

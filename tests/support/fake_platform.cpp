@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+std::atomic<int> fakeMainLoopWakes{0};
 FakePlatform fakePlatform;
 
 namespace {
@@ -208,6 +209,7 @@ void installFakePlatform() {
                 }
                 return !fakePlatform.queue.empty();
             },
+        .wakeMainLoop = [] { fakeMainLoopWakes.fetch_add(1); },
         .messageExtraInfo = [] { return fakePlatform.extraInfo; },
         .defWindowProc = fakeDefWindowProc,
         .postQuitMessage = fakeQuit,

@@ -7,6 +7,7 @@
 
 #include "engine/platform.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -33,6 +34,9 @@ struct FakeMessageBox {
     std::string caption;
     uint32_t type;
 };
+
+// Wakes of the main loop, from any thread.
+extern std::atomic<int> fakeMainLoopWakes;
 
 struct FakePlatform {
     uint32_t time = 0;

@@ -239,6 +239,7 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .takeMessage = replayTake,
         .dispatchMessage = replayDispatch,
         .waitForInput = [](uint32_t) { return false; },
+        .wakeMainLoop = [] {},
         .messageExtraInfo = replayExtraInfo,
         .defWindowProc = replayDefWindowProc,
         .postQuitMessage = replayQuit,

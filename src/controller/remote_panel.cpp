@@ -1,0 +1,104 @@
+#include "controller/remote_panel.h"
+
+#include "controller/controller_scene.h"
+#include "controller/layout_file.h"
+#include "engine/format_text.h"
+#include "engine/logical_scale.h"
+#include "touch/remote_link.h"
+
+#include <qrcodegen.hpp>
+
+#include <vector>
+
+namespace {
+
+constexpr int32_t ModulePixels = 4;
+constexpr int32_t QuietModules = 4;
+constexpr int32_t CodeMargin = 8;
+constexpr uint32_t ColourLight = 0xFFFFFF;
+constexpr uint32_t ColourDark = 0x000000;
+
+struct Code {
+    int32_t size = 0; // modules a side; 0: none
+    std::vector<bool> dark;
+};
+
+Code code;
+
+} // namespace
+
+void startRemoteController(const char* pairingCode) {
+    char layout[LayoutFileMaxBytes];
+    if (writeLayoutFile(controllerLayout, layout, sizeof layout) == 0) {
+        layout[0] = '\0';
+    }
+    code = Code{};
+    if (!startRemote(pairingCode, layout)) {
+        return;
+    }
+    try {
+        const qrcodegen::QrCode qr =
+            qrcodegen::QrCode::encodeText(remoteStatus().address, qrcodegen::QrCode::Ecc::MEDIUM);
+        code.size = qr.getSize();
+        code.dark.resize(static_cast<size_t>(code.size * code.size));
+        for (int32_t y = 0; y < code.size; ++y) {
+            for (int32_t x = 0; x < code.size; ++x) {
+                code.dark[static_cast<size_t>(y * code.size + x)] = qr.getModule(x, y);
+            }
+        }
+    } catch (const std::exception&) {
+        code = Code{}; // the line still gives the address
+    }
+}
+
+void stopRemoteController() {
+    stopRemote();
+    code = Code{};
+}
+
+void writeRemoteLine(char* out, size_t size) {
+    const RemoteStatus& status = remoteStatus();
+    switch (status.state) {
+    case RemoteState::Off:
+        formatTextN(out, size, "%s", "");
+        break;
+    case RemoteState::Failed:
+        formatTextN(out, size, "%s", status.problem);
+        break;
+    case RemoteState::Waiting:
+        formatTextN(out, size, "remote: open %s on the phone or scan the code", status.address);
+        break;
+    case RemoteState::Connected:
+        if (status.roundTripMs >= 0) {
+            formatTextN(out, size, "remote: a phone is connected, round trip %d ms",
+                        static_cast<int>(status.roundTripMs));
+        } else {
+            formatTextN(out, size, "%s", "remote: a phone is connected");
+        }
+        break;
+    }
+}
+
+bool remoteCodeShown() {
+    return code.size > 0 && remoteStatus().state == RemoteState::Waiting;
+}
+
+void composeRemoteCode(Canvas& dc) {
+    if (!remoteCodeShown()) {
+        return;
+    }
+    const int32_t side = (code.size + 2 * QuietModules) * ModulePixels;
+    const int32_t left = LogicalWidth - CodeMargin - side;
+    const int32_t top = CodeMargin;
+    fillRect(dc, Rect{top, left, top + side, left + side}, ColourLight);
+    const int32_t inner = QuietModules * ModulePixels;
+    for (int32_t y = 0; y < code.size; ++y) {
+        for (int32_t x = 0; x < code.size; ++x) {
+            if (code.dark[static_cast<size_t>(y * code.size + x)]) {
+                const int32_t mx = left + inner + x * ModulePixels;
+                const int32_t my = top + inner + y * ModulePixels;
+                fillRect(dc, Rect{my, mx, my + ModulePixels, mx + ModulePixels}, ColourDark);
+            }
+        }
+    }
+}

@@ -1,0 +1,21 @@
+// The remote controller on the controller screen: the address a phone opens,
+// as a line and as a QR code, and how the phone is connected.
+#pragma once
+
+#include "graphics/canvas.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Serves the controller's layout to a phone with that pairing code; the
+// problem, if it cannot, is on the remote line.
+void startRemoteController(const char* code);
+void stopRemoteController();
+// The remote line: the address while no phone holds the controller, the
+// phone and its round trip while one does, the problem when the server
+// could not start; "" when the remote controller is off.
+void writeRemoteLine(char* out, size_t size);
+// Whether the QR code is on the screen: while no phone holds the controller.
+bool remoteCodeShown();
+// The QR code of the address in the screen's top right corner, dark on light.
+void composeRemoteCode(Canvas& dc);

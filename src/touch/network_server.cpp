@@ -1,0 +1,226 @@
+#include "engine/format_text.h"
+#include "touch/network.h"
+#include "touch/network_host.h"
+
+#include <civetweb.h>
+
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+namespace {
+
+constexpr const char* SocketPath = "/socket";
+
+struct Server {
+    mg_context* context = nullptr;
+    ServerSettings settings = {};
+    std::mutex lock; // the connections; held while a message goes out
+    std::unordered_map<ConnectionId, mg_connection*> connections;
+    ConnectionId lastId = 0;
+};
+
+Server server;
+
+ConnectionId idOf(const mg_connection* connection) {
+    return static_cast<ConnectionId>(
+        reinterpret_cast<uintptr_t>(mg_get_user_connection_data(connection)));
+}
+
+int servePage(mg_connection* connection, void*) {
+    const mg_request_info* request = mg_get_request_info(connection);
+    const bool head = std::strcmp(request->request_method, "HEAD") == 0;
+    if (!head && std::strcmp(request->request_method, "GET") != 0) {
+        mg_send_http_error(connection, 405, "%s", "Only GET");
+        return 405;
+    }
+    if (std::strcmp(request->local_uri, "/") != 0) {
+        mg_send_http_error(connection, 404, "%s", "Not found");
+        return 404;
+    }
+    mg_response_header_start(connection, 200);
+    mg_response_header_add(connection, "Content-Type", "text/html; charset=utf-8", -1);
+    mg_response_header_add(connection, "Cache-Control", "no-store", -1);
+    mg_response_header_add(connection, "X-Content-Type-Options", "nosniff", -1);
+    mg_response_header_add(connection, "Referrer-Policy", "no-referrer", -1);
+    mg_response_header_add(connection, "Content-Security-Policy",
+                           "default-src 'none'; script-src 'unsafe-inline'; "
+                           "style-src 'unsafe-inline'; connect-src 'self'; img-src data:",
+                           -1);
+    char length[24];
+    formatText(length, "%zu", server.settings.pageSize);
+    mg_response_header_add(connection, "Content-Length", length, -1);
+    mg_response_header_send(connection);
+    if (!head) {
+        mg_write(connection, server.settings.page, server.settings.pageSize);
+    }
+    return 200;
+}
+
+const char* headerOf(const mg_connection* connection, const char* name) {
+    const char* value = mg_get_header(connection, name);
+    return value != nullptr ? value : "";
+}
+
+int admitSocket(const mg_connection* constConnection, void*) {
+    // The refusal is an answer on this very connection.
+    auto* connection = const_cast<mg_connection*>(constConnection);
+    const mg_request_info* request = mg_get_request_info(connection);
+    const SocketRequest asked = {
+        request->remote_addr, headerOf(connection, "Host"), headerOf(connection, "Origin"),
+        request->query_string != nullptr ? request->query_string : ""};
+    const Admission admission = server.settings.handlers.admit(asked);
+    if (admission == Admission::Admit) {
+        return 0;
+    }
+    if (admission == Admission::Throttled) {
+        mg_send_http_error(connection, 429, "%s", "Too many wrong codes: wait and try again");
+    } else {
+        mg_send_http_error(connection, 403, "%s", "Refused: wrong pairing code or address");
+    }
+    return 1;
+}
+
+void socketReady(mg_connection* connection, void*) {
+    ConnectionId id = 0;
+    {
+        std::lock_guard<std::mutex> hold(server.lock);
+        id = ++server.lastId;
+        if (id == 0) {
+            id = ++server.lastId;
+        }
+        server.connections[id] = connection;
+    }
+    mg_set_user_connection_data(connection, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
+    server.settings.handlers.opened(id);
+}
+
+int socketData(mg_connection* connection, int bits, char* data, size_t size, void*) {
+    const int opcode = bits & 0x0F;
+    if (opcode == MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE) {
+        return 0;
+    }
+    if (opcode == MG_WEBSOCKET_OPCODE_PING || opcode == MG_WEBSOCKET_OPCODE_PONG) {
+        return 1;
+    }
+    // Messages come whole: a fragment of one is refused.
+    const bool final = (bits & 0x80) != 0;
+    if (!final || (opcode != MG_WEBSOCKET_OPCODE_BINARY && opcode != MG_WEBSOCKET_OPCODE_TEXT)) {
+        return 0;
+    }
+    return server.settings.handlers.received(idOf(connection),
+                                             reinterpret_cast<const uint8_t*>(data), size,
+                                             opcode == MG_WEBSOCKET_OPCODE_BINARY)
+               ? 1
+               : 0;
+}
+
+void socketClosed(const mg_connection* connection, void*) {
+    const ConnectionId id = idOf(connection);
+    if (id == 0) {
+        return; // refused before it opened
+    }
+    {
+        std::lock_guard<std::mutex> hold(server.lock);
+        server.connections.erase(id);
+    }
+    server.settings.handlers.closed(id);
+}
+
+int quietLog(const mg_connection*, const char*) {
+    return 1;
+}
+
+bool startServer(const ServerSettings& settings, char* error, size_t errorSize) {
+    if (server.context != nullptr) {
+        formatTextN(error, errorSize, "%s", "the server runs already");
+        return false;
+    }
+    server.settings = settings;
+    char port[8];
+    formatText(port, "%u", static_cast<unsigned>(settings.port));
+    // One phone, a page being loaded and a phone taking over fit in four
+    // connections; a request has 5 s and 4 KiB to come whole.
+    const char* options[] = {"listening_ports",
+                             port,
+                             "num_threads",
+                             "4",
+                             "listen_backlog",
+                             "8",
+                             "connection_queue",
+                             "8",
+                             "max_request_size",
+                             "4096",
+                             "request_timeout_ms",
+                             "5000",
+                             "enable_keep_alive",
+                             "no",
+                             "tcp_nodelay",
+                             "1",
+                             "websocket_timeout_ms",
+                             "1000",
+                             "enable_websocket_ping_pong",
+                             "yes",
+                             nullptr};
+    mg_callbacks callbacks = {};
+    callbacks.log_message = quietLog;
+    mg_init_library(0);
+    mg_init_data init = {&callbacks, nullptr, options};
+    unsigned code = 0;
+    char text[256] = {};
+    mg_error_data failure = {&code, text, sizeof text};
+    server.context = mg_start2(&init, &failure);
+    if (server.context == nullptr) {
+        formatTextN(error, errorSize, "port %s cannot be used (%s)", port,
+                    text[0] != '\0' ? text : "no reason given");
+        mg_exit_library();
+        return false;
+    }
+    mg_set_request_handler(server.context, "/", servePage, nullptr);
+    mg_set_websocket_handler(server.context, SocketPath, admitSocket, socketReady, socketData,
+                             socketClosed, nullptr);
+    return true;
+}
+
+void stopServer() {
+    if (server.context == nullptr) {
+        return;
+    }
+    mg_stop(server.context);
+    server.context = nullptr;
+    mg_exit_library();
+    std::lock_guard<std::mutex> hold(server.lock);
+    server.connections.clear();
+}
+
+bool sendMessage(ConnectionId id, const uint8_t* data, size_t size, bool text) {
+    std::lock_guard<std::mutex> hold(server.lock);
+    const auto found = server.connections.find(id);
+    if (found == server.connections.end()) {
+        return false;
+    }
+    const int opcode = text ? MG_WEBSOCKET_OPCODE_TEXT : MG_WEBSOCKET_OPCODE_BINARY;
+    return mg_websocket_write(found->second, opcode, reinterpret_cast<const char*>(data), size) >
+           0;
+}
+
+void closeConnection(ConnectionId id) {
+    std::lock_guard<std::mutex> hold(server.lock);
+    const auto found = server.connections.find(id);
+    if (found != server.connections.end()) {
+        mg_websocket_write(found->second, MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE, "\x03\xe8", 2);
+    }
+}
+
+} // namespace
+
+const Network SystemNetwork = {
+    .startServer = startServer,
+    .stopServer = stopServer,
+    .sendMessage = sendMessage,
+    .closeConnection = closeConnection,
+    .localAddress = hostLocalAddress,
+    .randomBytes = hostRandomBytes,
+};
+
+Network network = SystemNetwork;

@@ -1,0 +1,246 @@
+#include "touch/remote_link.h"
+
+#include "engine/engine.h"
+#include "engine/format_text.h"
+#include "engine/platform.h"
+#include "touch/network.h"
+#include "touch/remote_fingers.h"
+#include "touch/remote_gate.h"
+#include "touch/remote_message.h"
+#include "touch/remote_page.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+enum class EventKind : uint8_t { Opened, Message, Closed };
+
+struct Event {
+    EventKind kind;
+    ConnectionId connection;
+    uint8_t size;
+    uint8_t data[RemoteMessageMax];
+};
+
+struct RateWindow {
+    uint32_t startMs;
+    uint32_t count;
+};
+
+// What the server's threads share with the main loop.
+struct Inbox {
+    std::mutex lock;
+    std::vector<Event> events;
+    RemoteGate gate;
+    std::unordered_map<ConnectionId, RateWindow> rates;
+    uint32_t refused = 0;
+};
+
+Inbox inbox;
+
+struct Session {
+    bool running = false;
+    ConnectionId holder = 0;
+    uint32_t lastHeardMs = 0;
+    std::string layoutText;
+    std::vector<Event> taken;
+};
+
+Session session;
+RemoteStatus status;
+
+void queue(const Event& event) {
+    inbox.events.push_back(event);
+    platform.wakeMainLoop();
+}
+
+Admission admit(const SocketRequest& request) {
+    std::lock_guard<std::mutex> hold(inbox.lock);
+    const Admission admission = admitToGate(inbox.gate, request, platform.timeMs());
+    inbox.refused += admission == Admission::Admit ? 0 : 1;
+    return admission;
+}
+
+void opened(ConnectionId connection) {
+    std::lock_guard<std::mutex> hold(inbox.lock);
+    inbox.rates[connection] = RateWindow{platform.timeMs(), 0};
+    queue(Event{EventKind::Opened, connection, 0, {}});
+}
+
+bool received(ConnectionId connection, const uint8_t* data, size_t size, bool binary) {
+    std::lock_guard<std::mutex> hold(inbox.lock);
+    RateWindow& rate = inbox.rates[connection];
+    const uint32_t now = platform.timeMs();
+    if (now - rate.startMs >= 1000) {
+        rate = RateWindow{now, 0};
+    }
+    // The page sends small binary messages, and not too many: anything
+    // else ends the connection.
+    if (!binary || size == 0 || size > RemoteMessageMax || ++rate.count > RemoteMessagesPerSecond ||
+        inbox.events.size() >= RemoteQueueMax) {
+        ++inbox.refused;
+        return false;
+    }
+    Event event{EventKind::Message, connection, static_cast<uint8_t>(size), {}};
+    std::memcpy(event.data, data, size);
+    queue(event);
+    return true;
+}
+
+void closed(ConnectionId connection) {
+    std::lock_guard<std::mutex> hold(inbox.lock);
+    inbox.rates.erase(connection);
+    queue(Event{EventKind::Closed, connection, 0, {}});
+}
+
+void sendText(ConnectionId connection, const std::string& text) {
+    network.sendMessage(connection, reinterpret_cast<const uint8_t*>(text.data()), text.size(),
+                        true);
+}
+
+void endHolding(RemoteState next) {
+    letGoRemoteFingers();
+    session.holder = 0;
+    status.state = next;
+    status.roundTripMs = -1;
+}
+
+void takeMessage(const Event& event) {
+    RemoteMessage message;
+    if (!decodeRemoteMessage(event.data, event.size, message)) {
+        ++status.refusedCount;
+        network.closeConnection(event.connection);
+        endHolding(RemoteState::Waiting);
+        return;
+    }
+    session.lastHeardMs = platform.timeMs();
+    if (message.type == RemoteTouchMessage) {
+        fileRemoteRecords(message.records, message.recordCount);
+    } else if (message.type == RemoteLetGoMessage) {
+        letGoRemoteFingers();
+    } else if (message.type == RemotePingMessage) {
+        uint8_t pong[RemotePongSize];
+        encodeRemotePong(message.token, pong);
+        network.sendMessage(event.connection, pong, sizeof pong, false);
+        status.roundTripMs =
+            message.roundTripMs == RemoteRoundTripUnknown ? -1 : message.roundTripMs;
+    }
+}
+
+void takeEvent(const Event& event) {
+    switch (event.kind) {
+    case EventKind::Opened:
+        if (session.holder != 0) {
+            sendText(session.holder, "taken");
+            network.closeConnection(session.holder);
+            ++status.takenOver;
+            endHolding(RemoteState::Waiting);
+        }
+        session.holder = event.connection;
+        session.lastHeardMs = platform.timeMs();
+        status.state = RemoteState::Connected;
+        sendText(event.connection, "layout\n" + session.layoutText);
+        break;
+    case EventKind::Message:
+        // What a page sends after it lost the controller is not used.
+        if (event.connection == session.holder) {
+            takeMessage(event);
+        }
+        break;
+    case EventKind::Closed:
+        if (event.connection == session.holder) {
+            endHolding(RemoteState::Waiting);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+bool startRemote(const char* code, const char* layoutText) {
+    stopRemote();
+    status = RemoteStatus{};
+    status.roundTripMs = -1;
+    char address[48] = {};
+    if (!network.localAddress(address, sizeof address)) {
+        // No network: the loopback still serves a phone on a USB cable.
+        formatText(address, "%s", "127.0.0.1");
+    }
+    formatText(status.address, "http://%s:%u/#%s", address, static_cast<unsigned>(RemotePort),
+               code);
+    {
+        std::lock_guard<std::mutex> hold(inbox.lock);
+        openGate(inbox.gate, code, address, RemotePort);
+        inbox.events.clear();
+        inbox.rates.clear();
+        inbox.refused = 0;
+    }
+    session.layoutText = layoutText;
+    const ServerSettings settings = {RemotePort, RemotePage, RemotePageSize,
+                                     ServerHandlers{admit, opened, received, closed}};
+    char problem[128] = {};
+    if (!network.startServer(settings, problem, sizeof problem)) {
+        status.state = RemoteState::Failed;
+        formatText(status.problem, "the remote controller cannot start: %s", problem);
+        return false;
+    }
+    session.running = true;
+    status.state = RemoteState::Waiting;
+    return true;
+}
+
+void stopRemote() {
+    if (session.running) {
+        network.stopServer();
+        session.running = false;
+    }
+    std::lock_guard<std::mutex> hold(inbox.lock);
+    inbox.events.clear();
+    inbox.rates.clear();
+    letGoRemoteFingers();
+    session.holder = 0;
+    if (status.state != RemoteState::Failed) {
+        status.state = RemoteState::Off;
+    }
+}
+
+void pollRemote() {
+    if (!session.running) {
+        return;
+    }
+    session.taken.clear();
+    {
+        std::lock_guard<std::mutex> hold(inbox.lock);
+        session.taken.swap(inbox.events);
+        status.refusedCount += inbox.refused;
+        inbox.refused = 0;
+    }
+    for (const Event& event : session.taken) {
+        takeEvent(event);
+    }
+    if (session.holder != 0 && remoteFingersDown() > 0) {
+        // A page that falls silent lets go.
+        const uint32_t silentMs = platform.timeMs() - session.lastHeardMs;
+        if (silentMs >= RemoteSilenceMs) {
+            letGoRemoteFingers();
+        } else {
+            requestPassBy(session.lastHeardMs + RemoteSilenceMs);
+        }
+    }
+}
+
+const RemoteStatus& remoteStatus() {
+    return status;
+}
+
+void resetRemote() {
+    stopRemote();
+    status = RemoteStatus{};
+    status.roundTripMs = -1;
+    session = Session{};
+    resetRemoteFingers();
+}

@@ -1,0 +1,45 @@
+// The remote controller: a page on a phone whose fingers are fingers on the
+// controller. The server's threads only queue what comes and wake the main
+// loop; the main loop files it in the pass that takes it.
+//
+// One page holds the controller at a time: a page that opens the socket with
+// the right code takes it over from the one before, which is told and whose
+// fingers are let go. The page's fingers are let go too when its connection
+// ends or errs, when it says it is hidden, and when nothing has come from it
+// for RemoteSilenceMs: it sends a ping every RemoteHeartbeatMs, so four in a
+// row must be lost first, which a Wi-Fi network that is working does not do
+// even with a phone's power saving, while a key held by a lost phone is up
+// within a second.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr uint16_t RemotePort = 8750;
+constexpr uint32_t RemoteHeartbeatMs = 250;
+constexpr uint32_t RemoteSilenceMs = 1000;
+// Far more than a page sends: ten fingers moving at 240 reports a second,
+// with its pings, are under 2500.
+constexpr uint32_t RemoteMessagesPerSecond = 4000;
+constexpr size_t RemoteQueueMax = 4096;
+
+enum class RemoteState : int32_t { Off, Failed, Waiting, Connected };
+
+struct RemoteStatus {
+    RemoteState state;
+    char address[96]; // http://ADDRESS:PORT/#CODE
+    char problem[160];
+    int32_t roundTripMs;   // as the page last measured it; -1 unknown
+    uint32_t takenOver;    // pages that gave the controller to a later one
+    uint32_t refusedCount; // connections and messages refused
+};
+
+// Starts the server with the code and the page's layout (a layout file's
+// text); false, with the problem in the status, when it cannot listen.
+bool startRemote(const char* code, const char* layoutText);
+// The server stopped, every finger of the page let go.
+void stopRemote();
+// Main thread, every pass: what came from the page, in order.
+void pollRemote();
+const RemoteStatus& remoteStatus();
+void resetRemote();
