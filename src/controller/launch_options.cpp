@@ -194,12 +194,12 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
         std::string value;
         if (name == "--remote") {
             // Its value may be left out: on.
-            const bool next = equals == std::string::npos && i + 1 < words.size() &&
-                              (words[i + 1] == "on" || words[i + 1] == "off" ||
-                               words[i + 1] == "new");
+            const bool next =
+                equals == std::string::npos && i + 1 < words.size() &&
+                (words[i + 1] == "on" || words[i + 1] == "off" || words[i + 1] == "new");
             value = equals != std::string::npos ? word.substr(equals + 1)
-                    : next                       ? words[++i]
-                                                 : "on";
+                    : next                      ? words[++i]
+                                                : "on";
         } else if (takesValue && equals != std::string::npos) {
             value = word.substr(equals + 1);
         } else if (takesValue) {

@@ -3,7 +3,6 @@
 #include "controller/controller_scene.h"
 #include "controller/layout_file.h"
 #include "engine/format_text.h"
-#include "engine/logical_scale.h"
 #include "touch/remote_link.h"
 
 #include <qrcodegen.hpp>
@@ -14,7 +13,9 @@ namespace {
 
 constexpr int32_t ModulePixels = 4;
 constexpr int32_t QuietModules = 4;
-constexpr int32_t CodeMargin = 8;
+// Between the turntable and the keys of the default layout.
+constexpr int32_t CodeLeft = 490;
+constexpr int32_t CodeTop = 470;
 constexpr uint32_t ColourLight = 0xFFFFFF;
 constexpr uint32_t ColourDark = 0x000000;
 
@@ -88,8 +89,8 @@ void composeRemoteCode(Canvas& dc) {
         return;
     }
     const int32_t side = (code.size + 2 * QuietModules) * ModulePixels;
-    const int32_t left = LogicalWidth - CodeMargin - side;
-    const int32_t top = CodeMargin;
+    const int32_t left = CodeLeft;
+    const int32_t top = CodeTop;
     fillRect(dc, Rect{top, left, top + side, left + side}, ColourLight);
     const int32_t inner = QuietModules * ModulePixels;
     for (int32_t y = 0; y < code.size; ++y) {

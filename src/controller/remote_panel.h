@@ -17,5 +17,6 @@ void stopRemoteController();
 void writeRemoteLine(char* out, size_t size);
 // Whether the QR code is on the screen: while no phone holds the controller.
 bool remoteCodeShown();
-// The QR code of the address in the screen's top right corner, dark on light.
+// The QR code of the address, dark on light, between the turntable and the
+// keys of the default layout.
 void composeRemoteCode(Canvas& dc);

@@ -39,7 +39,8 @@ bool interfaceAddress(in_addr& address) {
     bool found = false;
     for (const ifaddrs* entry = list; entry != nullptr && !found; entry = entry->ifa_next) {
         if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET) {
-            const in_addr candidate = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
+            const in_addr candidate =
+                reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
             if ((ntohl(candidate.s_addr) >> 24) != 127) {
                 address = candidate;
                 found = true;

@@ -1,8 +1,11 @@
 #include "touch/network_host.h"
 
+// Winsock before windows.h, bcrypt after it.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
+
 #include <bcrypt.h>
 
 namespace {

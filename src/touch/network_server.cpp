@@ -66,9 +66,9 @@ int admitSocket(const mg_connection* constConnection, void*) {
     // The refusal is an answer on this very connection.
     auto* connection = const_cast<mg_connection*>(constConnection);
     const mg_request_info* request = mg_get_request_info(connection);
-    const SocketRequest asked = {
-        request->remote_addr, headerOf(connection, "Host"), headerOf(connection, "Origin"),
-        request->query_string != nullptr ? request->query_string : ""};
+    const SocketRequest asked = {request->remote_addr, headerOf(connection, "Host"),
+                                 headerOf(connection, "Origin"),
+                                 request->query_string != nullptr ? request->query_string : ""};
     const Admission admission = server.settings.handlers.admit(asked);
     if (admission == Admission::Admit) {
         return 0;
@@ -200,8 +200,7 @@ bool sendMessage(ConnectionId id, const uint8_t* data, size_t size, bool text) {
         return false;
     }
     const int opcode = text ? MG_WEBSOCKET_OPCODE_TEXT : MG_WEBSOCKET_OPCODE_BINARY;
-    return mg_websocket_write(found->second, opcode, reinterpret_cast<const char*>(data), size) >
-           0;
+    return mg_websocket_write(found->second, opcode, reinterpret_cast<const char*>(data), size) > 0;
 }
 
 void closeConnection(ConnectionId id) {

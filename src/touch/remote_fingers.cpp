@@ -69,7 +69,10 @@ void letGoRemoteFingers() {
 int32_t remoteFingersDown() {
     int32_t count = 0;
     for (int32_t finger = 0; finger < 256; ++finger) {
-        count += fingerDown[finger] && downSlotOf(RemoteTouchIdBase + static_cast<uint32_t>(finger)) >= 0 ? 1 : 0;
+        count +=
+            fingerDown[finger] && downSlotOf(RemoteTouchIdBase + static_cast<uint32_t>(finger)) >= 0
+                ? 1
+                : 0;
     }
     return count;
 }

@@ -20,14 +20,20 @@ bool sameCode(const char* given, size_t givenLength, const char* code) {
     return difference == 0;
 }
 
-bool hostServed(const RemoteGate& gate, const std::string& host) {
-    const std::string port = ":" + std::to_string(gate.port);
+bool hostServed(const RemoteGate& gate, const char* host) {
     for (const char* name : {static_cast<const char*>(gate.address), "localhost", "127.0.0.1"}) {
-        if (name[0] != '\0' && host == std::string(name) + port) {
+        char served[64];
+        formatText(served, "%s:%u", name, static_cast<unsigned>(gate.port));
+        if (name[0] != '\0' && std::strcmp(host, served) == 0) {
             return true;
         }
     }
     return false;
+}
+
+// The page's origin is the host it came from: http://HOST.
+bool originOfHost(const char* origin, const char* host) {
+    return std::strncmp(origin, "http://", 7) == 0 && std::strcmp(origin + 7, host) == 0;
 }
 
 // The code given in the query: "code=..." alone or among other parameters.
@@ -108,8 +114,8 @@ Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t n
     if (failures != nullptr && nowMs - failures->lastMs < failures->waitMs) {
         return Admission::Throttled;
     }
-    const std::string host = request.host;
-    const bool placeRight = hostServed(gate, host) && std::string(request.origin) == "http://" + host;
+    const bool placeRight =
+        hostServed(gate, request.host) && originOfHost(request.origin, request.host);
     const std::string code = codeOf(request.query);
     if (sameCode(code.data(), code.size(), gate.code) && placeRight) {
         if (failures != nullptr) {

@@ -161,7 +161,7 @@ void takeEvent(const Event& event) {
 
 } // namespace
 
-bool startRemote(const char* code, const char* layoutText) {
+bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     stopRemote();
     status = RemoteStatus{};
     status.roundTripMs = -1;
@@ -170,17 +170,16 @@ bool startRemote(const char* code, const char* layoutText) {
         // No network: the loopback still serves a phone on a USB cable.
         formatText(address, "%s", "127.0.0.1");
     }
-    formatText(status.address, "http://%s:%u/#%s", address, static_cast<unsigned>(RemotePort),
-               code);
+    formatText(status.address, "http://%s:%u/#%s", address, static_cast<unsigned>(port), code);
     {
         std::lock_guard<std::mutex> hold(inbox.lock);
-        openGate(inbox.gate, code, address, RemotePort);
+        openGate(inbox.gate, code, address, port);
         inbox.events.clear();
         inbox.rates.clear();
         inbox.refused = 0;
     }
     session.layoutText = layoutText;
-    const ServerSettings settings = {RemotePort, RemotePage, RemotePageSize,
+    const ServerSettings settings = {port, RemotePage, RemotePageSize,
                                      ServerHandlers{admit, opened, received, closed}};
     char problem[128] = {};
     if (!network.startServer(settings, problem, sizeof problem)) {

@@ -36,7 +36,7 @@ struct RemoteStatus {
 
 // Starts the server with the code and the page's layout (a layout file's
 // text); false, with the problem in the status, when it cannot listen.
-bool startRemote(const char* code, const char* layoutText);
+bool startRemote(const char* code, const char* layoutText, uint16_t port = RemotePort);
 // The server stopped, every finger of the page let go.
 void stopRemote();
 // Main thread, every pass: what came from the page, in order.
