@@ -23,6 +23,7 @@ Environment (set by scripts/e2e): e2e_tmp (the staging folder with app-standin,
 app-sendinput, app-wrongarch and the test game), wine, wineserver.
 """
 
+import json
 import os
 import re
 import shlex
@@ -552,6 +553,78 @@ def sendinput_run(game, results):
         raise Failure("the windowed screen was not saved at the exit")
 
 
+REMOTE_TOUCHES = 30
+REMOTE_SCRIPT = os.path.join(os.path.dirname(HERE), "tests", "browser", "remote_touch.js")
+
+
+def remote_run(game, results):
+    """The controller page in Chromium as on a phone, its touches keys in the game."""
+    app = os.path.join(TMP, "app-sendinput")
+    game.settle()
+    padrelle = Padrelle(app, ["--remote"])
+    client = client_of(padrelle.window())
+    log = os.path.join(appdata(), "padrelle.log")
+    found = wait_for(20, "the log gives no address of the remote controller", lambda: re.search(
+        r"remote controller: http://([0-9.]+):([0-9]+)/#([0-9a-z]{12})", read_file(log)))
+    address, port, code = found.groups()
+    if f"remote on {code}" not in read_file(os.path.join(appdata(), "settings.txt")):
+        raise Failure("--remote and its pairing code were not saved")
+    note(f"remote run: the page at http://{address}:{port}/, opened on 127.0.0.1; "
+         f"{REMOTE_TOUCHES} mouse clicks on pad 1 first")
+    game.focus()
+    results["remote-mouse"], = measure_clicks(
+        game, [(screen_point(client, PAD_CENTRES[1]), 0x1F)], REMOTE_TOUCHES)
+    game.settle()
+    since = game.mark()
+    config = {
+        "url": f"http://127.0.0.1:{port}/#{code}",
+        "wrongUrl": f"http://127.0.0.1:{port}/#{'z' if code[0] != 'z' else 'y'}{code[1:]}",
+        "shot": os.path.join(TMP, "remote-page.png"),
+        "pads": {"p0": PAD_CENTRES[0], "p8": PAD_CENTRES[8], "timed": PAD_CENTRES[1]},
+        "disc": [disc_point(i * 0.02) for i in range(21)],
+        "touches": REMOTE_TOUCHES,
+    }
+    browser = subprocess.run(["node", REMOTE_SCRIPT, json.dumps(config)], capture_output=True,
+                             text=True, timeout=240)
+    if browser.returncode != 0:
+        raise Failure(f"the browser test failed: {browser.stderr.strip()[-2000:]}")
+    said = json.loads(browser.stdout.strip().splitlines()[-1])
+    # The game's clock is Wine's QueryPerformanceCounter: CLOCK_MONOTONIC_RAW.
+    offset_us = (time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW) -
+                 time.clock_gettime_ns(time.CLOCK_MONOTONIC)) / 1000.0
+    timed = [("make", 0x1F, 0), ("break", 0x1F, 0)] * REMOTE_TOUCHES
+    expected = ([("make", 0x1E, 0), ("make", 0x4D, 1), ("break", 0x1E, 0), ("make", 0x18, 0),
+                 ("break", 0x18, 0), ("break", 0x4D, 1)] + timed +
+                [("make", 0x1E, 0), ("break", 0x1E, 0), ("make", 0x1F, 0), ("break", 0x1F, 0)])
+    game.wait_keys(since, expected, "remote touches, then the connection dropped mid-press")
+    makes = [e["us"] for e in game.events()[since:] if e["what"] == "key" and
+             e["kind"] == "make" and int(e["code"], 16) == 0x1F and e.get("repeat") == "0"]
+    times = [(us - (int(sent) / 1000.0 + offset_us)) / 1000.0
+             for us, sent in zip(makes, said["timed"])]
+    if not all(0 <= t < 1000 for t in times):
+        raise Failure(f"remote touch-to-key times off any clock: {times}")
+    results["remote"] = times
+    note(f"remote run: the page said \"{said['roundTrip']}\"; a wrong code: "
+         f"\"{said['refused']}\"")
+    if not said["roundTrip"].startswith("connected ·") or "ms" not in said["roundTrip"]:
+        raise Failure(f"the page shows no round trip: {said['roundTrip']}")
+    code_exit = padrelle.close()
+    if code_exit != 0:
+        raise Failure(f"padrelle.exe ended with exit code {code_exit} after the remote run")
+    # Remembered: the next start serves the page again, with the same code.
+    os.remove(log)
+    padrelle = Padrelle(app, [])
+    padrelle.window()
+    wait_for(20, "a second start did not serve the page again with the same code",
+             lambda: f"#{code}" in read_file(log))
+    padrelle.close()
+    padrelle = Padrelle(app, ["--remote", "off"])
+    padrelle.window()
+    wait_for(10, "--remote off was not saved",
+             lambda: f"remote off {code}" in read_file(os.path.join(appdata(), "settings.txt")))
+    padrelle.close()
+
+
 def hard_kill(game, app, args, env, pad, code, e0, what):
     """A pad held with the mouse, the program killed hard: the guard lets go."""
     padrelle = Padrelle(app, args, env)
@@ -704,6 +777,7 @@ def main():
         later_start(game, 3, 0x21, False, "second start")
         later_start(game, 4, 0x22, True, "third start")
         layout_run(game)
+        remote_run(game, results)
         hard_kill(game, os.path.join(TMP, "app-sendinput"), [], None, 5, 0x23, 0,
                   "hard kill, SendInput")
         hard_kill(game, os.path.join(TMP, "app-standin"), ["--keys", STANDIN_KEYS],
@@ -726,6 +800,10 @@ def main():
               f"{statistics.median(results[ours]) / statistics.median(results[floor]):.2f}, "
               f"90th percentile "
               f"{percentile(results[ours], 0.9) / percentile(results[floor], 0.9):.2f}")
+    print(f"e2e: remote touch to key, "
+          f"{figures('page in Chromium on loopback', results['remote'])}")
+    print(f"e2e: remote touch to key, mouse click to key in the same run, "
+          f"{figures('padrelle.exe (SendInput)', results['remote-mouse'])}")
     print(f"e2e: CPU-seconds a second: {results['idle']:.3f} idle in play, "
           f"{results['turning']:.3f} while the mouse turns the disc")
     return 0

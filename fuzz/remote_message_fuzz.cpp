@@ -1,0 +1,76 @@
+// Arbitrary bytes as a run of messages from the phone's page (each prefixed
+// by its length byte), filed into the touch table. Besides any sanitizer
+// report: a message is taken whole or not at all, the page never holds more
+// slots than the table has nor two slots for one finger, never moves a
+// touch's slot, and once it lets go holds nothing.
+#include "touch/remote_fingers.h"
+#include "touch/remote_message.h"
+#include "touch/touch_table.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void broken(const char* what) {
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
+void checkTable() {
+    int32_t remoteDown = 0;
+    for (int32_t i = 0; i < TouchSlotCount; ++i) {
+        const TouchSlot& slot = TouchTable[i];
+        if (i < 3 && (slot.id != static_cast<uint32_t>(i + 1) || slot.down != 1 || slot.x != 5)) {
+            broken("the page moved or lifted a touch's slot");
+        }
+        if (slot.down != 0 && isRemoteTouchId(slot.id)) {
+            ++remoteDown;
+            for (int32_t j = i + 1; j < TouchSlotCount; ++j) {
+                if (TouchTable[j].down != 0 && TouchTable[j].id == slot.id) {
+                    broken("one finger of the page in two slots");
+                }
+            }
+        }
+    }
+    if (remoteDown != remoteFingersDown() || remoteDown > TouchSlotCount - 3) {
+        broken("the page's count of fingers is wrong");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    resetTouchTable();
+    resetRemoteFingers();
+    // Three touches on the screen the page must leave alone.
+    for (uint32_t id = 1; id <= 3; ++id) {
+        TouchRecord touch = {};
+        touch.id = id;
+        touch.flags = TouchFlagDown;
+        storeTouchInFreeSlot(touch, 5, 5);
+    }
+    size_t at = 0;
+    while (at < size) {
+        const size_t length = data[at++];
+        const size_t taken = length < size - at ? length : size - at;
+        RemoteMessage message;
+        if (decodeRemoteMessage(data + at, taken, message)) {
+            if (message.type == RemoteTouchMessage) {
+                fileRemoteRecords(message.records, message.recordCount);
+            } else if (message.type == RemoteLetGoMessage) {
+                letGoRemoteFingers();
+                if (remoteFingersDown() != 0) {
+                    broken("a finger held after the page let go");
+                }
+            }
+        } else if (message.recordCount != 0 || message.type != 0) {
+            broken("a refused message left something behind");
+        }
+        checkTable();
+        at += taken;
+    }
+    return 0;
+}

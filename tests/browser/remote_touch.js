@@ -1,0 +1,124 @@
+// Plays the remote controller page as a phone would: Debian's Chromium,
+// driven by puppeteer-core, with touch input through the browser's own
+// touch events. Called by scripts/e2e-inside.py with one JSON argument:
+//   url, wrongUrl: the page with the right and with a wrong pairing code
+//   shot: where the screenshot of the page goes
+//   pads: { name: [x, y] } and disc: [[x, y], ...], logical positions
+//   touches: how many touches on pads.timed to time
+// Prints one JSON line: the CLOCK_MONOTONIC time (ns) of each timed touch's
+// dispatch, the page's texts. The keys themselves are checked in the game.
+"use strict";
+const puppeteer = require("puppeteer-core");
+
+const config = JSON.parse(process.argv[2]);
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+async function phone(browser, url) {
+  const page = await browser.newPage();
+  // A phone held sideways.
+  await page.emulate({
+    viewport: { width: 915, height: 412, deviceScaleFactor: 2, isMobile: true, hasTouch: true,
+      isLandscape: true },
+    userAgent: "Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) " +
+      "Chrome/156.0 Mobile Safari/537.36",
+  });
+  await page.goto(url);
+  const session = await page.createCDPSession();
+  return { page, session };
+}
+
+async function stateOf(page) {
+  return page.$eval("#state", (element) => element.textContent);
+}
+
+async function waitForState(page, prefix, what) {
+  for (let i = 0; i < 200; ++i) {
+    const text = await stateOf(page);
+    if (text.startsWith(prefix)) {
+      return text;
+    }
+    await sleep(50);
+  }
+  throw new Error(`${what}: the page says "${await stateOf(page)}"`);
+}
+
+// The page's own mapping of logical positions to its CSS pixels.
+async function pointsOf(page, points) {
+  return page.evaluate((points) => points.map(([x, y]) => ({ x: box.ox + x * box.sx,
+    y: box.oy + y * box.sy })), points);
+}
+
+async function touch(session, type, points) {
+  await session.send("Input.dispatchTouchEvent", { type, touchPoints: points });
+}
+
+async function main() {
+  const browser = await puppeteer.launch({
+    executablePath: "/usr/bin/chromium",
+    headless: true,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-background-timer-throttling"],
+  });
+  const result = { timed: [] };
+  try {
+    const { page, session } = await phone(browser, config.url);
+    result.connected = await waitForState(page, "connected ·", "the right code");
+    // The layout is drawn once it has come.
+    await page.waitForFunction(() => view.pads.length > 0);
+    const [p0, p8, p1] = await pointsOf(page, [config.pads.p0, config.pads.p8, config.pads.timed]);
+    const disc = await pointsOf(page, config.disc);
+
+    // Two fingers on two pads at once; the first lifted while the second stays.
+    await touch(session, "touchStart", [{ ...p0, id: 1 }, { ...p8, id: 2 }]);
+    await sleep(300);
+    await page.screenshot({ path: config.shot });
+    await touch(session, "touchMove", [{ ...p8, id: 2 }]);
+    await sleep(300);
+    // A third finger turns the disc while the second still holds its pad.
+    await touch(session, "touchMove", [{ ...p8, id: 2 }, { ...disc[0], id: 3 }]);
+    await sleep(100);
+    for (const point of disc.slice(1)) {
+      await touch(session, "touchMove", [{ ...p8, id: 2 }, { ...point, id: 3 }]);
+      await sleep(20);
+    }
+    await sleep(300);
+    await touch(session, "touchMove", [{ ...p8, id: 2 }]);
+    await sleep(300);
+    await touch(session, "touchEnd", []);
+    await sleep(500);
+
+    // Touch after touch on one pad, each timed from its dispatch.
+    for (let i = 0; i < config.touches; ++i) {
+      result.timed.push(process.hrtime.bigint().toString());
+      await touch(session, "touchStart", [{ ...p1, id: 10 + i }]);
+      await sleep(60);
+      await touch(session, "touchEnd", []);
+      await sleep(60);
+    }
+    result.roundTrip = await stateOf(page);
+
+    // Another page with a wrong code is refused and takes nothing over.
+    const wrong = await phone(browser, config.wrongUrl);
+    result.refused = await waitForState(wrong.page, "Padrelle did not let", "a wrong code");
+    await wrong.page.close();
+    // The first page still holds the controller.
+    await sleep(1200);
+    await touch(session, "touchStart", [{ ...p0, id: 50 }]);
+    await sleep(100);
+    await touch(session, "touchEnd", []);
+    await sleep(300);
+
+    // A finger held on a pad when the connection drops: the browser dies.
+    await touch(session, "touchStart", [{ ...p1, id: 60 }]);
+    await sleep(400);
+    console.log(JSON.stringify(result));
+    browser.process().kill("SIGKILL");
+  } catch (error) {
+    browser.process().kill("SIGKILL");
+    throw error;
+  }
+}
+
+main().catch((error) => {
+  console.error(`remote_touch.js: ${error.message}`);
+  process.exit(1);
+});
