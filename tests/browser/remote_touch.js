@@ -48,6 +48,8 @@ async function pointsOf(page, points) {
     y: box.oy + y * box.sy })), points);
 }
 
+// A touch event of the browser's own input: touchStart and touchMove give
+// the points down (new ones start), touchEnd the points that lift.
 async function touch(session, type, points) {
   await session.send("Input.dispatchTouchEvent", { type, touchPoints: points });
 }
@@ -71,7 +73,7 @@ async function main() {
     await touch(session, "touchStart", [{ ...p0, id: 1 }, { ...p8, id: 2 }]);
     await sleep(300);
     await page.screenshot({ path: config.shot });
-    await touch(session, "touchMove", [{ ...p8, id: 2 }]);
+    await touch(session, "touchEnd", [{ ...p0, id: 1 }]);
     await sleep(300);
     // A third finger turns the disc while the second still holds its pad.
     await touch(session, "touchMove", [{ ...p8, id: 2 }, { ...disc[0], id: 3 }]);
@@ -81,9 +83,9 @@ async function main() {
       await sleep(20);
     }
     await sleep(300);
-    await touch(session, "touchMove", [{ ...p8, id: 2 }]);
+    await touch(session, "touchEnd", [{ ...disc[disc.length - 1], id: 3 }]);
     await sleep(300);
-    await touch(session, "touchEnd", []);
+    await touch(session, "touchEnd", [{ ...p8, id: 2 }]);
     await sleep(500);
 
     // Touch after touch on one pad, each timed from its dispatch.
@@ -91,7 +93,7 @@ async function main() {
       result.timed.push(process.hrtime.bigint().toString());
       await touch(session, "touchStart", [{ ...p1, id: 10 + i }]);
       await sleep(60);
-      await touch(session, "touchEnd", []);
+      await touch(session, "touchEnd", [{ ...p1, id: 10 + i }]);
       await sleep(60);
     }
     result.roundTrip = await stateOf(page);
@@ -104,7 +106,7 @@ async function main() {
     await sleep(1200);
     await touch(session, "touchStart", [{ ...p0, id: 50 }]);
     await sleep(100);
-    await touch(session, "touchEnd", []);
+    await touch(session, "touchEnd", [{ ...p0, id: 50 }]);
     await sleep(300);
 
     // A finger held on a pad when the connection drops: the browser dies.
