@@ -2,23 +2,13 @@
 // that is taken must have controls apart, keys a layout can hold, and come
 // back the same when written and read again; a refused one must say why and
 // leave nothing of itself.
+#include "broken.h"
 #include "controller/layout_file.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
-
-namespace {
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Layout layout;

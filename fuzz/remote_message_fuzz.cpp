@@ -3,21 +3,15 @@
 // report: a message is taken whole or not at all, the page never holds more
 // slots than the table has nor two slots for one finger, never moves a
 // touch's slot, and once it lets go holds nothing.
+#include "broken.h"
 #include "touch/remote_fingers.h"
 #include "touch/remote_message.h"
 #include "touch/touch_table.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 void checkTable() {
     int32_t remoteDown = 0;

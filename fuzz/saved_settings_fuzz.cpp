@@ -1,12 +1,11 @@
 // Arbitrary bytes as the saved settings file. Besides any sanitizer report:
 // a file that is taken must come back the same when written and read again;
 // a refused one must say why.
+#include "broken.h"
 #include "controller/saved_settings.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -31,7 +30,10 @@ bool same(const SavedSettings& a, const SavedSettings& b) {
     }
     return a.hasScreen == b.hasScreen &&
            (!a.hasScreen || (std::strcmp(a.screen.monitor, b.screen.monitor) == 0 &&
-                             a.screen.fullScreen == b.screen.fullScreen));
+                             a.screen.fullScreen == b.screen.fullScreen)) &&
+           a.hasRemote == b.hasRemote &&
+           (!a.hasRemote ||
+            (a.remoteOn == b.remoteOn && std::strcmp(a.pairingCode, b.pairingCode) == 0));
 }
 
 } // namespace
@@ -42,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (!parseSavedSettings(text, settings, problem, sizeof problem)) {
         if (problem[0] == '\0' || std::memchr(problem, '\0', sizeof problem) == nullptr) {
-            std::fprintf(stderr, "refused without a reason\n");
-            std::abort();
+            broken("refused without a reason");
         }
         return 0;
     }
@@ -53,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (length == 0 ||
         !parseSavedSettings(std::string_view(written, length), again, problem, sizeof problem) ||
         !same(settings, again)) {
-        std::fprintf(stderr, "taken, but not the same once written and read again\n");
-        std::abort();
+        broken("taken, but not the same once written and read again");
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 // a handshake with the right code (first byte odd). The server must answer
 // or close, never crash, hang or serve anything but the page; the main loop
 // files whatever gets through.
+#include "broken.h"
 #include "support/fake_platform.h"
 #include "touch/remote_link.h"
 #include "touch/touch_table.h"
@@ -14,19 +15,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
 constexpr const char* Code = "7k2m9xq4hd0c";
 uint16_t port = 0;
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 void startOnce() {
     if (port != 0) {

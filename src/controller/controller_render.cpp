@@ -52,6 +52,7 @@ constexpr uint32_t ColourBacking = 0x202020;
 constexpr uint32_t ColourKnob = 0xC0C0C0;
 constexpr size_t NoticeLineChars = 72;
 char healthLine[NoticeSize];
+char remoteLine[NoticeSize];
 
 constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;
@@ -153,9 +154,7 @@ void composeTexts(Canvas& dc) {
     for (const char* notice : noticeLines) {
         y = composeNotice(dc, notice, y);
     }
-    char remote[NoticeSize];
-    writeRemoteLine(remote, sizeof remote);
-    composeNotice(dc, remote, y);
+    composeNotice(dc, remoteLine, y);
     composeRemoteCode(dc);
     composeScratchLines(dc);
 }
@@ -294,14 +293,18 @@ uint64_t controllerSceneContent() {
     for (const char* line : noticeLines) {
         f.text(line);
     }
-    char remote[NoticeSize];
-    writeRemoteLine(remote, sizeof remote);
-    f.text(remote);
+    f.text(remoteLine);
     f.value(remoteCodeShown());
     return f.hash;
 }
 
 namespace {
+
+// The lines that are written anew for each pass's frame.
+void writePassLines() {
+    writeHealthLine(healthFigures(), healthLine, sizeof healthLine);
+    writeRemoteLine(remoteLine, sizeof remoteLine);
+}
 
 void presentController(uint64_t scene, uint64_t whole) {
     frameTarget->present(controllerFramePlan(), repaintPending());
@@ -316,7 +319,7 @@ void renderController() {
     if (frameTarget == nullptr) {
         return;
     }
-    writeHealthLine(healthFigures(), healthLine, sizeof healthLine);
+    writePassLines();
     const uint64_t scene = controllerSceneContent();
     Fingerprint whole;
     whole.value(scene);
@@ -328,7 +331,7 @@ void renderController() {
 
 void renderControllerNow() {
     if (frameTarget != nullptr) {
-        writeHealthLine(healthFigures(), healthLine, sizeof healthLine);
+        writePassLines();
         const uint64_t scene = controllerSceneContent();
         presentController(scene, scene);
     }

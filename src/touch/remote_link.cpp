@@ -164,7 +164,6 @@ void takeEvent(const Event& event) {
 bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     stopRemote();
     status = RemoteStatus{};
-    status.roundTripMs = -1;
     char address[48] = {};
     if (!network.localAddress(address, sizeof address)) {
         // No network: the loopback still serves a phone on a USB cable.
@@ -197,14 +196,13 @@ void stopRemote() {
         network.stopServer();
         session.running = false;
     }
-    std::lock_guard<std::mutex> hold(inbox.lock);
-    inbox.events.clear();
-    inbox.rates.clear();
-    letGoRemoteFingers();
-    session.holder = 0;
-    if (status.state != RemoteState::Failed) {
-        status.state = RemoteState::Off;
+    {
+        std::lock_guard<std::mutex> hold(inbox.lock);
+        inbox.events.clear();
+        inbox.rates.clear();
     }
+    // A server that could not start keeps saying why.
+    endHolding(status.state == RemoteState::Failed ? RemoteState::Failed : RemoteState::Off);
 }
 
 void pollRemote() {
@@ -239,7 +237,6 @@ const RemoteStatus& remoteStatus() {
 void resetRemote() {
     stopRemote();
     status = RemoteStatus{};
-    status.roundTripMs = -1;
     session = Session{};
     resetRemoteFingers();
 }

@@ -26,12 +26,12 @@ constexpr size_t RemoteQueueMax = 4096;
 enum class RemoteState : int32_t { Off, Failed, Waiting, Connected };
 
 struct RemoteStatus {
-    RemoteState state;
-    char address[96]; // http://ADDRESS:PORT/#CODE
-    char problem[160];
-    int32_t roundTripMs;   // as the page last measured it; -1 unknown
-    uint32_t takenOver;    // pages that gave the controller to a later one
-    uint32_t refusedCount; // connections and messages refused
+    RemoteState state = RemoteState::Off;
+    char address[96] = {}; // http://ADDRESS:PORT/#CODE
+    char problem[160] = {};
+    int32_t roundTripMs = -1;  // as the page last measured it; -1 unknown
+    uint32_t takenOver = 0;    // pages that gave the controller to a later one
+    uint32_t refusedCount = 0; // connections and messages refused
 };
 
 // Starts the server with the code and the page's layout (a layout file's
