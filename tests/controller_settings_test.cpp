@@ -11,6 +11,7 @@
 #include "engine/window_proc.h"
 #include "keyout/sendinput_output.h"
 #include "support/controller_fixture.h"
+#include "support/fake_network.h"
 
 #include <cstring>
 #include <map>
@@ -100,6 +101,38 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
     EXPECT_EQ(std::strstr(LaunchUsage, "--guard"), nullptr); // not the player's option
 }
 
+// --remote takes its value only where the value is one of its own.
+TEST(LaunchOptions, RemoteOnOffOrNew) {
+    const struct {
+        const char* line;
+        RemoteChoice remote; // RemoteUnsaid: refused
+        const char* said;    // refused: part of the message
+    } cases[] = {
+        {"", RemoteUnsaid, nullptr},
+        {"--remote", RemoteOn, nullptr},
+        {"--remote on", RemoteOn, nullptr},
+        {"--remote off --assign", RemoteOff, nullptr},
+        {"--assign --remote new", RemoteNew, nullptr},
+        {"--remote=new", RemoteNew, nullptr},
+        {"--remote --output sendinput", RemoteOn, nullptr},
+        {"--remote maybe", RemoteUnsaid, "Unknown option \"maybe\"."},
+        {"--remote=maybe", RemoteUnsaid, "--remote takes on, off or new, not \"maybe\"."},
+        {"--remote=", RemoteUnsaid, "--remote takes on, off or new"},
+        {"--remote --remote off", RemoteUnsaid, "--remote is given twice."},
+    };
+    for (const auto& c : cases) {
+        LaunchOptions options;
+        char problem[LaunchProblemSize] = "";
+        const bool taken = parseLaunchOptions(c.line, options, problem, sizeof problem);
+        EXPECT_EQ(taken, c.said == nullptr) << c.line << ": " << problem;
+        if (taken) {
+            EXPECT_EQ(options.remote, c.remote) << c.line;
+        } else {
+            EXPECT_NE(std::strstr(problem, c.said), nullptr) << c.line << ": " << problem;
+        }
+    }
+}
+
 constexpr const char* Keys = "keys 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A\n";
 
 // What a file gave: each layout's keys, the layout, the screen.
@@ -116,6 +149,10 @@ std::string taken(const SavedSettings& settings) {
     if (settings.hasScreen) {
         result +=
             std::string(settings.screen.monitor) + " " + std::to_string(settings.screen.fullScreen);
+    }
+    if (settings.hasRemote) {
+        result +=
+            std::string("|remote ") + (settings.remoteOn ? "on " : "off ") + settings.pairingCode;
     }
     return result;
 }
@@ -159,6 +196,15 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {std::string("version 1\n") + Keys + "screen\n", "line 3: the screen is not"},
         {std::string("version 1\n") + Keys + "screen " + std::string(32, 'M') + " window\n",
          "line 3: the screen is not"},
+        {std::string("version 1\n") + Keys + "remote off 7k2m9xq4hd0c\n",
+         "default:2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A;|||remote off 7k2m9xq4hd0c"},
+        {v2 + "remote on zzzzzzzzzzzz\nkeys a 2C\n", "a:2C;|||remote on zzzzzzzzzzzz"},
+        {v2 + "remote on 7k2m9xq4hd0c\nremote on 7k2m9xq4hd0c\n", "line 3: the remote comes twice"},
+        {v2 + "remote on\n", "line 2: the remote is not on or off and a pairing code"},
+        {v2 + "remote yes 7k2m9xq4hd0c\n", "line 2: the remote is not"},
+        {v2 + "remote on 7k2m9xq4hd0\n", "line 2: the remote is not"},
+        {v2 + "remote on 7k2m9xq4hd0i\n", "line 2: the remote is not"},
+        {v2 + "remote on 7k2m9xq4hd0c x\n", "line 2: the remote is not"},
         {std::string("version 1\n") + Keys + "volume 11\n",
          "line 3: this is none of keys, layout, screen and remote"},
         {std::string("version 1\n") + Keys + std::string(1, '\0'), "the file holds a zero byte"},
@@ -197,6 +243,9 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     settings.hasScreen = true;
     std::strcpy(settings.screen.monitor, "\\\\.\\DISPLAY3");
     settings.screen.fullScreen = true;
+    settings.hasRemote = true;
+    settings.remoteOn = true;
+    std::strcpy(settings.pairingCode, "7k2m9xq4hd0c");
     char text[SavedSettingsMaxBytes];
     const size_t length = writeSavedSettings(settings, text, sizeof text);
     ASSERT_GT(length, 0u);
@@ -204,8 +253,15 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     char problem[128];
     ASSERT_TRUE(parseSavedSettings(std::string_view(text, length), read, problem, sizeof problem))
         << problem;
-    EXPECT_EQ(taken(read), "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
-                           "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1");
+    EXPECT_EQ(taken(read),
+              "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
+              "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1|remote on 7k2m9xq4hd0c");
+    // A code that is not one is not written.
+    std::strcpy(settings.pairingCode, "7k2m9xq4hd0");
+    ASSERT_TRUE(
+        parseSavedSettings(std::string_view(text, writeSavedSettings(settings, text, sizeof text)),
+                           read, problem, sizeof problem));
+    EXPECT_FALSE(read.hasRemote);
     EXPECT_EQ(writeSavedSettings(settings, text, 40), 0u); // too small: nothing half
     char list[11];
     writeKeyList(keys, list, sizeof list); // cut short, always terminated
@@ -262,6 +318,7 @@ class RememberedTest : public ControllerFixture {
         };
     }
     void TearDown() override {
+        network = SystemNetwork;
         resetSettingsStore();
         ControllerFixture::TearDown();
     }
@@ -407,6 +464,58 @@ TEST_F(RememberedTest, TheScreenIsSavedAtTheSessionsEndToo) {
 }
 
 bool outranked = false;
+
+// The phone's page: on from --remote until --remote off, with one code that
+// only --remote new changes; saved with the keys, never without them.
+TEST_F(RememberedTest, TheRemoteAndItsCodeAreRememberedWithTheKeys) {
+    network = RecordingNetwork;
+    const std::string code = "89144gj28914"; // of eight bytes 0x42
+    start("--remote");
+    EXPECT_TRUE(fakeNetwork.started);
+    EXPECT_EQ(store.writes, 0); // no keys yet: nothing to stand beside
+    assignKeysFrom(0x10);
+    EXPECT_NE(store.file.find("remote on " + code + "\n"), std::string::npos) << store.file;
+    EXPECT_NE(store.log.find("remote controller: http://192.168.1.20:8750/#" + code),
+              std::string::npos)
+        << store.log;
+    switchScene(0);
+    EXPECT_FALSE(fakeNetwork.started);
+
+    struct Run {
+        const char* commandLine;
+        uint8_t random; // the system's random bytes this run
+        bool serves;
+        const char* saved;
+    };
+    const Run runs[] = {
+        {"", 0x17, true, "remote on 89144gj28914"}, // remembered, the same code
+        {"--remote new", 0x17, true, "remote on 2wbhe5rq2wbh"},
+        {"--remote off", 0x42, false, "remote off 2wbhe5rq2wbh"},
+        {"", 0x42, false, "remote off 2wbhe5rq2wbh"},
+        {"--remote", 0x42, true, "remote on 2wbhe5rq2wbh"}, // the code kept while off
+    };
+    static uint8_t random = 0;
+    network.randomBytes = [](uint8_t* out, size_t size) {
+        std::memset(out, random, size);
+        return true;
+    };
+    for (const Run& run : runs) {
+        resetController();
+        random = run.random;
+        start(run.commandLine);
+        EXPECT_EQ(fakeNetwork.started, run.serves) << run.commandLine;
+        EXPECT_NE(store.file.find(run.saved), std::string::npos) << run.commandLine << store.file;
+        switchScene(0);
+    }
+    // Without random bytes there is no code to pair with, and no server.
+    network.randomBytes = [](uint8_t*, size_t) { return false; };
+    resetController();
+    start("--remote new");
+    EXPECT_FALSE(fakeNetwork.started);
+    EXPECT_STREQ(settingsNotice,
+                 "the remote controller is off: the system gave no random pairing code");
+    switchScene(0);
+}
 
 TEST_F(RememberedTest, AGameThatOutranksUsIsSaidOnTheScreenAndInTheLog) {
     systemInput.foregroundOutranksUs = [] { return outranked; };

@@ -1,6 +1,7 @@
 // The remote controller's rules: its messages, its gate, the page's fingers
 // in the touch table and one page at a time, with a network that records.
 #include "support/controller_fixture.h"
+#include "support/fake_network.h"
 #include "touch/network.h"
 #include "touch/remote_fingers.h"
 #include "touch/remote_gate.h"
@@ -257,50 +258,6 @@ TEST_F(RemoteFingers, OffTheFrameIsOnNoControlAndACutOffContactStaysUp) {
     EXPECT_EQ(remoteFingersDown(), 0);
     EXPECT_EQ(strokes().back(), "break 0x2C");
 }
-
-// A network that records what the link does and lets a test play the
-// server's threads.
-struct FakeNetwork {
-    ServerSettings settings = {};
-    bool started = false;
-    bool startFails = false;
-    std::vector<std::pair<ConnectionId, std::string>> sent;
-    std::vector<ConnectionId> closedByUs;
-};
-
-FakeNetwork fakeNetwork;
-
-const Network RecordingNetwork = {
-    .startServer =
-        [](const ServerSettings& settings, char* error, size_t size) {
-            fakeNetwork.settings = settings;
-            if (fakeNetwork.startFails) {
-                std::snprintf(error, size, "port %u is in use", settings.port);
-                return false;
-            }
-            fakeNetwork.started = true;
-            return true;
-        },
-    .stopServer = [] { fakeNetwork.started = false; },
-    .sendMessage =
-        [](ConnectionId id, const uint8_t* data, size_t size, bool text) {
-            std::string said = text ? "" : "binary:";
-            said.append(reinterpret_cast<const char*>(data), size);
-            fakeNetwork.sent.emplace_back(id, said);
-            return true;
-        },
-    .closeConnection = [](ConnectionId id) { fakeNetwork.closedByUs.push_back(id); },
-    .localAddress =
-        [](char* out, size_t size) {
-            std::snprintf(out, size, "192.168.1.20");
-            return true;
-        },
-    .randomBytes =
-        [](uint8_t* out, size_t size) {
-            std::memset(out, 0x42, size);
-            return true;
-        },
-};
 
 class RemoteLink : public ControllerFixture {
   protected:

@@ -1,0 +1,38 @@
+#include "support/fake_network.h"
+
+#include <cstdio>
+#include <cstring>
+
+FakeNetwork fakeNetwork;
+
+const Network RecordingNetwork = {
+    .startServer =
+        [](const ServerSettings& settings, char* error, size_t size) {
+            fakeNetwork.settings = settings;
+            if (fakeNetwork.startFails) {
+                std::snprintf(error, size, "port %u is in use", settings.port);
+                return false;
+            }
+            fakeNetwork.started = true;
+            return true;
+        },
+    .stopServer = [] { fakeNetwork.started = false; },
+    .sendMessage =
+        [](ConnectionId id, const uint8_t* data, size_t size, bool text) {
+            std::string said = text ? "" : "binary:";
+            said.append(reinterpret_cast<const char*>(data), size);
+            fakeNetwork.sent.emplace_back(id, said);
+            return true;
+        },
+    .closeConnection = [](ConnectionId id) { fakeNetwork.closedByUs.push_back(id); },
+    .localAddress =
+        [](char* out, size_t size) {
+            std::snprintf(out, size, "192.168.1.20");
+            return true;
+        },
+    .randomBytes =
+        [](uint8_t* out, size_t size) {
+            std::memset(out, 0x42, size);
+            return true;
+        },
+};

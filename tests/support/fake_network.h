@@ -1,0 +1,22 @@
+// A network that records what the remote link does and lets a test play
+// the server's threads: nothing listens, nothing is sent.
+#pragma once
+
+#include "touch/network.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct FakeNetwork {
+    ServerSettings settings = {};
+    bool started = false;
+    bool startFails = false;
+    // What was sent, by connection: text as it is, binary after "binary:".
+    std::vector<std::pair<ConnectionId, std::string>> sent;
+    std::vector<ConnectionId> closedByUs;
+};
+
+extern FakeNetwork fakeNetwork;
+// Local address 192.168.1.20; random bytes all 0x42.
+extern const Network RecordingNetwork;
