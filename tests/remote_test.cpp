@@ -1,5 +1,6 @@
 // The remote controller's rules: its messages, its gate, the page's fingers
 // in the touch table and one page at a time, with a network that records.
+#include "engine/engine.h"
 #include "support/controller_fixture.h"
 #include "support/fake_network.h"
 #include "touch/network.h"
@@ -307,6 +308,30 @@ TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem)
     EXPECT_TRUE(send(1, {RemoteLetGoMessage}));
     pass();
     EXPECT_EQ(strokes().back(), "break 0x2C");
+}
+
+// A tap whose down and up arrive together (a Wi-Fi hiccup bunches them) is
+// still a press: each change of the fingers has a pass of its own.
+TEST_F(RemoteLink, FingersThatCameTogetherAreFiledOnePassEach) {
+    server().opened(1);
+    send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}}));
+    send(1, touchMessage({{RemoteFingerUp, 0, 700, 600}}));
+    send(1, touchMessage({{RemoteFingerDown, 1, 1150, 100}}));
+    server().closed(1);
+    std::vector<std::vector<std::string>> passes;
+    std::vector<bool> waited;
+    for (int i = 0; i < 5; ++i) {
+        clearStrokes();
+        const size_t waits = fakePlatform.waits.size();
+        runMainLoopPass();
+        passes.push_back(strokes());
+        waited.push_back(fakePlatform.waits.size() > waits);
+    }
+    const std::vector<std::vector<std::string>> expected = {
+        {"make 0x2C"}, {"break 0x2C"}, {"make 0x11"}, {"break 0x11"}, {}};
+    EXPECT_EQ(passes, expected);
+    // While more waits, the next pass comes at once.
+    EXPECT_EQ(waited, (std::vector<bool>{true, false, false, false, true}));
 }
 
 TEST_F(RemoteLink, EveryEndOfTheConnectionLetsGo) {

@@ -10,6 +10,7 @@
 #include "touch/remote_page.h"
 
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -47,7 +48,9 @@ struct Session {
     ConnectionId holder = 0;
     uint32_t lastHeardMs = 0;
     std::string layoutText;
-    std::vector<Event> taken;
+    // Taken from the inbox, not yet filed: what came after a change of the
+    // page's fingers waits for the next pass.
+    std::deque<Event> pending;
 };
 
 Session session;
@@ -102,43 +105,52 @@ void sendText(ConnectionId connection, const std::string& text) {
                         true);
 }
 
-void endHolding(RemoteState next) {
+// Whether the page's fingers in the table changed.
+bool endHolding(RemoteState next) {
+    const bool held = remoteFingersDown() > 0;
     letGoRemoteFingers();
     session.holder = 0;
     status.state = next;
     status.roundTripMs = -1;
+    return held;
 }
 
-void takeMessage(const Event& event) {
+bool takeMessage(const Event& event) {
     RemoteMessage message;
     if (!decodeRemoteMessage(event.data, event.size, message)) {
         ++status.refusedCount;
         network.closeConnection(event.connection);
-        endHolding(RemoteState::Waiting);
-        return;
+        return endHolding(RemoteState::Waiting);
     }
     session.lastHeardMs = platform.timeMs();
     if (message.type == RemoteTouchMessage) {
         fileRemoteRecords(message.records, message.recordCount);
-    } else if (message.type == RemoteLetGoMessage) {
+        return true;
+    }
+    if (message.type == RemoteLetGoMessage) {
         letGoRemoteFingers();
-    } else if (message.type == RemotePingMessage) {
+        return true;
+    }
+    if (message.type == RemotePingMessage) {
         uint8_t pong[RemotePongSize];
         encodeRemotePong(message.token, pong);
         network.sendMessage(event.connection, pong, sizeof pong, false);
         status.roundTripMs =
             message.roundTripMs == RemoteRoundTripUnknown ? -1 : message.roundTripMs;
     }
+    return false;
 }
 
-void takeEvent(const Event& event) {
+// Whether the page's fingers in the table changed.
+bool takeEvent(const Event& event) {
+    bool changed = false;
     switch (event.kind) {
     case EventKind::Opened:
         if (session.holder != 0) {
             sendText(session.holder, "taken");
             network.closeConnection(session.holder);
             ++status.takenOver;
-            endHolding(RemoteState::Waiting);
+            changed = endHolding(RemoteState::Waiting);
         }
         session.holder = event.connection;
         session.lastHeardMs = platform.timeMs();
@@ -147,16 +159,13 @@ void takeEvent(const Event& event) {
         break;
     case EventKind::Message:
         // What a page sends after it lost the controller is not used.
-        if (event.connection == session.holder) {
-            takeMessage(event);
-        }
+        changed = event.connection == session.holder && takeMessage(event);
         break;
     case EventKind::Closed:
-        if (event.connection == session.holder) {
-            endHolding(RemoteState::Waiting);
-        }
+        changed = event.connection == session.holder && endHolding(RemoteState::Waiting);
         break;
     }
+    return changed;
 }
 
 } // namespace
@@ -201,6 +210,7 @@ void stopRemote() {
         inbox.events.clear();
         inbox.rates.clear();
     }
+    session.pending.clear();
     // A server that could not start keeps saying why.
     endHolding(status.state == RemoteState::Failed ? RemoteState::Failed : RemoteState::Off);
 }
@@ -209,15 +219,22 @@ void pollRemote() {
     if (!session.running) {
         return;
     }
-    session.taken.clear();
     {
         std::lock_guard<std::mutex> hold(inbox.lock);
-        session.taken.swap(inbox.events);
+        session.pending.insert(session.pending.end(), inbox.events.begin(), inbox.events.end());
+        inbox.events.clear();
         status.refusedCount += inbox.refused;
         inbox.refused = 0;
     }
-    for (const Event& event : session.taken) {
-        takeEvent(event);
+    // As a touch message is one pass's message: the scene sees every change
+    // of the fingers, so a tap whose down and up came together still presses.
+    bool changed = false;
+    while (!changed && !session.pending.empty()) {
+        changed = takeEvent(session.pending.front());
+        session.pending.pop_front();
+    }
+    if (!session.pending.empty()) {
+        requestPassIn(0);
     }
     if (session.holder != 0 && remoteFingersDown() > 0) {
         // A page that falls silent lets go.
