@@ -29,7 +29,9 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
     const struct {
         const char* line;
         bool taken;
-        const char* said; // taken: "output assign keys"; refused: part of the message
+        // taken: "output assign keys", then " remote N" if said; refused: part of
+        // the message
+        const char* said;
     } cases[] = {
         {"", true, "0 0 -"},
         {"   ", true, "0 0 -"},
@@ -66,6 +68,17 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         {"--guard 0 34", false, "--guard is started by padrelle.exe itself."},
         {"--guard 12 34 --assign", false, "--guard is started by padrelle.exe itself."},
         {"--assign --guard 12 34", false, "Unknown option \"--guard\"."},
+        // --remote takes its value only where the value is one of its own.
+        {"--remote", true, "0 0 - remote 1"},
+        {"--remote on", true, "0 0 - remote 1"},
+        {"--remote off --assign", true, "0 1 - remote 2"},
+        {"--assign --remote new", true, "0 1 - remote 3"},
+        {"--remote=new", true, "0 0 - remote 3"},
+        {"--remote --output sendinput", true, "1 0 - remote 1"},
+        {"--remote maybe", false, "Unknown option \"maybe\"."},
+        {"--remote=maybe", false, "--remote takes on, off or new, not \"maybe\"."},
+        {"--remote=", false, "--remote takes on, off or new"},
+        {"--remote --remote off", false, "--remote is given twice."},
     };
     for (const auto& c : cases) {
         LaunchOptions options;
@@ -74,8 +87,10 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         ASSERT_EQ(taken, c.taken) << c.line << ": " << problem;
         if (taken) {
             const std::string keys = options.keysGiven ? keyList(options.keys) : "-";
+            const std::string remote =
+                options.remote != RemoteUnsaid ? " remote " + std::to_string(options.remote) : "";
             EXPECT_EQ(std::to_string(options.output) + " " + std::to_string(options.assign) + " " +
-                          keys,
+                          keys + remote,
                       c.said)
                 << c.line;
             EXPECT_STREQ(problem, "");
@@ -99,38 +114,6 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
     EXPECT_EQ(options.guardProcess, 12u);
     EXPECT_EQ(options.guardRecord, 18446744073u);
     EXPECT_EQ(std::strstr(LaunchUsage, "--guard"), nullptr); // not the player's option
-}
-
-// --remote takes its value only where the value is one of its own.
-TEST(LaunchOptions, RemoteOnOffOrNew) {
-    const struct {
-        const char* line;
-        RemoteChoice remote; // RemoteUnsaid: refused
-        const char* said;    // refused: part of the message
-    } cases[] = {
-        {"", RemoteUnsaid, nullptr},
-        {"--remote", RemoteOn, nullptr},
-        {"--remote on", RemoteOn, nullptr},
-        {"--remote off --assign", RemoteOff, nullptr},
-        {"--assign --remote new", RemoteNew, nullptr},
-        {"--remote=new", RemoteNew, nullptr},
-        {"--remote --output sendinput", RemoteOn, nullptr},
-        {"--remote maybe", RemoteUnsaid, "Unknown option \"maybe\"."},
-        {"--remote=maybe", RemoteUnsaid, "--remote takes on, off or new, not \"maybe\"."},
-        {"--remote=", RemoteUnsaid, "--remote takes on, off or new"},
-        {"--remote --remote off", RemoteUnsaid, "--remote is given twice."},
-    };
-    for (const auto& c : cases) {
-        LaunchOptions options;
-        char problem[LaunchProblemSize] = "";
-        const bool taken = parseLaunchOptions(c.line, options, problem, sizeof problem);
-        EXPECT_EQ(taken, c.said == nullptr) << c.line << ": " << problem;
-        if (taken) {
-            EXPECT_EQ(options.remote, c.remote) << c.line;
-        } else {
-            EXPECT_NE(std::strstr(problem, c.said), nullptr) << c.line << ": " << problem;
-        }
-    }
 }
 
 constexpr const char* Keys = "keys 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A\n";
