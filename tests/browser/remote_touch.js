@@ -6,7 +6,7 @@
 //   pads: { name: [x, y] } and disc: [[x, y], ...], logical positions
 //   touches: how many touches on pads.timed to time
 // Prints one JSON line: the CLOCK_MONOTONIC time (ns) of each timed touch's
-// dispatch, the page's texts. The keys themselves are checked in the game.
+// dispatch, the time the page sent each (ms since the epoch), the page's texts. The keys themselves are checked in the game.
 "use strict";
 const puppeteer = require("puppeteer-core");
 
@@ -96,6 +96,8 @@ async function main() {
       await touch(session, "touchEnd", [{ ...p1, id: 10 + i }]);
       await sleep(60);
     }
+    // When the page itself sent each of them (ms since the epoch).
+    result.pageSent = await page.evaluate((count) => touchesSent.slice(-count), config.touches);
     result.roundTrip = await stateOf(page);
 
     // Another page with a wrong code is refused and takes nothing over.
