@@ -5,7 +5,9 @@
 // files whatever gets through.
 #include "broken.h"
 #include "support/fake_platform.h"
+#include "support/loopback_port.h"
 #include "touch/remote_link.h"
+#include "touch/remote_page.h"
 #include "touch/touch_table.h"
 
 #include <arpa/inet.h>
@@ -28,7 +30,7 @@ void startOnce() {
     }
     installFakePlatform();
     resetTouchTable();
-    port = static_cast<uint16_t>(20000 + getpid() % 20000);
+    port = loopbackTestPort();
     if (!startRemote(Code, "layout 1\nname default\n", port)) {
         broken(remoteStatus().problem);
     }
@@ -77,9 +79,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                              host + "\r\n\r\n" + rest
                                        : rest;
     const std::string answer = exchange(request);
-    const bool page = answer.find("<title>Padrelle</title>") != std::string::npos;
-    if (page && rest.rfind("GET / ", 0) != 0 && rest.rfind("HEAD / ", 0) != 0) {
-        broken("the page was served for another request");
+    // Whatever succeeds is the page (at "/", any query) or the socket: no file,
+    // no listing, nothing else; and the page only to GET (a HEAD has no body).
+    const std::string method = rest.substr(0, rest.find_first_of(" \t"));
+    const bool page = answer.rfind("HTTP/1.1 200", 0) == 0 &&
+                      answer.find(std::string(RemotePage, RemotePageSize)) != std::string::npos;
+    if (!frames && answer.rfind("HTTP/1.1 2", 0) == 0 && !page && method != "HEAD") {
+        broken("something other than the page was served");
+    }
+    if (page && method != "GET") {
+        broken("the page was served to a request that is not a GET");
     }
     if (frames && answer.rfind("HTTP/1.1 101", 0) != 0) {
         broken("the right handshake was refused");

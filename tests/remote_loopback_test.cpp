@@ -1,6 +1,7 @@
 // The remote controller's server on real loopback sockets: what it serves,
 // what it refuses, and a phone's WebSocket from handshake to a key and back.
 #include "support/controller_fixture.h"
+#include "support/loopback_port.h"
 #include "touch/remote_fingers.h"
 #include "touch/remote_link.h"
 
@@ -25,8 +26,7 @@ class RemoteLoopback : public ControllerFixture {
     void SetUp() override {
         ControllerFixture::SetUp();
         enterPlay();
-        // A port of this process's own: test processes run side by side.
-        port = static_cast<uint16_t>(20000 + getpid() % 20000);
+        port = loopbackTestPort();
         ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n", port)) << remoteStatus().problem;
         host = "127.0.0.1:" + std::to_string(port);
     }
