@@ -221,8 +221,13 @@ void pollRemote() {
     }
     {
         std::lock_guard<std::mutex> hold(inbox.lock);
-        session.pending.insert(session.pending.end(), inbox.events.begin(), inbox.events.end());
-        inbox.events.clear();
+        // The inbox is taken only once what was taken before is filed: its
+        // bound holds for both, and a page that sends faster than the passes
+        // file it finds the inbox full and is closed.
+        if (session.pending.empty()) {
+            session.pending.assign(inbox.events.begin(), inbox.events.end());
+            inbox.events.clear();
+        }
         status.refusedCount += inbox.refused;
         inbox.refused = 0;
     }
