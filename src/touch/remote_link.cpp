@@ -56,10 +56,8 @@ struct Session {
 Session session;
 RemoteStatus status;
 
-void queue(const Event& event) {
-    inbox.events.push_back(event);
-    platform.wakeMainLoop();
-}
+// The server's threads queue what comes for the main loop and wake it once
+// the lock is let go, so that it does not wake only to wait for the lock.
 
 Admission admit(const SocketRequest& request) {
     std::lock_guard<std::mutex> hold(inbox.lock);
@@ -69,12 +67,16 @@ Admission admit(const SocketRequest& request) {
 }
 
 void opened(ConnectionId connection) {
-    std::lock_guard<std::mutex> hold(inbox.lock);
-    inbox.rates[connection] = RateWindow{platform.timeMs(), 0};
-    queue(Event{EventKind::Opened, connection, 0, {}});
+    {
+        std::lock_guard<std::mutex> hold(inbox.lock);
+        inbox.rates[connection] = RateWindow{platform.timeMs(), 0};
+        inbox.events.push_back(Event{EventKind::Opened, connection, 0, {}});
+    }
+    platform.wakeMainLoop();
 }
 
-bool received(ConnectionId connection, const uint8_t* data, size_t size, bool binary) {
+// Whether the message is queued.
+bool queueMessage(ConnectionId connection, const uint8_t* data, size_t size, bool binary) {
     std::lock_guard<std::mutex> hold(inbox.lock);
     RateWindow& rate = inbox.rates[connection];
     const uint32_t now = platform.timeMs();
@@ -90,14 +92,25 @@ bool received(ConnectionId connection, const uint8_t* data, size_t size, bool bi
     }
     Event event{EventKind::Message, connection, static_cast<uint8_t>(size), {}};
     std::memcpy(event.data, data, size);
-    queue(event);
+    inbox.events.push_back(event);
+    return true;
+}
+
+bool received(ConnectionId connection, const uint8_t* data, size_t size, bool binary) {
+    if (!queueMessage(connection, data, size, binary)) {
+        return false;
+    }
+    platform.wakeMainLoop();
     return true;
 }
 
 void closed(ConnectionId connection) {
-    std::lock_guard<std::mutex> hold(inbox.lock);
-    inbox.rates.erase(connection);
-    queue(Event{EventKind::Closed, connection, 0, {}});
+    {
+        std::lock_guard<std::mutex> hold(inbox.lock);
+        inbox.rates.erase(connection);
+        inbox.events.push_back(Event{EventKind::Closed, connection, 0, {}});
+    }
+    platform.wakeMainLoop();
 }
 
 void sendText(ConnectionId connection, const std::string& text) {
