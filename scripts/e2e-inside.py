@@ -561,6 +561,15 @@ REMOTE_TOUCHES = 30
 REMOTE_SCRIPT = os.path.join(os.path.dirname(HERE), "tests", "browser", "remote_touch.js")
 
 
+def socket_wait_check():
+    """The web server's socket wait against Winsock's loopback sockets."""
+    check = subprocess.run([WINE, os.path.join(TMP, "padrelle-socket-wait-check.exe")],
+                           capture_output=True, text=True, timeout=60)
+    if check.returncode != 0:
+        raise Failure(f"the socket wait check failed:\n{check.stdout}{check.stderr[-1000:]}")
+    note(f"socket wait: {check.stdout.count('ok: ')} cases pass")
+
+
 def remote_run(game, results):
     """The controller page in Chromium as on a phone, its touches keys in the game."""
     app = os.path.join(TMP, "app-sendinput")
@@ -790,6 +799,7 @@ def main():
         later_start(game, 3, 0x21, False, "second start")
         later_start(game, 4, 0x22, True, "third start")
         layout_run(game)
+        socket_wait_check()
         remote_run(game, results)
         hard_kill(game, os.path.join(TMP, "app-sendinput"), [], None, 5, 0x23, 0,
                   "hard kill, SendInput")
