@@ -13,9 +13,10 @@ namespace {
 
 int failures = 0;
 
-void check(bool ok, const char* what) {
+bool check(bool ok, const char* what) {
     std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
     failures += ok ? 0 : 1;
+    return ok;
 }
 
 struct Pair {
@@ -67,12 +68,7 @@ uint64_t nowMs() {
     return GetTickCount64();
 }
 
-void dataIsSeenAndLeftForTheRead() {
-    Pair pair;
-    if (!connectPair(pair)) {
-        check(false, "a loopback connection");
-        return;
-    }
+void dataIsSeenAndLeftForTheRead(Pair& pair) {
     short revents = 0;
     const uint64_t start = nowMs();
     check(waitFor(pair.server, POLLIN | POLLERR, 100, revents) == 0 && revents == 0 &&
@@ -101,15 +97,9 @@ void dataIsSeenAndLeftForTheRead() {
     check(waitFor(pair.server, POLLIN | POLLERR, 2000, revents) == 1 && revents == POLLIN &&
               recv(pair.server, bytes, sizeof bytes, 0) == 0,
           "the other end closed: the wait ends and the read says so");
-    closePair(pair);
 }
 
-void aResetEndsTheWait() {
-    Pair pair;
-    if (!connectPair(pair)) {
-        check(false, "a loopback connection");
-        return;
-    }
+void aResetEndsTheWait(Pair& pair) {
     linger abort = {1, 0};
     setsockopt(pair.client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
                sizeof abort);
@@ -124,15 +114,9 @@ void aResetEndsTheWait() {
     char byte = 0;
     check(result == 1 && revents != 0 && recv(pair.server, &byte, 1, 0) <= 0,
           "a connection reset while the wait is on ends it, and the read fails");
-    closePair(pair);
 }
 
-void otherWaitsAreSelects() {
-    Pair pair;
-    if (!connectPair(pair)) {
-        check(false, "a loopback connection");
-        return;
-    }
+void otherWaitsAreSelects(Pair& pair) {
     short revents = 0;
     check(waitFor(pair.listener, POLLIN | POLLERR, 100, revents) == 0 && revents == 0,
           "a listening socket with no one calling: nothing");
@@ -148,7 +132,6 @@ void otherWaitsAreSelects() {
     check(socketWait(both, 2, 2000) == 2 && both[0].revents == POLLIN && both[1].revents == POLLIN,
           "two sockets: each one's readiness");
     closesocket(caller);
-    closePair(pair);
 }
 
 } // namespace
@@ -159,9 +142,14 @@ int main() {
         std::printf("FAILED: WSAStartup\n");
         return 1;
     }
-    dataIsSeenAndLeftForTheRead();
-    aResetEndsTheWait();
-    otherWaitsAreSelects();
+    for (void (*run)(Pair&) :
+         {dataIsSeenAndLeftForTheRead, aResetEndsTheWait, otherWaitsAreSelects}) {
+        Pair pair;
+        if (check(connectPair(pair), "a loopback connection")) {
+            run(pair);
+        }
+        closePair(pair);
+    }
     WSACleanup();
     return failures == 0 ? 0 : 1;
 }
