@@ -93,8 +93,8 @@ TEST(PairingCode, SixtyRandomBitsInTwelveCharacters) {
     makePairingCode(mixed, code); // 00001 00010 00011 ...: the first 60 bits
     EXPECT_STREQ(code, "123456789abc");
     EXPECT_TRUE(isPairingCode(code));
-    for (const char* bad :
-         {"", "123456789a8", "123456789a800", "123456789a8i", "123456789a8U", "123456789a8 "}) {
+    for (const char* bad : {"", "123456789a8", "123456789a800", "123456789a8i", "123456789a8U",
+                            "123456789a8 ", "o23456789a8b"}) {
         EXPECT_FALSE(isPairingCode(bad)) << bad;
     }
     EXPECT_FALSE(isPairingCode(nullptr));
@@ -299,6 +299,7 @@ TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem)
     EXPECT_EQ(fakeNetwork.sent[0],
               (std::pair<ConnectionId, std::string>{1, "layout\nlayout 1\nname default\n"}));
     EXPECT_EQ(remoteStatus().state, RemoteState::Connected);
+    EXPECT_EQ(remoteStatus().refusedCount, 0u);
     // A ping is answered with its token; the page's round trip is shown.
     EXPECT_TRUE(send(1, {RemotePingMessage, 1, 2, 3, 4, 17, 0}));
     pass();

@@ -195,8 +195,6 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     {
         std::lock_guard<std::mutex> hold(inbox.lock);
         openGate(inbox.gate, code, address, port);
-        inbox.events.clear();
-        inbox.rates.clear();
         inbox.refused = 0;
     }
     session.layoutText = layoutText;
