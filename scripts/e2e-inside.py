@@ -333,6 +333,12 @@ def turn_disc(game, client, clockwise, counter, what):
     game.wait_keys(since, expected, what)
 
 
+def make_times(game, since, code):
+    """When the game got each make of code since a mark (its clock, us)."""
+    return [e["us"] for e in game.events()[since:]
+            if e["what"] == "key" and e["kind"] == "make" and int(e["code"], 16) == code]
+
+
 def click_times(game, since, region, code):
     """Milliseconds from each mouse press in a screen region to the make of code."""
     times = []
@@ -414,8 +420,7 @@ def measure_clicks(game, series, count, from_x=None):
         results.append(times)
     if from_x is not None:
         point, code = series[0]
-        makes = [e["us"] for e in game.events()[since:]
-                 if e["what"] == "key" and e["kind"] == "make" and int(e["code"], 16) == code]
+        makes = make_times(game, since, code)
         for press in pressed[::len(series)]:
             later = [us for us in makes if us > press]
             if not later:
@@ -659,8 +664,7 @@ def remote_run(game, results):
                 [("make", 0x1E, 0), ("break", 0x1E, 0), ("make", 0x1F, 0), ("break", 0x1F, 0)])
     game.wait_keys(since, expected, "remote touches, then the connection dropped mid-press",
                    overlapping=True)
-    makes = [e["us"] for e in game.events()[since:] if e["what"] == "key" and
-             e["kind"] == "make" and int(e["code"], 16) == 0x1F]
+    makes = make_times(game, since, 0x1F)
     times = [(us - (int(sent) / 1000.0 + offset_us)) / 1000.0
              for us, sent in zip(makes, said["timed"])]
     from_page = [(us - (sent * 1000.0 + wall_offset_us)) / 1000.0
