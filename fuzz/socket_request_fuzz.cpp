@@ -16,6 +16,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -138,7 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!frames) {
         // Whatever succeeds is the page (at "/", any query): no file, no
         // listing, nothing else; and the page only to GET (a HEAD has no body).
-        const std::string method = rest.substr(0, rest.find_first_of(" \t"));
+        // The server skips white space before the request line, as HTTP has
+        // it skip the empty lines there.
+        const size_t start = std::min(rest.find_first_not_of(" \t\r\n\v\f"), rest.size());
+        const std::string method = rest.substr(start, rest.find_first_of(" \t", start) - start);
         const bool page = answer.rfind("HTTP/1.1 200", 0) == 0 &&
                           answer.find(std::string(RemotePage, RemotePageSize)) != std::string::npos;
         if (answer.rfind("HTTP/1.1 2", 0) == 0 && !page && method != "HEAD") {
