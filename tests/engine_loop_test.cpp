@@ -51,7 +51,7 @@ class MainLoop : public ::testing::Test {
         installFakePlatform();
         events.clear();
         switchToInUpdate = -1;
-        SceneTable[1] = {enterOne, updateOne, renderOne, leaveOne, sceneNoOp};
+        SceneTable[1] = {enterOne, updateOne, renderOne, leaveOne, sceneNoOp, sceneNoOp};
     }
     void TearDown() override {
         resetEngine();
@@ -113,7 +113,7 @@ TEST_F(MainLoop, QuitAndErrorMessagesDoNotEndTheLoop) {
 }
 
 TEST_F(MainLoop, DestroyDuringDispatchEndsTheLoopAfterThatPass) {
-    SceneTable[0] = {sceneNoOp, updateZero, renderZero, sceneNoOp, sceneNoOp};
+    SceneTable[0] = {sceneNoOp, updateZero, renderZero, sceneNoOp, sceneNoOp, sceneNoOp};
     fakePlatform.queue.push_back({win::WM_DESTROY, 0, 0});
     fakePlatform.queue.push_back({WM_NULL, 0, 0});
     runMainLoop();
@@ -124,7 +124,7 @@ TEST_F(MainLoop, DestroyDuringDispatchEndsTheLoopAfterThatPass) {
 }
 
 TEST_F(MainLoop, SwitchMadeInUpdateGetsTheNewScenesRender) {
-    SceneTable[0] = {sceneNoOp, updateZero, renderZero, sceneNoOp, sceneNoOp};
+    SceneTable[0] = {sceneNoOp, updateZero, renderZero, sceneNoOp, sceneNoOp, sceneNoOp};
     switchToInUpdate = 0;
     runMainLoop();
     EXPECT_EQ(events, (std::vector<std::string>{"enter1", "update1", "leave1", "render0"}));

@@ -41,7 +41,7 @@ class WindowProc : public ::testing::Test {
 };
 
 TEST_F(WindowProc, DestroyLeavesTheSceneOnceAndPostsQuit) {
-    SceneTable[1] = {sceneNoOp, sceneNoOp, sceneNoOp, countLeave, sceneNoOp};
+    SceneTable[1] = {sceneNoOp, sceneNoOp, sceneNoOp, countLeave, sceneNoOp, sceneNoOp};
     switchScene(1);
     EXPECT_EQ(mainWindowMessage(window, win::WM_DESTROY, 0, 0), 0);
     EXPECT_EQ(leaves, 1);
@@ -69,6 +69,41 @@ TEST_F(WindowProc, CreateAndDestroyWatchTheSessionAndStopWatching) {
     mainWindowMessage(window, win::WM_DESTROY, 0, 0);
     EXPECT_EQ(fakePlatform.calls, (std::vector<std::string>{"registerTouchWindow 0x00000002",
                                                             "watchSession", "unwatchSession"}));
+}
+
+// Early in a session WTSRegisterSessionNotification fails until the
+// session's services are ready: it is asked again, and no more once it works.
+TEST_F(WindowProc, ASessionThatCannotBeWatchedYetIsAskedAgainUntilItIs) {
+    const auto watches = [] {
+        return std::count(fakePlatform.calls.begin(), fakePlatform.calls.end(), "watchSession");
+    };
+    fakePlatform.sessionServicesReady = false;
+    mainWindowMessage(window, win::WM_CREATE, 0, 0);
+    EXPECT_EQ(watches(), 1);
+    EXPECT_FALSE(sessionWatched());
+    fakePlatform.time += SessionWatchRetryMs - 1;
+    keepWatchingSession();
+    EXPECT_EQ(watches(), 1);
+    fakePlatform.time += 1;
+    keepWatchingSession();
+    EXPECT_EQ(watches(), 2);
+    fakePlatform.sessionServicesReady = true;
+    fakePlatform.time += SessionWatchRetryMs;
+    keepWatchingSession();
+    EXPECT_EQ(watches(), 3);
+    EXPECT_TRUE(sessionWatched());
+    fakePlatform.time += 10 * SessionWatchRetryMs;
+    keepWatchingSession();
+    EXPECT_EQ(watches(), 3);
+    // Never ready: the asking ends after its tries.
+    resetWindowState();
+    fakePlatform.sessionServicesReady = false;
+    mainWindowMessage(window, win::WM_CREATE, 0, 0);
+    for (int32_t i = 0; i < 2 * SessionWatchTries; ++i) {
+        fakePlatform.time += SessionWatchRetryMs;
+        keepWatchingSession();
+    }
+    EXPECT_EQ(watches(), 3 + SessionWatchTries);
 }
 
 TEST_F(WindowProc, OtherMessagesTakeTheDefaultPath) {

@@ -124,6 +124,7 @@ TEST_F(SessionEndRelease, TheSystemCuttingInputOffLetsGoOfEveryFingerAndKey) {
         uint32_t message;
         uintptr_t wParam;
         bool cut;
+        intptr_t lParam = 0; // the fake's console display state
     };
     const Case cases[] = {
         {win::WM_CANCELMODE, 0, true},
@@ -135,6 +136,11 @@ TEST_F(SessionEndRelease, TheSystemCuttingInputOffLetsGoOfEveryFingerAndKey) {
         {win::WM_WTSSESSION_CHANGE, 0x1, false}, // console connected
         {win::WM_POWERBROADCAST, win::PBT_APMSUSPEND, true},
         {win::WM_POWERBROADCAST, 0x12, false}, // resumed
+        // Modern Standby: the display going off may be all that is said.
+        {win::WM_POWERBROADCAST, win::PBT_POWERSETTINGCHANGE, true, 0},
+        {win::WM_POWERBROADCAST, win::PBT_POWERSETTINGCHANGE, false, 1},  // on
+        {win::WM_POWERBROADCAST, win::PBT_POWERSETTINGCHANGE, false, 2},  // dimmed
+        {win::WM_POWERBROADCAST, win::PBT_POWERSETTINGCHANGE, false, -1}, // another setting
     };
     for (const Case& c : cases) {
         switchScene(0);
@@ -145,7 +151,7 @@ TEST_F(SessionEndRelease, TheSystemCuttingInputOffLetsGoOfEveryFingerAndKey) {
         pollMouse();
         updateController();
         clearStrokes();
-        mainWindowMessage(window, c.message, c.wParam, 0);
+        mainWindowMessage(window, c.message, c.wParam, c.lParam);
         const Strokes released = {"break 0x2C", "break 0x2F e0", "break 0x30", "break 0x11",
                                   "break 0x1D"};
         EXPECT_EQ(strokes(), c.cut ? released : Strokes{}) << c.message << " " << c.wParam;

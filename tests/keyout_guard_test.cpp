@@ -15,26 +15,41 @@ namespace {
 
 using HeldRecordTest = ControllerFixture;
 
-TEST_F(HeldRecordTest, AKeyIsInTheRecordOnlyWhileItIsSurelyHeld) {
+TEST_F(HeldRecordTest, AKeyLeavesTheRecordOnlyWhenTheSystemSurelyTookItsBreak) {
     ASSERT_TRUE(openKeyboardOutput());
     EXPECT_EQ(heldRecord->output, DriverOutput);
-    std::vector<std::string> seen; // the record as each stroke goes out
-    fakeInterception.onSend = [&seen](const InterceptionKeyStroke& s) {
-        seen.push_back(std::to_string(keyHeldInRecord(*heldRecord, s.code, s.state & 6)));
-        return s.code != 0x30; // the driver refuses 30
+    bool refuse = false;
+    fakeInterception.onSend = [&refuse](const InterceptionKeyStroke& s) {
+        return !refuse && s.code != 0x30; // the driver refuses 30 always
     };
     sendKey(0x2C, 1);
     sendKey(0x1D, 1, KeyStateE0);
-    sendKey(0x30, 1); // refused: not held
-    sendKey(0x2C, 0);
-    // Not yet held as the make goes out; out of the record before the break.
-    EXPECT_EQ(seen, (std::vector<std::string>{"0", "0", "0", "0"}));
-    EXPECT_FALSE(keyHeldInRecord(*heldRecord, 0x2C, 0));
+    sendKey(0x30, 1); // refused: the game cannot hold it
+    EXPECT_TRUE(keyHeldInRecord(*heldRecord, 0x2C, 0));
     EXPECT_TRUE(keyHeldInRecord(*heldRecord, 0x1D, KeyStateE0));
     EXPECT_FALSE(keyHeldInRecord(*heldRecord, 0x1D, 0)); // the plain key is another
     EXPECT_FALSE(keyHeldInRecord(*heldRecord, 0x30, 0));
+    sendKey(0x30, 0); // a break of a key the game never got is owed nothing
+    EXPECT_EQ(owedBreakCount(), 0);
+
+    refuse = true;
+    sendKey(0x2C, 0);
+    EXPECT_TRUE(keyHeldInRecord(*heldRecord, 0x2C, 0)); // refused: the game may hold it
+    EXPECT_EQ(owedBreakCount(), 1);
+    refuse = false;
+    sendKey(0x1D, 0, KeyStateE0);
+    EXPECT_FALSE(keyHeldInRecord(*heldRecord, 0x1D, KeyStateE0));
     EXPECT_EQ(keysHeldInRecord(*heldRecord), 1);
     EXPECT_EQ(heldRecord->keyboardDevice, 1);
+
+    // A clean end is not marked while a key may be held: the guard goes on.
+    markCleanExit();
+    EXPECT_EQ(heldRecord->cleanExit, 0u);
+    fakePlatform.time += OwedBreakRetryMs;
+    EXPECT_EQ(retryOwedBreaks(), 0);
+    EXPECT_EQ(keysHeldInRecord(*heldRecord), 0);
+    markCleanExit();
+    EXPECT_EQ(heldRecord->cleanExit, 1u);
 }
 
 struct Released {
@@ -97,6 +112,43 @@ TEST(Guard, AfterAnUncleanEndEveryHeldKeyAndNothingElseGoesUp) {
     EXPECT_EQ(died.strokes, (std::vector<std::string>{"44/0", "255/0", "29/2", "29/4"}));
     EXPECT_EQ(systemFlags[StickyKeys], 0x1FEu);
     EXPECT_EQ(systemFlags[FilterKeys], 0x7Eu); // not changed, not touched
+}
+
+// The system refuses the first breaks (the screen is locked when the program
+// dies); the guard sends them again until it takes them, and then stops.
+TEST(Guard, BreaksTheSystemRefusedGoAgainUntilTaken) {
+    static int32_t refusals;
+    static std::vector<uint32_t> pauses;
+    const struct {
+        int32_t refusals;
+        uint32_t cleanExit;
+        int32_t pauses;
+        int32_t released;
+    } cases[] = {
+        {0, 0, 0, 2},                  // taken at once: no wait
+        {5, 0, 3, 2},                  // the first five refused: three more rounds
+        {0, 1, 0, 0},                  // a clean end: nothing
+        {1 << 30, 0, GuardRetries, 0}, // never taken: the guard gives up
+    };
+    for (const auto& c : cases) {
+        HeldRecord record = {};
+        record.magic = HeldRecordMagic;
+        record.size = sizeof record;
+        record.cleanExit = c.cleanExit;
+        setKeyBit(record.held, 0x2C, 0, true);
+        setKeyBit(record.held, 0x4D, KeyStateE0, true);
+        refusals = c.refusals;
+        pauses.clear();
+        const int32_t released = releaseUntilTaken(
+            record, [](uint16_t, unsigned short, void*) { return refusals-- <= 0; }, nullptr,
+            fakeAccessibility(), [](uint32_t ms) { pauses.push_back(ms); });
+        EXPECT_EQ(released, c.released) << c.refusals;
+        EXPECT_EQ(static_cast<int32_t>(pauses.size()), c.pauses) << c.refusals;
+        EXPECT_EQ(keysHeldInRecord(record), 2 - c.released) << c.refusals;
+        if (!pauses.empty()) {
+            EXPECT_EQ(pauses[0], GuardRetryMs);
+        }
+    }
 }
 
 TEST(Guard, ARecordFromElsewhereIsCheckedBeforeUse) {

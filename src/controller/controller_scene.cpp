@@ -194,6 +194,10 @@ void watchTheGame() {
 } // namespace
 
 void updateController() {
+    // Breaks the system refused go again until it takes them.
+    if (retryOwedBreaks() > 0) {
+        requestPassIn(OwedBreakRetryMs);
+    }
     watchTheGame();
     if (controllerMode == AssignKeys) {
         if (assignKeys()) {
@@ -210,14 +214,20 @@ void releaseController() {
     restoreAccessibilityHotkeys();
 }
 
+void inputBackToController() {
+    inputMayReachTheGameAgain();
+    requestPassIn(0);
+}
+
 void leaveController() {
     // No key may stay pressed in the system once the controller is gone, and
-    // the mouse button counts as released.
-    cancelKeyAssignment();
-    stopRemoteController();
+    // the mouse button counts as released: the keys go up first, before
+    // anything that may take its time (the phone's server stopping).
     dropMouseFinger();
     releaseHeldKeys();
     restoreAccessibilityHotkeys();
+    cancelKeyAssignment();
+    stopRemoteController();
     saveScreenAtExit();
     deleteObjects();
     closeKeyboardOutput();

@@ -66,6 +66,7 @@ void updateController();
 void leaveController();
 // Every pad and scratch key still held goes up (session end, crash).
 void releaseController();
+void inputBackToController();
 
 // The state at program start: default keys, AssignKeys, nothing pressed or
 // tracked, no prompt, no objects; the keyboard output closed.

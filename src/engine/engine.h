@@ -13,6 +13,10 @@ struct Scene {
     // Lets go at once of everything the scene holds in the system (keys held
     // down): the session ends or the process dies. The scene stays entered.
     SceneHandler release;
+    // The system's input reaches this session's windows again (unlock,
+    // console connect, wake, the display on): what it refused meanwhile may
+    // go now.
+    SceneHandler inputBack;
 };
 
 struct FrameClock {
@@ -35,6 +39,8 @@ void startEngine();
 void stopEngine();
 // The current scene's release handler.
 void releaseScene();
+// The current scene's inputBack handler.
+void inputBackToScene();
 void setFrameRate(int32_t framesPerSecond, int32_t spare);
 // Starts the engine and runs passes until no scene is current.
 void runMainLoop();

@@ -56,6 +56,7 @@ void runMainLoopPass() {
     SceneTable[currentScene].update();
     // The strokes are out: now what can wait for them.
     finishMouseCapture();
+    keepWatchingSession();
     finishInputTiming();
     frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
     SceneTable[currentScene].render();

@@ -109,8 +109,14 @@ struct Platform {
     // Refresh rate of the window's display in hertz; 0 when not known.
     int32_t (*refreshRateHz)(WindowHandle window);
     // WTSRegisterSessionNotification for the window's own session (watch),
-    // or its end: WM_WTSSESSION_CHANGE comes while it is on.
-    void (*watchSessionChanges)(WindowHandle window, bool watch);
+    // or its end: WM_WTSSESSION_CHANGE comes while it is on; with it the
+    // console display's state (RegisterPowerSettingNotification,
+    // GUID_CONSOLE_DISPLAY_STATE). False when the session could not be
+    // watched (early in a session, before its services are ready).
+    bool (*watchSessionChanges)(WindowHandle window, bool watch);
+    // The console display's state in a WM_POWERBROADCAST of
+    // PBT_POWERSETTINGCHANGE: 0 off, 1 on, 2 dimmed; -1 for another setting.
+    int32_t (*consoleDisplayState)(intptr_t lParam);
 
     // The folder padrelle.exe lies in, in UTF-8, ending in a backslash.
     bool (*programFolder)(char* out, size_t size);

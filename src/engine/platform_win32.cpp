@@ -333,12 +333,37 @@ int32_t realRefreshRate(WindowHandle window) {
     return hz > 1 ? hz : 0;
 }
 
-void realWatchSession(WindowHandle window, bool watch) {
-    if (watch) {
-        WTSRegisterSessionNotification(asWindow(window), NOTIFY_FOR_THIS_SESSION);
-    } else {
+// GUID_CONSOLE_DISPLAY_STATE: the display of the console session went off,
+// dimmed or on (Modern Standby tablets may never send PBT_APMSUSPEND).
+constexpr GUID ConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+HPOWERNOTIFY displayNotify = nullptr;
+
+bool realWatchSession(WindowHandle window, bool watch) {
+    if (!watch) {
+        if (displayNotify != nullptr) {
+            UnregisterPowerSettingNotification(displayNotify);
+            displayNotify = nullptr;
+        }
         WTSUnRegisterSessionNotification(asWindow(window));
+        return true;
     }
+    if (displayNotify == nullptr) {
+        displayNotify = RegisterPowerSettingNotification(asWindow(window), &ConsoleDisplayState,
+                                                         DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+    return WTSRegisterSessionNotification(asWindow(window), NOTIFY_FOR_THIS_SESSION) != 0;
+}
+
+int32_t realConsoleDisplayState(intptr_t lParam) {
+    const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+    if (setting == nullptr || setting->PowerSetting != ConsoleDisplayState ||
+        setting->DataLength < sizeof(DWORD)) {
+        return -1;
+    }
+    DWORD state = 0;
+    std::memcpy(&state, setting->Data, sizeof state);
+    return state <= 2 ? static_cast<int32_t>(state) : -1;
 }
 
 bool realProgramFolder(char* out, size_t size) {
@@ -397,6 +422,7 @@ void useWin32Platform() {
         .monitorNamed = realMonitorNamed,
         .refreshRateHz = realRefreshRate,
         .watchSessionChanges = realWatchSession,
+        .consoleDisplayState = realConsoleDisplayState,
         .programFolder = realProgramFolder,
         .messageBox = realMessageBox,
         .playSound = realPlaySound,

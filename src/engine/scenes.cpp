@@ -8,8 +8,9 @@
 namespace {
 
 constexpr Scene standardScenes[SceneCount] = {
-    {sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp},
-    {enterController, updateController, renderController, leaveController, releaseController},
+    {sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp},
+    {enterController, updateController, renderController, leaveController, releaseController,
+     inputBackToController},
 };
 
 } // namespace
@@ -47,6 +48,12 @@ void stopEngine() {
 void releaseScene() {
     if (currentScene >= 0 && currentScene < SceneCount) {
         SceneTable[currentScene].release();
+    }
+}
+
+void inputBackToScene() {
+    if (currentScene >= 0 && currentScene < SceneCount) {
+        SceneTable[currentScene].inputBack();
     }
 }
 

@@ -36,14 +36,23 @@ constexpr uint32_t WM_DPICHANGED = 0x02E0;
 // The mouse messages' key state: the primary button is down.
 constexpr uintptr_t MK_LBUTTON = 0x0001;
 
-// WM_POWERBROADCAST: the system is about to sleep.
+// WM_POWERBROADCAST: the system is about to sleep; it woke; a power setting
+// (the console display's state) changed.
 constexpr uintptr_t PBT_APMSUSPEND = 0x0004;
+constexpr uintptr_t PBT_APMRESUMESUSPEND = 0x0007;
+constexpr uintptr_t PBT_APMRESUMEAUTOMATIC = 0x0012;
+constexpr uintptr_t PBT_POWERSETTINGCHANGE = 0x8013;
 
 // WM_WTSSESSION_CHANGE: the session leaves this screen and its input.
 constexpr uintptr_t WTS_CONSOLE_DISCONNECT = 0x2;
 constexpr uintptr_t WTS_REMOTE_DISCONNECT = 0x4;
 constexpr uintptr_t WTS_SESSION_LOGOFF = 0x6;
 constexpr uintptr_t WTS_SESSION_LOCK = 0x7;
+// ... and comes back to them.
+constexpr uintptr_t WTS_CONSOLE_CONNECT = 0x1;
+constexpr uintptr_t WTS_REMOTE_CONNECT = 0x3;
+constexpr uintptr_t WTS_SESSION_LOGON = 0x5;
+constexpr uintptr_t WTS_SESSION_UNLOCK = 0x8;
 
 constexpr uint32_t WA_INACTIVE = 0;
 constexpr uint32_t WA_ACTIVE = 1;

@@ -55,6 +55,50 @@ bool sessionLeaves(uintptr_t change) {
            change == win::WTS_REMOTE_DISCONNECT || change == win::WTS_SESSION_LOGOFF;
 }
 
+// ... and comes back: keys the system refused meanwhile may go now.
+bool sessionComesBack(uintptr_t change) {
+    return change == win::WTS_SESSION_UNLOCK || change == win::WTS_CONSOLE_CONNECT ||
+           change == win::WTS_REMOTE_CONNECT || change == win::WTS_SESSION_LOGON;
+}
+
+// The session's changes are watched from the window's creation; early in a
+// session the system cannot be asked yet, and is asked again.
+struct SessionWatch {
+    bool wanted = false;
+    bool watched = false;
+    int32_t tries = 0;
+    uint32_t triedMs = 0;
+};
+
+SessionWatch sessionWatch;
+
+void watchSession(WindowHandle window) {
+    sessionWatch.wanted = true;
+    sessionWatch.watched = platform.watchSessionChanges(window, true);
+    ++sessionWatch.tries;
+    sessionWatch.triedMs = platform.timeMs();
+    if (!sessionWatch.watched && sessionWatch.tries < SessionWatchTries) {
+        requestPassIn(SessionWatchRetryMs);
+    }
+}
+
+// Sleep, or only its display going off (a Modern Standby tablet may never
+// say it sleeps): contacts are cut off as by a lock.
+void powerChange(uintptr_t event, intptr_t lParam) {
+    if (event == win::PBT_APMSUSPEND) {
+        cancelAllInput();
+    } else if (event == win::PBT_APMRESUMESUSPEND || event == win::PBT_APMRESUMEAUTOMATIC) {
+        inputBackToScene();
+    } else if (event == win::PBT_POWERSETTINGCHANGE) {
+        const int32_t display = platform.consoleDisplayState(lParam);
+        if (display == 0) {
+            cancelAllInput();
+        } else if (display == 1) {
+            inputBackToScene();
+        }
+    }
+}
+
 } // namespace
 
 WindowHandle mainWindow = nullptr;
@@ -67,9 +111,10 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     switch (message) {
     case win::WM_CREATE:
         platform.registerTouchWindow(window, win::TWF_WANTPALM);
-        platform.watchSessionChanges(window, true);
+        watchSession(window);
         return 0;
     case win::WM_DESTROY:
+        sessionWatch = SessionWatch{};
         platform.watchSessionChanges(window, false);
         stopEngine();
         platform.postQuitMessage(0);
@@ -130,12 +175,12 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     case win::WM_WTSSESSION_CHANGE:
         if (sessionLeaves(wParam)) {
             cancelAllInput();
+        } else if (sessionComesBack(wParam)) {
+            inputBackToScene();
         }
         return 0;
     case win::WM_POWERBROADCAST:
-        if (wParam == win::PBT_APMSUSPEND) {
-            cancelAllInput();
-        }
+        powerChange(wParam, lParam);
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_DISPLAYCHANGE:
         fitWindowToMonitor(window, 0);
@@ -212,7 +257,24 @@ void finishMouseCapture() {
     }
 }
 
+void keepWatchingSession() {
+    if (!sessionWatch.wanted || sessionWatch.watched || mainWindow == nullptr ||
+        sessionWatch.tries >= SessionWatchTries) {
+        return;
+    }
+    if (platform.timeMs() - sessionWatch.triedMs >= SessionWatchRetryMs) {
+        watchSession(mainWindow);
+    } else {
+        requestPassBy(sessionWatch.triedMs + SessionWatchRetryMs);
+    }
+}
+
+bool sessionWatched() {
+    return sessionWatch.watched;
+}
+
 void resetWindowState() {
+    sessionWatch = SessionWatch{};
     mainWindow = nullptr;
     windowActive = 0;
     mouseState = MouseState{};

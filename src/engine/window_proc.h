@@ -70,3 +70,10 @@ void cancelAllInput();
 bool madeFromTouch(uintptr_t extraInfo);
 
 void resetWindowState();
+// Asks the system again for the session's changes while it could not be
+// asked (every SessionWatchRetryMs, SessionWatchTries times in all); called
+// every pass.
+void keepWatchingSession();
+bool sessionWatched();
+constexpr uint32_t SessionWatchRetryMs = 2000;
+constexpr int32_t SessionWatchTries = 150;

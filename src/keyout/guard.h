@@ -12,14 +12,23 @@
 
 #include <cstdint>
 
-// What the guard sends a break with: a set-1 code and its prefix bits.
+// What the guard sends a break with: a set-1 code and its prefix bits; true
+// when the system surely took it.
 using GuardBreak = bool (*)(uint16_t code, unsigned short prefix, void* context);
 
 // After the program's end: nothing when it ended cleanly; else the break of
 // each key in the record, in order of code, then the accessibility flags put
-// back. Gives how many breaks went out.
+// back. A key whose break the system surely took leaves the record; the
+// others stay. Gives how many breaks were taken.
 int32_t releaseAfterEnd(HeldRecord& record, GuardBreak sendBreak, void* context,
                         const AccessibilityApi& accessibility);
+// releaseAfterEnd, then the breaks that were refused (a locked screen, a UAC
+// prompt, an elevated window in front) again every GuardRetryMs, until none
+// is left or GuardRetries tries have passed. pause waits that long.
+int32_t releaseUntilTaken(HeldRecord& record, GuardBreak sendBreak, void* context,
+                          const AccessibilityApi& accessibility, void (*pause)(uint32_t ms));
+constexpr uint32_t GuardRetryMs = 1000;
+constexpr int32_t GuardRetries = 12 * 3600; // twelve hours: a screen locked overnight
 
 // The command line of the guard: "--guard <process handle> <record handle>".
 constexpr const char* GuardOption = "--guard";
@@ -28,7 +37,9 @@ constexpr const char* GuardOption = "--guard";
 // with a new guard process and starts it; false when it could not be (the
 // program runs on without a guard).
 bool startGuard();
-// The program ends cleanly: the guard, when it wakes, does nothing.
+// The program ends cleanly: the guard, when it wakes, does nothing. Not while
+// a key is still in the record (its break was refused): the guard goes on
+// sending that break after the program is gone.
 void markCleanExit();
 // The guard's whole life: waits for the program, then releaseAfterEnd with
 // the output the record names. Gives the process's exit code.

@@ -14,8 +14,14 @@
 
 namespace {
 
+// Taken by SendInput and not in front of a window that outranks us, whose
+// process drops it without a word.
 bool sendInputBreak(uint16_t code, unsigned short prefix, void*) {
-    return injectKey(code, prefix, false);
+    return injectKey(code, prefix, false) && !systemInput.foregroundOutranksUs();
+}
+
+void pause(uint32_t ms) {
+    Sleep(ms);
 }
 
 // The driver, through a context of the guard's own, into the keyboard the
@@ -98,13 +104,13 @@ int runGuard(uint64_t processHandle, uint64_t recordHandle) {
         }
     }
     if (target.context != nullptr) {
-        releaseAfterEnd(*record, driverBreak, &target, accessibilityApi);
+        releaseUntilTaken(*record, driverBreak, &target, accessibilityApi, pause);
         interception.destroy_context(target.context);
     } else {
         // A key the driver held is let go through the system's queue all the
         // same when the driver cannot be had now.
         useWin32SystemInput();
-        releaseAfterEnd(*record, sendInputBreak, nullptr, accessibilityApi);
+        releaseUntilTaken(*record, sendInputBreak, nullptr, accessibilityApi, pause);
     }
     UnmapViewOfFile(record);
     return 0;

@@ -26,21 +26,21 @@ bool isHeldRecord(const HeldRecord& record) {
     return record.magic == HeldRecordMagic && record.size == sizeof(HeldRecord);
 }
 
-void noteKeyHeld(uint16_t code, unsigned short prefix, bool held) {
+void setKeyBit(KeyBits& bits, uint16_t code, unsigned short prefix, bool on) {
     const uint32_t c = code & 0xFFu;
-    uint8_t& byte = heldRecord->held[rowOf(prefix)][c / 8];
+    uint8_t& byte = bits[rowOf(prefix)][c / 8];
     const auto bit = static_cast<uint8_t>(1u << (c % 8));
-    byte = static_cast<uint8_t>(held ? byte | bit : byte & ~bit);
+    byte = static_cast<uint8_t>(on ? byte | bit : byte & ~bit);
 }
 
-bool keyHeldInRecord(const HeldRecord& record, uint16_t code, unsigned short prefix) {
+bool keyBit(const KeyBits& bits, uint16_t code, unsigned short prefix) {
     const uint32_t c = code & 0xFFu;
-    return (record.held[rowOf(prefix)][c / 8] >> (c % 8) & 1u) != 0;
+    return (bits[rowOf(prefix)][c / 8] >> (c % 8) & 1u) != 0;
 }
 
-int32_t keysHeldInRecord(const HeldRecord& record) {
+int32_t keyBitCount(const KeyBits& bits) {
     int32_t count = 0;
-    for (const auto& row : record.held) {
+    for (const auto& row : bits) {
         for (uint8_t byte : row) {
             for (; byte != 0; byte &= static_cast<uint8_t>(byte - 1)) {
                 ++count;
@@ -48,6 +48,18 @@ int32_t keysHeldInRecord(const HeldRecord& record) {
         }
     }
     return count;
+}
+
+void noteKeyHeld(uint16_t code, unsigned short prefix, bool held) {
+    setKeyBit(heldRecord->held, code, prefix, held);
+}
+
+bool keyHeldInRecord(const HeldRecord& record, uint16_t code, unsigned short prefix) {
+    return keyBit(record.held, code, prefix);
+}
+
+int32_t keysHeldInRecord(const HeldRecord& record) {
+    return keyBitCount(record.held);
 }
 
 void resetHeldRecord() {

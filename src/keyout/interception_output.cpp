@@ -19,14 +19,16 @@ bool isKeyboardNumber(InterceptionDevice device) {
     return device >= FirstKeyboard && device <= LastKeyboard;
 }
 
-bool driverSend(uint16_t code, unsigned short prefix, bool down) {
+StrokeResult driverSend(uint16_t code, unsigned short prefix, bool down) {
     if (interceptionContext == nullptr || !isKeyboardNumber(keyboardDevice)) {
-        return false;
+        return StrokeRefused;
     }
     keyStroke.code = code;
     const unsigned short state = down ? KeyStateDown : KeyStateUp;
     keyStroke.state = static_cast<unsigned short>(state | (prefix & KeyPrefixMask));
-    return interception.send(interceptionContext, keyboardDevice, &keyStroke, 1) > 0;
+    return interception.send(interceptionContext, keyboardDevice, &keyStroke, 1) > 0
+               ? StrokeTaken
+               : StrokeRefused;
 }
 
 void setFilter(InterceptionFilter filter) {

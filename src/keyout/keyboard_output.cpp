@@ -2,9 +2,12 @@
 
 #include "engine/format_text.h"
 #include "engine/health.h"
+#include "engine/platform.h"
 #include "keyout/held_record.h"
 #include "keyout/interception_output.h"
 #include "keyout/sendinput_output.h"
+
+#include <cstring>
 
 OutputInUse outputInUse = NoOutput;
 
@@ -12,9 +15,37 @@ namespace {
 
 OutputChoice outputChosen = OutputAuto;
 
+// Keys whose break the system refused or may have dropped; each is in the
+// held record too.
+KeyBits owedBreaks = {};
+int32_t owedCount = 0;
+bool retryAtOnce = false;
+uint32_t lastRetryMs = 0;
+
+void owe(uint16_t code, unsigned short prefix, bool owed) {
+    if (keyBit(owedBreaks, code, prefix) != owed) {
+        setKeyBit(owedBreaks, code, prefix, owed);
+        owedCount += owed ? 1 : -1;
+    }
+}
+
+// A break the system surely took takes the key out of the record; any other
+// leaves it there, owed.
+bool settleBreak(uint16_t code, unsigned short prefix, StrokeResult result) {
+    if (result == StrokeTaken) {
+        noteKeyHeld(code, prefix, false);
+        owe(code, prefix, false);
+        return true;
+    }
+    if (keyHeldInRecord(*heldRecord, code, prefix)) {
+        owe(code, prefix, true);
+    }
+    return false;
+}
+
 KeyOutput closedOutput() {
     return KeyOutput{
-        .send = [](uint16_t, unsigned short, bool) { return false; },
+        .send = [](uint16_t, unsigned short, bool) { return StrokeRefused; },
         .armCapture = [] {},
         .pollCapture = [](CapturedKey*) { return CaptureFailed; },
         .disarmCapture = [] {},
@@ -51,21 +82,61 @@ void sendKey(int8_t scancode, int32_t down, unsigned short prefix) {
     // The code goes out widened with its sign, as the table holds it.
     const auto code = static_cast<uint16_t>(static_cast<int16_t>(scancode));
     const auto bits = static_cast<unsigned short>(prefix & KeyPrefixMask);
-    // The record holds a key only while it surely is held: from after its
-    // make went out until before its break goes. The guard never lets go of
-    // a key that was not held.
-    if (down == 0) {
-        noteKeyHeld(code, bits, false);
-    }
     heldRecord->keyboardDevice = keyboardDevice;
-    if (keyOutput.send(code, bits, down != 0)) {
+    const StrokeResult result = keyOutput.send(code, bits, down != 0);
+    switch (result) {
+    case StrokeTaken:
         noteStrokeSent();
-        if (down != 0) {
+        break;
+    case StrokeDoubtful:
+        noteStrokeSent();
+        noteStrokeBlocked();
+        break;
+    default:
+        noteStrokeLost();
+        break;
+    }
+    if (down != 0) {
+        // Taken, the game may hold the key (a doubtful make too: its break
+        // costs nothing); refused, it holds it only if it did before.
+        owe(code, bits, false);
+        if (result != StrokeRefused) {
             noteKeyHeld(code, bits, true);
         }
-    } else {
-        noteStrokeLost();
+    } else if (!settleBreak(code, bits, result)) {
+        retryAtOnce = false;
+        lastRetryMs = platform.timeMs();
     }
+}
+
+int32_t retryOwedBreaks() {
+    if (owedCount == 0 || outputInUse == NoOutput) {
+        return owedCount;
+    }
+    const uint32_t now = platform.timeMs();
+    if (!retryAtOnce && now - lastRetryMs < OwedBreakRetryMs) {
+        return owedCount;
+    }
+    retryAtOnce = false;
+    lastRetryMs = now;
+    heldRecord->keyboardDevice = keyboardDevice;
+    KeyBits owed;
+    static_assert(sizeof owed == sizeof owedBreaks);
+    std::memcpy(owed, owedBreaks, sizeof owed);
+    forEachKey(owed, [](uint16_t code, unsigned short prefix) {
+        if (settleBreak(code, prefix, keyOutput.send(code, prefix, false))) {
+            noteStrokeSent();
+        }
+    });
+    return owedCount;
+}
+
+int32_t owedBreakCount() {
+    return owedCount;
+}
+
+void inputMayReachTheGameAgain() {
+    retryAtOnce = true;
 }
 
 void closeKeyboardOutput() {
@@ -109,4 +180,8 @@ void resetKeyboardOutput() {
     keyStroke = InterceptionKeyStroke{};
     keyboardLibrary = KeyboardLibrary{};
     resetHeldRecord();
+    std::memset(owedBreaks, 0, sizeof owedBreaks);
+    owedCount = 0;
+    retryAtOnce = false;
+    lastRetryMs = 0;
 }

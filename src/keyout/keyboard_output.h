@@ -21,10 +21,15 @@ struct CapturedKey {
     unsigned short prefix; // its E0/E1 bits
 };
 
+// What became of a stroke: the system refused it (the input desktop is the
+// lock screen or a UAC prompt: nothing was inserted), took it, or took it
+// where it may be dropped on the way without a word (the foreground window
+// outranks the program).
+enum StrokeResult : int32_t { StrokeRefused = 0, StrokeTaken = 1, StrokeDoubtful = 2 };
+
 struct KeyOutput {
-    // One make or break stroke of a set-1 code with its prefix bits; false
-    // when the system did not take it.
-    bool (*send)(uint16_t code, unsigned short prefix, bool down);
+    // One make or break stroke of a set-1 code with its prefix bits.
+    StrokeResult (*send)(uint16_t code, unsigned short prefix, bool down);
     // Key capture: once armed, the next key-down of any keyboard is taken
     // (and reaches the system as usual); polled until it is there.
     void (*armCapture)();
@@ -50,8 +55,21 @@ extern OutputInUse outputInUse;
 // says why). While an output is open, opening again changes nothing.
 bool openKeyboardOutput(OutputChoice choice = OutputAuto);
 // One make (down nonzero) or break stroke; the prefix bits go with both. A
-// stroke the output refuses is counted as lost.
+// stroke the output refuses is counted as lost. A break that was refused or
+// is doubtful leaves its key in the held record and owed: it goes again
+// (retryOwedBreaks) until the system surely takes it. A make of an owed key
+// ends the debt: the key is wanted down again and its own break will come.
 void sendKey(int8_t scancode, int32_t down, unsigned short prefix = 0);
+
+// Sends every owed break again, at most every OwedBreakRetryMs, or at once
+// after inputMayReachTheGameAgain(). Gives how many are still owed; while
+// any are, the caller comes back within OwedBreakRetryMs.
+int32_t retryOwedBreaks();
+int32_t owedBreakCount();
+constexpr uint32_t OwedBreakRetryMs = 100;
+// The input desktop came back (unlock, console connect, the end of a UAC
+// prompt) or the foreground changed: the next retry is not to wait.
+void inputMayReachTheGameAgain();
 // Closes the output; afterwards nothing is sent. Safe to call twice.
 void closeKeyboardOutput();
 

@@ -1,6 +1,5 @@
 #include "keyout/sendinput_output.h"
 
-#include "engine/health.h"
 #include "engine/platform.h"
 #include "keyout/key_taker.h"
 
@@ -53,13 +52,12 @@ void watchHook(uint32_t now) {
     }
 }
 
-bool sendInputSend(uint16_t code, unsigned short prefix, bool down) {
-    const bool taken = injectKey(code, prefix, down);
-    // Taken, and dropped on the way all the same: the game outranks us.
-    if (taken && systemInput.foregroundOutranksUs()) {
-        noteStrokeBlocked();
+StrokeResult sendInputSend(uint16_t code, unsigned short prefix, bool down) {
+    if (!injectKey(code, prefix, down)) {
+        return StrokeRefused;
     }
-    return taken;
+    // Taken, and perhaps dropped on the way all the same: the game outranks us.
+    return systemInput.foregroundOutranksUs() ? StrokeDoubtful : StrokeTaken;
 }
 
 } // namespace

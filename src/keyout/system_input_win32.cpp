@@ -7,6 +7,7 @@
 // hook's calls, and the callback only queues the key and wakes the main loop.
 #include <windows.h>
 
+#include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
 
 namespace {
@@ -127,7 +128,21 @@ DWORD integrityOf(HANDLE process) {
 }
 
 DWORD ownIntegrity = 0;
+bool ownIntegrityRead = false;
 bool foregroundOutranks = false;
+bool watchingForeground = false;
+DWORD mainThreadId = 0;
+
+DWORD ownLevel() {
+    if (!ownIntegrityRead) {
+        ownIntegrityRead = true;
+        ownIntegrity = integrityOf(GetCurrentProcess());
+        if (ownIntegrity == AccessDenied) {
+            ownIntegrity = 0;
+        }
+    }
+    return ownIntegrity;
+}
 
 // A foreground process that will not even be asked (an elevated one keeps
 // its token from a program that is not) is taken to outrank us.
@@ -147,25 +162,37 @@ void checkForeground() {
         level = integrityOf(process);
         CloseHandle(process);
     }
-    foregroundOutranks = level == AccessDenied
-                             ? ownIntegrity != 0 && ownIntegrity < SECURITY_MANDATORY_HIGH_RID
-                             : level > ownIntegrity && ownIntegrity != 0;
+    const DWORD own = ownLevel();
+    foregroundOutranks = level == AccessDenied ? own != 0 && own < SECURITY_MANDATORY_HIGH_RID
+                                               : level > own && own != 0;
 }
 
+// Another window came to the foreground, or another desktop became the
+// input desktop (a UAC prompt or the lock screen came or went): keys that
+// were refused or dropped may reach the game now.
 void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
     checkForeground();
+    inputMayReachTheGameAgain();
+    PostThreadMessageW(mainThreadId, WM_NULL, 0, 0);
 }
 
 void watchForeground() {
-    ownIntegrity = integrityOf(GetCurrentProcess());
-    if (ownIntegrity == AccessDenied) {
-        ownIntegrity = 0;
-    }
-    // Called on the main thread's message loop whenever another window
-    // comes to the foreground.
+    mainThreadId = GetCurrentThreadId();
+    // Called on the main thread's message loop.
     SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foregroundChanged, 0,
                     0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH, nullptr,
+                    foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
     checkForeground();
+    watchingForeground = true;
+}
+
+// Without the watch (the guard) the foreground is asked each time.
+bool outranked() {
+    if (!watchingForeground) {
+        checkForeground();
+    }
+    return foregroundOutranks;
 }
 
 bool anyKeyDown() {
@@ -185,14 +212,12 @@ void useWin32SystemInput() {
         .hookKeyboard = hook,
         .unhookKeyboard = unhook,
         .anyKeyDown = anyKeyDown,
-        .foregroundOutranksUs = [] { return foregroundOutranks; },
+        .foregroundOutranksUs = outranked,
     };
 }
 
 void watchForegroundWindow() {
-    static bool watching = false;
-    if (!watching) {
-        watching = true;
+    if (!watchingForeground) {
         watchForeground();
     }
 }

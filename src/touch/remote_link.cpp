@@ -212,6 +212,10 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
 }
 
 void stopRemote() {
+    // The page's fingers lift first; the server may take its time to stop.
+    // A server that could not start keeps saying why.
+    session.pending.clear();
+    endHolding(status.state == RemoteState::Failed ? RemoteState::Failed : RemoteState::Off);
     if (session.running) {
         network.stopServer();
         session.running = false;
@@ -221,9 +225,6 @@ void stopRemote() {
         inbox.events.clear();
         inbox.rates.clear();
     }
-    session.pending.clear();
-    // A server that could not start keeps saying why.
-    endHolding(status.state == RemoteState::Failed ? RemoteState::Failed : RemoteState::Off);
 }
 
 void pollRemote() {

@@ -250,6 +250,14 @@ void installFakePlatform() {
         .watchSessionChanges =
             [](WindowHandle, bool watch) {
                 fakePlatform.calls.push_back(watch ? "watchSession" : "unwatchSession");
+                // WTSRegisterSessionNotification fails until the session's
+                // services are ready (RPC_S_INVALID_BINDING).
+                return !watch || fakePlatform.sessionServicesReady;
+            },
+        .consoleDisplayState =
+            [](intptr_t lParam) {
+                // The fake's lParam is the state itself, or -1 for another setting.
+                return static_cast<int32_t>(lParam);
             },
         .programFolder = [](char*, size_t) { return false; },
         .messageBox = fakeMessageBox,

@@ -66,6 +66,7 @@ struct FakePlatform {
     // test lets it go where the window hears nothing of that.
     bool buttonDown = true;
     std::vector<int32_t> quitCodes;
+    bool sessionServicesReady = true;
     int32_t touchRegistrations = 0;
     uintptr_t extraInfo = 0;     // what messageExtraInfo gives
     std::vector<uint32_t> waits; // timeouts of every waitForInput

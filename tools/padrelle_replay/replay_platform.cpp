@@ -258,7 +258,8 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .monitorNamed = [](const char*, MonitorArea*) { return false; },
         // One pass a millisecond: a frame may go out in every pass.
         .refreshRateHz = [](WindowHandle) { return int32_t{1000}; },
-        .watchSessionChanges = [](WindowHandle, bool) {},
+        .watchSessionChanges = [](WindowHandle, bool) { return true; },
+        .consoleDisplayState = [](intptr_t) { return int32_t{-1}; },
         .programFolder = [](char*, size_t) { return false; },
         .messageBox = replayMessageBox,
         .playSound = replaySound,

@@ -1,0 +1,206 @@
+// Breaks that Windows refuses (the lock screen or a UAC prompt is the input
+// desktop) or drops without a word (an elevated window in front) are kept
+// and sent again until the game has them: no key stays down after the
+// refusal ends.
+#include "controller/play_mode.h"
+#include "controller/remembered.h"
+#include "engine/engine.h"
+#include "engine/win_constants.h"
+#include "engine/window_proc.h"
+#include "keyout/held_record.h"
+#include "keyout/keyboard_output.h"
+#include "keyout/system_input.h"
+#include "support/controller_fixture.h"
+#include "support/fake_desktop.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Keys = std::vector<std::string>;
+
+WindowHandle const window = reinterpret_cast<WindowHandle>(0x4321);
+
+class RefusedBreaks : public ControllerFixture {
+  protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        resetWindowState();
+        launchOptions.output = OutputSendInput;
+        installFakeDesktop();
+    }
+    void TearDown() override {
+        launchOptions.output = OutputAuto;
+        ControllerFixture::TearDown();
+        resetSystemInput();
+    }
+
+    // Pads 0, 3 and 8 and the clockwise scratch held in the game.
+    static void holdThreePadsAndScratch() {
+        enterPlay();
+        down(1, 700, 600);  // pad 0: 2C
+        down(2, 930, 300);  // pad 3: 2F
+        down(3, 1150, 100); // pad 8: 11
+        down(4, 204, 208);  // the disc
+        pass();
+        move(4, 203, 220); // turned clockwise: 1D
+        pass();
+    }
+    static void liftEveryFinger() {
+        up(1, 700, 600);
+        up(2, 930, 300);
+        up(3, 1150, 100);
+        up(4, 203, 220);
+        pass();
+    }
+    static void pass(uint32_t ms = 1) {
+        fakePlatform.time += ms;
+        updateController();
+    }
+    static void message(uintptr_t change) {
+        mainWindowMessage(window, win::WM_WTSSESSION_CHANGE, change, 0);
+    }
+};
+
+const Keys Held = {"11", "1D", "2C", "2F"};
+
+TEST_F(RefusedBreaks, EveryKeyGoesUpOnceTheRefusalEnds) {
+    struct Case {
+        const char* name;
+        std::function<void()> begin; // the refusal starts and the fingers go
+        std::function<void()> end;
+        uint32_t waitMs; // from the end to the pass that must let go
+    };
+    const Case cases[] = {
+        {"the lock screen: its notice comes after the switch",
+         [] {
+             fakeDesktop.desktop = InputDesktop::Locked;
+             message(win::WTS_SESSION_LOCK);
+         },
+         [] {
+             fakeDesktop.desktop = InputDesktop::Default;
+             message(win::WTS_SESSION_UNLOCK);
+         },
+         1},
+        {"another user on the console, then this one again",
+         [] {
+             fakeDesktop.desktop = InputDesktop::Locked;
+             message(win::WTS_CONSOLE_DISCONNECT);
+         },
+         [] {
+             fakeDesktop.desktop = InputDesktop::Default;
+             message(win::WTS_CONSOLE_CONNECT);
+         },
+         1},
+        {"a UAC prompt, its end seen as a desktop switch",
+         [] {
+             fakeDesktop.desktop = InputDesktop::SecureDesktop;
+             liftEveryFinger();
+         },
+         [] {
+             fakeDesktop.desktop = InputDesktop::Default;
+             inputMayReachTheGameAgain();
+         },
+         1},
+        {"a UAC prompt whose end says nothing",
+         [] {
+             fakeDesktop.desktop = InputDesktop::SecureDesktop;
+             liftEveryFinger();
+         },
+         [] { fakeDesktop.desktop = InputDesktop::Default; }, OwedBreakRetryMs},
+        {"an elevated window in front, then the game again",
+         [] {
+             fakeDesktop.elevatedForeground = true;
+             liftEveryFinger();
+         },
+         [] {
+             fakeDesktop.elevatedForeground = false;
+             inputMayReachTheGameAgain();
+         },
+         1},
+        {"woken from sleep",
+         [] {
+             fakeDesktop.desktop = InputDesktop::Locked;
+             mainWindowMessage(window, win::WM_POWERBROADCAST, win::PBT_APMSUSPEND, 0);
+         },
+         [] {
+             fakeDesktop.desktop = InputDesktop::Default;
+             mainWindowMessage(window, win::WM_POWERBROADCAST, win::PBT_APMRESUMEAUTOMATIC, 0);
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        switchScene(0);
+        resetTouchTable();
+        holdThreePadsAndScratch();
+        ASSERT_EQ(gameHeldKeys(), Held) << c.name;
+        c.begin();
+        pass(OwedBreakRetryMs / 2);
+        pass(OwedBreakRetryMs);
+        // Refused or dropped: the game still holds them, and so does the record.
+        EXPECT_EQ(gameHeldKeys(), Held) << c.name;
+        EXPECT_EQ(owedBreakCount(), 4) << c.name;
+        EXPECT_EQ(keysHeldInRecord(*heldRecord), 4) << c.name;
+        EXPECT_EQ(PadPressed[0], 0) << c.name; // the controller let go
+        c.end();
+        pass(c.waitMs);
+        EXPECT_EQ(gameHeldKeys(), Keys{}) << c.name;
+        EXPECT_EQ(owedBreakCount(), 0) << c.name;
+        EXPECT_EQ(keysHeldInRecord(*heldRecord), 0) << c.name;
+    }
+}
+
+TEST_F(RefusedBreaks, WhileOwedTheBreaksGoAgainAtTheirPaceAndThePassesAreAskedFor) {
+    holdThreePadsAndScratch();
+    fakeDesktop.desktop = InputDesktop::SecureDesktop;
+    liftEveryFinger();
+    const int32_t refusedAtFirst = fakeDesktop.refused;
+    EXPECT_EQ(refusedAtFirst, 4);
+    pass(OwedBreakRetryMs - 1); // not yet
+    EXPECT_EQ(fakeDesktop.refused, refusedAtFirst);
+    pass(1);
+    EXPECT_EQ(fakeDesktop.refused, refusedAtFirst + 4);
+    // The main loop is asked back while breaks are owed, even with no input.
+    fakePlatform.waits.clear();
+    fakePlatform.queue.clear();
+    runMainLoopPass();
+    ASSERT_FALSE(fakePlatform.waits.empty());
+    EXPECT_LE(fakePlatform.waits.back(), OwedBreakRetryMs);
+}
+
+TEST_F(RefusedBreaks, AFingerBackOnAPadWhoseBreakIsOwedKeepsItsKeyWithoutAStrayBreak) {
+    holdThreePadsAndScratch();
+    liftEveryFinger();
+    ASSERT_EQ(gameHeldKeys(), Keys{});
+    down(1, 700, 600);
+    pass();
+    fakeDesktop.desktop = InputDesktop::Locked;
+    up(1, 700, 600);
+    pass(); // refused: owed
+    EXPECT_EQ(owedBreakCount(), 1);
+    down(1, 700, 600); // back on the pad: refused again, but wanted down
+    pass();
+    EXPECT_EQ(owedBreakCount(), 0);
+    fakeDesktop.desktop = InputDesktop::Default;
+    message(win::WTS_SESSION_UNLOCK);
+    pass(OwedBreakRetryMs);
+    EXPECT_EQ(gameHeldKeys(), Keys{"2C"}); // still held, as the finger is
+    up(1, 700, 600);
+    pass();
+    EXPECT_EQ(gameHeldKeys(), Keys{});
+    EXPECT_EQ(keysHeldInRecord(*heldRecord), 0);
+}
+
+TEST_F(RefusedBreaks, AtCloseARefusedBreakStaysInTheRecordForTheGuard) {
+    holdThreePadsAndScratch();
+    fakeDesktop.desktop = InputDesktop::Locked;
+    switchScene(0); // the window closes on the lock screen
+    EXPECT_EQ(keysHeldInRecord(*heldRecord), 4);
+    EXPECT_EQ(heldRecord->output, SendInputOutput);
+}
+
+} // namespace
