@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class WindowModes : public ::testing::Test {
@@ -45,7 +47,8 @@ TEST_F(WindowModes, WindowedModeCentresOnTheWorkAreaNotUnderTheTaskbar) {
     EXPECT_EQ(pos.x, 312);
     EXPECT_EQ(pos.y, 140); // (1040 - 759) / 2: the taskbar's 40 rows are left free
     EXPECT_EQ(pos.insertAfter, win::HWND_TOP);
-    EXPECT_EQ(pos.flags, win::SWP_FRAMECHANGED);
+    EXPECT_EQ(pos.flags, win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE);
+    EXPECT_EQ(fakePlatform.activations, 0);
     // The outer size is asked for the windowed style and the current extended style.
     EXPECT_EQ(fakePlatform.calls[0], "adjust 0x10CF0000 0x00000200 dpi 0");
 }
@@ -90,6 +93,49 @@ TEST_F(WindowModes, WindowedAfterFullScreenGivesTheSameWindowOutOfTheTopmostBand
     EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), 0x08040200u);
 }
 
+// Windows activates a window on any SetWindowPos without SWP_NOACTIVATE (the
+// fake counts it): no path of ours may, or the game loses the focus.
+TEST_F(WindowModes, NoCallOfOursActivatesTheWindow) {
+    const MonitorArea second = {{1920, 0, 3840, 1080}, {1920, 0, 3840, 1040}};
+    const struct {
+        const char* what;
+        std::function<void()> run;
+    } paths[] = {
+        {"windowed", [&] { setWindowedMode(window, 1280, 720); }},
+        {"full screen", [&] { setFullScreenMode(window); }},
+        {"full screen and back",
+         [&] {
+             setFullScreenMode(window);
+             setWindowedMode(window, 1280, 720);
+         }},
+        {"start, nothing remembered", [&] { placeWindowAtStart(window, 1280, 720, {}); }},
+        {"start, windowed on a monitor",
+         [&] {
+             placeWindowAtStart(window, 1280, 720, {true, second, false});
+         }},
+        {"start, full screen on a monitor",
+         [&] {
+             placeWindowAtStart(window, 1280, 720, {true, second, true});
+         }},
+        {"display change, windowed off the monitor",
+         [&] {
+             fakePlatform.windowRect = {3000, 0, 4300, 763};
+             fitWindowToMonitor(window, nullptr);
+         }},
+        {"display change, full screen",
+         [&] {
+             fakePlatform.style = static_cast<int32_t>(win::WS_POPUP_VISIBLE);
+             fitWindowToMonitor(window, nullptr);
+         }},
+    };
+    for (const auto& path : paths) {
+        installFakePlatform();
+        path.run();
+        EXPECT_FALSE(fakePlatform.positions.empty()) << path.what;
+        EXPECT_EQ(fakePlatform.activations, 0) << path.what;
+    }
+}
+
 // A game that changes the resolution, a monitor that goes, a new DPI: the
 // window is put back on its monitor at the right size, in its mode.
 TEST_F(WindowModes, DisplayChangesPutTheWindowBackOnItsMonitor) {
@@ -99,9 +145,11 @@ TEST_F(WindowModes, DisplayChangesPutTheWindowBackOnItsMonitor) {
         uintptr_t wParam;
         uint32_t style;
         FakeWindowPos expected;
+        const WinRect* suggested = nullptr; // WM_DPICHANGED's lParam
     };
     constexpr intptr_t Top = win::HWND_TOP;
     constexpr intptr_t Topmost = win::HWND_TOPMOST;
+    static const WinRect suggested = {100, 50, 2050, 1190};
     const Case cases[] = {
         {"full screen, new resolution",
          win::WM_DISPLAYCHANGE,
@@ -112,13 +160,14 @@ TEST_F(WindowModes, DisplayChangesPutTheWindowBackOnItsMonitor) {
          win::WM_DISPLAYCHANGE,
          32,
          0x10CF0000,
-         {Top, -8, 117, 1296, 759, win::SWP_FRAMECHANGED}},
-        // At 144 DPI the frame is half again as wide; the client stays 1280 x 720.
+         {Top, -8, 117, 1296, 759, win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE}},
+        // At a new DPI the window takes the rectangle the system suggests.
         {"windowed, new DPI",
          win::WM_DPICHANGED,
          144 | 144 << 16,
          0x10CF0000,
-         {Top, -12, 108, 1304, 778, win::SWP_FRAMECHANGED}},
+         {Top, 100, 50, 1950, 1140, win::SWP_NOZORDER | win::SWP_NOACTIVATE},
+         &suggested},
         {"full screen, new DPI",
          win::WM_DPICHANGED,
          144 | 144 << 16,
@@ -130,8 +179,9 @@ TEST_F(WindowModes, DisplayChangesPutTheWindowBackOnItsMonitor) {
         fakePlatform.monitor = {0, 0, 1280, 1024};
         fakePlatform.workArea = {0, 0, 1280, 994};
         fakePlatform.style = static_cast<int32_t>(c.style);
-        mainWindowMessage(window, c.message, c.wParam, 0);
+        mainWindowMessage(window, c.message, c.wParam, reinterpret_cast<intptr_t>(c.suggested));
         ASSERT_EQ(fakePlatform.positions.size(), 1u) << c.what;
+        EXPECT_EQ(fakePlatform.activations, 0) << c.what;
         const FakeWindowPos& pos = fakePlatform.positions[0];
         const FakeWindowPos& e = c.expected;
         EXPECT_EQ(pos.insertAfter, e.insertAfter) << c.what;
@@ -141,6 +191,11 @@ TEST_F(WindowModes, DisplayChangesPutTheWindowBackOnItsMonitor) {
         EXPECT_EQ(pos.height, e.height) << c.what;
         EXPECT_EQ(pos.flags, e.flags) << c.what;
     }
+    // A window the player put somewhere on the monitor stays there.
+    installFakePlatform();
+    fakePlatform.windowRect = {300, 200, 1600, 963};
+    mainWindowMessage(window, win::WM_DISPLAYCHANGE, 32, 0);
+    EXPECT_TRUE(fakePlatform.positions.empty());
     // A minimised window is left where the system keeps it.
     installFakePlatform();
     fakePlatform.style = static_cast<int32_t>(0x10CF0000 | win::WS_MINIMIZE);

@@ -99,6 +99,7 @@ constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;
 constexpr uint32_t WS_EX_APPWINDOW = 0x00040000;
 constexpr uint32_t SWP_NOSIZE = 0x0001;
 constexpr uint32_t SWP_NOMOVE = 0x0002;
+constexpr uint32_t SWP_NOZORDER = 0x0004;
 constexpr uint32_t SWP_NOACTIVATE = 0x0010;
 constexpr uint32_t SWP_FRAMECHANGED = 0x0020;
 

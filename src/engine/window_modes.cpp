@@ -63,8 +63,14 @@ void windowedOn(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
         platform.setWindowPos(window, zOrder(win::HWND_NOTOPMOST), 0, 0, 0, 0,
                               win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
     }
+    // Never activated by this call: the game keeps the focus.
     platform.setWindowPos(window, zOrder(win::HWND_TOP), placement.x, placement.y, placement.width,
-                          placement.height, win::SWP_FRAMECHANGED);
+                          placement.height, win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE);
+}
+
+bool inside(const WinRect& inner, const WinRect& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 void fullScreenOn(WindowHandle window, const MonitorArea& monitor) {
@@ -86,16 +92,29 @@ void setFullScreenMode(WindowHandle window) {
     fullScreenOn(window, monitorOf(window));
 }
 
-void fitWindowToMonitor(WindowHandle window, uint32_t dpi) {
+void fitWindowToMonitor(WindowHandle window, const WinRect* suggested) {
     const uint32_t style = styleOf(window, win::GWL_STYLE);
     if ((style & win::WS_MINIMIZE) != 0) {
         return;
     }
     if ((style & win::WS_POPUP) != 0) {
         fullScreenOn(window, monitorOf(window));
-    } else {
-        windowedOn(window, LogicalWidth, LogicalHeight, monitorOf(window),
-                   dpi != 0 ? dpi : platform.windowDpi(window));
+        return;
+    }
+    if (suggested != nullptr) {
+        // The new DPI's size and place as the system suggests them.
+        platform.setWindowPos(
+            window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+            suggested->bottom - suggested->top, win::SWP_NOZORDER | win::SWP_NOACTIVATE);
+        return;
+    }
+    // A window the player placed stays where it is while it is whole on
+    // its monitor's work area; one left off it is centred there again.
+    WinRect current = {};
+    platform.windowRect(window, &current);
+    const MonitorArea monitor = monitorOf(window);
+    if (!inside(current, monitor.work)) {
+        windowedOn(window, LogicalWidth, LogicalHeight, monitor, platform.windowDpi(window));
     }
 }
 

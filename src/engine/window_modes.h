@@ -23,9 +23,12 @@ void setWindowedMode(WindowHandle window, int32_t clientWidth, int32_t clientHei
 // window, and this one is never to take the focus), without activation.
 void setFullScreenMode(WindowHandle window);
 // The display changed (resolution, monitors, DPI): the window is put back on
-// its monitor in the mode it is in, at the size for the DPI given (0: the
-// window's own). A minimised window is left alone.
-void fitWindowToMonitor(WindowHandle window, uint32_t dpi);
+// its monitor in the mode it is in. Full screen covers the monitor again; a
+// window takes the rectangle the system suggests for a new DPI, and
+// otherwise stays where the player put it unless it no longer lies whole on
+// its monitor's work area (then it is centred there). A minimised window is
+// left alone. No call activates the window.
+void fitWindowToMonitor(WindowHandle window, const WinRect* suggested);
 void setNoActivate(WindowHandle window);
 // While another window is active, a click or a touch on this one must not take
 // the focus from it: the no-activate style is set. While this one is active

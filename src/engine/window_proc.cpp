@@ -183,12 +183,12 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         powerChange(wParam, lParam);
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_DISPLAYCHANGE:
-        fitWindowToMonitor(window, 0);
+        fitWindowToMonitor(window, nullptr);
         repaintWindow();
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_DPICHANGED:
-        // The new DPI in the low word; the size of a 1280 x 720 client at it.
-        fitWindowToMonitor(window, static_cast<uint32_t>(wParam & 0xFFFF));
+        // The system's suggested window rectangle for the new DPI in lParam.
+        fitWindowToMonitor(window, reinterpret_cast<const WinRect*>(lParam));
         repaintWindow();
         return 0;
     case win::WM_RBUTTONDOWN:

@@ -156,6 +156,10 @@ bool fakeSetWindowPos(WindowHandle, WindowHandle after, int32_t x, int32_t y, in
                       uint32_t flags) {
     const intptr_t insertAfter = reinterpret_cast<intptr_t>(after);
     fakePlatform.positions.push_back({insertAfter, x, y, w, h, flags});
+    // Windows activates the window unless told not to.
+    if ((flags & win::SWP_NOACTIVATE) == 0) {
+        ++fakePlatform.activations;
+    }
     WinRect& r = fakePlatform.windowRect;
     if ((flags & win::SWP_NOMOVE) == 0) {
         r = {x, y, x + (r.right - r.left), y + (r.bottom - r.top)};

@@ -90,6 +90,7 @@ struct FakePlatform {
     WinRect frame = {-8, -31, 8, 8};
     std::vector<WinRect> monitorQueries;
     std::vector<FakeWindowPos> positions;
+    int32_t activations = 0;        // SetWindowPos calls without SWP_NOACTIVATE
     std::vector<std::string> calls; // "setWindowLong style 0x...", "setCapture", ...
 
     std::vector<FakeMessageBox> messageBoxes;
