@@ -619,6 +619,63 @@ def socket_wait_check():
     note(f"socket wait: {check.stdout.count('ok: ')} cases pass")
 
 
+class RawPage:
+    """A phone's page as bytes: the WebSocket handshake and masked touch frames."""
+
+    def __init__(self, port, code):
+        import base64
+        import socket
+        self.sock = socket.create_connection(("127.0.0.1", int(port)), timeout=5)
+        key = base64.b64encode(os.urandom(16)).decode()
+        self.sock.sendall((f"GET /socket?code={code} HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\n"
+                           f"Origin: http://127.0.0.1:{port}\r\nUpgrade: websocket\r\n"
+                           f"Connection: Upgrade\r\nSec-WebSocket-Key: {key}\r\n"
+                           f"Sec-WebSocket-Version: 13\r\n\r\n").encode())
+        answer = self.sock.recv(4096)
+        if not answer.startswith(b"HTTP/1.1 101"):
+            raise Failure(f"the raw page was not let in: {answer[:80]!r}")
+
+    def touch(self, kind, finger, point):
+        import struct
+        payload = bytes([1]) + struct.pack("<BBhh", kind, finger, int(point[0]), int(point[1]))
+        mask = os.urandom(4)
+        masked = bytes(b ^ mask[i % 4] for i, b in enumerate(payload))
+        self.sock.sendall(bytes([0x82, 0x80 | len(payload)]) + mask + masked)
+
+    def close(self):
+        self.sock.close()
+
+
+def close_with_a_phone_holding(game, padrelle, client, port, code, results):
+    """A pad held by the phone and one by the mouse while the window closes: both
+    keys must be up in the game within 50 ms of the close, server or not."""
+    game.focus()
+    game.settle()
+    since = game.mark()
+    page = RawPage(port, code)
+    page.touch(1, 1, PAD_CENTRES[0])
+    game.wait_keys(since, [("make", 0x1E, 0)], "a pad held by the phone", overlapping=True)
+    x, y = screen_point(client, PAD_CENTRES[8])
+    xdotool("mousemove", x, y, "mousedown", 1)
+    game.wait_keys(since, [("make", 0x1E, 0), ("make", 0x4D, 1)],
+                   "a pad held by the phone and one by the mouse", overlapping=True)
+    closed_us = time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW) / 1000.0
+    code_exit = padrelle.close()
+    xdotool("mouseup", 1)
+    page.close()
+    breaks = [e["us"] for e in game.events()[since:]
+              if e["what"] == "key" and e["kind"] == "break"]
+    if len(breaks) != 2:
+        raise Failure(f"closed with the phone connected: the game got {game.keys(since, True)}")
+    results["close-remote"] = (max(breaks) - closed_us) / 1000.0
+    note(f"remote run: closed with a pad held by the phone and one by the mouse: the last "
+         f"break {results['close-remote']:.1f} ms after the close")
+    if results["close-remote"] > 50:
+        raise Failure(f"the keys went up {results['close-remote']:.1f} ms after the close, "
+                      f"not within 50 ms")
+    return code_exit
+
+
 def remote_run(game, results):
     """The controller page in Chromium as on a phone, its touches keys in the game."""
     app = os.path.join(TMP, "app-sendinput")
@@ -680,7 +737,7 @@ def remote_run(game, results):
          f"\"{said['refused']}\"")
     if not said["roundTrip"].startswith("connected ·") or "ms" not in said["roundTrip"]:
         raise Failure(f"the page shows no round trip: {said['roundTrip']}")
-    code_exit = padrelle.close()
+    code_exit = close_with_a_phone_holding(game, padrelle, client, port, code, results)
     if code_exit != 0:
         raise Failure(f"padrelle.exe ended with exit code {code_exit} after the remote run")
     # Remembered: the next start serves the page again, with the same code.
@@ -697,11 +754,20 @@ def remote_run(game, results):
     padrelle.close()
 
 
-def hard_kill(game, app, args, env, pad, code, e0, what):
-    """A pad held with the mouse, the program killed hard: the guard lets go."""
+def hard_kill(game, app, args, env, pad, code, e0, what, tree=False):
+    """A pad held with the mouse, the program killed hard (or its whole process tree
+    ended, as Task Manager's "End process tree" does): the guard lets go."""
     padrelle = Padrelle(app, args, env)
     window = padrelle.window()
     guard = wait_for(20, f"{what}: no guard process beside padrelle.exe", guard_pid)
+    if tree:
+        # A guard ended under the program is replaced, and the log says so.
+        os.kill(guard, 9)
+        guard = wait_for(10, f"{what}: no new guard after the first was killed",
+                         lambda: guard_pid() not in (None, guard) and guard_pid())
+        wait_for(5, f"{what}: the log does not say the guard was replaced",
+                 lambda: "a new one was started" in read_file(os.path.join(appdata(),
+                                                                           "padrelle.log")))
     time.sleep(1)
     game.focus()
     game.settle()
@@ -714,7 +780,14 @@ def hard_kill(game, app, args, env, pad, code, e0, what):
     main = padrelle_pids()[0]
     if main is None:
         raise Failure(f"{what}: the program's own process is not found")
-    os.kill(main, 9)
+    if tree:
+        ended = subprocess.run([WINE, os.path.join(TMP, "padrelle-end-tree.exe")],
+                               capture_output=True, text=True, timeout=60)
+        if ended.returncode != 0:
+            raise Failure(f"{what}: the tree was not ended: {ended.stdout} {ended.stderr}")
+        note(f"{what}: {ended.stdout.strip().splitlines()[-1]}")
+    else:
+        os.kill(main, 9)
     killed = time.time()
     game.wait_keys(since, [("make", code, e0), ("break", code, e0)],
                    f"{what}: the guard let go of pad {pad} after the hard kill")
@@ -853,6 +926,8 @@ def main():
         remote_run(game, results)
         hard_kill(game, os.path.join(TMP, "app-sendinput"), [], None, 5, 0x23, 0,
                   "hard kill, SendInput")
+        hard_kill(game, os.path.join(TMP, "app-sendinput"), [], None, 7, 0x25, 0,
+                  "end process tree, SendInput", tree=True)
         hard_kill(game, os.path.join(TMP, "app-standin"), ["--keys", STANDIN_KEYS],
                   {"PADRELLE_STANDIN_KEYS": STANDIN_KEYS, "PADRELLE_STANDIN_INJECT": "1",
                    "PADRELLE_STANDIN_LOG": windows_path(os.path.join(TMP, "standin-kill.log"))},
@@ -885,6 +960,8 @@ def main():
           f"{figures('from the browser driver dispatching the touch', results['remote'])}")
     print(f"e2e: remote touch to key, mouse click to key in the same run, "
           f"{figures('from the system mouse hook seeing the press', results['remote-mouse'])}")
+    print(f"e2e: close to the last break with a phone connected: "
+          f"{results['close-remote']:.1f} ms")
     print(f"e2e: CPU-seconds a second: {results['idle']:.3f} idle in play, "
           f"{results['turning']:.3f} while the mouse turns the disc")
     return 0

@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "keyout/guard.h"
 #include "keyout/sendinput_output.h"
 #include "support/controller_fixture.h"
 #include "support/fake_network.h"
@@ -68,6 +69,7 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         {"--guard 0 34", false, "--guard is started by padrelle.exe itself."},
         {"--guard 12 34 --assign", false, "--guard is started by padrelle.exe itself."},
         {"--assign --guard 12 34", false, "Unknown option \"--guard\"."},
+        {"--guard-start 12", false, "--guard-start is started by padrelle.exe itself."},
         // --remote takes its value only where the value is one of its own.
         {"--remote", true, "0 0 - remote 1"},
         {"--remote on", true, "0 0 - remote 1"},
@@ -113,6 +115,11 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
     EXPECT_TRUE(options.guard);
     EXPECT_EQ(options.guardProcess, 12u);
     EXPECT_EQ(options.guardRecord, 18446744073u);
+    EXPECT_FALSE(options.guardStart);
+    EXPECT_TRUE(parseLaunchOptions("--guard-start 12 34", options, problem, sizeof problem));
+    EXPECT_TRUE(options.guardStart);
+    EXPECT_FALSE(options.guard);
+    EXPECT_EQ(options.guardRecord, 34u);
     EXPECT_EQ(std::strstr(LaunchUsage, "--guard"), nullptr); // not the player's option
 }
 
@@ -517,6 +524,22 @@ TEST_F(RememberedTest, AGameThatOutranksUsIsSaidOnTheScreenAndInTheLog) {
     updateController();
     EXPECT_STREQ(gameNotice, "");
     resetSystemInput();
+}
+
+TEST_F(RememberedTest, AGuardReplacedUnderTheProgramIsSaidInTheLogOnceEachTime) {
+    saved(std::string("version 1\n") + Keys);
+    start("");
+    updateController();
+    EXPECT_EQ(store.log.find(GuardRestartNotice), std::string::npos);
+    noteGuardRestart();
+    updateController();
+    updateController();
+    const size_t said = store.log.find(GuardRestartNotice);
+    ASSERT_NE(said, std::string::npos) << store.log;
+    EXPECT_EQ(store.log.find(GuardRestartNotice, said + 1), std::string::npos);
+    noteGuardRestart();
+    updateController();
+    EXPECT_NE(store.log.find(GuardRestartNotice, said + 1), std::string::npos);
 }
 
 TEST_F(RememberedTest, AMonitorThatIsGoneGivesTheCentredWindow) {

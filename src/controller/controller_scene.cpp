@@ -13,6 +13,7 @@
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "keyout/accessibility_keys.h"
+#include "keyout/guard.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/sendinput_output.h"
@@ -191,9 +192,21 @@ void watchTheGame() {
     }
 }
 
+// A guard that ended under the program is replaced by the Win32 layer; the
+// log says so.
+void watchTheGuard() {
+    static int32_t seen = 0;
+    const int32_t restarts = guardRestarts();
+    if (restarts != seen) {
+        seen = restarts;
+        noteInLog(GuardRestartNotice);
+    }
+}
+
 } // namespace
 
 void updateController() {
+    watchTheGuard();
     // Breaks the system refused go again until it takes them.
     if (retryOwedBreaks() > 0) {
         requestPassIn(OwedBreakRetryMs);

@@ -181,10 +181,12 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
     if (!splitWords(commandLine, words)) {
         return parse.fail("The command line has too many words.");
     }
-    if (!words.empty() && words[0] == "--guard") {
-        options.guard = words.size() == 3 && handleNumber(words[1], options.guardProcess) &&
-                        handleNumber(words[2], options.guardRecord);
-        return options.guard || parse.fail("--guard is started by padrelle.exe itself.");
+    if (!words.empty() && (words[0] == "--guard" || words[0] == "--guard-start")) {
+        const bool valid = words.size() == 3 && handleNumber(words[1], options.guardProcess) &&
+                           handleNumber(words[2], options.guardRecord);
+        options.guard = valid && words[0] == "--guard";
+        options.guardStart = valid && words[0] == "--guard-start";
+        return valid || parse.fail("%s is started by padrelle.exe itself.", words[0]);
     }
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];

@@ -23,6 +23,8 @@ struct LaunchOptions {
     // --guard PROCESS RECORD: this instance is the guard of another (not
     // said in the usage: the program starts it itself).
     bool guard = false;
+    // --guard-start PROCESS RECORD: the short-lived starter of a guard.
+    bool guardStart = false;
     uint64_t guardProcess = 0;
     uint64_t guardRecord = 0;
 };

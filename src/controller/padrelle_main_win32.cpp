@@ -56,6 +56,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (launchOptions.guard) {
         return runGuard(launchOptions.guardProcess, launchOptions.guardRecord);
     }
+    if (launchOptions.guardStart) {
+        return runGuardStart(launchOptions.guardProcess, launchOptions.guardRecord);
+    }
     prepareWin32Engine(instance);
     if (launchOptions.help) {
         MessageBoxA(nullptr, LaunchUsage, Caption, MB_OK | MB_ICONINFORMATION);

@@ -1,5 +1,6 @@
 #include "keyout/guard.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -45,6 +46,18 @@ int32_t releaseUntilTaken(HeldRecord& record, GuardBreak sendBreak, void* contex
         released += releaseHeld(record, sendBreak, context);
     }
     return released;
+}
+
+namespace {
+std::atomic<int32_t> restarts{0};
+} // namespace
+
+int32_t guardRestarts() {
+    return restarts.load();
+}
+
+void noteGuardRestart() {
+    ++restarts;
 }
 
 void markCleanExit() {

@@ -30,13 +30,29 @@ int32_t releaseUntilTaken(HeldRecord& record, GuardBreak sendBreak, void* contex
 constexpr uint32_t GuardRetryMs = 1000;
 constexpr int32_t GuardRetries = 12 * 3600; // twelve hours: a screen locked overnight
 
-// The command line of the guard: "--guard <process handle> <record handle>".
+// The command line of the guard: "--guard <process handle> <record handle>";
+// of the short-lived process that starts it: "--guard-start" and the same.
 constexpr const char* GuardOption = "--guard";
+constexpr const char* GuardStartOption = "--guard-start";
+// A guard that ended while the program runs is replaced after this pause.
+constexpr uint32_t GuardRestartPauseMs = 1000;
 
 // Windows only (guard_win32.cpp). Moves the held record into memory shared
-// with a new guard process and starts it; false when it could not be (the
-// program runs on without a guard).
+// with a new guard process and starts it through a process that ends at
+// once (so that the guard is no longer in the program's process tree), out
+// of the program's job where the job allows; a guard that ends before the
+// program is replaced. False when it could not be started (the program runs
+// on without a guard).
 bool startGuard();
+// How often a guard ended before the program and was replaced; from any
+// thread.
+int32_t guardRestarts();
+void noteGuardRestart();
+constexpr const char* GuardRestartNotice =
+    "the guard process ended while Padrelle runs (was it ended by hand?): a new one was started";
+// The short-lived process: starts the guard with the two handles and ends
+// with the guard's process id (0 when it could not start it).
+int runGuardStart(uint64_t processHandle, uint64_t recordHandle);
 // The program ends cleanly: the guard, when it wakes, does nothing. Not while
 // a key is still in the record (its break was refused): the guard goes on
 // sending that break after the program is gone.

@@ -37,6 +37,93 @@ bool driverBreak(uint16_t code, unsigned short prefix, void* target) {
     return interception.send(t->context, t->device, &stroke, 1) > 0;
 }
 
+// Starts padrelle.exe again with an option and the two handles, which are
+// all it inherits (a launcher's pipes stay with the program), out of the
+// program's job where the job allows it. The command line names the handles.
+bool launch(const wchar_t* program, const char* option, HANDLE process, HANDLE section,
+            PROCESS_INFORMATION* started) {
+    wchar_t line[MAX_PATH * 4 + 96];
+    swprintf(line, sizeof line / sizeof line[0], L"\"%ls\" %hs %llu %llu", program, option,
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(process)),
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(section)));
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    auto* list = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(HeapAlloc(GetProcessHeap(), 0, size));
+    HANDLE handles[2] = {process, section};
+    const bool listed = list != nullptr && InitializeProcThreadAttributeList(list, 1, 0, &size) &&
+                        UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                                  handles, sizeof handles, nullptr, nullptr);
+    STARTUPINFOEXW startup = {};
+    startup.StartupInfo.cb = sizeof startup;
+    DWORD flags = CREATE_NO_WINDOW;
+    if (listed) {
+        startup.lpAttributeList = list;
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
+    // A job that allows no breakaway refuses the flag: the guard then stays
+    // in it, and a job that kills its processes kills the guard too.
+    BOOL ok =
+        CreateProcessW(program, line, nullptr, nullptr, TRUE, flags | CREATE_BREAKAWAY_FROM_JOB,
+                       nullptr, nullptr, &startup.StartupInfo, started);
+    if (!ok && GetLastError() == ERROR_ACCESS_DENIED) {
+        ok = CreateProcessW(program, line, nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                            &startup.StartupInfo, started);
+    }
+    if (list != nullptr) {
+        if (listed) {
+            DeleteProcThreadAttributeList(list);
+        }
+        HeapFree(GetProcessHeap(), 0, list);
+    }
+    return ok != 0;
+}
+
+struct GuardWatch {
+    wchar_t program[MAX_PATH * 4] = {};
+    HANDLE section = nullptr; // kept: every new guard maps the same record
+    HANDLE guard = nullptr;   // the guard now running, to hear of its end
+    HANDLE thread = nullptr;
+};
+
+GuardWatch watch;
+
+// The program starts a short-lived process that starts the guard and ends at
+// once, giving the guard's process id as its exit code: the guard's parent
+// is then gone, so ending the program's tree (Task Manager's "End process
+// tree", which follows parent ids) does not reach it.
+HANDLE launchGuard() {
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE, TRUE, 0)) {
+        return nullptr;
+    }
+    PROCESS_INFORMATION starter = {};
+    const bool started = launch(watch.program, GuardStartOption, self, watch.section, &starter);
+    CloseHandle(self);
+    if (!started) {
+        return nullptr;
+    }
+    CloseHandle(starter.hThread);
+    DWORD guardId = 0;
+    if (WaitForSingleObject(starter.hProcess, 5000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(starter.hProcess, &guardId)) {
+        guardId = 0;
+    }
+    CloseHandle(starter.hProcess);
+    return guardId == 0 ? nullptr : OpenProcess(SYNCHRONIZE, FALSE, guardId);
+}
+
+// A guard that ends while the program runs (someone ended it) is replaced.
+DWORD WINAPI watchGuard(void*) {
+    while (watch.guard != nullptr && WaitForSingleObject(watch.guard, INFINITE) == WAIT_OBJECT_0) {
+        CloseHandle(watch.guard);
+        noteGuardRestart();
+        Sleep(GuardRestartPauseMs); // never a tight loop, whatever ends it
+        watch.guard = launchGuard();
+    }
+    return 0;
+}
+
 } // namespace
 
 bool startGuard() {
@@ -48,12 +135,8 @@ bool startGuard() {
     }
     auto* shared = static_cast<HeldRecord*>(
         MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(HeldRecord)));
-    HANDLE self = nullptr;
-    wchar_t program[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH * 4);
-    if (shared == nullptr || length == 0 || length >= MAX_PATH * 4 ||
-        !DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
-                         SYNCHRONIZE, TRUE, 0)) {
+    const DWORD length = GetModuleFileNameW(nullptr, watch.program, MAX_PATH * 4);
+    if (shared == nullptr || length == 0 || length >= MAX_PATH * 4) {
         if (shared != nullptr) {
             UnmapViewOfFile(shared);
         }
@@ -62,26 +145,28 @@ bool startGuard() {
     }
     *shared = *heldRecord;
     heldRecord = shared;
-    wchar_t line[MAX_PATH * 4 + 96];
-    swprintf(line, sizeof line / sizeof line[0], L"\"%ls\" %hs %llu %llu", program, GuardOption,
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(self)),
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(section)));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
+    watch.section = section;
+    watch.guard = launchGuard();
+    if (watch.guard == nullptr) {
+        return false; // the record stays shared; nothing reads it
+    }
+    watch.thread = CreateThread(nullptr, 0, watchGuard, nullptr, 0, nullptr);
+    return true;
+}
+
+int runGuardStart(uint64_t processHandle, uint64_t recordHandle) {
+    wchar_t program[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH * 4);
     PROCESS_INFORMATION guard = {};
-    // Only the two handles are inheritable; the guard has no window.
-    const BOOL started = CreateProcessW(program, line, nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, nullptr, &startup, &guard);
-    CloseHandle(self);
-    CloseHandle(section); // the view keeps the section, the guard its own handle
-    if (!started) {
-        resetHeldRecord();
-        UnmapViewOfFile(shared);
-        return false;
+    if (length == 0 || length >= MAX_PATH * 4 ||
+        !launch(program, GuardOption,
+                reinterpret_cast<HANDLE>(static_cast<uintptr_t>(processHandle)),
+                reinterpret_cast<HANDLE>(static_cast<uintptr_t>(recordHandle)), &guard)) {
+        return 0;
     }
     CloseHandle(guard.hThread);
     CloseHandle(guard.hProcess);
-    return true;
+    return static_cast<int>(guard.dwProcessId);
 }
 
 int runGuard(uint64_t processHandle, uint64_t recordHandle) {

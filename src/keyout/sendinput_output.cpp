@@ -3,18 +3,23 @@
 #include "engine/platform.h"
 #include "keyout/key_taker.h"
 
+#include <cstring>
+
 namespace {
 
 struct HookCapture {
     bool armed = false;
     bool hooked = false;
     KeyTaker taker;
-    // The hook's health: the keys it gave, and since when a key has been
-    // down while it gave none.
+    // The hook's health: the keys it gave, the keys down at the last look,
+    // and since when keys have gone down or up without a word from it.
     uint64_t keysSeen = 0;
-    bool downWatched = false;
-    uint32_t downSinceMs = 0;
-    uint64_t keysAtDown = 0;
+    uint64_t keysAtLastLook = 0;
+    uint64_t keysAtLookBefore = 0;
+    KeyStateBits lastLook = {};
+    bool looked = false;
+    bool missing = false;
+    uint32_t missingSinceMs = 0;
     int32_t restarts = 0;
 };
 
@@ -25,30 +30,42 @@ SystemInputApi noSystemInput() {
         .send = [](const SystemKeyEvent*, uint32_t) { return uint32_t{0}; },
         .hookKeyboard = [] { return false; },
         .unhookKeyboard = [] {},
-        .anyKeyDown = [] { return false; },
+        .keysDown = [](KeyStateBits* out) { *out = KeyStateBits{}; },
         .foregroundOutranksUs = [] { return false; },
     };
 }
 
 // Windows removes a hook whose callback took too long without telling the
-// program: a key down all the while the hook gives nothing means it is gone,
-// and it is set again.
-void watchHook(uint32_t now) {
-    if (!systemInput.anyKeyDown()) {
-        capture.downWatched = false;
+// program. Every key that goes down or up passes the hook before the
+// system's key state changes, so a change of the key state with nothing from
+// the hook over the last two looks (a key may pass the hook just after one
+// look read the state) is a key that went by without it; when the hook
+// stays silent for HookSilentMs after such a change, it is gone and set
+// again. A key held all along (injected, held by the driver, stuck) changes
+// nothing and is no sign of anything.
+void watchHook(uint32_t now, const KeyStateBits& keys) {
+    const bool changed =
+        capture.looked && std::memcmp(keys.bits, capture.lastLook.bits, sizeof keys.bits) != 0;
+    const bool heard = capture.keysSeen != capture.keysAtLastLook;
+    const bool heardLately = capture.keysSeen != capture.keysAtLookBefore;
+    capture.lastLook = keys;
+    capture.looked = true;
+    capture.keysAtLookBefore = capture.keysAtLastLook;
+    capture.keysAtLastLook = capture.keysSeen;
+    if (heard) {
+        capture.missing = false;
         return;
     }
-    if (!capture.downWatched || capture.keysSeen != capture.keysAtDown) {
-        capture.downWatched = true;
-        capture.downSinceMs = now;
-        capture.keysAtDown = capture.keysSeen;
-        return;
+    if (changed && !heardLately && !capture.missing) {
+        capture.missing = true;
+        capture.missingSinceMs = now;
     }
-    if (now - capture.downSinceMs >= HookSilentMs) {
+    if (capture.missing && now - capture.missingSinceMs >= HookSilentMs) {
         systemInput.unhookKeyboard();
         capture.hooked = systemInput.hookKeyboard();
         ++capture.restarts;
-        capture.downWatched = false;
+        capture.missing = false;
+        capture.looked = false;
     }
 }
 
@@ -127,6 +144,9 @@ CapturePoll pollHookCapture(CapturedKey* key) {
         return CaptureFailed;
     }
     const uint32_t now = platform.timeMs();
+    // The key state before the queue: a change seen here was hooked already.
+    KeyStateBits keys = {};
+    systemInput.keysDown(&keys);
     HookedKey hooked;
     while (takeHookedKeys(&hooked, 1) == 1) {
         ++capture.keysSeen;
@@ -138,17 +158,19 @@ CapturePoll pollHookCapture(CapturedKey* key) {
         const auto state = static_cast<unsigned short>(
             seen.prefix | ((hooked.flags & HookedUp) != 0 ? KeyStateUp : 0));
         if (capture.taker.take(seen.code, state, now, key)) {
+            capture.looked = false; // the rest of the queue waits for the next poll
             return CaptureTaken;
         }
     }
-    watchHook(now);
+    watchHook(now, keys);
     return CapturePending;
 }
 
 void disarmHookCapture() {
     capture.armed = false;
     capture.taker = KeyTaker{};
-    capture.downWatched = false;
+    capture.looked = false;
+    capture.missing = false;
     if (capture.hooked) {
         capture.hooked = false;
         systemInput.unhookKeyboard();

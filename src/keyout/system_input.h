@@ -29,6 +29,11 @@ struct HookedKey {
     uintptr_t extraInfo;
 };
 
+// One bit a virtual key, 0 to 255.
+struct KeyStateBits {
+    uint8_t bits[32];
+};
+
 // What the program's own injected events carry as extra information, so that
 // its hook can tell them from everything else.
 constexpr uintptr_t PadrelleInputTag = 0x50616472u;
@@ -41,8 +46,8 @@ struct SystemInputApi {
     // the hook cannot be set.
     bool (*hookKeyboard)();
     void (*unhookKeyboard)();
-    // Whether any key of any keyboard is down now (GetAsyncKeyState).
-    bool (*anyKeyDown)();
+    // Which keys are down now, one bit a virtual key (GetAsyncKeyState).
+    void (*keysDown)(KeyStateBits* out);
     // Whether the foreground window's process runs at a higher integrity
     // level than this one (a game started as administrator): Windows then
     // drops every key injected into it, and SendInput does not say so. Kept

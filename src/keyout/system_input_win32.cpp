@@ -195,13 +195,13 @@ bool outranked() {
     return foregroundOutranks;
 }
 
-bool anyKeyDown() {
+void keysDown(KeyStateBits* out) {
+    *out = KeyStateBits{};
     for (int key = 0x08; key <= 0xFE; ++key) {
         if ((static_cast<uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0) {
-            return true;
+            out->bits[key / 8] = static_cast<uint8_t>(out->bits[key / 8] | 1u << (key % 8));
         }
     }
-    return false;
 }
 
 } // namespace
@@ -211,7 +211,7 @@ void useWin32SystemInput() {
         .send = sendEvents,
         .hookKeyboard = hook,
         .unhookKeyboard = unhook,
-        .anyKeyDown = anyKeyDown,
+        .keysDown = keysDown,
         .foregroundOutranksUs = outranked,
     };
 }
