@@ -128,6 +128,7 @@ TEST_F(SessionEndRelease, TheSystemCuttingInputOffLetsGoOfEveryFingerAndKey) {
     };
     const Case cases[] = {
         {win::WM_CANCELMODE, 0, true},
+        {win::WM_DESKTOP_SWITCHED, 0, true}, // a UAC prompt's secure desktop
         {win::WM_WTSSESSION_CHANGE, win::WTS_SESSION_LOCK, true},
         {win::WM_WTSSESSION_CHANGE, win::WTS_CONSOLE_DISCONNECT, true},
         {win::WM_WTSSESSION_CHANGE, win::WTS_REMOTE_DISCONNECT, true},
@@ -165,6 +166,20 @@ TEST_F(SessionEndRelease, TheSystemCuttingInputOffLetsGoOfEveryFingerAndKey) {
         }
         EXPECT_EQ(mouseState.fingerHeld, c.cut ? 0 : 1);
     }
+}
+
+// A long note: a finger held still sends nothing for as long as it rests,
+// and nothing but the system's own word lifts it.
+TEST_F(SessionEndRelease, AFingerHeldStillForTenSecondsKeepsItsKey) {
+    holdThreePadsAndScratch();
+    for (uint32_t ms = 0; ms < 10000; ms += 50) {
+        fakePlatform.time += 50;
+        runMainLoopPass();
+    }
+    EXPECT_TRUE(strokes().empty());
+    EXPECT_EQ(PadPressed[0], 1);
+    EXPECT_EQ(PadPressed[3], 1);
+    EXPECT_EQ(PadPressed[8], 1);
 }
 
 TEST_F(SessionEndRelease, AtTheSessionsEndTheSceneIsLeftAsAtAClose) {

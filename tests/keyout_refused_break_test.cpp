@@ -96,14 +96,14 @@ TEST_F(RefusedBreaks, EveryKeyGoesUpOnceTheRefusalEnds) {
              message(win::WTS_CONSOLE_CONNECT);
          },
          1},
-        {"a UAC prompt, its end seen as a desktop switch",
+        {"a UAC prompt: the desktop switches there and back",
          [] {
              fakeDesktop.desktop = InputDesktop::SecureDesktop;
-             liftEveryFinger();
+             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
          },
          [] {
              fakeDesktop.desktop = InputDesktop::Default;
-             inputMayReachTheGameAgain();
+             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
          },
          1},
         {"a UAC prompt whose end says nothing",

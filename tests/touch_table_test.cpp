@@ -76,49 +76,6 @@ TEST_F(TouchTableTest, PalmsAndHoveringContactsAreNotFingersOnTheScreen) {
     }
 }
 
-TEST_F(TouchTableTest, AContactTheSystemKnowsToBeGoneIsLifted) {
-    struct Case {
-        const char* what;
-        std::vector<ContactState> answers; // at each check, a period apart
-        int32_t down;
-    };
-    const Case cases[] = {
-        {"on, then gone", {ContactOn, ContactGone}, 0},
-        {"on and on", {ContactOn, ContactOn}, 1},
-        {"never known, then gone: not its contact", {ContactUnknown, ContactGone}, 1},
-        {"gone from the first", {ContactGone, ContactGone}, 1},
-    };
-    for (const Case& c : cases) {
-        resetTouchTable();
-        fakePlatform.time = 1000;
-        file({at(7, TouchFlagDown, 100, 200)});
-        checkTouchContacts(); // the first check is a period away
-        for (ContactState answer : c.answers) {
-            fakePlatform.contacts[7] = answer;
-            fakePlatform.time += ContactCheckMs - 1;
-            checkTouchContacts();
-            EXPECT_EQ(TouchTable[0].down, 1) << c.what << ": asked before its time";
-            fakePlatform.time += 1;
-            checkTouchContacts();
-        }
-        EXPECT_EQ(TouchTable[0].down, c.down) << c.what;
-    }
-}
-
-TEST_F(TouchTableTest, ANewContactInTheSlotIsNotTakenForTheOldOne) {
-    fakePlatform.time = 1000;
-    file({at(7, TouchFlagDown, 100, 200)});
-    checkTouchContacts();
-    fakePlatform.contacts[7] = ContactOn;
-    fakePlatform.time += ContactCheckMs;
-    checkTouchContacts();
-    file({at(7, TouchFlagUp, 100, 200), at(8, TouchFlagDown, 100, 200)});
-    fakePlatform.contacts[8] = ContactGone; // never known to the system
-    fakePlatform.time += ContactCheckMs;
-    checkTouchContacts();
-    EXPECT_EQ(TouchTable[0].down, 1);
-}
-
 TEST_F(TouchTableTest, ThirdFingerTakesTheFirstFreeSlot) {
     file({at(11, TouchFlagDown, 1, 1), at(12, TouchFlagDown, 2, 2)});
     EXPECT_EQ(TouchTable[0].id, 11u);

@@ -62,6 +62,5 @@ void pollActions() {
 void pollInput() {
     pollActions();
     pollMouse();
-    checkTouchContacts();
     pollRemote();
 }

@@ -23,7 +23,6 @@ constexpr Platform defaultPlatform = {
     .registerTouchWindow = [](WindowHandle, uint32_t) { return false; },
     .readTouchInputs = [](intptr_t, TouchInput*, uint32_t) { return false; },
     .closeTouchInput = [](intptr_t) {},
-    .touchContact = [](uint32_t) { return ContactUnknown; },
     .getWindowLong = [](WindowHandle, int32_t) { return int32_t{0}; },
     .setWindowLong = [](WindowHandle, int32_t, int32_t) { return int32_t{0}; },
     .windowRect = [](WindowHandle, WinRect*) { return false; },

@@ -39,8 +39,6 @@ struct TouchInput {
     uint64_t timeUs = 0;
 };
 
-enum ContactState : int32_t { ContactUnknown = 0, ContactOn = 1, ContactGone = 2 };
-
 struct Platform {
     // Clocks and keyboard state.
     uint32_t (*timeMs)();                         // timeGetTime
@@ -83,9 +81,6 @@ struct Platform {
     bool (*readTouchInputs)(intptr_t handle, TouchInput* records, uint32_t count);
     // CloseTouchInputHandle: after it the handle is gone.
     void (*closeTouchInput)(intptr_t handle);
-    // Whether the system knows a touch contact (by its id) to be off the
-    // screen now: GetPointerInfo, from Windows 8 on. Unknown on older systems.
-    ContactState (*touchContact)(uint32_t id);
 
     // Window styles and placement.
     int32_t (*getWindowLong)(WindowHandle window, int32_t index);
@@ -111,7 +106,9 @@ struct Platform {
     // WTSRegisterSessionNotification for the window's own session (watch),
     // or its end: WM_WTSSESSION_CHANGE comes while it is on; with it the
     // console display's state (RegisterPowerSettingNotification,
-    // GUID_CONSOLE_DISPLAY_STATE). False when the session could not be
+    // GUID_CONSOLE_DISPLAY_STATE) and every switch of the input desktop
+    // (EVENT_SYSTEM_DESKTOPSWITCH, posted to the window as
+    // win::WM_DESKTOP_SWITCHED). False when the session could not be
     // watched (early in a session, before its services are ready).
     bool (*watchSessionChanges)(WindowHandle window, bool watch);
     // The console display's state in a WM_POWERBROADCAST of

@@ -35,7 +35,6 @@ struct PointerInfo {
     UINT64 performanceCount;
     int buttonChangeType;
 };
-constexpr UINT32 PointerFlagInContact = 0x00000004;
 using GetPointerInfoCall = BOOL(WINAPI*)(UINT32 pointerId, PointerInfo* info);
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND window);
 using AdjustForDpiCall = BOOL(WINAPI*)(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle,
@@ -211,18 +210,6 @@ void realCloseTouch(intptr_t handle) {
     CloseTouchInputHandle(reinterpret_cast<HTOUCHINPUT>(handle));
 }
 
-ContactState realContact(uint32_t id) {
-    if (getPointerInfo == nullptr) {
-        return ContactUnknown;
-    }
-    PointerInfo info = {};
-    if (getPointerInfo(id, &info)) {
-        return (info.pointerFlags & PointerFlagInContact) != 0 ? ContactOn : ContactGone;
-    }
-    // No such pointer any more: its contact has ended.
-    return GetLastError() == ERROR_INVALID_PARAMETER ? ContactGone : ContactUnknown;
-}
-
 int32_t realGetWindowLong(WindowHandle window, int32_t index) {
     return GetWindowLongA(asWindow(window), index);
 }
@@ -338,15 +325,35 @@ int32_t realRefreshRate(WindowHandle window) {
 constexpr GUID ConsoleDisplayState = {
     0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 HPOWERNOTIFY displayNotify = nullptr;
+HWINEVENTHOOK desktopHook = nullptr;
+HWND desktopWatcher = nullptr;
+
+// Another desktop became the input desktop (a UAC prompt's secure desktop or
+// the lock screen came or went): the window hears of it in its own message.
+void CALLBACK desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    if (desktopWatcher != nullptr) {
+        PostMessageW(desktopWatcher, WM_APP + 1, 0, 0);
+    }
+}
 
 bool realWatchSession(WindowHandle window, bool watch) {
     if (!watch) {
+        if (desktopHook != nullptr) {
+            UnhookWinEvent(desktopHook);
+            desktopHook = nullptr;
+        }
+        desktopWatcher = nullptr;
         if (displayNotify != nullptr) {
             UnregisterPowerSettingNotification(displayNotify);
             displayNotify = nullptr;
         }
         WTSUnRegisterSessionNotification(asWindow(window));
         return true;
+    }
+    if (desktopHook == nullptr) {
+        desktopWatcher = asWindow(window);
+        desktopHook = SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
+                                      nullptr, desktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
     }
     if (displayNotify == nullptr) {
         displayNotify = RegisterPowerSettingNotification(asWindow(window), &ConsoleDisplayState,
@@ -410,7 +417,6 @@ void useWin32Platform() {
         .registerTouchWindow = realRegisterTouch,
         .readTouchInputs = realReadTouch,
         .closeTouchInput = realCloseTouch,
-        .touchContact = realContact,
         .getWindowLong = realGetWindowLong,
         .setWindowLong = realSetWindowLong,
         .windowRect = realWindowRect,

@@ -32,6 +32,8 @@ constexpr uint32_t WM_TABLET_QUERYSYSTEMGESTURESTATUS = 0x02CC;
 constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
 constexpr uint32_t WM_WTSSESSION_CHANGE = 0x02B1;
 constexpr uint32_t WM_DPICHANGED = 0x02E0;
+// The program's own: the input desktop switched (WM_APP + 1).
+constexpr uint32_t WM_DESKTOP_SWITCHED = 0x8001;
 
 // The mouse messages' key state: the primary button is down.
 constexpr uintptr_t MK_LBUTTON = 0x0001;

@@ -179,6 +179,12 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             inputBackToScene();
         }
         return 0;
+    case win::WM_DESKTOP_SWITCHED:
+        // To a UAC prompt or the lock screen: the contacts are cut off and
+        // their ups never come. Back: what was refused meanwhile may go.
+        cancelAllInput();
+        inputBackToScene();
+        return 0;
     case win::WM_POWERBROADCAST:
         powerChange(wParam, lParam);
         return platform.defWindowProc(window, message, wParam, lParam);

@@ -167,9 +167,8 @@ void checkForeground() {
                                                : level > own && own != 0;
 }
 
-// Another window came to the foreground, or another desktop became the
-// input desktop (a UAC prompt or the lock screen came or went): keys that
-// were refused or dropped may reach the game now.
+// Another window came to the foreground: keys that were dropped on the way
+// to an elevated one may reach the game now.
 void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
     checkForeground();
     inputMayReachTheGameAgain();
@@ -181,8 +180,6 @@ void watchForeground() {
     // Called on the main thread's message loop.
     SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foregroundChanged, 0,
                     0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
-    SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH, nullptr,
-                    foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
     checkForeground();
     watchingForeground = true;
 }

@@ -11,63 +11,16 @@ TouchSlot TouchTable[TouchSlotCount];
 TouchSlot MouseFinger;
 char touchDebugLines[TouchSlotCount][TouchDebugLineSize];
 
-namespace {
-
-struct ContactWatch {
-    // The system has said that the contact of the slot is on the screen.
-    bool known[TouchSlotCount] = {};
-    uint32_t checkedMs = 0;
-    bool checked = false;
-};
-
-ContactWatch contacts;
-
-} // namespace
-
 void resetTouchTable() {
     std::memset(TouchTable, 0, sizeof TouchTable);
     MouseFinger = TouchSlot{};
     std::memset(touchDebugLines, 0, sizeof touchDebugLines);
-    contacts = ContactWatch{};
 }
 
 void liftAllFingers() {
     for (TouchSlot& slot : TouchTable) {
         slot.down = 0;
     }
-}
-
-void checkTouchContacts() {
-    bool anyDown = false;
-    for (const TouchSlot& slot : TouchTable) {
-        anyDown = anyDown || slot.down != 0;
-    }
-    if (!anyDown) {
-        contacts.checked = false;
-        return;
-    }
-    const uint32_t now = platform.timeMs();
-    if (!contacts.checked) {
-        // The first check comes a period after the first contact.
-        contacts.checked = true;
-        contacts.checkedMs = now;
-    } else if (now - contacts.checkedMs >= ContactCheckMs) {
-        contacts.checkedMs = now;
-        for (int32_t i = 0; i < TouchSlotCount; ++i) {
-            TouchSlot& slot = TouchTable[i];
-            // The system knows nothing of the phone's fingers.
-            if (slot.down == 0 || isRemoteTouchId(slot.id)) {
-                continue;
-            }
-            const ContactState state = platform.touchContact(slot.id);
-            if (state == ContactOn) {
-                contacts.known[i] = true;
-            } else if (state == ContactGone && contacts.known[i]) {
-                slot.down = 0;
-            }
-        }
-    }
-    requestPassBy(contacts.checkedMs + ContactCheckMs);
 }
 
 void setMouseFinger(bool down, int32_t x, int32_t y) {
@@ -142,7 +95,6 @@ void storeTouch(int32_t index, const TouchRecord& input, int32_t x, int32_t y) {
         return;
     }
     TouchSlot& slot = TouchTable[index];
-    const bool newContact = slot.id != input.id || slot.down == 0;
     slot.id = input.id;
     slot.x = x;
     slot.y = y;
@@ -156,9 +108,6 @@ void storeTouch(int32_t index, const TouchRecord& input, int32_t x, int32_t y) {
         slot.down = 1;
     } else if ((input.flags & TouchFlagUp) != 0) {
         slot.down = 0;
-    }
-    if (newContact) {
-        contacts.known[index] = false;
     }
 }
 

@@ -56,14 +56,10 @@ bool pointInRect(int32_t x, int32_t y, const Rect& rect);
 bool isTouched(const Sprite& sprite);
 int32_t touchIndexOn(const Sprite& sprite);
 
-// Every touch slot up (the contacts are cut off by the system).
+// Every touch slot up: the system cut the contacts off (a lock, a UAC
+// prompt's desktop, sleep, the display off, a cancelled mode). Nothing else
+// lifts a finger whose up did not come: a finger held still sends nothing.
 void liftAllFingers();
-// Asks the system, at most every ContactCheckMs, whether the contacts held
-// down are still on the screen, and lifts any it knows to be gone. A contact
-// is taken as gone only once the system has been seen to know it at all.
-// While any is held, a pass is asked for at the next check.
-void checkTouchContacts();
-constexpr uint32_t ContactCheckMs = 250;
 
 // Every slot up with id 0 at (0, 0), every debug line empty, the mouse finger up.
 void resetTouchTable();

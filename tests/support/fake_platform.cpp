@@ -220,11 +220,6 @@ void installFakePlatform() {
         .registerTouchWindow = fakeRegisterTouch,
         .readTouchInputs = fakeReadTouch,
         .closeTouchInput = fakeCloseTouch,
-        .touchContact =
-            [](uint32_t id) {
-                const auto found = fakePlatform.contacts.find(id);
-                return found != fakePlatform.contacts.end() ? found->second : ContactUnknown;
-            },
         .getWindowLong = fakeGetWindowLong,
         .setWindowLong = fakeSetWindowLong,
         .windowRect = fakeWindowRect,

@@ -60,8 +60,6 @@ struct FakePlatform {
     std::map<intptr_t, std::vector<TouchInput>> touchInputs;
     std::vector<intptr_t> closedTouchHandles;
     std::vector<std::string> touchFaults;
-    // What GetPointerInfo tells of a contact, by id; unknown when not here.
-    std::map<uint32_t, ContactState> contacts;
     // The primary mouse button as GetAsyncKeyState reads it. Down unless a
     // test lets it go where the window hears nothing of that.
     bool buttonDown = true;

@@ -246,7 +246,6 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .registerTouchWindow = replayRegisterTouch,
         .readTouchInputs = replayReadTouch,
         .closeTouchInput = [](intptr_t) {},
-        .touchContact = [](uint32_t) { return ContactUnknown; },
         .getWindowLong = replayGetWindowLong,
         .setWindowLong = replaySetWindowLong,
         .windowRect = replayWindowRect,
