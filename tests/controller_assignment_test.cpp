@@ -112,8 +112,8 @@ TEST_F(ControllerAssignmentTest, SameKeyElevenTimes) {
     }
     EXPECT_EQ(ScratchScancodes[0], 0x39);
     EXPECT_EQ(ScratchScancodes[1], 0x39);
-    // Every press passed on, and every release but the last, which comes after.
-    EXPECT_EQ(fakeInterception.sent.size(), 21u);
+    // Every press and release passed on, the last release as the filter is cleared.
+    EXPECT_EQ(fakeInterception.sent.size(), 22u);
     EXPECT_EQ(keyboardDevice, 2);
 }
 
@@ -175,7 +175,8 @@ TEST_F(ControllerAssignmentTest, WaitingForAKeyLeavesTheWindowAlive) {
     fakeInterception.calls.clear();
     clearStrokes();
     leaveController();
-    const std::vector<std::string> expected = {"filter 0", "destroy"};
+    // The filter cleared, what it still held passed on, then the end.
+    const std::vector<std::string> expected = {"filter 0", "timed_wait 0", "destroy"};
     EXPECT_EQ(fakeInterception.calls, expected);
     EXPECT_TRUE(strokes().empty());
     EXPECT_EQ(PadPressed[1], 0);
@@ -189,7 +190,7 @@ TEST_F(ControllerAssignmentTest, FingersDuringAssignmentSendNothing) {
     updateController();
     ASSERT_EQ(controllerMode, Play);
     // The presses and releases passed on, nothing else.
-    ASSERT_EQ(fakeInterception.sent.size(), 21u);
+    ASSERT_EQ(fakeInterception.sent.size(), 22u);
     for (int i = 0; i < 11; ++i) {
         EXPECT_EQ(fakeInterception.sent[static_cast<size_t>(2 * i)].code, 0x10 + i);
         EXPECT_EQ(fakeInterception.sent[static_cast<size_t>(2 * i)].state, 0);

@@ -229,7 +229,8 @@ TEST_F(LayoutPlay, AssignmentAsksForEachPadThenEachDiscsTwoKeys) {
     useLayout(*presetNamed("double"));
     std::vector<std::string> prompts;
     fakeInterception.onWait = [&] {
-        if (prompts.empty() || prompts.back() != statusText) {
+        const bool prompt = std::strncmp(statusText, "PRESS", 5) == 0;
+        if (prompt && (prompts.empty() || prompts.back() != statusText)) {
             prompts.push_back(statusText);
         }
     };

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 class KeyoutCaptureTest : public ::testing::Test {
@@ -42,8 +45,11 @@ TEST_F(KeyoutCaptureTest, FilterSetBeforeAndClearedAfterEachCapture) {
     EXPECT_EQ(capture(key), CaptureTaken);
     EXPECT_TRUE(key.captured);
     EXPECT_EQ(key.code, 0x1E);
-    const std::vector<std::string> expected = {"filter 3", "wait", "receive 2",
-                                               "send 2 0x001E 0x0000", "filter 0"};
+    // The key's break, held back when the filter is cleared, still goes on.
+    const std::vector<std::string> expected = {
+        "filter 3",    "wait", "receive 2", "send 2 0x001E 0x0000",
+        "filter 0",    "wait", "receive 2", "send 2 0x001E 0x0001",
+        "timed_wait 0"};
     EXPECT_EQ(fakeInterception.calls, expected);
     for (const FakeFilterCall& call : fakeInterception.filters) {
         EXPECT_EQ(call.predicate, interception.is_keyboard);
@@ -57,16 +63,16 @@ TEST_F(KeyoutCaptureTest, StrokePassedOnUnchangedAndDeviceReplaced) {
     capture(key);
     EXPECT_EQ(key.code, 0x1D);
     EXPECT_EQ(key.prefix, KeyStateE0);
-    ASSERT_EQ(fakeInterception.sent.size(), 1u);
+    ASSERT_EQ(fakeInterception.sent.size(), 2u); // the make, and its break after the capture
     EXPECT_EQ(fakeInterception.sent[0].device, 4);
     EXPECT_EQ(fakeInterception.sent[0].state, KeyStateE0);
     EXPECT_EQ(fakeInterception.sent[0].information, 0xABCDu);
     EXPECT_EQ(keyboardDevice, 4);
     // Later strokes go to that keyboard and carry the captured information.
     sendKey(0x1D, 0, key.prefix);
-    EXPECT_EQ(fakeInterception.sent[1].device, 4);
-    EXPECT_EQ(fakeInterception.sent[1].state, 0x03);
-    EXPECT_EQ(fakeInterception.sent[1].information, 0xABCDu);
+    EXPECT_EQ(fakeInterception.sent[2].device, 4);
+    EXPECT_EQ(fakeInterception.sent[2].state, 0x03);
+    EXPECT_EQ(fakeInterception.sent[2].information, 0xABCDu);
 }
 
 // Makes and breaks are both held back and go on in the order they came; the
@@ -124,9 +130,9 @@ TEST_F(KeyoutCaptureTest, FailedReceivesWaitAgainButNotForever) {
     EXPECT_EQ(capture(key), CaptureTaken);
     EXPECT_EQ(key.code, 0x10);
     EXPECT_EQ(keyboardDevice, 3);
-    ASSERT_EQ(fakeInterception.sent.size(), 1u);
+    ASSERT_EQ(fakeInterception.sent.size(), 2u); // its break went on after the capture
 
-    fakeInterception.waitResults.clear(); // the key's release is not waited for
+    fakeInterception.waitResults.clear();
     fakeInterception.receiveResults.clear();
     for (int i = 0; i < 100; ++i) {
         scriptFailedReceive(1);
@@ -134,7 +140,8 @@ TEST_F(KeyoutCaptureTest, FailedReceivesWaitAgainButNotForever) {
     fakeInterception.sent.clear();
     fakeInterception.waits = 0;
     EXPECT_EQ(capture(key, 1000), CaptureFailed);
-    EXPECT_EQ(fakeInterception.waits, MaxFailedReceives);
+    // And one more as the filter is cleared, for what it still held.
+    EXPECT_EQ(fakeInterception.waits, MaxFailedReceives + 1);
     EXPECT_TRUE(fakeInterception.sent.empty());
     EXPECT_EQ(fakeInterception.filter, 0);
 }
@@ -168,8 +175,67 @@ TEST_F(KeyoutCaptureTest, ClosedOutputCallsNothing) {
 TEST_F(KeyoutCaptureTest, ClosingDuringACaptureClearsTheFilterThenDestroys) {
     keyOutput.armCapture();
     closeKeyboardOutput();
-    const std::vector<std::string> expected = {"filter 3", "filter 0", "destroy"};
+    const std::vector<std::string> expected = {"filter 3", "filter 0", "timed_wait 0", "destroy"};
     EXPECT_EQ(fakeInterception.calls, expected);
+}
+
+// The key is taken, the player's next strokes are already held back in the
+// driver: clearing the filter must not strand them.
+TEST_F(KeyoutCaptureTest, StrokesStillHeldBackWhenTheFilterIsClearedGoOnInOrder) {
+    scriptKeyPress(1, 0x1E);
+    scriptStroke(1, 0x1F, 0);
+    scriptStroke(1, 0x1F, KeyStateUp);
+    CapturedKey key = {};
+    keyOutput.armCapture();
+    ASSERT_EQ(keyOutput.pollCapture(&key), CaptureTaken);
+    keyOutput.disarmCapture();
+    std::vector<std::string> sent;
+    for (const FakeStroke& s : fakeInterception.sent) {
+        sent.push_back(std::to_string(s.code) + "/" + std::to_string(s.state));
+    }
+    EXPECT_EQ(sent, (std::vector<std::string>{"30/0", "30/1", "31/0", "31/1"}));
+    EXPECT_EQ(fakeInterception.filter, 0);
+}
+
+// On a thread of its own the capture passes each stroke on as it comes,
+// whether or not the main loop polls (a title-bar drag, a stall), and wakes
+// the main loop to take the key.
+TEST_F(KeyoutCaptureTest, OnItsOwnThreadStrokesGoOnWithoutTheMainLoop) {
+    resetKeyboardOutput();
+    installFakeInterception();
+    useDriverCaptureThread(true);
+    ASSERT_TRUE(openKeyboardOutput());
+    EXPECT_EQ(keyOutput.capturePollMs, 0u); // a taken stroke wakes the loop itself
+    scriptKeyPress(3, 0x1E);
+    scriptStroke(3, 0x30, 0);
+    const int wakesBefore = fakeMainLoopWakes.load();
+    keyOutput.armCapture();
+    // No poll at all until the thread has passed every stroke on.
+    for (int i = 0; i < 2000 && fakeMainLoopWakes.load() - wakesBefore < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_GE(fakeMainLoopWakes.load() - wakesBefore, 3);
+    CapturedKey key = {};
+    EXPECT_EQ(keyOutput.pollCapture(&key), CaptureTaken);
+    EXPECT_EQ(key.code, 0x1E);
+    EXPECT_EQ(keyboardDevice, 3);
+    EXPECT_EQ(keyOutput.pollCapture(&key), CaptureTaken); // 1E came up before it
+    EXPECT_EQ(key.code, 0x30);
+    keyOutput.disarmCapture();
+    ASSERT_EQ(fakeInterception.sent.size(), 3u);
+    EXPECT_EQ(fakeInterception.sent[2].code, 0x30);
+    EXPECT_EQ(fakeInterception.filter, 0);
+    // A wait that fails ends the capture there too.
+    fakeInterception.waitResults.push_back(-1);
+    keyOutput.armCapture();
+    CapturePoll poll = CapturePending;
+    for (int i = 0; i < 2000 && poll == CapturePending; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        poll = keyOutput.pollCapture(&key);
+    }
+    EXPECT_EQ(poll, CaptureFailed);
+    keyOutput.disarmCapture();
+    useDriverCaptureThread(false);
 }
 
 TEST_F(KeyoutCaptureTest, LibraryWithoutTimedWaitTakesKeysFromTheSystemHook) {

@@ -11,6 +11,7 @@
 #include "engine/responsiveness.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
+#include "keyout/interception_output.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
@@ -65,6 +66,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
     bindKeyboardLibrary();
+    // The driver's held-back strokes go on from a thread of their own.
+    useDriverCaptureThread(true);
     useWin32SystemInput();
     watchForegroundWindow();
     useWin32SettingsStore();

@@ -5,6 +5,11 @@
 #include "keyout/keyboard_library.h"
 #include "keyout/sendinput_output.h"
 
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 InterceptionContext interceptionContext = nullptr;
 InterceptionDevice keyboardDevice = 0;
 InterceptionKeyStroke keyStroke = {};
@@ -14,6 +19,23 @@ namespace {
 bool capturing = false;
 int32_t failedReceives = 0;
 KeyTaker taker;
+bool captureOnThread = false;
+
+// Strokes taken from the driver (and passed on) that wait for the capture.
+struct TakenStroke {
+    InterceptionDevice device;
+    InterceptionKeyStroke stroke;
+};
+
+struct CaptureThread {
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    std::mutex lock;
+    std::deque<TakenStroke> taken; // under lock
+    bool failed = false;           // under lock: no key will come this way
+};
+
+CaptureThread captureThread;
 
 bool isKeyboardNumber(InterceptionDevice device) {
     return device >= FirstKeyboard && device <= LastKeyboard;
@@ -35,6 +57,52 @@ void setFilter(InterceptionFilter filter) {
     interception.set_filter(interceptionContext, interception.is_keyboard, filter);
 }
 
+// Nothing waited; a stroke was taken; a receive took nothing (wait again);
+// no key will come this way.
+enum class Pumped { Nothing, Stroke, Retry, Failed };
+
+// One stroke from the driver, passed on to the system at once as if it had
+// not been held back.
+Pumped pumpStroke(unsigned long waitMs, TakenStroke* out) {
+    const InterceptionDevice device = interception.wait_with_timeout(interceptionContext, waitMs);
+    if (device == 0) {
+        return Pumped::Nothing;
+    }
+    if (!isKeyboardNumber(device)) {
+        return Pumped::Failed; // the wait failed: no key will come this way
+    }
+    InterceptionKeyStroke stroke = {};
+    if (interception.receive(interceptionContext, device, &stroke, 1) <= 0) {
+        return ++failedReceives >= MaxFailedReceives ? Pumped::Failed : Pumped::Retry;
+    }
+    interception.send(interceptionContext, device, &stroke, 1);
+    *out = TakenStroke{device, stroke};
+    return Pumped::Stroke;
+}
+
+void runCaptureThread() {
+    while (!captureThread.stop.load()) {
+        TakenStroke taken = {};
+        const Pumped pumped = pumpStroke(CaptureThreadWaitMs, &taken);
+        if (pumped == Pumped::Nothing || pumped == Pumped::Retry) {
+            std::this_thread::yield();
+            continue;
+        }
+        {
+            std::lock_guard<std::mutex> hold(captureThread.lock);
+            if (pumped == Pumped::Failed) {
+                captureThread.failed = true;
+            } else {
+                captureThread.taken.push_back(taken);
+            }
+        }
+        platform.wakeMainLoop();
+        if (pumped == Pumped::Failed) {
+            return;
+        }
+    }
+}
+
 // Makes and breaks are held back alike, so that each goes on to the system
 // in the order the keyboard sent them.
 void driverArm() {
@@ -43,14 +111,43 @@ void driverArm() {
         capturing = true;
         failedReceives = 0;
         taker = KeyTaker{};
+        if (captureOnThread) {
+            captureThread.stop = false;
+            captureThread.failed = false;
+            captureThread.taken.clear();
+            captureThread.thread = std::thread(runCaptureThread);
+        }
     }
 }
 
 void driverDisarm() {
-    if (capturing) {
-        capturing = false;
-        setFilter(FilterNone);
+    if (!capturing) {
+        return;
     }
+    capturing = false;
+    if (captureThread.thread.joinable()) {
+        captureThread.stop = true;
+        captureThread.thread.join();
+    }
+    setFilter(FilterNone);
+    // Strokes the driver held back before the filter was cleared still go
+    // on, in order.
+    TakenStroke taken = {};
+    for (int32_t i = 0; i < MaxStrokesPerPoll; ++i) {
+        const Pumped pumped = pumpStroke(0, &taken);
+        if (pumped == Pumped::Nothing || pumped == Pumped::Failed) {
+            break;
+        }
+    }
+}
+
+// A stroke taken from the driver: the keyboard it came from is the one to
+// send into, and later strokes carry its information, as the driver's own
+// record would.
+bool takeStroke(const TakenStroke& taken, uint32_t now, CapturedKey* key) {
+    keyboardDevice = taken.device;
+    keyStroke.information = taken.stroke.information;
+    return taker.take(taken.stroke.code, taken.stroke.state, now, key);
 }
 
 CapturePoll driverPoll(CapturedKey* key) {
@@ -58,25 +155,31 @@ CapturePoll driverPoll(CapturedKey* key) {
         return CaptureFailed;
     }
     const uint32_t now = platform.timeMs();
-    for (int32_t stroke = 0; stroke < MaxStrokesPerPoll; ++stroke) {
-        const InterceptionDevice device = interception.wait_with_timeout(interceptionContext, 0);
-        if (device == 0) {
-            return CapturePending;
-        }
-        if (!isKeyboardNumber(device)) {
-            return CaptureFailed; // the wait failed: no key will come this way
-        }
-        if (interception.receive(interceptionContext, device, &keyStroke, 1) <= 0) {
-            if (++failedReceives >= MaxFailedReceives) {
-                return CaptureFailed;
+    if (captureOnThread) {
+        std::lock_guard<std::mutex> hold(captureThread.lock);
+        while (!captureThread.taken.empty()) {
+            const TakenStroke taken = captureThread.taken.front();
+            captureThread.taken.pop_front();
+            if (takeStroke(taken, now, key)) {
+                return CaptureTaken;
             }
-            continue;
         }
-        keyboardDevice = device;
-        // The stroke goes on to the system as if it had not been held back.
-        interception.send(interceptionContext, device, &keyStroke, 1);
-        if (taker.take(keyStroke.code, keyStroke.state, now, key)) {
-            return CaptureTaken;
+        return captureThread.failed ? CaptureFailed : CapturePending;
+    }
+    for (int32_t stroke = 0; stroke < MaxStrokesPerPoll; ++stroke) {
+        TakenStroke taken = {};
+        switch (pumpStroke(0, &taken)) {
+        case Pumped::Failed:
+            return CaptureFailed;
+        case Pumped::Nothing:
+            return CapturePending;
+        case Pumped::Retry:
+            break;
+        case Pumped::Stroke:
+            if (takeStroke(taken, now, key)) {
+                return CaptureTaken;
+            }
+            break;
         }
     }
     return CapturePending;
@@ -129,6 +232,10 @@ bool fail(KeyboardLibraryStatus status) {
 
 } // namespace
 
+void useDriverCaptureThread(bool onThread) {
+    captureOnThread = onThread;
+}
+
 bool openInterceptionOutput() {
     if (keyboardLibrary.status == KeyboardLibraryUnchecked) {
         keyboardLibrary.status = checkInterceptionTable(interception, &keyboardLibrary.missingCall);
@@ -162,7 +269,10 @@ bool openInterceptionOutput() {
                                      disarmHookCapture();
                                      driverClose();
                                  },
-        .capturePollMs = driverCapture ? DriverCapturePollMs : HookCheckMs,
+        // On its own thread a taken stroke wakes the main loop itself.
+        .capturePollMs = !driverCapture  ? HookCheckMs
+                         : captureOnThread ? 0
+                                           : DriverCapturePollMs,
     };
     return true;
 }

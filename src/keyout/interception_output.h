@@ -21,8 +21,17 @@ constexpr int32_t MaxStrokesPerPoll = 32;
 // answers blocks for it; a library without its driver answers at once.
 constexpr unsigned long DriverProbeMs = 40;
 constexpr uint64_t DriverSilentBelowUs = 10000;
-// A pending capture is asked again this often.
+// A pending capture is asked again this often (without a capture thread).
 constexpr uint32_t DriverCapturePollMs = 10;
+// The capture thread's longest wait for the driver, so that it hears of its
+// end in time.
+constexpr unsigned long CaptureThreadWaitMs = 50;
+
+// Whether a capture takes the driver's strokes on a thread of its own, which
+// passes each on as soon as it arrives (the Win32 program), or in the main
+// loop's polls (tests, the replay). On its own thread no modal loop or stall
+// of the main thread holds back the keyboards while the filter is set.
+void useDriverCaptureThread(bool onThread);
 
 // Opens the driver: a context, a live driver behind it and the keyboard to
 // send into (the first with a hardware id, where the library can tell).

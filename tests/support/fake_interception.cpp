@@ -50,8 +50,11 @@ InterceptionDevice fakeWait(InterceptionContext) {
 
 // A live driver blocks for the time when nothing is held back; an older
 // library without its driver answers at once.
+// Strokes the driver held back stay queued in it after the filter is cleared
+// until they are received: a scripted stroke is there whatever the filter.
 InterceptionDevice fakeTimedWait(InterceptionContext context, unsigned long milliseconds) {
-    if (fakeInterception.filter == 0 || fakeInterception.driverSilent) {
+    if ((fakeInterception.filter == 0 && fakeInterception.waitResults.empty()) ||
+        fakeInterception.driverSilent) {
         fakeInterception.calls.push_back("timed_wait " + std::to_string(milliseconds));
         if (!fakeInterception.driverSilent) {
             fakePlatform.preciseUs += static_cast<uint64_t>(milliseconds) * 1000u;
