@@ -30,7 +30,8 @@ bool same(const SavedSettings& a, const SavedSettings& b) {
     }
     return a.hasScreen == b.hasScreen &&
            (!a.hasScreen || (std::strcmp(a.screen.monitor, b.screen.monitor) == 0 &&
-                             a.screen.fullScreen == b.screen.fullScreen)) &&
+                             a.screen.fullScreen == b.screen.fullScreen &&
+                             std::strcmp(a.screen.device, b.screen.device) == 0)) &&
            a.hasRemote == b.hasRemote &&
            (!a.hasRemote ||
             (a.remoteOn == b.remoteOn && std::strcmp(a.pairingCode, b.pairingCode) == 0));

@@ -139,6 +139,9 @@ std::string taken(const SavedSettings& settings) {
     if (settings.hasScreen) {
         result +=
             std::string(settings.screen.monitor) + " " + std::to_string(settings.screen.fullScreen);
+        if (settings.screen.device[0] != '\0') {
+            result += std::string(" ") + settings.screen.device;
+        }
     }
     if (settings.hasRemote) {
         result +=
@@ -149,6 +152,8 @@ std::string taken(const SavedSettings& settings) {
 
 TEST(SavedSettings, WholeFilesOrNothing) {
     const std::string v2 = "version 2\n";
+    const std::string withDevice =
+        "default:2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A;||\\\\.\\DISPLAY2 0 " + std::string(255, 'D');
     const struct {
         std::string text;
         const char* result; // what was taken, or the problem
@@ -158,6 +163,9 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {std::string("# a comment\n\n  version 1  \r\n") + Keys +
              "screen \\\\.\\DISPLAY2 fullscreen",
          "default:2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A;||\\\\.\\DISPLAY2 1"},
+        {std::string("version 1\n") + Keys + "screen \\\\.\\DISPLAY2 window " +
+             std::string(255, 'D'),
+         withDevice.c_str()},
         {std::string("version 1\nscreen M window\n") + Keys,
          "default:2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A;||M 0"},
         {v2 + "layout knobs\nkeys knobs 20 21 24 25 2E 32 11 10 19 18\nkeys default 2C 2D 2E "
@@ -183,6 +191,10 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {std::string("version 1\n") + Keys + "screen A window\nscreen A window\n",
          "line 4: the screen comes twice"},
         {std::string("version 1\n") + Keys + "screen A sideways\n", "line 3: the screen is not"},
+        {std::string("version 1\n") + Keys + "screen A window \\\\?\\DISPLAY#DEL40A3 x\n",
+         "line 3: the screen is not"},
+        {std::string("version 1\n") + Keys + "screen A window " + std::string(256, 'D') + "\n",
+         "line 3: the screen is not"},
         {std::string("version 1\n") + Keys + "screen\n", "line 3: the screen is not"},
         {std::string("version 1\n") + Keys + "screen " + std::string(32, 'M') + " window\n",
          "line 3: the screen is not"},
@@ -233,6 +245,7 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     settings.hasScreen = true;
     std::strcpy(settings.screen.monitor, "\\\\.\\DISPLAY3");
     settings.screen.fullScreen = true;
+    std::strcpy(settings.screen.device, "\\\\?\\DISPLAY#DEL40A3#5&1a2b3c&0&UID4353#{e6f07b5f}");
     settings.hasRemote = true;
     settings.remoteOn = true;
     std::strcpy(settings.pairingCode, "7k2m9xq4hd0c");
@@ -245,7 +258,8 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
         << problem;
     EXPECT_EQ(taken(read),
               "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
-              "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1|remote on 7k2m9xq4hd0c");
+              "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1 "
+              "\\\\?\\DISPLAY#DEL40A3#5&1a2b3c&0&UID4353#{e6f07b5f}|remote on 7k2m9xq4hd0c");
     // A code that is not one is not written.
     std::strcpy(settings.pairingCode, "7k2m9xq4hd0");
     ASSERT_TRUE(
@@ -540,6 +554,67 @@ TEST_F(RememberedTest, AGuardReplacedUnderTheProgramIsSaidInTheLogOnceEachTime) 
     noteGuardRestart();
     updateController();
     EXPECT_NE(store.log.find(GuardRestartNotice, said + 1), std::string::npos);
+}
+
+// Display numbers change as monitors come and go: the monitor is found by
+// its own device name, and full screen never opens over another monitor
+// that got the remembered number.
+TEST_F(RememberedTest, TheScreenIsTheRememberedMonitorByItsOwnNameNotItsNumber) {
+    const MonitorArea left = {{-1920, 0, 0, 1080}, {-1920, 0, 0, 1040}};
+    const MonitorArea right = {{0, 0, 2560, 1440}, {0, 0, 2560, 1400}};
+    const struct {
+        const char* what;
+        const char* screenLine;
+        std::map<std::string, std::string> devices; // display name: device
+        bool onMonitor;
+        int32_t left;
+    } cases[] = {
+        {"the same monitor under another number",
+         "screen \\\\.\\DISPLAY1 fullscreen DEV-A\n",
+         {{"\\\\.\\DISPLAY1", "DEV-B"}, {"\\\\.\\DISPLAY2", "DEV-A"}},
+         true,
+         0},
+        {"the monitor is gone, another has its number",
+         "screen \\\\.\\DISPLAY1 fullscreen DEV-A\n",
+         {{"\\\\.\\DISPLAY1", "DEV-B"}, {"\\\\.\\DISPLAY2", "DEV-C"}},
+         false,
+         0},
+        {"an older file: by the number",
+         "screen \\\\.\\DISPLAY1 fullscreen\n",
+         {{"\\\\.\\DISPLAY1", "DEV-B"}},
+         true,
+         -1920},
+    };
+    for (const auto& c : cases) {
+        resetController();
+        fakePlatform.monitors = {{"\\\\.\\DISPLAY1", left}, {"\\\\.\\DISPLAY2", right}};
+        fakePlatform.monitorDevices = c.devices;
+        saved(std::string("version 1\n") + Keys + c.screenLine);
+        start("");
+        const StartScreen screen = rememberedStartScreen();
+        EXPECT_EQ(screen.onMonitor, c.onMonitor) << c.what;
+        EXPECT_EQ(screen.fullScreen, c.onMonitor) << c.what;
+        if (c.onMonitor) {
+            EXPECT_EQ(screen.monitor.whole.left, c.left) << c.what;
+        }
+        switchScene(0);
+    }
+    // The window's monitor is saved with its device name, and found by it.
+    resetController();
+    fakePlatform.monitors = {{"\\\\.\\DISPLAY1", left}, {"\\\\.\\DISPLAY2", right}};
+    fakePlatform.monitorDevices = {{"\\\\.\\DISPLAY2", "DEV-A"}};
+    fakePlatform.windowMonitor = "\\\\.\\DISPLAY2";
+    saved(std::string("version 1\n") + Keys);
+    start("");
+    fullScreen = 1;
+    switchScene(0);
+    EXPECT_NE(store.file.find("screen \\\\.\\DISPLAY2 fullscreen DEV-A\n"), std::string::npos)
+        << store.file;
+    fakePlatform.monitorDevices = {{"\\\\.\\DISPLAY1", "DEV-A"}};
+    resetController();
+    start("");
+    EXPECT_EQ(rememberedStartScreen().monitor.whole.left, -1920);
+    switchScene(0);
 }
 
 TEST_F(RememberedTest, AMonitorThatIsGoneGivesTheCentredWindow) {

@@ -1,4 +1,4 @@
-// The timer, priority, scheduler task and power throttling asked for while
+// The timer, priority and power throttling asked for while
 // Padrelle runs, and undone at the end.
 #include "engine/responsiveness.h"
 
@@ -17,8 +17,6 @@ SchedulingApi recordingApi() {
         .raiseTimerResolution = [] { return asked.push_back("timer 1"), granted; },
         .restoreTimerResolution = [] { asked.push_back("timer back"); },
         .raisePriority = [] { return asked.push_back("priority"), granted; },
-        .joinGamesTask = [] { return asked.push_back("games"), granted; },
-        .leaveGamesTask = [] { asked.push_back("games back"); },
         .stopPowerThrottling = [] { return asked.push_back("no throttling"), true; },
     };
 }
@@ -31,21 +29,22 @@ TEST(Responsiveness, AskedForAtTheStartUndoneAtTheEndAndSaidInTheLog) {
         granted = had;
         startResponsiveRun();
         startResponsiveRun(); // once only
-        char said[128];
+        char said[256];
         describeResponsiveRun(said, sizeof said);
         endResponsiveRun();
         endResponsiveRun();
         if (had) {
-            EXPECT_EQ(asked,
-                      (std::vector<std::string>{"timer 1", "priority", "games", "no throttling",
-                                                "games back", "timer back"}));
-            EXPECT_STREQ(said, "timer 1 ms, high priority, Games task, no power throttling");
+            EXPECT_EQ(asked, (std::vector<std::string>{"timer 1", "priority", "no throttling",
+                                                       "timer back"}));
+            EXPECT_EQ(std::string(said), std::string("timer 1 ms, high priority, no power "
+                                                     "throttling; ") +
+                                             NoSchedulerReason);
         } else {
             // What was not had is not undone.
-            EXPECT_EQ(asked,
-                      (std::vector<std::string>{"timer 1", "priority", "games", "no throttling"}));
-            EXPECT_STREQ(said, "no 1 ms timer, no high priority, no Games task, no power "
-                               "throttling");
+            EXPECT_EQ(asked, (std::vector<std::string>{"timer 1", "priority", "no throttling"}));
+            EXPECT_EQ(std::string(said), std::string("no 1 ms timer, no high priority, no "
+                                                     "power throttling; ") +
+                                             NoSchedulerReason);
         }
     }
     resetSchedulingApi();

@@ -54,12 +54,16 @@ void takeScreenNow() {
         remembered.settings.layoutFromFile = remembered.layoutFromFile;
         std::memcpy(remembered.settings.layout, remembered.layout, sizeof remembered.layout);
     }
-    char name[MonitorNameSize] = "";
+    MonitorIdentity monitor = {};
     remembered.settings.hasScreen =
-        platform.monitorName(mainWindow, name, sizeof name) && isMonitorName(name);
+        platform.monitorName(mainWindow, &monitor) && isMonitorName(monitor.name);
     if (remembered.settings.hasScreen) {
-        std::memcpy(remembered.settings.screen.monitor, name, sizeof name);
-        remembered.settings.screen.fullScreen = fullScreen != 0;
+        SavedScreen& screen = remembered.settings.screen;
+        std::memcpy(screen.monitor, monitor.name, sizeof screen.monitor);
+        screen.fullScreen = fullScreen != 0;
+        monitor.device[sizeof monitor.device - 1] = '\0';
+        const bool known = isMonitorWord(monitor.device, sizeof screen.device);
+        std::memcpy(screen.device, known ? monitor.device : "", known ? sizeof screen.device : 1);
     }
 }
 
@@ -157,8 +161,15 @@ bool useStartKeys() {
 StartScreen rememberedStartScreen() {
     StartScreen start = {};
     if (remembered.saved && remembered.settings.hasScreen) {
-        start.onMonitor = platform.monitorNamed(remembered.settings.screen.monitor, &start.monitor);
-        start.fullScreen = start.onMonitor && remembered.settings.screen.fullScreen;
+        // The monitor by its own device name where that was saved: display
+        // numbers change as monitors come and go, and the number alone
+        // might open full screen over another monitor. Without it, by the
+        // number (an older file, a system that cannot tell).
+        const SavedScreen& screen = remembered.settings.screen;
+        start.onMonitor = screen.device[0] != '\0'
+                              ? platform.monitorWithDevice(screen.device, &start.monitor)
+                              : platform.monitorNamed(screen.monitor, &start.monitor);
+        start.fullScreen = start.onMonitor && screen.fullScreen;
     }
     return start;
 }
@@ -212,7 +223,7 @@ void writeStartLog() {
         formatText(hook, "the keyboard hook fell silent and was set again %d time(s)\n",
                    static_cast<int>(hookRestarts()));
     }
-    char scheduling[128];
+    char scheduling[256];
     describeResponsiveRun(scheduling, sizeof scheduling);
     const RemoteStatus& remote = remoteStatus();
     char remoteLine[256] = "";

@@ -80,14 +80,23 @@ struct Reading {
         if (screenSeen) {
             return fail("the screen comes twice");
         }
-        std::string_view mode;
-        const std::string_view monitor = firstWord(rest, mode);
-        if (!isMonitorName(monitor) || (mode != "window" && mode != "fullscreen")) {
-            return fail("the screen is not a monitor's name and window or fullscreen");
+        std::string_view afterMonitor;
+        const std::string_view monitor = firstWord(rest, afterMonitor);
+        std::string_view device;
+        const std::string_view mode = firstWord(afterMonitor, device);
+        if (!isMonitorName(monitor) || (mode != "window" && mode != "fullscreen") ||
+            (!device.empty() && !isMonitorWord(device, MonitorDeviceSize))) {
+            return fail("the screen is not a monitor's name, window or fullscreen and the "
+                        "monitor's device name");
         }
         std::memcpy(settings.screen.monitor, monitor.data(), monitor.size());
         settings.screen.monitor[monitor.size()] = '\0';
         settings.screen.fullScreen = mode == "fullscreen";
+        settings.screen.device[0] = '\0';
+        if (!device.empty()) {
+            std::memcpy(settings.screen.device, device.data(), device.size());
+            settings.screen.device[device.size()] = '\0';
+        }
         settings.hasScreen = screenSeen = true;
         return true;
     }
@@ -144,7 +153,11 @@ struct Reading {
 } // namespace
 
 bool isMonitorName(std::string_view name) {
-    if (name.empty() || name.size() >= MonitorNameSize) {
+    return isMonitorWord(name, MonitorNameSize);
+}
+
+bool isMonitorWord(std::string_view name, size_t size) {
+    if (name.empty() || name.size() >= size) {
         return false;
     }
     for (char c : name) {
@@ -219,7 +232,11 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
     }
     if (settings.hasScreen && isMonitorName(settings.screen.monitor)) {
         text += std::string("screen ") + settings.screen.monitor + " " +
-                (settings.screen.fullScreen ? "fullscreen" : "window") + "\n";
+                (settings.screen.fullScreen ? "fullscreen" : "window");
+        if (isMonitorWord(settings.screen.device, MonitorDeviceSize)) {
+            text += std::string(" ") + settings.screen.device;
+        }
+        text += "\n";
     }
     if (settings.hasRemote && isPairingCode(settings.pairingCode)) {
         text += std::string("remote ") + (settings.remoteOn ? "on " : "off ") +

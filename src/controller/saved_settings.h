@@ -18,18 +18,19 @@
 
 #include "controller/key_set.h"
 #include "controller/layout.h"
+#include "engine/platform.h"
 
 #include <cstddef>
 #include <string_view>
 
-constexpr size_t MonitorNameSize = 32; // as the system names a monitor: "\\.\DISPLAY1"
 constexpr size_t SavedSettingsMaxBytes = 8192;
 constexpr int32_t MaxSavedLayouts = 16;
 constexpr size_t LayoutPathSize = 260;
 
 struct SavedScreen {
-    char monitor[MonitorNameSize]; // printable, no blanks
+    char monitor[MonitorNameSize]; // the display name: printable, no blanks
     bool fullScreen;
+    char device[MonitorDeviceSize]; // its device interface name; "" when not known
 };
 
 struct SavedKeys {
@@ -64,5 +65,7 @@ const KeySet* savedKeysOf(const SavedSettings& settings, const char* layout);
 // no more layouts fit.
 bool saveKeysOf(SavedSettings& settings, const char* layout, const KeySet& keys);
 
-// A name that can stand in the file: 1 to 31 printable characters, no blank.
+// A name that can stand in the file: 1 to 31 printable characters, no blank;
+// a word of 1 to size - 1 such characters.
 bool isMonitorName(std::string_view name);
+bool isMonitorWord(std::string_view name, size_t size);

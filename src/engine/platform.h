@@ -28,6 +28,14 @@ struct MonitorArea {
     WinRect work;
 };
 
+constexpr size_t MonitorNameSize = 32;    // "\\.\DISPLAY1"
+constexpr size_t MonitorDeviceSize = 256; // "\\?\DISPLAY#DEL40A3#...#{e6f07b5f-...}"
+
+struct MonitorIdentity {
+    char name[MonitorNameSize];
+    char device[MonitorDeviceSize];
+};
+
 // One record of a touch message, as GetTouchInputInfo gives it.
 struct TouchInput {
     int32_t x; // screen position, hundredths of a pixel
@@ -97,10 +105,14 @@ struct Platform {
     bool (*monitorRect)(const WinRect* nearRect, MonitorArea* out);
     bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                          int32_t width, int32_t height, uint32_t flags);
-    // The system's name of the monitor nearest the window ("\\.\DISPLAY1"),
-    // and the rectangles of the monitor of a name; false when there is none.
-    bool (*monitorName)(WindowHandle window, char* name, size_t size);
+    // The system's names of the monitor nearest the window: its display name
+    // ("\\.\DISPLAY1", renumbered as monitors come and go) and its device
+    // interface name (one monitor's own; "" where the system cannot tell).
+    // The rectangles of the monitor of a display name, or of a device
+    // interface name; false when there is none.
+    bool (*monitorName)(WindowHandle window, MonitorIdentity* out);
     bool (*monitorNamed)(const char* name, MonitorArea* out);
+    bool (*monitorWithDevice)(const char* device, MonitorArea* out);
     // Refresh rate of the window's display in hertz; 0 when not known.
     int32_t (*refreshRateHz)(WindowHandle window);
     // WTSRegisterSessionNotification for the window's own session (watch),

@@ -265,34 +265,58 @@ bool realSetWindowPos(WindowHandle window, WindowHandle after, int32_t x, int32_
     return SetWindowPos(asWindow(window), asWindow(after), x, y, w, h, flags) != 0;
 }
 
-bool realMonitorName(WindowHandle window, char* name, size_t size) {
+// The device interface name of the (first) monitor of a display: one
+// monitor's own, whatever number the display gets. "" where none is told.
+void deviceInterfaceOf(const char* display, char* out, size_t size) {
+    out[0] = '\0';
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof device;
+    if (EnumDisplayDevicesA(display, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME)) {
+        const size_t length = strnlen(device.DeviceID, sizeof device.DeviceID);
+        if (length < size) {
+            memcpy(out, device.DeviceID, length);
+            out[length] = '\0';
+        }
+    }
+}
+
+bool realMonitorName(WindowHandle window, MonitorIdentity* out) {
     HMONITOR monitor = MonitorFromWindow(asWindow(window), MONITOR_DEFAULTTONEAREST);
     MONITORINFOEXA info = {};
     info.cbSize = sizeof info;
-    if (monitor == nullptr || size == 0 || !GetMonitorInfoA(monitor, &info)) {
+    if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) {
         return false;
     }
     const size_t length = strnlen(info.szDevice, sizeof info.szDevice);
-    if (length == 0 || length >= size) {
+    if (length == 0 || length >= sizeof out->name) {
         return false;
     }
-    memcpy(name, info.szDevice, length);
-    name[length] = '\0';
+    memcpy(out->name, info.szDevice, length);
+    out->name[length] = '\0';
+    deviceInterfaceOf(info.szDevice, out->device, sizeof out->device);
     return true;
 }
 
 struct MonitorSearch {
-    const char* name;
+    const char* name;   // a display name, or null
+    const char* device; // a device interface name, or null
     MonitorArea found;
     bool matched;
 };
+
+bool sameDevice(const char* display, const char* wanted) {
+    char device[MonitorDeviceSize];
+    deviceInterfaceOf(display, device, sizeof device);
+    return device[0] != '\0' && strcmp(device, wanted) == 0;
+}
 
 BOOL CALLBACK matchMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     auto* search = reinterpret_cast<MonitorSearch*>(data);
     MONITORINFOEXA info = {};
     info.cbSize = sizeof info;
     if (GetMonitorInfoA(monitor, &info) &&
-        strncmp(info.szDevice, search->name, sizeof info.szDevice) == 0) {
+        (search->name != nullptr ? strncmp(info.szDevice, search->name, sizeof info.szDevice) == 0
+                                 : sameDevice(info.szDevice, search->device))) {
         fromMonitorInfo(info, &search->found);
         search->matched = true;
         return FALSE;
@@ -300,8 +324,17 @@ BOOL CALLBACK matchMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     return TRUE;
 }
 
+bool realMonitorWithDevice(const char* device, MonitorArea* out) {
+    MonitorSearch search = {nullptr, device, {}, false};
+    EnumDisplayMonitors(nullptr, nullptr, matchMonitor, reinterpret_cast<LPARAM>(&search));
+    if (search.matched) {
+        *out = search.found;
+    }
+    return search.matched;
+}
+
 bool realMonitorNamed(const char* name, MonitorArea* out) {
-    MonitorSearch search = {name, {}, false};
+    MonitorSearch search = {name, nullptr, {}, false};
     EnumDisplayMonitors(nullptr, nullptr, matchMonitor, reinterpret_cast<LPARAM>(&search));
     if (search.matched) {
         *out = search.found;
@@ -426,6 +459,7 @@ void useWin32Platform() {
         .setWindowPos = realSetWindowPos,
         .monitorName = realMonitorName,
         .monitorNamed = realMonitorNamed,
+        .monitorWithDevice = realMonitorWithDevice,
         .refreshRateHz = realRefreshRate,
         .watchSessionChanges = realWatchSession,
         .consoleDisplayState = realConsoleDisplayState,

@@ -8,8 +8,6 @@ constexpr SchedulingApi NoScheduling = {
     .raiseTimerResolution = [] { return false; },
     .restoreTimerResolution = [] {},
     .raisePriority = [] { return false; },
-    .joinGamesTask = [] { return false; },
-    .leaveGamesTask = [] {},
     .stopPowerThrottling = [] { return false; },
 };
 
@@ -17,7 +15,6 @@ struct Had {
     bool started = false;
     bool timer = false;
     bool priority = false;
-    bool gamesTask = false;
     bool noThrottling = false;
 };
 
@@ -39,14 +36,10 @@ void startResponsiveRun() {
     had.started = true;
     had.timer = schedulingApi.raiseTimerResolution();
     had.priority = schedulingApi.raisePriority();
-    had.gamesTask = schedulingApi.joinGamesTask();
     had.noThrottling = schedulingApi.stopPowerThrottling();
 }
 
 void endResponsiveRun() {
-    if (had.gamesTask) {
-        schedulingApi.leaveGamesTask();
-    }
     if (had.timer) {
         schedulingApi.restoreTimerResolution();
     }
@@ -54,8 +47,8 @@ void endResponsiveRun() {
 }
 
 void describeResponsiveRun(char* buffer, size_t size) {
-    formatTextN(buffer, size, "%s, %s, %s, %s", had.timer ? "timer 1 ms" : "no 1 ms timer",
+    formatTextN(buffer, size, "%s, %s, %s; %s", had.timer ? "timer 1 ms" : "no 1 ms timer",
                 had.priority ? "high priority" : "no high priority",
-                had.gamesTask ? "Games task" : "no Games task",
-                had.noThrottling ? "no power throttling" : "power throttling not turned off");
+                had.noThrottling ? "no power throttling" : "power throttling not turned off",
+                NoSchedulerReason);
 }

@@ -1,4 +1,4 @@
-// The timer, the priority, the multimedia scheduler and power throttling.
+// The timer, the priority and power throttling.
 #include <windows.h>
 
 #include <mmsystem.h>
@@ -7,9 +7,6 @@
 #include "engine/system_call.h"
 
 namespace {
-
-HANDLE gamesTask = nullptr;
-HMODULE avrt = nullptr;
 
 bool raiseTimer() {
     return timeBeginPeriod(1) == TIMERR_NOERROR;
@@ -21,31 +18,6 @@ void restoreTimer() {
 
 bool raisePriority() {
     return SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS) != 0;
-}
-
-// avrt.dll is there from Vista on; loaded from System32 only.
-bool joinGames() {
-    avrt = LoadLibraryExW(L"avrt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (avrt == nullptr) {
-        return false;
-    }
-    using Join = HANDLE(WINAPI*)(LPCWSTR task, LPDWORD index);
-    auto join = reinterpret_cast<Join>(
-        reinterpret_cast<void*>(GetProcAddress(avrt, "AvSetMmThreadCharacteristicsW")));
-    DWORD index = 0;
-    gamesTask = join != nullptr ? join(L"Games", &index) : nullptr;
-    return gamesTask != nullptr;
-}
-
-void leaveGames() {
-    using Leave = BOOL(WINAPI*)(HANDLE task);
-    auto leave = avrt == nullptr ? nullptr
-                                 : reinterpret_cast<Leave>(reinterpret_cast<void*>(
-                                       GetProcAddress(avrt, "AvRevertMmThreadCharacteristics")));
-    if (leave != nullptr && gamesTask != nullptr) {
-        leave(gamesTask);
-    }
-    gamesTask = nullptr;
 }
 
 // PROCESS_POWER_THROTTLING_STATE, from Windows 10 1709 on.
@@ -80,8 +52,6 @@ void useWin32SchedulingApi() {
         .raiseTimerResolution = raiseTimer,
         .restoreTimerResolution = restoreTimer,
         .raisePriority = raisePriority,
-        .joinGamesTask = joinGames,
-        .leaveGamesTask = leaveGames,
         .stopPowerThrottling = stopThrottling,
     };
 }

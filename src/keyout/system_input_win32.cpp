@@ -29,6 +29,14 @@ uint32_t sendEvents(const SystemKeyEvent* events, uint32_t count) {
     for (uint32_t i = 0; i < n; ++i) {
         inputs[i].type = INPUT_KEYBOARD;
         inputs[i].ki.wVk = events[i].virtualKey;
+        // Windows ignores wVk beside a scancode; Wine passes it on to the
+        // game, which without it gets virtual key 0 for every key (a second
+        // key pressed while one is held then looks like a repeat).
+        if ((events[i].flags & KeyEventScancode) != 0 && events[i].virtualKey == 0) {
+            const UINT scan =
+                events[i].scanCode | ((events[i].flags & KeyEventExtended) != 0 ? 0xE000u : 0u);
+            inputs[i].ki.wVk = static_cast<WORD>(MapVirtualKeyW(scan, MAPVK_VSC_TO_VK_EX));
+        }
         inputs[i].ki.wScan = events[i].scanCode;
         inputs[i].ki.dwFlags = events[i].flags;
         inputs[i].ki.time = 0;

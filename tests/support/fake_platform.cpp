@@ -228,12 +228,16 @@ void installFakePlatform() {
         .monitorRect = fakeMonitor,
         .setWindowPos = fakeSetWindowPos,
         .monitorName =
-            [](WindowHandle, char* name, size_t size) {
+            [](WindowHandle, MonitorIdentity* out) {
                 const std::string& own = fakePlatform.windowMonitor;
-                if (own.empty() || own.size() >= size) {
+                if (own.empty() || own.size() >= sizeof out->name) {
                     return false;
                 }
-                std::snprintf(name, size, "%s", own.c_str());
+                std::snprintf(out->name, sizeof out->name, "%s", own.c_str());
+                const auto device = fakePlatform.monitorDevices.find(own);
+                std::snprintf(out->device, sizeof out->device, "%s",
+                              device != fakePlatform.monitorDevices.end() ? device->second.c_str()
+                                                                          : "");
                 return true;
             },
         .monitorNamed =
@@ -244,6 +248,17 @@ void installFakePlatform() {
                 }
                 *out = found->second;
                 return true;
+            },
+        .monitorWithDevice =
+            [](const char* device, MonitorArea* out) {
+                for (const auto& [name, id] : fakePlatform.monitorDevices) {
+                    const auto found = fakePlatform.monitors.find(name);
+                    if (id == device && found != fakePlatform.monitors.end()) {
+                        *out = found->second;
+                        return true;
+                    }
+                }
+                return false;
             },
         .refreshRateHz = [](WindowHandle) { return fakePlatform.refreshHz; },
         .watchSessionChanges =

@@ -83,6 +83,8 @@ struct FakePlatform {
     std::map<std::string, MonitorArea> monitors = {
         {"\\\\.\\DISPLAY1", {{0, 0, 1920, 1080}, {0, 0, 1920, 1040}}}};
     std::string windowMonitor = "\\\\.\\DISPLAY1";
+    // Each display name's device interface name; none where not here.
+    std::map<std::string, std::string> monitorDevices;
     // What adjustWindowRectEx adds on each side at 96 DPI (or DPI 0), scaled
     // for other DPIs.
     WinRect frame = {-8, -31, 8, 8};

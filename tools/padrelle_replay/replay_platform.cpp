@@ -253,8 +253,9 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .windowDpi = [](WindowHandle) { return uint32_t{0}; },
         .monitorRect = replayMonitor,
         .setWindowPos = replaySetWindowPos,
-        .monitorName = [](WindowHandle, char*, size_t) { return false; },
+        .monitorName = [](WindowHandle, MonitorIdentity*) { return false; },
         .monitorNamed = [](const char*, MonitorArea*) { return false; },
+        .monitorWithDevice = [](const char*, MonitorArea*) { return false; },
         // One pass a millisecond: a frame may go out in every pass.
         .refreshRateHz = [](WindowHandle) { return int32_t{1000}; },
         .watchSessionChanges = [](WindowHandle, bool) { return true; },
