@@ -319,6 +319,18 @@ class RememberedTest : public ControllerFixture {
                     std::memcpy(buffer, found->second.data(), *length);
                     return SettingsFound;
                 },
+            // The current folder is C:\Games; a path with a drive is whole.
+            .fullPath =
+                [](const char* path, char* out, size_t size) {
+                    const std::string full = std::strchr(path, ':') != nullptr
+                                                 ? std::string(path)
+                                                 : std::string("C:\\Games\\") + path;
+                    if (full.size() >= size) {
+                        return false;
+                    }
+                    std::memcpy(out, full.c_str(), full.size() + 1);
+                    return true;
+                },
         };
     }
     void TearDown() override {
@@ -456,6 +468,36 @@ TEST_F(RememberedTest, LayoutFilesAreReadAndWhatIsWrongWithThemIsSaid) {
                         "default layout instead"),
               std::string::npos)
         << settingsNotice;
+}
+
+// A layout file given by a relative path is remembered by its whole path:
+// the next start may come from another folder. Paths past 260 characters, in
+// any language, are taken and kept whole.
+TEST_F(RememberedTest, ALayoutFileIsRememberedByItsWholePathHoweverLong) {
+    const std::string deep = "C:\\" + std::string(300, 'd') + "\\レイアウト.txt";
+    const struct {
+        std::string given;
+        std::string saved;
+    } cases[] = {
+        {"pads.txt", "layout file C:\\Games\\pads.txt\n"},
+        {"..\\mine\\pads.txt", "layout file C:\\Games\\..\\mine\\pads.txt\n"},
+        {deep, "layout file " + deep + "\n"},
+        {"lanes4", "layout lanes4\n"}, // a built-in layout by its name
+    };
+    for (const auto& c : cases) {
+        resetController();
+        store = FakeStore{};
+        store.files["pads.txt"] = store.files["..\\mine\\pads.txt"] = store.files[deep] =
+            "layout 1\nname pads\nsize 640 360\nfit keep\npad 0 0 100 100 red 2C\n";
+        start(("--layout \"" + c.given + "\" --assign").c_str());
+        scriptKeyPress(1, 0x3A);
+        for (int i = 0; i < 4; ++i) {
+            scriptKeyPress(1, static_cast<unsigned short>(0x3B + i));
+        }
+        updateController();
+        switchScene(0);
+        EXPECT_NE(store.file.find(c.saved), std::string::npos) << c.given << "\n" << store.file;
+    }
 }
 
 TEST_F(RememberedTest, TheScreenIsSavedAtTheSessionsEndToo) {

@@ -19,6 +19,7 @@
 #include "keyout/sendinput_output.h"
 
 #include <cstring>
+#include <string>
 
 uint64_t controllerObjectsVersion = 0;
 Image* whiteImage = nullptr;
@@ -114,12 +115,11 @@ namespace {
 // folder), from img\ beside the program.
 Image* loadPicture(const char* name) {
     Image* image = new Image(name);
-    char folder[200];
-    char path[256];
-    if (image->loaded == 0 && platform.programFolder(folder, sizeof folder) &&
-        formatText(path, "%s%s", folder, name) < static_cast<int>(sizeof path)) {
+    std::string folder(ProgramFolderSize, '\0');
+    if (image->loaded == 0 && platform.programFolder(folder.data(), folder.size())) {
+        folder.resize(std::strlen(folder.c_str()));
         delete image;
-        image = new Image(path);
+        image = new Image((folder + name).c_str());
     }
     return image;
 }

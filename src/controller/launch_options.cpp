@@ -25,7 +25,7 @@ const char* const LaunchUsage =
 namespace {
 
 constexpr size_t MaxWords = 32;
-constexpr size_t MaxWordLength = 256;
+constexpr size_t MaxWordLength = LayoutPathSize; // longer: cut, and refused where it matters
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';

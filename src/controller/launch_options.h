@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controller/key_set.h"
+#include "controller/layout.h"
 #include "keyout/keyboard_output.h"
 
 #include <cstddef>
@@ -17,7 +18,7 @@ struct LaunchOptions {
     KeySet keys = {};
     // --layout NAME|FILE: a built-in layout by its name, or a layout file.
     bool layoutGiven = false;
-    char layout[260] = {};
+    char layout[LayoutPathSize] = {};
     RemoteChoice remote = RemoteUnsaid; // --remote [on|off|new]
     bool help = false;                  // --help
     // --guard PROCESS RECORD: this instance is the guard of another (not

@@ -11,7 +11,11 @@
 
 #include "controller/key_set.h"
 
+#include <cstddef>
 #include <cstdint>
+
+// A layout file's path in UTF-8: folders past 260 characters, in any language.
+constexpr size_t LayoutPathSize = 4096;
 
 constexpr int32_t MaxPads = 24;
 constexpr int32_t MaxDiscs = 2;

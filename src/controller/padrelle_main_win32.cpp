@@ -9,6 +9,7 @@
 #include "controller/settings_store.h"
 #include "engine/program_win32.h"
 #include "engine/responsiveness.h"
+#include "engine/wide_text.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
 #include "keyout/interception_output.h"
@@ -21,6 +22,11 @@ namespace {
 constexpr int ExitBadCommandLine = 2;
 constexpr int ExitNoDriver = 1;
 const char* const Caption = "Padrelle";
+
+// A message in UTF-8 (a layout file's path may be in any language).
+void say(const char* text, const char* caption, UINT type) {
+    MessageBoxW(nullptr, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(), type);
+}
 
 } // namespace
 
@@ -51,7 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     commandLineUtf8(commandLine, sizeof commandLine);
     char problem[LaunchProblemSize];
     if (!parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) {
-        MessageBoxA(nullptr, problem, Caption, MB_OK | MB_ICONEXCLAMATION);
+        say(problem, Caption, MB_OK | MB_ICONEXCLAMATION);
         return ExitBadCommandLine;
     }
     if (launchOptions.guard) {
@@ -62,7 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     prepareWin32Engine(instance);
     if (launchOptions.help) {
-        MessageBoxA(nullptr, LaunchUsage, Caption, MB_OK | MB_ICONINFORMATION);
+        say(LaunchUsage, Caption, MB_OK | MB_ICONINFORMATION);
         return 0;
     }
     bindKeyboardLibrary();
@@ -78,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The driver asked for and not to be had: said before any window opens.
     if (launchOptions.output == OutputInterception && !openKeyboardOutput(OutputInterception)) {
         forcedDriverMessage(problem, sizeof problem);
-        MessageBoxA(nullptr, problem, KeyboardLibraryCaption, MB_OK | MB_ICONEXCLAMATION);
+        say(problem, KeyboardLibraryCaption, MB_OK | MB_ICONEXCLAMATION);
         markCleanExit();
         return ExitNoDriver;
     }
@@ -86,7 +92,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A layout file that cannot be used, or keys that do not fit the layout,
     // are said before any window opens.
     if (!chooseStartLayout(problem, sizeof problem)) {
-        MessageBoxA(nullptr, problem, Caption, MB_OK | MB_ICONEXCLAMATION);
+        say(problem, Caption, MB_OK | MB_ICONEXCLAMATION);
         markCleanExit();
         return ExitBadCommandLine;
     }

@@ -121,7 +121,13 @@ bool chooseStartLayout(char* problem, size_t problemSize) {
             return false;
         }
         remembered.layoutFromFile = presetNamed(launchOptions.layout) == nullptr;
-        formatText(remembered.layout, "%s", launchOptions.layout);
+        // A file is remembered by its whole path: the next start may come
+        // from another folder (a shortcut, a launcher).
+        if (!remembered.layoutFromFile ||
+            !settingsStore.fullPath(launchOptions.layout, remembered.layout,
+                                    sizeof remembered.layout)) {
+            formatText(remembered.layout, "%s", launchOptions.layout);
+        }
     } else if (remembered.saved && remembered.settings.hasLayout) {
         char why[400];
         if (readLayout(remembered.settings.layout, remembered.settings.layoutFromFile, layout, why,

@@ -25,7 +25,6 @@
 
 constexpr size_t SavedSettingsMaxBytes = 8192;
 constexpr int32_t MaxSavedLayouts = 16;
-constexpr size_t LayoutPathSize = 260;
 
 struct SavedScreen {
     char monitor[MonitorNameSize]; // the display name: printable, no blanks

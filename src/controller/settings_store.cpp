@@ -22,6 +22,7 @@ constexpr SettingsStore NoStore = {
             *length = 0;
             return SettingsMissing;
         },
+    .fullPath = [](const char*, char*, size_t) { return false; },
 };
 
 } // namespace

@@ -20,6 +20,9 @@ struct SettingsStore {
     // Any file by its path (UTF-8; relative to the current folder), at most
     // size bytes; a longer one is Unreadable. Layout files are read so.
     SettingsRead (*readFile)(const char* path, char* buffer, size_t size, size_t* length);
+    // A path made whole from the current folder (UTF-8); false when it
+    // cannot be, or does not fit.
+    bool (*fullPath)(const char* path, char* out, size_t size);
 };
 
 // Until filled: nothing is kept and nothing found.

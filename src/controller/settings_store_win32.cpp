@@ -6,27 +6,28 @@
 #include <shlobj.h>
 
 #include "controller/settings_store.h"
+#include "engine/wide_text.h"
 
-#include <cwchar>
+#include <cstring>
+#include <string>
 
 namespace {
 
-// %APPDATA%\Padrelle\<name>, the folder made when asked; false when the
-// folder is not known.
-bool pathOf(const wchar_t* name, wchar_t* path, size_t size, bool makeFolder) {
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-        return false;
+// %APPDATA%\Padrelle\<name>, the folder made when asked; empty when the
+// folder is not known. However deep %APPDATA% lies (a redirected profile).
+std::wstring pathOf(const wchar_t* name, bool makeFolder) {
+    wchar_t* appData = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData))) {
+        CoTaskMemFree(appData);
+        return std::wstring();
     }
-    const int length = swprintf(path, size, L"%ls\\Padrelle", folder);
-    if (length <= 0 || static_cast<size_t>(length) >= size) {
-        return false;
+    const std::wstring folder = fileSystemPath(std::wstring(appData) + L"\\Padrelle");
+    CoTaskMemFree(appData);
+    if (makeFolder && !CreateDirectoryW(folder.c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+        return std::wstring();
     }
-    if (makeFolder && !CreateDirectoryW(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        return false;
-    }
-    const int whole = swprintf(path, size, L"%ls\\Padrelle\\%ls", folder, name);
-    return whole > 0 && static_cast<size_t>(whole) < size;
+    return folder + L"\\" + name;
 }
 
 SettingsRead readWhole(const wchar_t* path, char* buffer, size_t size, size_t* length) {
@@ -49,20 +50,43 @@ SettingsRead readWhole(const wchar_t* path, char* buffer, size_t size, size_t* l
 
 SettingsRead readSettings(char* buffer, size_t size, size_t* length) {
     *length = 0;
-    wchar_t path[MAX_PATH + 64];
-    if (!pathOf(L"settings.txt", path, MAX_PATH + 64, false)) {
+    const std::wstring path = pathOf(L"settings.txt", false);
+    if (path.empty()) {
         return SettingsMissing;
     }
-    return readWhole(path, buffer, size, length);
+    return readWhole(path.c_str(), buffer, size, length);
 }
 
 SettingsRead readFile(const char* utf8Path, char* buffer, size_t size, size_t* length) {
     *length = 0;
-    wchar_t path[MAX_PATH * 2];
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, path, MAX_PATH * 2) <= 0) {
+    const std::wstring path = fileSystemPath(utf8Path);
+    if (path.empty()) {
         return SettingsUnreadable;
     }
-    return readWhole(path, buffer, size, length);
+    return readWhole(path.c_str(), buffer, size, length);
+}
+
+// A path as the player gave it, made whole (from the current folder), so
+// that it still names the same file when the program is started from
+// elsewhere; false when the system cannot make it so.
+bool fullPath(const char* utf8Path, char* out, size_t size) {
+    const std::wstring wide = wideFromUtf8(utf8Path);
+    const DWORD needed = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return false;
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return false;
+    }
+    full.resize(length);
+    const std::string utf8 = utf8FromWide(full.c_str());
+    if (utf8.empty() || utf8.size() >= size) {
+        return false;
+    }
+    std::memcpy(out, utf8.c_str(), utf8.size() + 1);
+    return true;
 }
 
 // The text as the whole file, or added to its end (a file made when there is
@@ -82,13 +106,14 @@ bool writeFile(const wchar_t* path, const char* text, size_t length, bool append
 }
 
 bool writeSettings(const char* text, size_t length, uint32_t* error) {
-    wchar_t path[MAX_PATH + 64];
-    wchar_t temporary[MAX_PATH + 64];
-    if (!pathOf(L"settings.txt", path, MAX_PATH + 64, true) ||
-        !pathOf(L"settings.txt.new", temporary, MAX_PATH + 64, false)) {
+    const std::wstring pathText = pathOf(L"settings.txt", true);
+    const std::wstring temporaryText = pathOf(L"settings.txt.new", false);
+    if (pathText.empty() || temporaryText.empty()) {
         *error = GetLastError();
         return false;
     }
+    const wchar_t* path = pathText.c_str();
+    const wchar_t* temporary = temporaryText.c_str();
     // The new file whole beside the old, then put in its place: the saved
     // file is always either the old one or the new one.
     if (!writeFile(temporary, text, length, false)) {
@@ -114,9 +139,9 @@ bool writeSettings(const char* text, size_t length, uint32_t* error) {
 }
 
 void writeToLog(const char* text, size_t length, bool append) {
-    wchar_t path[MAX_PATH + 64];
-    if (pathOf(L"padrelle.log", path, MAX_PATH + 64, true)) {
-        writeFile(path, text, length, append);
+    const std::wstring path = pathOf(L"padrelle.log", true);
+    if (!path.empty()) {
+        writeFile(path.c_str(), text, length, append);
     }
 }
 
@@ -129,5 +154,6 @@ void useWin32SettingsStore() {
         .writeLog = [](const char* text, size_t length) { writeToLog(text, length, false); },
         .appendLog = [](const char* text, size_t length) { writeToLog(text, length, true); },
         .readFile = readFile,
+        .fullPath = fullPath,
     };
 }

@@ -127,7 +127,8 @@ struct Platform {
     // PBT_POWERSETTINGCHANGE: 0 off, 1 on, 2 dimmed; -1 for another setting.
     int32_t (*consoleDisplayState)(intptr_t lParam);
 
-    // The folder padrelle.exe lies in, in UTF-8, ending in a backslash.
+    // The folder padrelle.exe lies in, in UTF-8, ending in a backslash; at
+    // most ProgramFolderSize bytes with the end.
     bool (*programFolder)(char* out, size_t size);
 
     // Dialogs and sound.
@@ -137,6 +138,8 @@ struct Platform {
 };
 
 constexpr uint32_t WaitForever = 0xFFFFFFFFu;
+// The longest path the system has (32767 UTF-16 units) in UTF-8.
+constexpr size_t ProgramFolderSize = 32768 * 3;
 
 extern Platform platform;
 

@@ -11,6 +11,7 @@
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
 #include "engine/system_call.h"
+#include "engine/wide_text.h"
 
 namespace {
 
@@ -407,20 +408,24 @@ int32_t realConsoleDisplayState(intptr_t lParam) {
 }
 
 bool realProgramFolder(char* out, size_t size) {
-    wchar_t path[MAX_PATH * 2];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    wchar_t* slash = length > 0 && length < MAX_PATH * 2 ? wcsrchr(path, L'\\') : nullptr;
-    if (slash == nullptr) {
+    std::wstring path = programPath();
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) {
         return false;
     }
-    slash[1] = L'\0';
-    const int written =
-        WideCharToMultiByte(CP_UTF8, 0, path, -1, out, static_cast<int>(size), nullptr, nullptr);
-    return written > 1;
+    path.resize(slash + 1);
+    const std::string folder = utf8FromWide(path.c_str());
+    if (folder.empty() || folder.size() >= size) {
+        return false;
+    }
+    std::memcpy(out, folder.c_str(), folder.size() + 1);
+    return true;
 }
 
+// The text is UTF-8: a path in it may be in any language.
 int32_t realMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t type) {
-    return MessageBoxA(asWindow(owner), text, caption, type);
+    return MessageBoxW(asWindow(owner), wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(),
+                       type);
 }
 
 bool realPlaySound(const char* name, uint32_t flags) {

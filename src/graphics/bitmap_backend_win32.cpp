@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/engine.h"
+#include "engine/wide_text.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/bitmap_backend_win32.h"
 
@@ -14,11 +15,11 @@ BitmapHandle loadFile(const char* path) {
     }
     // The path is UTF-8: a folder's name may be in any language. The file's
     // own size; a relative path is taken from the current directory.
-    wchar_t wide[MAX_PATH * 2];
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, MAX_PATH * 2) <= 0) {
+    const std::wstring wide = fileSystemPath(path);
+    if (wide.empty()) {
         return nullptr;
     }
-    return LoadImageW(nullptr, wide, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    return LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
 }
 
 BitmapHandle loadResource(uint16_t id) {

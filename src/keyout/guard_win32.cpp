@@ -3,6 +3,7 @@
 // the held record (to read when the program is gone).
 #include <windows.h>
 
+#include "engine/wide_text.h"
 #include "keyout/guard.h"
 #include "keyout/interception_api.h"
 #include "keyout/keyboard_library.h"
@@ -10,7 +11,7 @@
 #include "keyout/sendinput_output.h"
 #include "keyout/system_input.h"
 
-#include <cwchar>
+#include <string>
 
 namespace {
 
@@ -40,12 +41,14 @@ bool driverBreak(uint16_t code, unsigned short prefix, void* target) {
 // Starts padrelle.exe again with an option and the two handles, which are
 // all it inherits (a launcher's pipes stay with the program), out of the
 // program's job where the job allows it. The command line names the handles.
-bool launch(const wchar_t* program, const char* option, HANDLE process, HANDLE section,
+bool launch(const std::wstring& program, const char* option, HANDLE process, HANDLE section,
             PROCESS_INFORMATION* started) {
-    wchar_t line[MAX_PATH * 4 + 96];
-    swprintf(line, sizeof line / sizeof line[0], L"\"%ls\" %hs %llu %llu", program, option,
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(process)),
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(section)));
+    if (program.empty()) {
+        return false;
+    }
+    std::wstring line = L"\"" + program + L"\" " + wideFromUtf8(option) + L" " +
+                        std::to_wstring(reinterpret_cast<uintptr_t>(process)) + L" " +
+                        std::to_wstring(reinterpret_cast<uintptr_t>(section));
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     auto* list = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(HeapAlloc(GetProcessHeap(), 0, size));
@@ -62,12 +65,12 @@ bool launch(const wchar_t* program, const char* option, HANDLE process, HANDLE s
     }
     // A job that allows no breakaway refuses the flag: the guard then stays
     // in it, and a job that kills its processes kills the guard too.
-    BOOL ok =
-        CreateProcessW(program, line, nullptr, nullptr, TRUE, flags | CREATE_BREAKAWAY_FROM_JOB,
-                       nullptr, nullptr, &startup.StartupInfo, started);
+    BOOL ok = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                             flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, nullptr,
+                             &startup.StartupInfo, started);
     if (!ok && GetLastError() == ERROR_ACCESS_DENIED) {
-        ok = CreateProcessW(program, line, nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                            &startup.StartupInfo, started);
+        ok = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                            nullptr, &startup.StartupInfo, started);
     }
     if (list != nullptr) {
         if (listed) {
@@ -79,7 +82,7 @@ bool launch(const wchar_t* program, const char* option, HANDLE process, HANDLE s
 }
 
 struct GuardWatch {
-    wchar_t program[MAX_PATH * 4] = {};
+    std::wstring program;
     HANDLE section = nullptr; // kept: every new guard maps the same record
     HANDLE guard = nullptr;   // the guard now running, to hear of its end
     HANDLE thread = nullptr;
@@ -135,8 +138,8 @@ bool startGuard() {
     }
     auto* shared = static_cast<HeldRecord*>(
         MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(HeldRecord)));
-    const DWORD length = GetModuleFileNameW(nullptr, watch.program, MAX_PATH * 4);
-    if (shared == nullptr || length == 0 || length >= MAX_PATH * 4) {
+    watch.program = programPath();
+    if (shared == nullptr || watch.program.empty()) {
         if (shared != nullptr) {
             UnmapViewOfFile(shared);
         }
@@ -155,11 +158,8 @@ bool startGuard() {
 }
 
 int runGuardStart(uint64_t processHandle, uint64_t recordHandle) {
-    wchar_t program[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH * 4);
     PROCESS_INFORMATION guard = {};
-    if (length == 0 || length >= MAX_PATH * 4 ||
-        !launch(program, GuardOption,
+    if (!launch(programPath(), GuardOption,
                 reinterpret_cast<HANDLE>(static_cast<uintptr_t>(processHandle)),
                 reinterpret_cast<HANDLE>(static_cast<uintptr_t>(recordHandle)), &guard)) {
         return 0;

@@ -1,11 +1,13 @@
 // Binds the keyboard-filter driver library at run time.
 #include <windows.h>
 
+#include "engine/wide_text.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/library_loading.h"
 
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -53,17 +55,13 @@ void* loadFromPath(const char* path, uint32_t* error) {
 }
 
 bool programFolder(char* out, size_t size) {
-    wchar_t path[MAX_PATH * 2];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    if (length == 0 || length >= MAX_PATH * 2) {
+    std::wstring path = programPath();
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) {
         return false;
     }
-    wchar_t* slash = wcsrchr(path, L'\\');
-    if (slash == nullptr) {
-        return false;
-    }
-    slash[0] = L'\0';
-    return utf8Folder(path, out, size);
+    path.resize(slash);
+    return utf8Folder(path.c_str(), out, size);
 }
 
 bool systemFolder(char* out, size_t size) {
@@ -73,11 +71,11 @@ bool systemFolder(char* out, size_t size) {
 }
 
 size_t readFileStart(const char* path, uint8_t* out, size_t size) {
-    wchar_t wide[MAX_PATH * 2];
-    if (!widePath(path, wide, MAX_PATH * 2)) {
+    const std::wstring wide = fileSystemPath(path);
+    if (wide.empty()) {
         return 0;
     }
-    HANDLE file = CreateFileW(wide, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return 0;
