@@ -253,6 +253,15 @@ TEST_F(KeyoutCaptureTest, LibraryWithoutTimedWaitTakesKeysFromTheSystemHook) {
     EXPECT_EQ(key.code, 0x1E);
     keyOutput.disarmCapture();
     EXPECT_EQ(fakeInterception.filter, 0); // the driver never held anything back
+    // Closed while a capture waits: the hook is let go with the driver.
+    static int unhooks;
+    unhooks = 0;
+    systemInput.unhookKeyboard = [] { ++unhooks; };
+    const int destroys = fakeInterception.destroys;
+    keyOutput.armCapture();
+    closeKeyboardOutput();
+    EXPECT_EQ(unhooks, 1);
+    EXPECT_EQ(fakeInterception.destroys, destroys + 1);
     resetSystemInput();
 }
 

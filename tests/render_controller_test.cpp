@@ -2,10 +2,13 @@
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
+#include "controller/play_mode.h"
 #include "controller/scratch.h"
 #include "engine/format_text.h"
 #include "support/controller_fixture.h"
 #include "support/recording_canvas.h"
+
+#include <functional>
 
 namespace {
 
@@ -157,6 +160,44 @@ TEST_F(RenderControllerTest, WithoutTargetOrObjectsNothingBreaks) {
     const RecordingCanvas canvas = compose();
     EXPECT_TRUE(canvas.outlines.empty());
     EXPECT_TRUE(canvas.lines.empty());
+}
+
+// A frame is drawn only when the fingerprint changes: each thing the screen
+// shows must change it, or its change would never reach the window.
+TEST_F(RenderControllerTest, EverythingTheScreenShowsChangesTheFingerprint) {
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } changes[] = {
+        {"a pad pressed", [] { PadPressed[4] = 1; }},
+        {"a pad's key label", [] { KeyScancodes[8] = 0x1E; }},
+        {"the followed finger",
+         [] {
+             ScratchTrackers[0].touchPoint = Point{300, 400};
+         }},
+        {"the low end",
+         [] {
+             ScratchTrackers[0].lowEnd = Point{300, 401};
+         }},
+        {"the high end",
+         [] {
+             ScratchTrackers[0].highEnd = Point{300, 402};
+         }},
+        {"a touch line", [] { formatText(touchDebugLines[3], "%s", "3: 100 200"); }},
+        {"a notice", [] { formatText(noticeLines[2], "%s", "the game runs as administrator"); }},
+        {"the mode", [] { controllerMode = Play; }},
+        {"the prompt", [] { formatText(statusText, "%s", "PRESS KEY TO ASSIGN KEY 05"); }},
+    };
+    controllerMode = AssignKeys;
+    for (const auto& c : changes) {
+        resetController();
+        enterController();
+        controllerMode = AssignKeys;
+        const uint64_t before = controllerSceneContent();
+        EXPECT_EQ(controllerSceneContent(), before) << c.what; // the same screen, the same print
+        c.change();
+        EXPECT_NE(controllerSceneContent(), before) << c.what;
+    }
 }
 
 } // namespace
