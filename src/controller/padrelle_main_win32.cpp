@@ -51,7 +51,7 @@ void commandLineUtf8(char* out, size_t size) {
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // A command line that is not understood is said before any window opens.
     static char commandLine[8192];
     commandLineUtf8(commandLine, sizeof commandLine);
@@ -100,7 +100,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     fullScreen = start.fullScreen ? 1 : 0;
     useWin32SchedulingApi();
     startResponsiveRun();
-    const int code = runEngineWindow(start);
+    const int code = runEngineWindow(start, showCommand);
     endResponsiveRun();
     // Everything is let go: the guard ends without doing anything.
     markCleanExit();

@@ -34,7 +34,7 @@ void prepareWin32Engine(void* instance) {
     useGdiFrameTarget();
 }
 
-int runEngineWindow(const StartScreen& start) {
+int runEngineWindow(const StartScreen& start, int showCommand) {
     HINSTANCE instance = static_cast<HINSTANCE>(moduleInstance);
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -54,16 +54,19 @@ int runEngineWindow(const StartScreen& start) {
         return 0;
     }
 
-    HWND window = CreateWindowExA(WS_EX_CLIENTEDGE, ClassName, WindowTitle,
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  1300, 763, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_CLIENTEDGE, ClassName, WindowTitle, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 1300, 763, nullptr, nullptr,
+                                  instance, nullptr);
     if (window == nullptr) {
         MessageBoxA(nullptr, "Window Creation Failed!", "Error!", MB_ICONEXCLAMATION | MB_OK);
         return 0;
     }
 
     turnOffTouchFeedback(window);
-    ShowWindow(window, SW_SHOW);
+    // Minimised or hidden starts are shown normally: the controller must be seen.
+    const bool activates = showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA &&
+                           showCommand != SW_SHOWMINNOACTIVE;
+    ShowWindow(window, activates ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
     placeWindowAtStart(window, 1280, 720, start);
     runMainLoop();
     return 0;

@@ -11,4 +11,7 @@ void prepareWin32Engine(void* instance);
 
 // Registers the window class, creates and shows the window, places it as
 // asked and runs the main loop until the window is gone. The exit code: 0.
-int runEngineWindow(const StartScreen& start);
+// The window is first shown as the program's starter asked (WinMain's show
+// command): Padrelle itself never decides to activate it; a launcher that
+// keeps the game in front starts it without activation.
+int runEngineWindow(const StartScreen& start, int showCommand);
