@@ -4,8 +4,8 @@
 // slots than the table has nor two slots for one finger, never moves a
 // touch's slot, and once it lets go holds nothing.
 #include "broken.h"
-#include "touch/remote_fingers.h"
-#include "touch/remote_message.h"
+#include "remote/remote_fingers.h"
+#include "remote/remote_message.h"
 #include "touch/touch_table.h"
 
 #include <cstddef>

@@ -6,9 +6,9 @@
 #include "broken.h"
 #include "support/fake_platform.h"
 #include "support/loopback_port.h"
-#include "touch/remote_gate.h"
-#include "touch/remote_link.h"
-#include "touch/remote_page.h"
+#include "remote/remote_gate.h"
+#include "remote/remote_link.h"
+#include "remote/remote_page.h"
 #include "touch/touch_table.h"
 
 #include <arpa/inet.h>

@@ -2,8 +2,8 @@
 // what it refuses, and a phone's WebSocket from handshake to a key and back.
 #include "support/controller_fixture.h"
 #include "support/loopback_port.h"
-#include "touch/remote_fingers.h"
-#include "touch/remote_link.h"
+#include "remote/remote_fingers.h"
+#include "remote/remote_link.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

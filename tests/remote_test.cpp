@@ -3,11 +3,11 @@
 #include "engine/engine.h"
 #include "support/controller_fixture.h"
 #include "support/fake_network.h"
-#include "touch/network.h"
-#include "touch/remote_fingers.h"
-#include "touch/remote_gate.h"
-#include "touch/remote_link.h"
-#include "touch/remote_message.h"
+#include "remote/network.h"
+#include "remote/remote_fingers.h"
+#include "remote/remote_gate.h"
+#include "remote/remote_link.h"
+#include "remote/remote_message.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/frame_target.h"
-#include "touch/remote_link.h"
+#include "remote/remote_link.h"
 #include "touch/touch_table.h"
 
 void resetProgramState() {

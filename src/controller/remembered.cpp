@@ -9,9 +9,9 @@
 #include "engine/responsiveness.h"
 #include "engine/window_proc.h"
 #include "keyout/sendinput_output.h"
-#include "touch/network.h"
-#include "touch/remote_gate.h"
-#include "touch/remote_link.h"
+#include "remote/network.h"
+#include "remote/remote_gate.h"
+#include "remote/remote_link.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 #include "controller/controller_scene.h"
 #include "controller/layout_file.h"
 #include "engine/format_text.h"
-#include "touch/remote_link.h"
+#include "remote/remote_link.h"
 
 #include <qrcodegen.hpp>
 

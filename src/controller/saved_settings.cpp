@@ -3,7 +3,7 @@
 #include "controller/layout_file.h"
 #include "controller/text_lines.h"
 #include "engine/format_text.h"
-#include "touch/remote_gate.h"
+#include "remote/remote_gate.h"
 
 #include <cstring>
 #include <string>

@@ -3,7 +3,7 @@
 #include "engine/platform.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
-#include "touch/remote_link.h"
+#include "remote/remote_link.h"
 #include "touch/touch_table.h"
 
 #include <cstring>

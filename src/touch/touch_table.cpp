@@ -2,7 +2,6 @@
 
 #include "engine/engine.h"
 #include "engine/logical_scale.h"
-#include "touch/remote_fingers.h"
 #include "touch/touch_debug_line.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 // the server's threads: nothing listens, nothing is sent.
 #pragma once
 
-#include "touch/network.h"
+#include "remote/network.h"
 
 #include <string>
 #include <utility>

@@ -1,8 +1,8 @@
 // padrelle-socket-wait-check.exe: the web server's socket wait
-// (src/touch/socket_wait_win32.cpp) against real Winsock sockets on
+// (src/remote/socket_wait_win32.cpp) against real Winsock sockets on
 // loopback, run by the end-to-end test under Wine. Prints one line per case
 // and exits with 1 when any fails.
-#include "touch/socket_wait.h"
+#include "remote/socket_wait.h"
 
 #include <winsock2.h>
 

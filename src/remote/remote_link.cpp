@@ -1,13 +1,13 @@
-#include "touch/remote_link.h"
+#include "remote/remote_link.h"
 
 #include "engine/engine.h"
 #include "engine/format_text.h"
 #include "engine/platform.h"
-#include "touch/network.h"
-#include "touch/remote_fingers.h"
-#include "touch/remote_gate.h"
-#include "touch/remote_message.h"
-#include "touch/remote_page.h"
+#include "remote/network.h"
+#include "remote/remote_fingers.h"
+#include "remote/remote_gate.h"
+#include "remote/remote_message.h"
+#include "remote/remote_page.h"
 
 #include <cstring>
 #include <deque>

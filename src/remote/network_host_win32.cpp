@@ -1,4 +1,4 @@
-#include "touch/network_host.h"
+#include "remote/network_host.h"
 
 // Winsock before windows.h, bcrypt after it.
 #include <winsock2.h>

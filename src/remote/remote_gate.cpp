@@ -1,4 +1,4 @@
-#include "touch/remote_gate.h"
+#include "remote/remote_gate.h"
 
 #include "engine/format_text.h"
 

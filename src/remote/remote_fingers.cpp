@@ -1,4 +1,4 @@
-#include "touch/remote_fingers.h"
+#include "remote/remote_fingers.h"
 
 #include "engine/logical_scale.h"
 #include "touch/touch_table.h"

@@ -11,7 +11,7 @@
 // read, and that loop can hold the CPU the woken thread waits for, by
 // milliseconds on a busy two-core machine; a pending receive ends without
 // it. On Windows the two cost the same.
-#include "touch/socket_wait.h"
+#include "remote/socket_wait.h"
 
 #include <winsock2.h>
 

@@ -1,6 +1,6 @@
 #include "engine/format_text.h"
-#include "touch/network.h"
-#include "touch/network_host.h"
+#include "remote/network.h"
+#include "remote/network_host.h"
 
 #include <civetweb.h>
 

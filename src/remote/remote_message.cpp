@@ -1,4 +1,4 @@
-#include "touch/remote_message.h"
+#include "remote/remote_message.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "touch/network_host.h"
+#include "remote/network_host.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>

@@ -3,7 +3,7 @@
 // shut that address out for a while, longer with each one.
 #pragma once
 
-#include "touch/network.h"
+#include "remote/network.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // touches, the mouse and the page never take each other's slots.
 #pragma once
 
-#include "touch/remote_message.h"
+#include "remote/remote_message.h"
 
 #include <cstdint>
 
