@@ -1,9 +1,9 @@
 // The remote controller's server on real loopback sockets: what it serves,
 // what it refuses, and a phone's WebSocket from handshake to a key and back.
-#include "support/controller_fixture.h"
-#include "support/loopback_port.h"
 #include "remote/remote_fingers.h"
 #include "remote/remote_link.h"
+#include "support/controller_fixture.h"
+#include "support/loopback_port.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -38,8 +41,15 @@ class RemoteLoopback : public ControllerFixture {
         ControllerFixture::TearDown();
     }
 
-    int connectToServer() {
+    // A connection from an address of 127.0.0.0/8 (another device).
+    int connectToServer(const char* from = nullptr) {
         const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        if (from != nullptr) {
+            sockaddr_in local = {};
+            local.sin_family = AF_INET;
+            inet_pton(AF_INET, from, &local.sin_addr);
+            EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+        }
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
@@ -57,9 +67,13 @@ class RemoteLoopback : public ControllerFixture {
     }
 
     // Everything the server answers until it closes (or 5 s pass).
-    std::string ask(const std::string& request) {
-        const int fd = connectToServer();
+    std::string ask(const std::string& request, const char* from = nullptr) {
+        const int fd = connectToServer(from);
         sendAll(fd, request);
+        return readToEnd(fd);
+    }
+
+    static std::string readToEnd(int fd) {
         std::string answer;
         char buffer[4096];
         ssize_t got = 0;
@@ -74,10 +88,11 @@ class RemoteLoopback : public ControllerFixture {
     }
 
     // The WebSocket handshake; the socket and the answer's head.
-    int openSocket(const std::string& query, std::string& head, std::string origin = "") {
+    int openSocket(const std::string& query, std::string& head, std::string origin = "",
+                   const char* from = nullptr, const std::string& path = "/socket") {
         origin = origin.empty() ? "http://" + host : origin;
-        const int fd = connectToServer();
-        sendAll(fd, "GET /socket?" + query + " HTTP/1.1\r\nHost: " + host +
+        const int fd = connectToServer(from);
+        sendAll(fd, "GET " + path + "?" + query + " HTTP/1.1\r\nHost: " + host +
                         "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
                         "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
                         "Sec-WebSocket-Version: 13\r\nOrigin: " +
@@ -90,11 +105,18 @@ class RemoteLoopback : public ControllerFixture {
         return fd;
     }
 
-    // A client's frame: masked, as browsers send them.
-    static std::string frame(uint8_t opcode, const std::string& payload) {
+    // A client's frame: masked, as browsers send them (first byte as given
+    // when not 0: FIN, reserved bits and opcode).
+    static std::string frame(uint8_t opcode, const std::string& payload, uint8_t first = 0) {
         std::string bytes;
-        bytes += static_cast<char>(0x80 | opcode);
-        bytes += static_cast<char>(0x80 | payload.size());
+        bytes += static_cast<char>(first != 0 ? first : 0x80 | opcode);
+        if (payload.size() < 126) {
+            bytes += static_cast<char>(0x80 | payload.size());
+        } else {
+            bytes += static_cast<char>(0x80 | 126);
+            bytes += static_cast<char>(payload.size() >> 8);
+            bytes += static_cast<char>(payload.size() & 0xFF);
+        }
         const char mask[4] = {0x11, 0x22, 0x33, 0x44};
         bytes.append(mask, 4);
         for (size_t i = 0; i < payload.size(); ++i) {
@@ -207,6 +229,197 @@ TEST_F(RemoteLoopback, AFragmentOrATextMessageEndsTheConnection) {
         clearStrokes();
         EXPECT_TRUE(passUntil({"make 0x2C", "break 0x2C"})) << strokes().size();
         clearStrokes();
+    }
+}
+
+// Refusals are HTTP answers a client can tell apart; a page can ask whether
+// its address is shut out without giving any code.
+TEST_F(RemoteLoopback, RefusalsAreAnswersWithTheirStatusAndTheWait) {
+    std::string head;
+    openSocket("code=000000000000", head, "", "127.0.0.2");
+    EXPECT_EQ(head.rfind("HTTP/1.1 403 ", 0), 0u) << head;
+    openSocket(std::string("code=") + Code, head, "", "127.0.0.2");
+    EXPECT_EQ(head.rfind("HTTP/1.1 429 ", 0), 0u) << head;
+    EXPECT_NE(head.find("Retry-After: 1\r\n"), std::string::npos) << head;
+    const std::string lockout = "GET /lockout HTTP/1.1\r\nHost: " + host + "\r\n\r\n";
+    const std::string shut = ask(lockout, "127.0.0.2");
+    EXPECT_EQ(statusOf(shut), "429") << shut;
+    EXPECT_NE(shut.find("Retry-After: 1\r\n"), std::string::npos) << shut;
+    EXPECT_EQ(statusOf(ask(lockout, "127.0.0.3")), "204");
+    // Another device is let in meanwhile.
+    openSocket(std::string("code=") + Code, head, "", "127.0.0.3");
+    EXPECT_EQ(statusOf(head), "101") << head;
+}
+
+// Only the page at "/" and its socket at "/socket", matched as sent.
+TEST_F(RemoteLoopback, ThePageAndItsSocketOnlyAtTheirExactPaths) {
+    const std::string tail = " HTTP/1.1\r\nHost: " + host + "\r\n\r\n";
+    for (const char* target : {"/../", "/%2e%2e/", "/%00", "//", "/./", "/%2F", "/index.html"}) {
+        const std::string answer = ask(std::string("GET ") + target + tail);
+        EXPECT_EQ(statusOf(answer), "404") << target << " -> " << answer.substr(0, 60);
+        EXPECT_EQ(answer.find("<title>Padrelle"), std::string::npos) << target;
+    }
+    for (const char* path : {"/socketx", "/socket/x", "/SOCKET", "/socket/", "/%73ocket"}) {
+        std::string head;
+        openSocket(std::string("code=") + Code, head, "", nullptr, path);
+        EXPECT_EQ(statusOf(head), "404") << path << " -> " << head;
+    }
+    std::string head;
+    openSocket(std::string("code=") + Code, head);
+    EXPECT_EQ(statusOf(head), "101") << head;
+}
+
+// Frames a browser never sends fail the connection with close code 1002.
+TEST_F(RemoteLoopback, FramesABrowserNeverSendsFailTheConnection) {
+    const std::string unmasked("\x82\x01\x05", 3);
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"unmasked", unmasked},
+        {"reserved bit 1", frame(0x2, PadDown, 0xC2)},
+        {"reserved bit 3", frame(0x2, PadDown, 0x92)},
+        {"a ping of 126 bytes", frame(0x9, std::string(126, 'p'))},
+        {"a fragmented ping", frame(0x9, "p", 0x09)},
+        {"opcode 3", frame(0x3, "x")},
+        {"opcode 11", frame(0xB, "x")},
+    };
+    for (const auto& c : cases) {
+        std::string head;
+        const int fd = openSocket(std::string("code=") + Code, head);
+        ASSERT_EQ(statusOf(head), "101") << head;
+        sendAll(fd, c.bytes);
+        const auto start = std::chrono::steady_clock::now();
+        const std::string rest = readToEnd(fd);
+        EXPECT_NE(rest.find(std::string("\x88\x02\x03\xea", 4)), std::string::npos)
+            << c.what << ": " << rest.size() << " bytes";
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900))
+            << c.what;
+    }
+}
+
+// A connection that stops speaking, between frames or inside one, is cut
+// after the silence bound, and its worker is free again.
+TEST_F(RemoteLoopback, ASilentConnectionIsCutWhereverItStopped) {
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"between frames", ""},
+        {"inside a frame's header", std::string("\x82", 1)},
+        {"inside a long frame", frame(0x2, std::string(200, 'x')).substr(0, 20)},
+    };
+    for (const auto& c : cases) {
+        std::string head;
+        const int fd = openSocket(std::string("code=") + Code, head);
+        ASSERT_EQ(statusOf(head), "101") << head;
+        if (!c.bytes.empty()) {
+            sendAll(fd, c.bytes);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        readToEnd(fd);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took, std::chrono::milliseconds(800)) << c.what;
+        EXPECT_LT(took, std::chrono::milliseconds(2500)) << c.what;
+    }
+}
+
+// Other devices on the network that connect and say nothing, say it a byte
+// a second, or keep reconnecting: the phone's handshake is answered within
+// 2 s all the same, and a finger it holds comes up within 1 s of its
+// connection dropping. The figures are printed.
+TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
+    struct Attack {
+        const char* what;
+        int connections;
+        bool byteASecond;
+        bool renew;
+    };
+    const Attack attacks[] = {
+        {"300 idle connections", 300, false, false},
+        {"50 sending a byte a second", 50, true, false},
+        {"40 idle ones renewed as they drop", 40, false, true},
+    };
+    const char* const from[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"};
+    for (const Attack& attack : attacks) {
+        std::atomic<bool> stop{false};
+        std::vector<int> fds;
+        const auto open = [&](int i) {
+            const int fd = socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in local = {};
+            local.sin_family = AF_INET;
+            inet_pton(AF_INET, from[i % 4], &local.sin_addr);
+            bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+            sockaddr_in address = {};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(port);
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            return fd;
+        };
+        for (int i = 0; i < attack.connections; ++i) {
+            fds.push_back(open(i));
+        }
+        std::thread attacker([&] {
+            auto nextByte = std::chrono::steady_clock::now();
+            while (!stop) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                if (attack.byteASecond && std::chrono::steady_clock::now() >= nextByte) {
+                    nextByte += std::chrono::seconds(1);
+                    for (int fd : fds) {
+                        send(fd, "G", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+                    }
+                }
+                if (attack.renew) {
+                    for (size_t i = 0; i < fds.size(); ++i) {
+                        char c = 0;
+                        const ssize_t got = recv(fds[i], &c, 1, MSG_DONTWAIT);
+                        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
+                            close(fds[i]);
+                            fds[i] = open(static_cast<int>(i));
+                        }
+                    }
+                }
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const auto start = std::chrono::steady_clock::now();
+        std::string head;
+        const int phone = openSocket(std::string("code=") + Code, head, "", "127.0.0.9");
+        const auto answered = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(statusOf(head), "101") << attack.what << ": " << head;
+        EXPECT_LT(answered, std::chrono::seconds(2)) << attack.what;
+        // A finger held by the phone, then its connection gone.
+        clearStrokes();
+        sendAll(phone, frame(0x2, PadDown));
+        EXPECT_TRUE(passUntil({"make 0x2C"})) << attack.what;
+        shutdown(phone, SHUT_RDWR);
+        const auto dropped = std::chrono::steady_clock::now();
+        EXPECT_TRUE(passUntil({"make 0x2C", "break 0x2C"})) << attack.what;
+        const auto lifted = std::chrono::steady_clock::now() - dropped;
+        EXPECT_LT(lifted, std::chrono::seconds(1)) << attack.what;
+        std::printf("admission under attack, %s: the phone's handshake answered in %.0f ms, "
+                    "its finger up %.0f ms after its connection dropped\n",
+                    attack.what, std::chrono::duration<double, std::milli>(answered).count(),
+                    std::chrono::duration<double, std::milli>(lifted).count());
+        stop = true;
+        attacker.join();
+        for (int fd : fds) {
+            close(fd);
+        }
+    }
+}
+
+// A phone on flaky Wi-Fi reconnects again and again and its old connections
+// never close: each new one is let in at once, the latest holds the
+// controller.
+TEST_F(RemoteLoopback, APhoneReconnectingTenTimesGetsInEachTime) {
+    for (int i = 0; i < 10; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        std::string head;
+        openSocket(std::string("code=") + Code, head, "", "127.0.0.9");
+        EXPECT_EQ(statusOf(head), "101") << i << ": " << head;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << i;
     }
 }
 

@@ -1,13 +1,15 @@
 // The remote controller's rules: its messages, its gate, the page's fingers
 // in the touch table and one page at a time, with a network that records.
+#include "controller/remote_panel.h"
 #include "engine/engine.h"
-#include "support/controller_fixture.h"
-#include "support/fake_network.h"
+#include "remote/host_addresses.h"
 #include "remote/network.h"
 #include "remote/remote_fingers.h"
 #include "remote/remote_gate.h"
 #include "remote/remote_link.h"
 #include "remote/remote_message.h"
+#include "support/controller_fixture.h"
+#include "support/fake_network.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +109,12 @@ SocketRequest request(const char* peer, const char* query, const char* host = "1
     return SocketRequest{peer, host, origin, query};
 }
 
+const char* const Served[] = {"192.168.1.20", "10.8.0.2"};
+
+void openTestGate(RemoteGate& gate, uint32_t nowMs = 0) {
+    openGate(gate, Code, Served, 2, 8750, nowMs);
+}
+
 TEST(RemoteGate, OnlyThePagesOwnAddressWithTheCode) {
     struct Case {
         SocketRequest asked;
@@ -118,6 +126,9 @@ TEST(RemoteGate, OnlyThePagesOwnAddressWithTheCode) {
         {request("a", "code=7k2m9xq4hd0c", "localhost:8750", "http://localhost:8750"),
          Admission::Admit},
         {request("a", "code=7k2m9xq4hd0c", "127.0.0.1:8750", "http://127.0.0.1:8750"),
+         Admission::Admit},
+        // Another of the PC's own addresses (a second adapter, a VPN).
+        {request("a", "code=7k2m9xq4hd0c", "10.8.0.2:8750", "http://10.8.0.2:8750"),
          Admission::Admit},
         {request("a", "code=7k2m9xq4hd0d"), Admission::Refuse},
         {request("b", "code=7k2m9xq4hd0"), Admission::Refuse},
@@ -135,25 +146,43 @@ TEST(RemoteGate, OnlyThePagesOwnAddressWithTheCode) {
          Admission::Refuse},
         {request("k", "code=7k2m9xq4hd0c", "192.168.1.20:8750", "https://192.168.1.20:8750"),
          Admission::Refuse},
+        {request("l", "code=7k2m9xq4hd0c", "10.8.0.3:8750", "http://10.8.0.3:8750"),
+         Admission::Refuse},
     };
     for (const Case& c : cases) {
         RemoteGate gate;
-        openGate(gate, Code, "192.168.1.20", 8750);
+        openTestGate(gate);
         EXPECT_EQ(admitToGate(gate, c.asked, 100), c.admission) << c.asked.peer;
     }
 }
 
+// A page under a name this PC does not serve is no guess at the code: the
+// phone that loaded it so is not shut out for it.
+TEST(RemoteGate, AWrongHostOrOriginIsNoWrongCode) {
+    RemoteGate gate;
+    openTestGate(gate);
+    const SocketRequest wrongHost =
+        request("10.0.0.9", "code=000000000000", "pc.local:8750", "http://pc.local:8750");
+    EXPECT_EQ(admitToGate(gate, wrongHost, 100), Admission::Refuse);
+    EXPECT_EQ(admitToGate(gate, request("10.0.0.9", "code=7k2m9xq4hd0c"), 101), Admission::Admit);
+    EXPECT_EQ(gate.budget, GateBudget);
+}
+
 TEST(RemoteGate, WrongCodesShutTheirAddressOutLongerEachTime) {
     RemoteGate gate;
-    openGate(gate, Code, "192.168.1.20", 8750);
+    openTestGate(gate);
     const SocketRequest wrong = request("10.0.0.9", "code=000000000000");
     const SocketRequest right = request("10.0.0.9", "code=7k2m9xq4hd0c");
     uint32_t now = 5000;
     uint32_t wait = GateFirstWaitMs;
     for (int attempt = 0; attempt < 9; ++attempt) {
         EXPECT_EQ(admitToGate(gate, wrong, now), Admission::Refuse) << attempt;
-        // Shut out, the right code too, until the wait is over.
-        EXPECT_EQ(admitToGate(gate, right, now + wait - 1), Admission::Throttled) << attempt;
+        // Shut out, the right code too, until the wait is over; told how long.
+        uint32_t retry = 0;
+        EXPECT_EQ(admitToGate(gate, right, now + wait - 1, &retry), Admission::Throttled)
+            << attempt;
+        EXPECT_EQ(retry, 1u) << attempt;
+        EXPECT_EQ(gateWaitOf(gate, "10.0.0.9", now), wait) << attempt;
         EXPECT_EQ(admitToGate(gate, request("10.0.0.10", "code=7k2m9xq4hd0c"), now + 1),
                   Admission::Admit);
         now += wait;
@@ -164,20 +193,98 @@ TEST(RemoteGate, WrongCodesShutTheirAddressOutLongerEachTime) {
     // Let in, the address starts afresh.
     EXPECT_EQ(admitToGate(gate, wrong, now), Admission::Refuse);
     EXPECT_EQ(admitToGate(gate, right, now + GateFirstWaitMs), Admission::Admit);
+    EXPECT_EQ(gateWaitOf(gate, "10.0.0.11", now), 0u);
 }
 
-TEST(RemoteGate, ManyAddressesKeepTheLatestOnesShutOut) {
+// Addresses that keep changing: the table gives up an address no longer
+// shut out before one that is, and all addresses together have a budget of
+// wrong codes, so no number of addresses guesses faster.
+TEST(RemoteGate, ManyAddressesSpendOneBudgetAndTheShutOutAreKept) {
     RemoteGate gate;
-    openGate(gate, Code, "192.168.1.20", 8750);
-    for (int i = 0; i < GateAddressesKept + 5; ++i) {
-        const std::string peer = "10.0.1." + std::to_string(i);
-        EXPECT_EQ(admitToGate(gate, request(peer.c_str(), "code=x"), 1000 + i), Admission::Refuse);
+    openTestGate(gate, 1000);
+    // One address, long shut out (its wait has grown), and many short ones.
+    const SocketRequest stubborn = request("10.0.9.9", "code=x");
+    uint32_t now = 1000;
+    for (int i = 0; i < 4; ++i) {
+        admitToGate(gate, stubborn, now);
+        now += gateWaitOf(gate, "10.0.9.9", now);
     }
-    const std::string last = "10.0.1." + std::to_string(GateAddressesKept + 4);
-    EXPECT_EQ(admitToGate(gate, request(last.c_str(), "code=7k2m9xq4hd0c"), 1100),
+    EXPECT_EQ(gateWaitOf(gate, "10.0.9.9", now), 0u);
+    admitToGate(gate, stubborn, now); // shut out for 16 s now
+    const uint32_t stubbornUntil = now + gateWaitOf(gate, "10.0.9.9", now);
+    int32_t refused = 0;
+    int32_t throttled = 0;
+    for (int i = 0; i < 3 * GateAddressesKept; ++i) {
+        const std::string peer = "10.0.1." + std::to_string(i);
+        now += 150;
+        const Admission said = admitToGate(gate, request(peer.c_str(), "code=x"), now);
+        refused += said == Admission::Refuse ? 1 : 0;
+        throttled += said == Admission::Throttled ? 1 : 0;
+    }
+    // 96 tries in 14.4 s: the budget let 30 through at once and one more
+    // every 2 s; every other try was shut out without a look at its code.
+    EXPECT_EQ(refused, static_cast<int32_t>(GateBudget) - 1 + 7);
+    EXPECT_EQ(throttled, 3 * GateAddressesKept - refused);
+    // More wrong codes than the table keeps: the address still shut out was
+    // kept, those whose wait was over were given up.
+    ASSERT_LT(now, stubbornUntil);
+    EXPECT_EQ(admitToGate(gate, request("10.0.9.9", "code=7k2m9xq4hd0c"), now),
               Admission::Throttled);
-    // The oldest were forgotten to make room.
-    EXPECT_EQ(admitToGate(gate, request("10.0.1.0", "code=7k2m9xq4hd0c"), 1100), Admission::Admit);
+    // With the budget spent, the right code waits too, and is told how long.
+    RemoteGate spent;
+    openTestGate(spent, 0);
+    for (uint32_t i = 0; i < GateBudget; ++i) {
+        const std::string peer = "10.0.2." + std::to_string(i);
+        EXPECT_EQ(admitToGate(spent, request(peer.c_str(), "code=x"), 10), Admission::Refuse);
+    }
+    uint32_t retry = 0;
+    EXPECT_EQ(admitToGate(spent, request("10.0.3.1", "code=7k2m9xq4hd0c"), 10, &retry),
+              Admission::Throttled);
+    EXPECT_EQ(retry, GateBudgetRefillMs); // the budget drains from its first wrong code on
+    EXPECT_EQ(
+        admitToGate(spent, request("10.0.3.1", "code=7k2m9xq4hd0c"), 10 + GateBudgetRefillMs - 1),
+        Admission::Throttled);
+    EXPECT_EQ(admitToGate(spent, request("10.0.3.1", "code=7k2m9xq4hd0c"), 10 + GateBudgetRefillMs),
+              Admission::Admit);
+}
+
+// The PC's addresses, the likeliest first: the home network's card before
+// the route out, VPNs, virtual switches and self-assigned addresses.
+TEST(HostAddresses, TheLikeliestFirstEachOnce) {
+    const struct {
+        const char* what;
+        std::vector<HostAddress> given;
+        std::vector<std::string> ranked;
+    } cases[] = {
+        {"one card", {{"192.168.1.20", true, true, true}}, {"192.168.1.20"}},
+        {"a VPN takes the route out",
+         {{"10.8.0.2", false, true, true}, {"192.168.1.20", true, true, false}},
+         {"192.168.1.20", "10.8.0.2"}},
+        {"a virtual switch and Wi-Fi",
+         {{"172.20.0.1", false, false, false},
+          {"192.168.56.1", true, false, false},
+          {"192.168.0.14", true, true, true}},
+         {"192.168.0.14", "192.168.56.1", "172.20.0.1"}},
+        {"self-assigned last, twice given once",
+         {{"169.254.3.4", true, true, true},
+          {"10.0.0.5", false, false, false},
+          {"10.0.0.5", false, false, false}},
+         {"10.0.0.5", "169.254.3.4"}},
+        {"the route out before a card without a gateway",
+         {{"192.168.56.1", true, false, false}, {"10.1.1.1", false, false, true}},
+         {"10.1.1.1", "192.168.56.1"}},
+        {"none", {}, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<HostAddress> addresses = c.given;
+        const int32_t count =
+            rankHostAddresses(addresses.data(), static_cast<int32_t>(addresses.size()));
+        std::vector<std::string> ranked;
+        for (int32_t i = 0; i < count; ++i) {
+            ranked.push_back(addresses[static_cast<size_t>(i)].text);
+        }
+        EXPECT_EQ(ranked, c.ranked) << c.what;
+    }
 }
 
 // The page's fingers in the touch table, beside touches and the mouse.
@@ -284,11 +391,44 @@ class RemoteLink : public ControllerFixture {
     }
 };
 
+// Every address of the PC serves the page: the screen gives the likeliest
+// (and the QR code carries it), then the others; any of them is let in.
+TEST_F(RemoteLink, EveryAddressOfThePcServesThePageTheLikeliestShownFirst) {
+    resetRemote();
+    fakeNetwork.addresses = {{"10.8.0.2", false, true, true},
+                             {"192.168.56.1", true, false, false},
+                             {"192.168.1.20", true, true, false}};
+    ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+    EXPECT_STREQ(remoteStatus().address, "http://192.168.1.20:8750/#7k2m9xq4hd0c");
+    EXPECT_STREQ(remoteStatus().otherAddresses, "10.8.0.2 192.168.56.1");
+    char line[256];
+    writeRemoteLine(line, sizeof line);
+    EXPECT_STREQ(line, "remote: open http://192.168.1.20:8750/#7k2m9xq4hd0c on the phone or "
+                       "scan the code (this PC also answers at 10.8.0.2 192.168.56.1)");
+    for (const char* host : {"10.8.0.2:8750", "192.168.56.1:8750", "192.168.1.20:8750"}) {
+        const std::string origin = std::string("http://") + host;
+        EXPECT_EQ(
+            server().admit(SocketRequest{"p", host, origin.c_str(), "code=7k2m9xq4hd0c"}, nullptr),
+            Admission::Admit)
+            << host;
+    }
+    // No network at all: the loopback, for a phone on a USB cable.
+    resetRemote();
+    fakeNetwork.addresses.clear();
+    ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+    EXPECT_STREQ(remoteStatus().address, "http://127.0.0.1:8750/#7k2m9xq4hd0c");
+    EXPECT_STREQ(remoteStatus().otherAddresses, "");
+    writeRemoteLine(line, sizeof line);
+    EXPECT_STREQ(line, "remote: open http://127.0.0.1:8750/#7k2m9xq4hd0c on the phone or scan "
+                       "the code");
+}
+
 TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem) {
     EXPECT_EQ(fakeNetwork.settings.port, RemotePort);
     EXPECT_STREQ(remoteStatus().address, "http://192.168.1.20:8750/#7k2m9xq4hd0c");
     EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
-    EXPECT_EQ(server().admit(request("p", "code=7k2m9xq4hd0c")), Admission::Admit);
+    EXPECT_EQ(server().admit(request("p", "code=7k2m9xq4hd0c"), nullptr), Admission::Admit);
+    EXPECT_EQ(server().shutOutFor("p"), 0u);
     server().opened(1);
     EXPECT_TRUE(send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}})));
     EXPECT_GE(fakeMainLoopWakes.load(), 2);

@@ -67,7 +67,14 @@ void writeRemoteLine(char* out, size_t size) {
         formatTextN(out, size, "%s", status.problem);
         break;
     case RemoteState::Waiting:
-        formatTextN(out, size, "remote: open %s on the phone or scan the code", status.address);
+        if (status.otherAddresses[0] != '\0') {
+            formatTextN(out, size,
+                        "remote: open %s on the phone or scan the code (this PC also answers "
+                        "at %s)",
+                        status.address, status.otherAddresses);
+        } else {
+            formatTextN(out, size, "remote: open %s on the phone or scan the code", status.address);
+        }
         break;
     case RemoteState::Connected:
         if (status.roundTripMs >= 0) {

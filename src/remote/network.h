@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "remote/host_addresses.h"
+
 // A WebSocket connection of the server; 0 is none.
 using ConnectionId = uint32_t;
 
@@ -27,16 +29,23 @@ enum class Admission : int32_t {
 
 // Called on the server's own threads.
 struct ServerHandlers {
-    Admission (*admit)(const SocketRequest& request);
+    // Throttled gives how long the address is shut out for.
+    Admission (*admit)(const SocketRequest& request, uint32_t* retryAfterMs);
+    // How long an address is shut out for now (0: it is not), for the page
+    // to tell a wrong code from a wait; says nothing of the code.
+    uint32_t (*shutOutFor)(const char* peer);
     void (*opened)(ConnectionId connection);
     // A whole message; false closes the connection.
     bool (*received)(ConnectionId connection, const uint8_t* data, size_t size, bool binary);
     void (*closed)(ConnectionId connection);
 };
 
+// What the server serves, each at exactly its path (anything else: 404):
+// the page at "/", its socket at "/socket", and "/lockout", which answers
+// 204, or 429 with Retry-After while the asking address is shut out.
 struct ServerSettings {
     uint16_t port;
-    const char* page; // served at "/", and nothing else is
+    const char* page;
     size_t pageSize;
     ServerHandlers handlers;
 };
@@ -51,9 +60,9 @@ struct Network {
     // Sends the close of the WebSocket; the connection ends with the client's
     // answer, or with its silence.
     void (*closeConnection)(ConnectionId connection);
-    // This computer's IPv4 address on its local network, as text; false
-    // when it has none.
-    bool (*localAddress)(char* out, size_t size);
+    // This computer's IPv4 addresses (not the loopback), at most max of
+    // them, in the system's order; how many.
+    int32_t (*localAddresses)(HostAddress* out, int32_t max);
     // Bytes from the system's cryptographic random source.
     bool (*randomBytes)(uint8_t* out, size_t size);
 };

@@ -5,8 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// The IPv4 address this computer reaches its local network by: the one its
-// route out uses (no packet is sent to find it), else any that is not the
-// loopback.
-bool hostLocalAddress(char* out, size_t size);
+#include "remote/host_addresses.h"
+
+// This computer's IPv4 addresses but the loopback, with what their adapters
+// are, and the one its route out uses (no packet is sent to find it).
+int32_t hostLocalAddresses(HostAddress* out, int32_t max);
 bool hostRandomBytes(uint8_t* out, size_t size);
+// An IPv4 socket address's address as text; "" for any other.
+struct sockaddr;
+void hostAddressText(const sockaddr* address, char* out, size_t size);

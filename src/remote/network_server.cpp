@@ -6,11 +6,18 @@
 
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 
 namespace {
 
+constexpr const char* ServerWorkers = "32";
+// A phone needs a few (the page, its socket, sockets of reloads that are not
+// yet cut for their silence).
+constexpr int32_t ConnectionsPerAddress = 16;
+constexpr const char* PagePath = "/";
 constexpr const char* SocketPath = "/socket";
+constexpr const char* LockoutPath = "/lockout";
 
 struct Server {
     mg_context* context = nullptr;
@@ -22,9 +29,72 @@ struct Server {
 
 Server server;
 
+// Connections open from each address: a few devices that open many cannot
+// take every worker from the phone. Counted from the accept to the close.
+struct AddressCounts {
+    std::mutex lock;
+    std::unordered_map<std::string, int32_t> open;
+};
+
+AddressCounts addressCounts;
+
+int filterConnection(const sockaddr* address, int opening) {
+    char text[64] = "";
+    hostAddressText(address, text, sizeof text);
+    const std::string peer = text;
+    std::lock_guard<std::mutex> hold(addressCounts.lock);
+    int32_t& open = addressCounts.open[peer];
+    if (opening == 0) {
+        open = open > 0 ? open - 1 : 0;
+        if (open == 0) {
+            addressCounts.open.erase(peer);
+        }
+        return 1;
+    }
+    if (open >= ConnectionsPerAddress) {
+        if (open == 0) {
+            addressCounts.open.erase(peer);
+        }
+        return 0;
+    }
+    ++open;
+    return 1;
+}
+
 ConnectionId idOf(const mg_connection* connection) {
     return static_cast<ConnectionId>(
         reinterpret_cast<uintptr_t>(mg_get_user_connection_data(connection)));
+}
+
+// The request's path exactly as it was sent: no decoding (the server is
+// told not to), no dot segments taken out. "/%2e%2e/", "/../" and "/%00" are
+// not "/", and "/socketx" or "/SOCKET" not "/socket".
+bool pathIs(const mg_request_info* request, const char* path) {
+    return request->local_uri_raw != nullptr && std::strcmp(request->local_uri_raw, path) == 0;
+}
+
+int notFound(mg_connection* connection) {
+    mg_send_http_error(connection, 404, "%s", "Not found");
+    return 404;
+}
+
+// Whether the asking address is shut out: 429 with Retry-After, else 204.
+int serveLockout(mg_connection* connection, const mg_request_info* request) {
+    const uint32_t waitMs = server.settings.handlers.shutOutFor(request->remote_addr);
+    if (waitMs == 0) {
+        mg_response_header_start(connection, 204);
+        mg_response_header_add(connection, "Cache-Control", "no-store", -1);
+        mg_response_header_send(connection);
+        return 204;
+    }
+    char seconds[16];
+    formatText(seconds, "%u", static_cast<unsigned>((waitMs + 999) / 1000));
+    mg_response_header_start(connection, 429);
+    mg_response_header_add(connection, "Retry-After", seconds, -1);
+    mg_response_header_add(connection, "Cache-Control", "no-store", -1);
+    mg_response_header_add(connection, "Content-Length", "0", -1);
+    mg_response_header_send(connection);
+    return 429;
 }
 
 int servePage(mg_connection* connection, void*) {
@@ -34,9 +104,11 @@ int servePage(mg_connection* connection, void*) {
         mg_send_http_error(connection, 405, "%s", "Only GET");
         return 405;
     }
-    if (std::strcmp(request->local_uri, "/") != 0) {
-        mg_send_http_error(connection, 404, "%s", "Not found");
-        return 404;
+    if (!head && pathIs(request, LockoutPath)) {
+        return serveLockout(connection, request);
+    }
+    if (!pathIs(request, PagePath)) {
+        return notFound(connection);
     }
     mg_response_header_start(connection, 200);
     mg_response_header_add(connection, "Content-Type", "text/html; charset=utf-8", -1);
@@ -66,18 +138,34 @@ int admitSocket(const mg_connection* constConnection, void*) {
     // The refusal is an answer on this very connection.
     auto* connection = const_cast<mg_connection*>(constConnection);
     const mg_request_info* request = mg_get_request_info(connection);
+    if (!pathIs(request, SocketPath)) {
+        notFound(connection);
+        return 1;
+    }
     const SocketRequest asked = {request->remote_addr, headerOf(connection, "Host"),
                                  headerOf(connection, "Origin"),
                                  request->query_string != nullptr ? request->query_string : ""};
-    const Admission admission = server.settings.handlers.admit(asked);
+    uint32_t waitMs = 0;
+    const Admission admission = server.settings.handlers.admit(asked, &waitMs);
     if (admission == Admission::Admit) {
         return 0;
     }
-    if (admission == Admission::Throttled) {
-        mg_send_http_error(connection, 429, "%s", "Too many wrong codes: wait and try again");
-    } else {
-        mg_send_http_error(connection, 403, "%s", "Refused: wrong pairing code or address");
+    // Written whole here: in the handshake the server has not begun an
+    // answer of its own.
+    const bool throttled = admission == Admission::Throttled;
+    const char* text = throttled ? "Too many wrong codes: wait and try again\n"
+                                 : "Refused: wrong pairing code or address\n";
+    char retry[48] = "";
+    if (throttled) {
+        formatText(retry, "Retry-After: %u\r\n", static_cast<unsigned>((waitMs + 999) / 1000));
     }
+    char answer[512];
+    formatText(answer,
+               "HTTP/1.1 %s\r\n%sContent-Type: text/plain; charset=utf-8\r\n"
+               "Content-Length: %u\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n%s",
+               throttled ? "429 Too Many Requests" : "403 Forbidden", retry,
+               static_cast<unsigned>(std::strlen(text)), text);
+    mg_write(connection, answer, std::strlen(answer));
     return 1;
 }
 
@@ -139,20 +227,26 @@ bool startServer(const ServerSettings& settings, char* error, size_t errorSize) 
     server.settings = settings;
     char port[8];
     formatText(port, "%u", static_cast<unsigned>(settings.port));
-    // One phone, a page being loaded and a phone taking over fit in four
-    // connections; a request has 5 s and 4 KiB to come whole.
+    // Workers for the phone, a page being loaded and a phone taking over,
+    // with room to spare for whatever else on the network connects: a
+    // connection that has not sent its request whole within a second (a
+    // browser sends it in one packet) is cut, and so is one silent for a
+    // second once it is a WebSocket, whether between frames or inside one.
+    // Paths are taken as sent, not decoded.
     const char* options[] = {"listening_ports",
                              port,
                              "num_threads",
-                             "4",
+                             ServerWorkers,
                              "listen_backlog",
-                             "8",
+                             "128",
                              "connection_queue",
-                             "8",
+                             "64",
                              "max_request_size",
                              "4096",
                              "request_timeout_ms",
-                             "5000",
+                             "1000",
+                             "decode_url",
+                             "no",
                              "enable_keep_alive",
                              "no",
                              "tcp_nodelay",
@@ -165,6 +259,11 @@ bool startServer(const ServerSettings& settings, char* error, size_t errorSize) 
     mg_callbacks callbacks = {};
     callbacks.log_message = quietLog;
     mg_init_library(0);
+    {
+        std::lock_guard<std::mutex> hold(addressCounts.lock);
+        addressCounts.open.clear();
+    }
+    mg_set_connection_filter(filterConnection);
     mg_init_data init = {&callbacks, nullptr, options};
     unsigned code = 0;
     char text[256] = {};
@@ -218,7 +317,7 @@ const Network SystemNetwork = {
     .stopServer = stopServer,
     .sendMessage = sendMessage,
     .closeConnection = closeConnection,
-    .localAddress = hostLocalAddress,
+    .localAddresses = hostLocalAddresses,
     .randomBytes = hostRandomBytes,
 };
 

@@ -20,11 +20,20 @@ bool sameCode(const char* given, size_t givenLength, const char* code) {
     return difference == 0;
 }
 
+bool hostIs(const char* host, const char* name, uint16_t port) {
+    char served[64];
+    formatText(served, "%s:%u", name, static_cast<unsigned>(port));
+    return name[0] != '\0' && std::strcmp(host, served) == 0;
+}
+
 bool hostServed(const RemoteGate& gate, const char* host) {
-    for (const char* name : {static_cast<const char*>(gate.address), "localhost", "127.0.0.1"}) {
-        char served[64];
-        formatText(served, "%s:%u", name, static_cast<unsigned>(gate.port));
-        if (name[0] != '\0' && std::strcmp(host, served) == 0) {
+    for (const char* name : {"localhost", "127.0.0.1"}) {
+        if (hostIs(host, name, gate.port)) {
+            return true;
+        }
+    }
+    for (const auto& address : gate.addresses) {
+        if (hostIs(host, address, gate.port)) {
             return true;
         }
     }
@@ -59,15 +68,32 @@ GateFailures* failuresOf(RemoteGate& gate, const char* peer) {
     return nullptr;
 }
 
-// A free entry for the address, else the one longest without a wrong try.
+bool shutOut(const GateFailures& entry, uint32_t nowMs) {
+    return entry.count > 0 && nowMs - entry.lastMs < entry.waitMs;
+}
+
+// A free entry for the address, else one no longer shut out (the one longest
+// without a wrong try), else the one whose wait ends first: an address shut
+// out is given up only when every entry is. The budget of all addresses
+// bounds the guesses either way.
 GateFailures& newFailures(RemoteGate& gate, const char* peer, uint32_t nowMs) {
-    GateFailures* chosen = &gate.failures[0];
+    GateFailures* chosen = nullptr;
     for (GateFailures& entry : gate.failures) {
         if (entry.count == 0) {
             chosen = &entry;
             break;
         }
-        if (static_cast<int32_t>(entry.lastMs - chosen->lastMs) < 0) {
+        const bool free = !shutOut(entry, nowMs);
+        if (chosen == nullptr) {
+            chosen = &entry;
+            continue;
+        }
+        const bool chosenFree = !shutOut(*chosen, nowMs);
+        if (free != chosenFree) {
+            chosen = free ? &entry : chosen;
+        } else if (free ? static_cast<int32_t>(entry.lastMs - chosen->lastMs) < 0
+                        : entry.lastMs + entry.waitMs - nowMs <
+                              chosen->lastMs + chosen->waitMs - nowMs) {
             chosen = &entry;
         }
     }
@@ -102,27 +128,68 @@ void makePairingCode(const uint8_t random[8], char out[PairingCodeLength + 1]) {
     out[PairingCodeLength] = '\0';
 }
 
-void openGate(RemoteGate& gate, const char* code, const char* address, uint16_t port) {
+void openGate(RemoteGate& gate, const char* code, const char* const* addresses, int32_t count,
+              uint16_t port, uint32_t nowMs) {
     gate = RemoteGate{};
     formatText(gate.code, "%s", code);
-    formatText(gate.address, "%s", address);
+    for (int32_t i = 0; i < count && i < GateServedAddresses; ++i) {
+        formatText(gate.addresses[i], "%s", addresses[i]);
+    }
     gate.port = port;
+    gate.budget = GateBudget;
+    gate.budgetCheckedMs = nowMs;
 }
 
-Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t nowMs) {
-    GateFailures* failures = failuresOf(gate, request.peer);
-    if (failures != nullptr && nowMs - failures->lastMs < failures->waitMs) {
+namespace {
+
+void refillBudget(RemoteGate& gate, uint32_t nowMs) {
+    const uint32_t earned = (nowMs - gate.budgetCheckedMs) / GateBudgetRefillMs;
+    if (earned > 0) {
+        gate.budget = std::min(GateBudget, gate.budget + earned);
+        gate.budgetCheckedMs += earned * GateBudgetRefillMs;
+    }
+    if (gate.budget == GateBudget) {
+        gate.budgetCheckedMs = nowMs;
+    }
+}
+
+} // namespace
+
+uint32_t gateWaitOf(RemoteGate& gate, const char* peer, uint32_t nowMs) {
+    const GateFailures* failures = failuresOf(gate, peer);
+    uint32_t wait = failures != nullptr && shutOut(*failures, nowMs)
+                        ? failures->lastMs + failures->waitMs - nowMs
+                        : 0;
+    refillBudget(gate, nowMs);
+    if (gate.budget == 0) {
+        wait = std::max(wait, gate.budgetCheckedMs + GateBudgetRefillMs - nowMs);
+    }
+    return wait;
+}
+
+Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t nowMs,
+                      uint32_t* retryAfterMs) {
+    const uint32_t wait = gateWaitOf(gate, request.peer, nowMs);
+    if (retryAfterMs != nullptr) {
+        *retryAfterMs = wait;
+    }
+    if (wait > 0) {
         return Admission::Throttled;
     }
-    const bool placeRight =
-        hostServed(gate, request.host) && originOfHost(request.origin, request.host);
+    // Another site's page, or a name of this PC's that it does not serve:
+    // refused, and no guess at the code.
+    if (!hostServed(gate, request.host) || !originOfHost(request.origin, request.host)) {
+        return Admission::Refuse;
+    }
+    GateFailures* failures = failuresOf(gate, request.peer);
     const std::string code = codeOf(request.query);
-    if (sameCode(code.data(), code.size(), gate.code) && placeRight) {
+    if (sameCode(code.data(), code.size(), gate.code)) {
         if (failures != nullptr) {
             *failures = GateFailures{};
         }
         return Admission::Admit;
     }
+    --gate.budget;
     failures = failures != nullptr ? failures : &newFailures(gate, request.peer, nowMs);
     failures->count += 1;
     failures->lastMs = nowMs;

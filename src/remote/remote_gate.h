@@ -1,6 +1,8 @@
 // Who may open the controller's socket: the page this program served, on an
 // address it serves, with the pairing code. Wrong codes from one address
-// shut that address out for a while, longer with each one.
+// shut that address out for a while, longer with each one; all addresses
+// together get a budget of wrong codes, so that no number of addresses
+// guesses faster.
 #pragma once
 
 #include "remote/network.h"
@@ -14,6 +16,12 @@ constexpr const char* PairingCodeAlphabet = "0123456789abcdefghjkmnpqrstvwxyz";
 constexpr int32_t GateAddressesKept = 32;
 constexpr uint32_t GateFirstWaitMs = 1000;
 constexpr uint32_t GateLongestWaitMs = 60000;
+// The budget of all addresses: GateBudget wrong codes, one more back every
+// GateBudgetRefillMs (30 a minute at most, however many addresses guess).
+constexpr uint32_t GateBudget = 30;
+constexpr uint32_t GateBudgetRefillMs = 2000;
+// The PC's own addresses that the page may be served on.
+constexpr int32_t GateServedAddresses = 8;
 
 struct GateFailures {
     char peer[48];
@@ -24,18 +32,28 @@ struct GateFailures {
 
 struct RemoteGate {
     char code[PairingCodeLength + 1];
-    char address[48]; // the local address served
+    char addresses[GateServedAddresses][48]; // the PC's own, "" after the last
     uint16_t port;
     GateFailures failures[GateAddressesKept];
+    uint32_t budget;          // wrong codes left to all addresses
+    uint32_t budgetCheckedMs; // when the budget last grew
 };
 
 bool isPairingCode(const char* text);
 // A fresh code from 8 random bytes (only the first 60 bits are used).
 void makePairingCode(const uint8_t random[8], char out[PairingCodeLength + 1]);
 
-void openGate(RemoteGate& gate, const char* code, const char* address, uint16_t port);
-// The request's host must be the address served or this computer by its
-// loopback name, at the port; its origin that host's page; its query
-// "code=" and the code. Every try of an address shut out is refused
-// without a look at its code.
-Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t nowMs);
+// The gate of a code, for the PC's own addresses (count of them, at most
+// GateServedAddresses are kept) at the port.
+void openGate(RemoteGate& gate, const char* code, const char* const* addresses, int32_t count,
+              uint16_t port, uint32_t nowMs = 0);
+// The request's host must be one of the PC's addresses or its loopback
+// name, at the port, and its origin that host's page: otherwise it is
+// refused (another site's page), and counts as no wrong code. Its query
+// must give "code=" and the code. Every try of an address shut out, and every
+// try while the budget of all addresses is spent, is refused without a look
+// at its code; retryAfterMs then says how long it is shut out for.
+Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t nowMs,
+                      uint32_t* retryAfterMs = nullptr);
+// How long the address is shut out for from now; 0 when it is not.
+uint32_t gateWaitOf(RemoteGate& gate, const char* peer, uint32_t nowMs);

@@ -3,12 +3,14 @@
 #include "engine/engine.h"
 #include "engine/format_text.h"
 #include "engine/platform.h"
+#include "remote/host_addresses.h"
 #include "remote/network.h"
 #include "remote/remote_fingers.h"
 #include "remote/remote_gate.h"
 #include "remote/remote_message.h"
 #include "remote/remote_page.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -59,11 +61,16 @@ RemoteStatus status;
 // The server's threads queue what comes for the main loop and wake it once
 // the lock is let go, so that it does not wake only to wait for the lock.
 
-Admission admit(const SocketRequest& request) {
+Admission admit(const SocketRequest& request, uint32_t* retryAfterMs) {
     std::lock_guard<std::mutex> hold(inbox.lock);
-    const Admission admission = admitToGate(inbox.gate, request, platform.timeMs());
+    const Admission admission = admitToGate(inbox.gate, request, platform.timeMs(), retryAfterMs);
     inbox.refused += admission == Admission::Admit ? 0 : 1;
     return admission;
+}
+
+uint32_t shutOutFor(const char* peer) {
+    std::lock_guard<std::mutex> hold(inbox.lock);
+    return gateWaitOf(inbox.gate, peer, platform.timeMs());
 }
 
 void opened(ConnectionId connection) {
@@ -186,20 +193,34 @@ bool takeEvent(const Event& event) {
 bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     stopRemote();
     status = RemoteStatus{};
-    char address[48] = {};
-    if (!network.localAddress(address, sizeof address)) {
-        // No network: the loopback still serves a phone on a USB cable.
-        formatText(address, "%s", "127.0.0.1");
+    // Every address of the PC serves the page and its socket; the screen and
+    // the QR code give the likeliest first.
+    HostAddress addresses[MaxHostAddresses] = {};
+    const int32_t count =
+        rankHostAddresses(addresses, std::clamp(network.localAddresses(addresses, MaxHostAddresses),
+                                                0, MaxHostAddresses));
+    const char* names[MaxHostAddresses] = {};
+    for (int32_t i = 0; i < count; ++i) {
+        names[i] = addresses[i].text;
     }
-    formatText(status.address, "http://%s:%u/#%s", address, static_cast<unsigned>(port), code);
+    // No network: the loopback still serves a phone on a USB cable.
+    formatText(status.address, "http://%s:%u/#%s", count > 0 ? names[0] : "127.0.0.1",
+               static_cast<unsigned>(port), code);
+    size_t used = 0;
+    for (int32_t i = 1; i < count && used < sizeof status.otherAddresses; ++i) {
+        const int written =
+            formatTextN(status.otherAddresses + used, sizeof status.otherAddresses - used, "%s%s",
+                        i > 1 ? " " : "", names[i]);
+        used += written > 0 ? static_cast<size_t>(written) : 0;
+    }
     {
         std::lock_guard<std::mutex> hold(inbox.lock);
-        openGate(inbox.gate, code, address, port);
+        openGate(inbox.gate, code, names, count, port, platform.timeMs());
         inbox.refused = 0;
     }
     session.layoutText = layoutText;
     const ServerSettings settings = {port, RemotePage, RemotePageSize,
-                                     ServerHandlers{admit, opened, received, closed}};
+                                     ServerHandlers{admit, shutOutFor, opened, received, closed}};
     char problem[128] = {};
     if (!network.startServer(settings, problem, sizeof problem)) {
         status.state = RemoteState::Failed;

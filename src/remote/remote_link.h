@@ -27,7 +27,10 @@ enum class RemoteState : int32_t { Off, Failed, Waiting, Connected };
 
 struct RemoteStatus {
     RemoteState state = RemoteState::Off;
-    char address[96] = {}; // http://ADDRESS:PORT/#CODE
+    char address[96] = {}; // http://ADDRESS:PORT/#CODE, at the likeliest address
+    // The PC's other addresses a phone may reach it by, likeliest first
+    // ("10.8.0.2 192.168.56.1"); empty when there is one.
+    char otherAddresses[160] = {};
     char problem[160] = {};
     int32_t roundTripMs = -1;  // as the page last measured it; -1 unknown
     uint32_t takenOver = 0;    // pages that gave the controller to a later one

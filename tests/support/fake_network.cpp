@@ -25,10 +25,15 @@ const Network RecordingNetwork = {
             return true;
         },
     .closeConnection = [](ConnectionId id) { fakeNetwork.closedByUs.push_back(id); },
-    .localAddress =
-        [](char* out, size_t size) {
-            std::snprintf(out, size, "192.168.1.20");
-            return true;
+    .localAddresses =
+        [](HostAddress* out, int32_t max) {
+            int32_t count = 0;
+            for (const HostAddress& address : fakeNetwork.addresses) {
+                if (count < max) {
+                    out[count++] = address;
+                }
+            }
+            return count;
         },
     .randomBytes =
         [](uint8_t* out, size_t size) {

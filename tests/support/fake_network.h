@@ -15,8 +15,10 @@ struct FakeNetwork {
     // What was sent, by connection: text as it is, binary after "binary:".
     std::vector<std::pair<ConnectionId, std::string>> sent;
     std::vector<ConnectionId> closedByUs;
+    // The PC's addresses, as the system lists them.
+    std::vector<HostAddress> addresses = {{"192.168.1.20", true, true, true}};
 };
 
 extern FakeNetwork fakeNetwork;
-// Local address 192.168.1.20; random bytes all 0x42.
+// Local address 192.168.1.20 unless a test gives others; random bytes all 0x42.
 extern const Network RecordingNetwork;
