@@ -477,13 +477,18 @@ def stand_in_run(game):
     time.sleep(1)
     check_frame(screenshot("playing"), client, "play")
 
-    # Return while the window is active (it is, since its start): full
-    # screen and back. Held as a person holds it: the key state is read once
-    # a pass.
+    # Return while the window is active: full screen and back. Held as a
+    # person holds it: the key state is read once a pass. The window was
+    # activated at its start, but the window manager may have given the
+    # focus elsewhere meanwhile; the player would click its title then.
     def press_return():
         xdotool("keydown", "Return")
         time.sleep(0.2)
         xdotool("keyup", "Return")
+    if active_window_name() != TITLE:
+        run("wmctrl", "-F", "-a", TITLE, check=False)
+        wait_for(5, f"the controller window could not be made active ({active_window_name()})",
+                 lambda: active_window_name() == TITLE)
     note("stand-in run: Return to full screen")
     press_return()
     wait_for(10, f"Return did not switch to a full-screen pop-up covering {screen_size}",

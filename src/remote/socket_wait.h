@@ -13,6 +13,10 @@ struct pollfd;
  * (negative: no limit) passed, -1 on failure. */
 int socketWait(struct pollfd* sockets, unsigned long count, int timeoutMs);
 
+/* For the check program only: from now on calling off a wait's receive
+ * fails, as under some layered providers (nonzero), or works again (0). */
+void socketWaitFailCancels(int fail);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,10 +1,13 @@
 // The web server's waits on its sockets on Windows.
 //
 // The server waits for a socket's data before each recv. A wait for one
-// socket's data is an overlapped one-byte receive with MSG_PEEK: it ends
-// when data or the end of the connection is there, and leaves the data for
-// the recv that follows. Every other wait (a listening socket, room to
-// write, several sockets) is select().
+// socket's data is an overlapped receive of zero bytes (the zero-byte
+// receive of Winsock's servers): it completes when data or the end of the
+// connection is there and takes nothing, so the data stays for the recv that
+// follows. Every other wait (a listening socket, room to write, several
+// sockets) is select(). A receive that cannot be called off when the wait
+// times out (a layered provider that fails CancelIoEx) is left pending and
+// waited on again by the next wait: the connection is never ended for it.
 //
 // Why not select() for all: under Wine, a select() or WSAPoll() that has
 // seen data leaves the Wine server polling the socket until the data is
@@ -54,50 +57,90 @@ int selectWait(WSAPOLLFD* sockets, unsigned long count, int timeoutMs) {
 
 enum class Peek { Ready, TimedOut, Failed, NotStarted };
 
-// Each server thread keeps the event of its waits: making and closing one
-// for every wait would put a call to the Wine server between the data and
-// its read.
-struct WaitEvent {
-    WSAEVENT handle = WSACreateEvent();
-    ~WaitEvent() {
-        if (handle != WSA_INVALID_EVENT) {
-            WSACloseEvent(handle);
+// Each server thread keeps the event and the record of its waits: making
+// and closing an event for every wait would put a call to the Wine server
+// between the data and its read, and a receive that could not be called off
+// keeps its record until it completes.
+struct WaitState {
+    WSAEVENT event = WSACreateEvent();
+    WSAOVERLAPPED overlapped = {};
+    SOCKET pendingOn = INVALID_SOCKET;
+    ~WaitState() {
+        if (pendingOn == INVALID_SOCKET && event != WSA_INVALID_EVENT) {
+            WSACloseEvent(event);
         }
     }
 };
-thread_local WaitEvent waitEvent;
+thread_local WaitState waitState;
 
-// Waits for one connected socket's data by a receive that only peeks.
+// For the check program: CancelIoEx fails, as under some layered providers.
+bool cancelsFail = false;
+
+bool cancel(SOCKET socket, WSAOVERLAPPED* overlapped) {
+    if (cancelsFail) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return false;
+    }
+    return CancelIoEx(reinterpret_cast<HANDLE>(socket), overlapped) ||
+           GetLastError() == ERROR_NOT_FOUND;
+}
+
+Peek finish(SOCKET socket) {
+    DWORD got = 0;
+    DWORD flags = 0;
+    waitState.pendingOn = INVALID_SOCKET;
+    if (WSAGetOverlappedResult(socket, &waitState.overlapped, &got, TRUE, &flags)) {
+        return Peek::Ready;
+    }
+    return WSAGetLastError() == WSA_OPERATION_ABORTED ? Peek::TimedOut : Peek::Failed;
+}
+
+// Waits for the receive under way; on time out it is called off, or, where
+// that fails, left for the next wait.
+Peek awaitReceive(SOCKET socket, int timeoutMs) {
+    const DWORD waited = WSAWaitForMultipleEvents(1, &waitState.event, FALSE,
+                                                  timeoutMs < 0 ? WSA_INFINITE : timeoutMs, FALSE);
+    if (waited == WSA_WAIT_EVENT_0) {
+        return finish(socket);
+    }
+    if (!cancel(socket, &waitState.overlapped)) {
+        waitState.pendingOn = socket;
+        return Peek::TimedOut;
+    }
+    return finish(socket);
+}
+
+// Waits for one connected socket's data by a receive of zero bytes.
 Peek peekWait(SOCKET socket, int timeoutMs) {
-    WSAOVERLAPPED overlapped = {};
-    overlapped.hEvent = waitEvent.handle;
-    if (overlapped.hEvent == WSA_INVALID_EVENT || !WSAResetEvent(overlapped.hEvent)) {
+    if (waitState.event == WSA_INVALID_EVENT) {
         return Peek::NotStarted;
     }
-    char byte = 0;
-    WSABUF buffer = {1, &byte};
-    DWORD flags = MSG_PEEK;
-    Peek peek = Peek::Ready;
-    if (WSARecv(socket, &buffer, 1, nullptr, &flags, &overlapped, nullptr) != 0) {
-        if (WSAGetLastError() != WSA_IO_PENDING) {
-            // A socket that has failed already: select() tells.
-            return Peek::NotStarted;
-        }
-        const DWORD waited = WSAWaitForMultipleEvents(
-            1, &overlapped.hEvent, FALSE, timeoutMs < 0 ? WSA_INFINITE : timeoutMs, FALSE);
-        if (waited != WSA_WAIT_EVENT_0 &&
-            !CancelIoEx(reinterpret_cast<HANDLE>(socket), &overlapped) &&
-            GetLastError() != ERROR_NOT_FOUND) {
-            // A receive that cannot be called off must still end before
-            // its buffer goes: the connection ends with it.
-            shutdown(socket, SD_BOTH);
-        }
-        DWORD got = 0;
-        if (!WSAGetOverlappedResult(socket, &overlapped, &got, TRUE, &flags)) {
-            peek = WSAGetLastError() == WSA_OPERATION_ABORTED ? Peek::TimedOut : Peek::Failed;
-        }
+    if (waitState.pendingOn == socket) {
+        return awaitReceive(socket, timeoutMs); // the receive left pending
     }
-    return peek;
+    if (waitState.pendingOn != INVALID_SOCKET) {
+        // Left pending on a socket since closed: it completes with the close.
+        if (WSAWaitForMultipleEvents(1, &waitState.event, FALSE, 1000, FALSE) != WSA_WAIT_EVENT_0) {
+            return Peek::NotStarted; // still pending: this wait is a select
+        }
+        finish(waitState.pendingOn);
+    }
+    waitState.overlapped = WSAOVERLAPPED{};
+    waitState.overlapped.hEvent = waitState.event;
+    if (!WSAResetEvent(waitState.event)) {
+        return Peek::NotStarted;
+    }
+    WSABUF buffer = {0, nullptr};
+    DWORD flags = 0;
+    if (WSARecv(socket, &buffer, 1, nullptr, &flags, &waitState.overlapped, nullptr) == 0) {
+        DWORD got = 0;
+        WSAGetOverlappedResult(socket, &waitState.overlapped, &got, TRUE, &flags);
+        return Peek::Ready;
+    }
+    if (WSAGetLastError() != WSA_IO_PENDING) {
+        return Peek::NotStarted; // a socket that has failed already: select() tells
+    }
+    return awaitReceive(socket, timeoutMs);
 }
 
 // Whether a socket listens for connections: those have no data to peek at
@@ -111,6 +154,10 @@ bool listens(SOCKET socket) {
 }
 
 } // namespace
+
+extern "C" void socketWaitFailCancels(int fail) {
+    cancelsFail = fail != 0;
+}
 
 extern "C" int socketWait(WSAPOLLFD* sockets, unsigned long count, int timeoutMs) {
     if (count == 1 && (sockets[0].events & POLLOUT) == 0 && (sockets[0].events & POLLIN) != 0 &&

@@ -134,6 +134,27 @@ void otherWaitsAreSelects(Pair& pair) {
     closesocket(caller);
 }
 
+// Under some layered providers (VPN and filter software) CancelIoEx fails:
+// the wait's receive is left pending, and the connection goes on whole.
+void aReceiveThatCannotBeCalledOffKeepsTheConnection(Pair& pair) {
+    socketWaitFailCancels(1);
+    short revents = 0;
+    check(waitFor(pair.server, POLLIN | POLLERR, 100, revents) == 0 && revents == 0,
+          "a wait that cannot call its receive off still ends when its time is up");
+    check(waitFor(pair.server, POLLIN | POLLERR, 100, revents) == 0 && revents == 0,
+          "and the next wait waits on the receive left pending");
+    send(pair.client, "efg", 3, 0);
+    check(waitFor(pair.server, POLLIN | POLLERR, 2000, revents) == 1 && revents == POLLIN,
+          "data then ends the wait");
+    char bytes[8] = {};
+    check(recv(pair.server, bytes, sizeof bytes, 0) == 3 && bytes[0] == 'e' && bytes[2] == 'g',
+          "and is read whole: the connection was not ended");
+    send(pair.server, "h", 1, 0);
+    check(recv(pair.client, bytes, sizeof bytes, 0) == 1 && bytes[0] == 'h',
+          "the connection still carries both ways");
+    socketWaitFailCancels(0);
+}
+
 } // namespace
 
 int main() {
@@ -142,8 +163,8 @@ int main() {
         std::printf("FAILED: WSAStartup\n");
         return 1;
     }
-    for (void (*run)(Pair&) :
-         {dataIsSeenAndLeftForTheRead, aResetEndsTheWait, otherWaitsAreSelects}) {
+    for (void (*run)(Pair&) : {dataIsSeenAndLeftForTheRead, aResetEndsTheWait, otherWaitsAreSelects,
+                               aReceiveThatCannotBeCalledOffKeepsTheConnection}) {
         Pair pair;
         if (check(connectPair(pair), "a loopback connection")) {
             run(pair);
