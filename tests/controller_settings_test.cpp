@@ -11,6 +11,7 @@
 #include "engine/window_proc.h"
 #include "keyout/guard.h"
 #include "keyout/sendinput_output.h"
+#include "remote/network_reach.h"
 #include "support/controller_fixture.h"
 #include "support/fake_network.h"
 
@@ -513,6 +514,26 @@ bool outranked = false;
 
 // The phone's page: on from --remote until --remote off, with one code that
 // only --remote new changes; saved with the keys, never without them.
+// Windows asks once whether Padrelle may use the network, as the server
+// first listens: the question must not hide under a full-screen controller.
+TEST_F(RememberedTest, TheFirewallsQuestionIsNotLeftUnderAFullScreenController) {
+    for (const uint32_t reach : {ReachFirewallWillAsk, ReachFirewallBlocks, uint32_t{0}}) {
+        resetController();
+        network = RecordingNetwork;
+        fakeNetwork = FakeNetwork{};
+        fakeNetwork.reach = reach;
+        saved(std::string("version 1\n") + Keys);
+        fullScreen = 1; // opened full screen as remembered
+        mainWindow = reinterpret_cast<WindowHandle>(0x77);
+        fakePlatform.positions.clear();
+        start("--remote");
+        EXPECT_EQ(fakePlatform.activations, 0) << reach;
+        EXPECT_EQ(fullScreen, reach == ReachFirewallWillAsk ? 0 : 1) << reach;
+        switchScene(0);
+    }
+    network = SystemNetwork;
+}
+
 TEST_F(RememberedTest, TheRemoteAndItsCodeAreRememberedWithTheKeys) {
     network = RecordingNetwork;
     const std::string code = "89144gj28914"; // of eight bytes 0x42

@@ -4,6 +4,7 @@
 #include "engine/engine.h"
 #include "remote/host_addresses.h"
 #include "remote/network.h"
+#include "remote/network_reach.h"
 #include "remote/remote_fingers.h"
 #include "remote/remote_gate.h"
 #include "remote/remote_link.h"
@@ -421,6 +422,56 @@ TEST_F(RemoteLink, EveryAddressOfThePcServesThePageTheLikeliestShownFirst) {
     writeRemoteLine(line, sizeof line);
     EXPECT_STREQ(line, "remote: open http://127.0.0.1:8750/#7k2m9xq4hd0c on the phone or scan "
                        "the code");
+}
+
+// What Windows knows that keeps the phone out is said with the address, and
+// asked again now and then while no phone is in.
+TEST(NetworkReach, EachProblemSaysWhatToDo) {
+    const struct {
+        uint32_t problems;
+        const char* part;
+    } cases[] = {
+        {0, ""},
+        {ReachPublicNetwork, "this network is set to Public"},
+        {ReachFirewallBlocks, "Windows Firewall keeps the phone out: allow padrelle.exe"},
+        {ReachFirewallWillAsk, "Windows asks whether Padrelle may use the network"},
+        {ReachPublicNetwork | ReachFirewallBlocks, "Windows Firewall keeps the phone out"},
+        {ReachFirewallWillAsk | ReachPublicNetwork, "Windows asks whether"},
+    };
+    for (const auto& c : cases) {
+        char said[256];
+        describeReachProblems(c.problems, said, sizeof said);
+        EXPECT_EQ(std::string(said).rfind(c.part, 0), 0u) << c.problems << ": " << said;
+        EXPECT_EQ(said[0] == '\0', c.problems == 0);
+    }
+}
+
+TEST_F(RemoteLink, WhatKeepsThePhoneOutIsSaidAndAskedAgainWhileNoPhoneIsIn) {
+    resetRemote();
+    fakeNetwork.reach = ReachPublicNetwork;
+    fakeNetwork.reachAsked = 0;
+    fakePlatform.time = 1000;
+    ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+    EXPECT_EQ(fakeNetwork.reachAsked, 1);
+    char line[640];
+    writeRemoteLine(line, sizeof line);
+    EXPECT_NE(std::string(line).find("; this network is set to Public"), std::string::npos) << line;
+    fakeNetwork.reach = 0; // the player made it Private
+    fakePlatform.time += ReachCheckMs - 1;
+    pass();
+    EXPECT_EQ(fakeNetwork.reachAsked, 1);
+    fakePlatform.time += 1;
+    pass();
+    EXPECT_EQ(fakeNetwork.reachAsked, 2);
+    writeRemoteLine(line, sizeof line);
+    EXPECT_EQ(std::string(line).find("Public"), std::string::npos) << line;
+    // A phone in: not asked any more.
+    EXPECT_EQ(server().admit(request("p", "code=7k2m9xq4hd0c"), nullptr), Admission::Admit);
+    server().opened(1);
+    pass();
+    fakePlatform.time += 10 * ReachCheckMs;
+    pass();
+    EXPECT_EQ(fakeNetwork.reachAsked, 2);
 }
 
 TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem) {

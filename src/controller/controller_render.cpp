@@ -52,7 +52,7 @@ constexpr uint32_t ColourBacking = 0x202020;
 constexpr uint32_t ColourKnob = 0xC0C0C0;
 constexpr size_t NoticeLineChars = 72;
 char healthLine[NoticeSize];
-char remoteLine[NoticeSize];
+char remoteLine[NoticeSize * 2];
 
 constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;

@@ -11,12 +11,15 @@
 #include "engine/logical_scale.h"
 #include "engine/platform.h"
 #include "engine/win_constants.h"
+#include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/sendinput_output.h"
+#include "remote/network_reach.h"
+#include "remote/remote_link.h"
 
 #include <cstring>
 #include <string>
@@ -173,6 +176,13 @@ void enterController() {
     char pairingCode[16];
     if (chooseRemote(pairingCode, sizeof pairingCode)) {
         startRemoteController(pairingCode);
+        // Windows asks once whether Padrelle may use the network: its
+        // question must not hide under a full-screen controller.
+        if ((remoteStatus().reachProblems & ReachFirewallWillAsk) != 0 && fullScreen != 0 &&
+            mainWindow != nullptr) {
+            setWindowedMode(mainWindow, LogicalWidth, LogicalHeight);
+            fullScreen = 0;
+        }
     }
     writeStartLog();
 }

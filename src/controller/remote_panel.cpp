@@ -3,6 +3,7 @@
 #include "controller/controller_scene.h"
 #include "controller/layout_file.h"
 #include "engine/format_text.h"
+#include "remote/network_reach.h"
 #include "remote/remote_link.h"
 
 #include <qrcodegen.hpp>
@@ -66,16 +67,17 @@ void writeRemoteLine(char* out, size_t size) {
     case RemoteState::Failed:
         formatTextN(out, size, "%s", status.problem);
         break;
-    case RemoteState::Waiting:
+    case RemoteState::Waiting: {
+        char also[200] = "";
         if (status.otherAddresses[0] != '\0') {
-            formatTextN(out, size,
-                        "remote: open %s on the phone or scan the code (this PC also answers "
-                        "at %s)",
-                        status.address, status.otherAddresses);
-        } else {
-            formatTextN(out, size, "remote: open %s on the phone or scan the code", status.address);
+            formatText(also, " (this PC also answers at %s)", status.otherAddresses);
         }
+        char reach[200] = "";
+        describeReachProblems(status.reachProblems, reach, sizeof reach);
+        formatTextN(out, size, "remote: open %s on the phone or scan the code%s%s%s",
+                    status.address, also, reach[0] != '\0' ? "; " : "", reach);
         break;
+    }
     case RemoteState::Connected:
         if (status.roundTripMs >= 0) {
             formatTextN(out, size, "remote: a phone is connected, round trip %d ms",

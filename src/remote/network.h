@@ -65,6 +65,8 @@ struct Network {
     int32_t (*localAddresses)(HostAddress* out, int32_t max);
     // Bytes from the system's cryptographic random source.
     bool (*randomBytes)(uint8_t* out, size_t size);
+    // What Windows knows that keeps a phone out (network_reach.h bits).
+    uint32_t (*reachProblems)();
 };
 
 extern Network network;

@@ -11,6 +11,10 @@
 // are, and the one its route out uses (no packet is sent to find it).
 int32_t hostLocalAddresses(HostAddress* out, int32_t max);
 bool hostRandomBytes(uint8_t* out, size_t size);
+// The network's category and Windows Firewall, as network_reach.h has them;
+// 0 where the system does not say (other systems, a firewall of another
+// maker).
+uint32_t hostReachProblems();
 // An IPv4 socket address's address as text; "" for any other.
 struct sockaddr;
 void hostAddressText(const sockaddr* address, char* out, size_t size);

@@ -77,6 +77,10 @@ void hostAddressText(const sockaddr* address, char* out, size_t size) {
     }
 }
 
+uint32_t hostReachProblems() {
+    return 0;
+}
+
 bool hostRandomBytes(uint8_t* out, size_t size) {
     size_t done = 0;
     while (done < size) {

@@ -8,8 +8,15 @@
 
 #include <bcrypt.h>
 #include <iphlpapi.h>
+#include <netfw.h>
 #include <netioapi.h>
+#include <netlistmgr.h>
+#include <oleauto.h>
 
+#include "engine/wide_text.h"
+#include "remote/network_reach.h"
+
+#include <string>
 #include <vector>
 
 namespace {
@@ -119,6 +126,144 @@ void hostAddressText(const sockaddr* address, char* out, size_t size) {
             out[0] = '\0';
         }
     }
+}
+
+namespace {
+
+// Windows Firewall's class and interfaces (netfw.h), which the import
+// libraries here do not define.
+constexpr GUID FirewallPolicyClass = {
+    0xe2b3c97f, 0x6ae1, 0x41ac, {0x81, 0x7a, 0xf6, 0xf9, 0x21, 0x66, 0xd7, 0xdd}};
+constexpr GUID FirewallPolicyInterface = {
+    0x98325047, 0xc671, 0x4174, {0x8d, 0x81, 0xde, 0xfc, 0xd3, 0xf0, 0x31, 0x86}};
+constexpr GUID FirewallRuleInterface = {
+    0xaf230d27, 0xbaba, 0x4e42, {0xac, 0xed, 0xf5, 0x24, 0xf2, 0x2c, 0xfc, 0xe2}};
+
+// Whether a connected network is Public (INetworkListManager, Vista on).
+bool onPublicNetwork() {
+    INetworkListManager* manager = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL,
+                                IID_INetworkListManager, reinterpret_cast<void**>(&manager)))) {
+        return false;
+    }
+    bool isPublic = false;
+    IEnumNetworks* networks = nullptr;
+    if (SUCCEEDED(manager->GetNetworks(NLM_ENUM_NETWORK_CONNECTED, &networks))) {
+        INetwork* network = nullptr;
+        ULONG got = 0;
+        while (networks->Next(1, &network, &got) == S_OK && got == 1) {
+            NLM_NETWORK_CATEGORY category = NLM_NETWORK_CATEGORY_PRIVATE;
+            isPublic = isPublic || (SUCCEEDED(network->GetCategory(&category)) &&
+                                    category == NLM_NETWORK_CATEGORY_PUBLIC);
+            network->Release();
+        }
+        networks->Release();
+    }
+    manager->Release();
+    return isPublic;
+}
+
+struct RuleFindings {
+    bool named = false;   // a rule names this program
+    bool allowed = false; // an enabled inbound rule allows it on a profile in use
+    bool blocked = false; // an enabled inbound rule blocks it on a profile in use
+};
+
+void readRule(INetFwRule* rule, const wchar_t* program, long profiles, RuleFindings& found) {
+    BSTR application = nullptr;
+    if (FAILED(rule->get_ApplicationName(&application)) || application == nullptr) {
+        return;
+    }
+    wchar_t expanded[MAX_PATH * 4];
+    const DWORD length = ExpandEnvironmentStringsW(application, expanded, MAX_PATH * 4);
+    const bool ours = length > 0 && length <= MAX_PATH * 4 && _wcsicmp(expanded, program) == 0;
+    SysFreeString(application);
+    if (!ours) {
+        return;
+    }
+    found.named = true;
+    NET_FW_RULE_DIRECTION direction = NET_FW_RULE_DIR_OUT;
+    VARIANT_BOOL enabled = VARIANT_FALSE;
+    NET_FW_ACTION action = NET_FW_ACTION_BLOCK;
+    long ruleProfiles = 0;
+    if (SUCCEEDED(rule->get_Direction(&direction)) && direction == NET_FW_RULE_DIR_IN &&
+        SUCCEEDED(rule->get_Enabled(&enabled)) && enabled == VARIANT_TRUE &&
+        SUCCEEDED(rule->get_Profiles(&ruleProfiles)) && (ruleProfiles & profiles) != 0 &&
+        SUCCEEDED(rule->get_Action(&action))) {
+        (action == NET_FW_ACTION_ALLOW ? found.allowed : found.blocked) = true;
+    }
+}
+
+// What Windows Firewall does with padrelle.exe on the networks in use.
+uint32_t firewallProblems() {
+    INetFwPolicy2* policy = nullptr;
+    if (FAILED(CoCreateInstance(FirewallPolicyClass, nullptr, CLSCTX_INPROC_SERVER,
+                                FirewallPolicyInterface, reinterpret_cast<void**>(&policy)))) {
+        return 0;
+    }
+    long profiles = 0;
+    bool on = false;
+    if (SUCCEEDED(policy->get_CurrentProfileTypes(&profiles))) {
+        for (const long profile : {long{NET_FW_PROFILE2_DOMAIN}, long{NET_FW_PROFILE2_PRIVATE},
+                                   long{NET_FW_PROFILE2_PUBLIC}}) {
+            VARIANT_BOOL enabled = VARIANT_FALSE;
+            on = on || ((profiles & profile) != 0 &&
+                        SUCCEEDED(policy->get_FirewallEnabled(
+                            static_cast<NET_FW_PROFILE_TYPE2>(profile), &enabled)) &&
+                        enabled == VARIANT_TRUE);
+        }
+    }
+    RuleFindings found;
+    INetFwRules* rules = nullptr;
+    IUnknown* listing = nullptr;
+    IEnumVARIANT* each = nullptr;
+    const std::wstring program = programPath();
+    bool read = false;
+    if (on && !program.empty() && SUCCEEDED(policy->get_Rules(&rules)) &&
+        SUCCEEDED(rules->get__NewEnum(&listing)) &&
+        SUCCEEDED(listing->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&each)))) {
+        read = true;
+        VARIANT item;
+        VariantInit(&item);
+        while (each->Next(1, &item, nullptr) == S_OK) {
+            INetFwRule* rule = nullptr;
+            if (item.vt == VT_DISPATCH && item.pdispVal != nullptr &&
+                SUCCEEDED(item.pdispVal->QueryInterface(FirewallRuleInterface,
+                                                        reinterpret_cast<void**>(&rule)))) {
+                readRule(rule, program.c_str(), profiles, found);
+                rule->Release();
+            }
+            VariantClear(&item);
+        }
+    }
+    if (each != nullptr) {
+        each->Release();
+    }
+    if (listing != nullptr) {
+        listing->Release();
+    }
+    if (rules != nullptr) {
+        rules->Release();
+    }
+    policy->Release();
+    if (!read) {
+        return 0;
+    }
+    if (!found.named) {
+        return ReachFirewallWillAsk;
+    }
+    return found.blocked || !found.allowed ? ReachFirewallBlocks : 0;
+}
+
+} // namespace
+
+uint32_t hostReachProblems() {
+    const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const uint32_t problems = (onPublicNetwork() ? ReachPublicNetwork : 0) | firewallProblems();
+    if (SUCCEEDED(started)) {
+        CoUninitialize();
+    }
+    return problems;
 }
 
 bool hostRandomBytes(uint8_t* out, size_t size) {

@@ -319,6 +319,7 @@ const Network SystemNetwork = {
     .closeConnection = closeConnection,
     .localAddresses = hostLocalAddresses,
     .randomBytes = hostRandomBytes,
+    .reachProblems = hostReachProblems,
 };
 
 Network network = SystemNetwork;

@@ -5,6 +5,7 @@
 #include "engine/platform.h"
 #include "remote/host_addresses.h"
 #include "remote/network.h"
+#include "remote/network_reach.h"
 #include "remote/remote_fingers.h"
 #include "remote/remote_gate.h"
 #include "remote/remote_message.h"
@@ -229,6 +230,8 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     }
     session.running = true;
     status.state = RemoteState::Waiting;
+    status.reachProblems = network.reachProblems();
+    status.reachCheckedMs = platform.timeMs();
     return true;
 }
 
@@ -251,6 +254,16 @@ void stopRemote() {
 void pollRemote() {
     if (!session.running) {
         return;
+    }
+    // The network's category and the firewall can change while no phone is
+    // in (the player follows the screen's advice).
+    if (status.state == RemoteState::Waiting) {
+        const uint32_t now = platform.timeMs();
+        if (now - status.reachCheckedMs >= ReachCheckMs) {
+            status.reachProblems = network.reachProblems();
+            status.reachCheckedMs = now;
+        }
+        requestPassBy(status.reachCheckedMs + ReachCheckMs);
     }
     {
         std::lock_guard<std::mutex> hold(inbox.lock);

@@ -35,6 +35,10 @@ struct RemoteStatus {
     int32_t roundTripMs = -1;  // as the page last measured it; -1 unknown
     uint32_t takenOver = 0;    // pages that gave the controller to a later one
     uint32_t refusedCount = 0; // connections and messages refused
+    // What Windows knows that keeps a phone out (network_reach.h), asked at
+    // the start and every ReachCheckMs while no phone is connected.
+    uint32_t reachProblems = 0;
+    uint32_t reachCheckedMs = 0;
 };
 
 // Starts the server with the code and the page's layout (a layout file's

@@ -40,4 +40,9 @@ const Network RecordingNetwork = {
             std::memset(out, 0x42, size);
             return true;
         },
+    .reachProblems =
+        [] {
+            ++fakeNetwork.reachAsked;
+            return fakeNetwork.reach;
+        },
 };

@@ -17,6 +17,9 @@ struct FakeNetwork {
     std::vector<ConnectionId> closedByUs;
     // The PC's addresses, as the system lists them.
     std::vector<HostAddress> addresses = {{"192.168.1.20", true, true, true}};
+    // What Windows would say keeps the phone out, and how often it was asked.
+    uint32_t reach = 0;
+    int32_t reachAsked = 0;
 };
 
 extern FakeNetwork fakeNetwork;
