@@ -175,6 +175,8 @@ TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
          "line 6: more than 2 discs"},
         {head + "disc 0 0 100 0.05 1D 2A\npad 50 50 100 100 blue 2D\n",
          "line 6: pad 0 and disc 0 overlap"},
+        {head + "disc 200 200 100 0.05 1D 2A\ndisc 350 200 100 0.05 1E 2B\n",
+         "line 6: discs 0 and 1 overlap"},
         {head + "volume 11\n", "line 4: this is none of name, size, fit, pad and disc"},
         {head + "pad 0 0 1 1 white 1 1 1 1 1\n", "line 4: too many words"},
         {head + std::string(1, '\0'), "the file holds a zero byte"},
@@ -195,6 +197,58 @@ TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
     char problem[160] = "";
     EXPECT_FALSE(parseLayoutFile(many, layout, problem, sizeof problem));
     EXPECT_STREQ(problem, "line 28: more than 24 pads");
+}
+
+// Controls apart in the file's units can land on the same pixel once the
+// fit scales and rounds them: one touch would press both. Such files are
+// refused, and say so; files whose controls stay apart are taken.
+TEST(LayoutFiles, ControlsMustLieApartInTheFramesPixels) {
+    const struct {
+        const char* what;
+        std::string text;
+        const char* problem; // nullptr: taken
+    } cases[] = {
+        {"a pixel apart at half the scale",
+         "layout 1\nname half\nsize 2560 1440\npad 0 0 99 100 white 2C\n"
+         "pad 100 0 100 100 white 2D\n",
+         "line 6: pads 0 and 1 overlap once fitted to the screen: move them further apart"},
+        {"a pixel apart vertically, stretched",
+         "layout 1\nname tall\nsize 1280 2160\nfit stretch\npad 0 0 100 299 white 2C\n"
+         "pad 0 300 100 100 white 2D\n",
+         "line 7: pads 0 and 1 overlap once fitted"},
+        {"a pad and a disc",
+         "layout 1\nname near\nsize 3840 2160\ndisc 300 300 200 0.05 1D 2A\n"
+         "pad 501 100 100 100 white 2C\n",
+         "line 6: pad 0 and disc 0 overlap once fitted"},
+        {"two discs",
+         "layout 1\nname twins\nsize 3840 2160\ndisc 300 300 200 0.05 1D 2A\n"
+         "disc 701 300 200 0.05 1E 2B\n",
+         "line 6: discs 0 and 1 overlap once fitted"},
+        {"far enough apart at half the scale",
+         "layout 1\nname half\nsize 2560 1440\npad 0 0 99 100 white 2C\n"
+         "pad 102 0 100 100 white 2D\n",
+         nullptr},
+        // Apart only by the last side: the later pad lies below.
+        {"apart below", "layout 1\nname below\nsize 1280 720\npad 0 0 100 100 white 2C\n"
+                        "pad 0 200 100 100 white 2D\n",
+         nullptr},
+        {"apart above", "layout 1\nname above\nsize 1280 720\npad 0 200 100 100 white 2C\n"
+                        "pad 0 0 100 100 white 2D\n",
+         nullptr},
+        // Every letter of a name's alphabet, the last ones too.
+        {"a name of the last letters", "layout 1\nname zZ9_-\nsize 1280 720\npad 0 0 100 100 "
+                                       "white 2C\n",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        Layout layout;
+        char problem[160] = "";
+        const bool taken = parseLayoutFile(c.text, layout, problem, sizeof problem);
+        EXPECT_EQ(taken, c.problem == nullptr) << c.what << ": " << problem;
+        if (c.problem != nullptr) {
+            EXPECT_EQ(std::string(problem).rfind(c.problem, 0), 0u) << c.what << ": " << problem;
+        }
+    }
 }
 
 TEST(LayoutFiles, EveryPresetWrittenAsAFileIsReadBackTheSame) {

@@ -287,7 +287,19 @@ struct Reading {
         }
         char overlap[64];
         findOverlap(layout, overlap, sizeof overlap);
-        return overlap[0] == '\0' || fail(overlap);
+        if (overlap[0] != '\0') {
+            return fail(overlap);
+        }
+        // Apart in the file's units, the controls must still be apart where
+        // they land, in the frame's pixels after the fit's scale and
+        // rounding: else one touch would press both.
+        findOverlap(fittedToFrame(layout), overlap, sizeof overlap);
+        if (overlap[0] != '\0') {
+            char said[128];
+            formatText(said, "%s once fitted to the screen: move them further apart", overlap);
+            return fail(said);
+        }
+        return true;
     }
 };
 
