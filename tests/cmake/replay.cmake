@@ -31,6 +31,12 @@ add_test(NAME replay_frames_pad_slide
                  -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/replay/pad_slide.expected
                  -DFRAMES=${CMAKE_CURRENT_BINARY_DIR}/replay_frames_pad_slide -DPASSES=10
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/frames.cmake)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME replay_frames_show_their_own_pass
+         COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/replay/frames_lit.py
+                 $<TARGET_FILE:padrelle-replay> ${CMAKE_BINARY_DIR}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/replay/pad_slide.trace
+                 ${CMAKE_CURRENT_BINARY_DIR}/replay_frames_lit)
 add_test(NAME replay_frames_write_failure
          COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:padrelle-replay>
                  -DTRACE=${CMAKE_CURRENT_SOURCE_DIR}/replay/pad_slide.trace

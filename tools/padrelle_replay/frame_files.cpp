@@ -2,6 +2,7 @@
 
 #include "replay_platform.h"
 
+#include "controller/controller_render.h"
 #include "graphics/png_writer.h"
 
 #include <cstdio>
@@ -31,6 +32,10 @@ void writePassFrame(int32_t pass, void* context) {
     if (files == nullptr || files->failed || files->screen == nullptr) {
         return;
     }
+    // The program draws a pass's picture a moment after its strokes (they go
+    // out first); the replay's next pass is the next step of the trace, so
+    // the picture of this pass is drawn now, before its file is written.
+    renderControllerNow();
     const std::string path = passFramePath(files->directory, pass);
     if (!writePng(path.c_str(), *files->screen)) {
         std::fprintf(stderr, "padrelle-replay: cannot write %s\n", path.c_str());
