@@ -229,15 +229,18 @@ TEST(LayoutFiles, ControlsMustLieApartInTheFramesPixels) {
          "pad 102 0 100 100 white 2D\n",
          nullptr},
         // Apart only by the last side: the later pad lies below.
-        {"apart below", "layout 1\nname below\nsize 1280 720\npad 0 0 100 100 white 2C\n"
-                        "pad 0 200 100 100 white 2D\n",
+        {"apart below",
+         "layout 1\nname below\nsize 1280 720\npad 0 0 100 100 white 2C\n"
+         "pad 0 200 100 100 white 2D\n",
          nullptr},
-        {"apart above", "layout 1\nname above\nsize 1280 720\npad 0 200 100 100 white 2C\n"
-                        "pad 0 0 100 100 white 2D\n",
+        {"apart above",
+         "layout 1\nname above\nsize 1280 720\npad 0 200 100 100 white 2C\n"
+         "pad 0 0 100 100 white 2D\n",
          nullptr},
         // Every letter of a name's alphabet, the last ones too.
-        {"a name of the last letters", "layout 1\nname zZ9_-\nsize 1280 720\npad 0 0 100 100 "
-                                       "white 2C\n",
+        {"a name of the last letters",
+         "layout 1\nname zZ9_-\nsize 1280 720\npad 0 0 100 100 "
+         "white 2C\n",
          nullptr},
     };
     for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 // The command line, the saved settings file, and what Padrelle remembers from
 // one run to the next.
 #include "controller/controller_scene.h"
+#include "controller/key_assignment.h"
 #include "controller/launch_options.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
@@ -532,6 +533,49 @@ TEST_F(RememberedTest, TheFirewallsQuestionIsNotLeftUnderAFullScreenController) 
         switchScene(0);
     }
     network = SystemNetwork;
+}
+
+// A player with nothing but a touch screen has no key to press at the first
+// start: a tap on the button plays with the layout's own keys, and they are
+// saved; a finger that slides off it, or stays on it, does nothing.
+TEST_F(RememberedTest, ATapPlaysWithTheLayoutsOwnKeysAtTheFirstStart) {
+    const int32_t x = (LayoutKeysButton.left + LayoutKeysButton.right) / 2;
+    const int32_t y = (LayoutKeysButton.top + LayoutKeysButton.bottom) / 2;
+    start("");
+    ASSERT_EQ(controllerMode, AssignKeys);
+    KeyScancodes[0] = 0x55; // as if something else had been chosen
+    touch(1, TouchFlagDown, x, y);
+    updateController();
+    EXPECT_EQ(controllerMode, AssignKeys); // still down: no tap yet
+    touch(1, TouchFlagMove, x, 100);       // slid off
+    updateController();
+    touch(1, TouchFlagUp, x, 100);
+    updateController();
+    EXPECT_EQ(controllerMode, AssignKeys);
+    EXPECT_EQ(store.writes, 0);
+    touch(2, TouchFlagDown, x, y);
+    updateController();
+    touch(2, TouchFlagUp, x, y);
+    updateController();
+    EXPECT_EQ(controllerMode, Play);
+    EXPECT_EQ(KeyScancodes[0], 0x2C);
+    EXPECT_EQ(ScratchScancodes[1], 0x2A);
+    EXPECT_EQ(fakeInterception.filter, 0); // the capture is let go
+    EXPECT_NE(store.file.find("keys default 2C 2D 2E 2F 30 31 32 10 11 1D 2A\n"), std::string::npos)
+        << store.file;
+    EXPECT_TRUE(strokes().empty());
+    // The mouse clicks it as well.
+    switchScene(0);
+    resetController();
+    store = FakeStore{};
+    start("--assign");
+    ASSERT_EQ(controllerMode, AssignKeys);
+    setMouseFinger(true, x, y);
+    updateController();
+    setMouseFinger(false, x, y);
+    updateController();
+    EXPECT_EQ(controllerMode, Play);
+    switchScene(0);
 }
 
 TEST_F(RememberedTest, TheRemoteAndItsCodeAreRememberedWithTheKeys) {

@@ -144,6 +144,12 @@ namespace {
 void composeTexts(Canvas& dc) {
     if (controllerMode == AssignKeys) {
         drawText(dc, 600, 200, statusText, ColourYellow, AnchorCentre);
+        const Rect& button = LayoutKeysButton;
+        fillRect(dc, Rect{button.top + 1, button.left + 1, button.bottom - 1, button.right - 1},
+                 ColourBacking);
+        drawRectOutline(dc, button, ColourYellow);
+        drawText(dc, (button.left + button.right) / 2, (button.top + button.bottom) / 2,
+                 LayoutKeysButtonText, ColourYellow, AnchorCentre);
     }
     drawText(dc, 1280, 720, "program by Vistrel", ColourBlue, AnchorBottomRight);
     for (int32_t i = 0; i < TouchSlotCount; ++i) {

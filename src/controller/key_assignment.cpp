@@ -2,12 +2,15 @@
 
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
+#include "controller/key_set.h"
 #include "controller/play_mode.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
 #include "keyout/keyboard_output.h"
+#include "touch/touch_table.h"
 
 char statusText[StatusTextSize];
+const Rect LayoutKeysButton = {215, 420, 265, 860}; // top, left, bottom, right
 
 namespace {
 
@@ -18,7 +21,8 @@ int32_t assignmentSteps() {
 
 struct Assignment {
     int32_t step = 0;
-    bool prompted = false; // the step's prompt is on the screen and the capture armed
+    bool prompted = false;   // the step's prompt is on the screen and the capture armed
+    bool buttonHeld = false; // a finger is down on the layout-keys button
 };
 
 Assignment assignment;
@@ -69,9 +73,44 @@ void finishStep(int32_t step, const CapturedKey& key) {
     }
 }
 
+// The tap ends when the finger on the button comes up and no finger is
+// down: play then starts with no finger on any control.
+bool layoutKeysTapped() {
+    bool onButton = false;
+    bool anyDown = false;
+    for (int32_t i = 0; i < FingerCount; ++i) {
+        const TouchSlot& finger = fingerAt(i);
+        anyDown = anyDown || finger.down != 0;
+        onButton =
+            onButton || (finger.down != 0 && pointInRect(finger.x, finger.y, LayoutKeysButton));
+    }
+    if (onButton) {
+        assignment.buttonHeld = true;
+        return false;
+    }
+    // Slid off the button (or another finger still down): no tap.
+    const bool tapped = assignment.buttonHeld && !anyDown;
+    assignment.buttonHeld = false;
+    return tapped;
+}
+
+bool finishAssignment() {
+    keyOutput.disarmCapture();
+    assignment = Assignment{};
+    controllerMode = Play;
+    return true;
+}
+
 } // namespace
 
 bool assignKeys() {
+    if (layoutKeysTapped()) {
+        if (assignment.prompted && assignment.step < controllerLayout.padCount) {
+            PadPressed[assignment.step] = 0;
+        }
+        useKeys(layoutKeys(controllerLayout));
+        return finishAssignment();
+    }
     while (assignment.step < assignmentSteps()) {
         if (!assignment.prompted) {
             prompt(assignment.step);
@@ -91,10 +130,7 @@ bool assignKeys() {
         ++assignment.step;
         assignment.prompted = false;
     }
-    keyOutput.disarmCapture();
-    assignment = Assignment{};
-    controllerMode = Play;
-    return true;
+    return finishAssignment();
 }
 
 void cancelKeyAssignment() {

@@ -1,6 +1,8 @@
 // Key assignment: the eleven keys asked for at start.
 #pragma once
 
+#include "graphics/geometry.h"
+
 #include <cstdint>
 
 constexpr int32_t StatusTextSize = 64;
@@ -12,5 +14,11 @@ extern char statusText[StatusTextSize];
 // called again in the next pass. True once all eleven are taken; the scene is
 // then in play.
 bool assignKeys();
+
+// A player with nothing but a touch screen has no key to press: a tap on
+// this button (a finger down in it, then no finger down at all) ends the
+// assignment with the layout's own keys. Drawn under the prompt.
+extern const Rect LayoutKeysButton;
+constexpr const char* LayoutKeysButtonText = "TOUCH HERE TO PLAY WITH THE LAYOUT'S OWN KEYS";
 // Stops an assignment under way (the window closes): the capture is let go.
 void cancelKeyAssignment();
