@@ -15,6 +15,3 @@ bool hostRandomBytes(uint8_t* out, size_t size);
 // 0 where the system does not say (other systems, a firewall of another
 // maker).
 uint32_t hostReachProblems();
-// An IPv4 socket address's address as text; "" for any other.
-struct sockaddr;
-void hostAddressText(const sockaddr* address, char* out, size_t size);

@@ -64,19 +64,6 @@ int32_t hostLocalAddresses(HostAddress* out, int32_t max) {
     return count;
 }
 
-void hostAddressText(const sockaddr* address, char* out, size_t size) {
-    if (size == 0) {
-        return;
-    }
-    out[0] = '\0';
-    if (address != nullptr && address->sa_family == AF_INET) {
-        const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(address);
-        if (inet_ntop(AF_INET, &ipv4->sin_addr, out, static_cast<socklen_t>(size)) == nullptr) {
-            out[0] = '\0';
-        }
-    }
-}
-
 uint32_t hostReachProblems() {
     return 0;
 }

@@ -115,19 +115,6 @@ int32_t hostLocalAddresses(HostAddress* out, int32_t max) {
     return count;
 }
 
-void hostAddressText(const sockaddr* address, char* out, size_t size) {
-    if (size == 0) {
-        return;
-    }
-    out[0] = '\0';
-    if (address != nullptr && address->sa_family == AF_INET) {
-        const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(address);
-        if (inet_ntop(AF_INET, &ipv4->sin_addr, out, size) == nullptr) {
-            out[0] = '\0';
-        }
-    }
-}
-
 namespace {
 
 // Windows Firewall's class and interfaces (netfw.h), which the import

@@ -38,10 +38,30 @@ struct AddressCounts {
 
 AddressCounts addressCounts;
 
+// An IPv4 socket address as text; "" for any other. The layout of
+// sockaddr_in (family, port, address) is the same on every system the
+// program is built for, and AF_INET is 2 on each.
+std::string addressText(const sockaddr* address) {
+    struct Ipv4 {
+        uint16_t family;
+        uint16_t port;
+        uint8_t bytes[4];
+    };
+    Ipv4 ipv4 = {};
+    if (address == nullptr) {
+        return "";
+    }
+    std::memcpy(&ipv4, address, sizeof ipv4);
+    if (ipv4.family != 2) {
+        return "";
+    }
+    char text[16];
+    formatText(text, "%u.%u.%u.%u", ipv4.bytes[0], ipv4.bytes[1], ipv4.bytes[2], ipv4.bytes[3]);
+    return text;
+}
+
 int filterConnection(const sockaddr* address, int opening) {
-    char text[64] = "";
-    hostAddressText(address, text, sizeof text);
-    const std::string peer = text;
+    const std::string peer = addressText(address);
     std::lock_guard<std::mutex> hold(addressCounts.lock);
     int32_t& open = addressCounts.open[peer];
     if (opening == 0) {
