@@ -423,4 +423,27 @@ TEST_F(RemoteLoopback, APhoneReconnectingTenTimesGetsInEachTime) {
     }
 }
 
+// A port another program holds: the server cannot start, and says why.
+TEST_F(RemoteLoopback, AServerThatCannotStartSaysWhy) {
+    resetRemote();
+    const int holder = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    const int reuse = 1;
+    setsockopt(holder, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(holder, 1), 0);
+    EXPECT_FALSE(startRemote(Code, "layout 1\nname default\n", port));
+    EXPECT_EQ(remoteStatus().state, RemoteState::Failed);
+    EXPECT_NE(std::string(remoteStatus().problem)
+                  .find("the remote controller cannot start: port " + std::to_string(port)),
+              std::string::npos)
+        << remoteStatus().problem;
+    close(holder);
+    // Free again: it starts.
+    EXPECT_TRUE(startRemote(Code, "layout 1\nname default\n", port)) << remoteStatus().problem;
+}
+
 } // namespace
