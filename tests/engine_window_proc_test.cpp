@@ -295,12 +295,18 @@ TEST_F(WindowProc, AClickNeverActivatesAndAnotherActiveWindowKeepsTheFocus) {
     EXPECT_EQ(fakePlatform.exStyle & 0x08040000, 0x00040000); // still on the taskbar
 }
 
-TEST_F(WindowProc, PaintAndSizeMakeTheNextFrameWhole) {
-    for (const uint32_t message : {win::WM_PAINT, win::WM_SIZE}) {
+TEST_F(WindowProc, PaintSizeAndDisplayChangesMakeTheNextFrameWhole) {
+    for (const uint32_t message : {win::WM_PAINT, win::WM_SIZE, win::WM_DISPLAYCHANGE}) {
         resetFramePacing();
-        EXPECT_EQ(mainWindowMessage(window, message, 0, 0), 77); // the default path too
-        EXPECT_TRUE(repaintPending());
+        EXPECT_EQ(mainWindowMessage(window, message, 0, 0), 77) << message; // the default path too
+        EXPECT_TRUE(repaintPending()) << message;
     }
+    resetFramePacing();
+    const WinRect suggested = {0, 0, 1300, 763};
+    EXPECT_EQ(mainWindowMessage(window, win::WM_DPICHANGED, 120 | 120 << 16,
+                                reinterpret_cast<intptr_t>(&suggested)),
+              0);
+    EXPECT_TRUE(repaintPending());
 }
 
 } // namespace

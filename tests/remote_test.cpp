@@ -474,12 +474,24 @@ TEST_F(RemoteLink, WhatKeepsThePhoneOutIsSaidAndAskedAgainWhileNoPhoneIsIn) {
     EXPECT_EQ(fakeNetwork.reachAsked, 2);
 }
 
+TEST_F(RemoteLink, EachRefusalIsCountedOnceAndShutsItsAddressOut) {
+    EXPECT_EQ(server().admit(request("q", "code=000000000000"), nullptr), Admission::Refuse);
+    EXPECT_EQ(server().shutOutFor("q"), GateFirstWaitMs);
+    uint32_t retry = 0;
+    EXPECT_EQ(server().admit(request("q", "code=7k2m9xq4hd0c"), &retry), Admission::Throttled);
+    EXPECT_EQ(retry, GateFirstWaitMs);
+    pass();
+    EXPECT_EQ(remoteStatus().refusedCount, 2u);
+    EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
+}
+
 TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem) {
     EXPECT_EQ(fakeNetwork.settings.port, RemotePort);
     EXPECT_STREQ(remoteStatus().address, "http://192.168.1.20:8750/#7k2m9xq4hd0c");
     EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
     EXPECT_EQ(server().admit(request("p", "code=7k2m9xq4hd0c"), nullptr), Admission::Admit);
     EXPECT_EQ(server().shutOutFor("p"), 0u);
+
     server().opened(1);
     EXPECT_TRUE(send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}})));
     EXPECT_GE(fakeMainLoopWakes.load(), 2);
