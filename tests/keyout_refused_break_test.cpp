@@ -195,6 +195,22 @@ TEST_F(RefusedBreaks, AFingerBackOnAPadWhoseBreakIsOwedKeepsItsKeyWithoutAStrayB
     EXPECT_EQ(keysHeldInRecord(*heldRecord), 0);
 }
 
+// A new output starts owing nothing, whatever the last one owed.
+TEST_F(RefusedBreaks, AResetOutputOwesNothing) {
+    holdThreePadsAndScratch();
+    fakeDesktop.desktop = InputDesktop::Locked;
+    liftEveryFinger();
+    ASSERT_EQ(owedBreakCount(), 4);
+    resetKeyboardOutput();
+    installFakeDesktop();
+    ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
+    EXPECT_EQ(owedBreakCount(), 0);
+    sendKey(0x2C, 1);
+    sendKey(0x2C, 0);
+    EXPECT_EQ(owedBreakCount(), 0);
+    EXPECT_EQ(keysHeldInRecord(*heldRecord), 0);
+}
+
 TEST_F(RefusedBreaks, AtCloseARefusedBreakStaysInTheRecordForTheGuard) {
     holdThreePadsAndScratch();
     fakeDesktop.desktop = InputDesktop::Locked;
