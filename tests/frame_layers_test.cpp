@@ -168,6 +168,21 @@ TEST(FramePixels, ChangedBoxAndAssembly) {
     EXPECT_EQ(box.y0, 30);
     EXPECT_EQ(box.x1, 1280);
     EXPECT_EQ(box.y1, 720);
+    // As boxes: each run of changed rows its own, the last ones joined past
+    // the most asked for.
+    PixelBox boxes[MaxChangedBoxes] = {};
+    ASSERT_EQ(changedBoxes(now.data(), before.data(), boxes, MaxChangedBoxes), 3);
+    EXPECT_EQ((std::vector<int32_t>{boxes[0].x0, boxes[0].y0, boxes[0].x1, boxes[0].y1}),
+              (std::vector<int32_t>{1279, 30, 1280, 31}));
+    EXPECT_EQ((std::vector<int32_t>{boxes[1].x0, boxes[1].y0, boxes[1].x1, boxes[1].y1}),
+              (std::vector<int32_t>{640, 400, 641, 401}));
+    EXPECT_EQ((std::vector<int32_t>{boxes[2].x0, boxes[2].y0, boxes[2].x1, boxes[2].y1}),
+              (std::vector<int32_t>{0, 719, 1, 720}));
+    now[static_cast<size_t>(401) * FrameWidth + 10] = 9; // the run of row 400 goes on
+    ASSERT_EQ(changedBoxes(now.data(), before.data(), boxes, 2), 2);
+    EXPECT_EQ((std::vector<int32_t>{boxes[1].x0, boxes[1].y0, boxes[1].x1, boxes[1].y1}),
+              (std::vector<int32_t>{0, 400, 641, 720}));
+    EXPECT_EQ(changedBoxes(before.data(), before.data(), boxes, MaxChangedBoxes), 0);
 
     // Regions of the lit layer, cut to the frame, over the base.
     std::vector<uint32_t> base(now.size(), 1), lit(now.size(), 2), frame(now.size(), 0);

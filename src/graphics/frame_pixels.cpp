@@ -52,6 +52,35 @@ PixelBox changedBox(const uint32_t* now, const uint32_t* before) {
     return box.empty() ? PixelBox{0, 0, 0, 0} : box;
 }
 
+int32_t changedBoxes(const uint32_t* now, const uint32_t* before, PixelBox* boxes, int32_t max) {
+    int32_t count = 0;
+    bool inRun = false;
+    for (int32_t y = 0; y < FrameHeight && max > 0; ++y) {
+        const uint32_t* a = now + static_cast<size_t>(y) * FrameWidth;
+        const uint32_t* b = before + static_cast<size_t>(y) * FrameWidth;
+        if (std::memcmp(a, b, RowBytes) == 0) {
+            inRun = false;
+            continue;
+        }
+        int32_t left = 0;
+        while (a[left] == b[left]) {
+            ++left;
+        }
+        int32_t right = FrameWidth;
+        while (a[right - 1] == b[right - 1]) {
+            --right;
+        }
+        if (!inRun && count < max) {
+            boxes[count++] = PixelBox{left, y, right, y + 1};
+        } else {
+            PixelBox& box = boxes[count - 1];
+            box = {std::min(box.x0, left), box.y0, std::max(box.x1, right), y + 1};
+        }
+        inRun = true;
+    }
+    return count;
+}
+
 PixelBox stretchedBox(const PixelBox& box, int32_t width, int32_t height) {
     if (box.empty() || width <= 0 || height <= 0) {
         return {0, 0, 0, 0};

@@ -89,12 +89,21 @@ class GdiFrameTarget : public FrameTarget {
             plan.composeTop(canvas);
             GdiFlush();
             const bool all = whole || shown < 0;
-            const PixelBox box = all ? PixelBox{0, 0, FrameWidth, FrameHeight}
-                                     : changedBox(frame.bits, frames[shown].bits);
+            PixelBox boxes[MaxChangedBoxes] = {{0, 0, FrameWidth, FrameHeight}};
+            int32_t count =
+                all ? 1 : changedBoxes(frame.bits, frames[shown].bits, boxes, MaxChangedBoxes);
+            // A window smaller than the frame gets the whole frame, once.
+            const FrameView view =
+                frameViewIn(client.right - client.left, client.bottom - client.top);
+            if (count > 1 && (view.width < FrameWidth || view.height < FrameHeight)) {
+                count = 1;
+            }
             if (all) {
                 clearBars(windowDc, client);
             }
-            show(windowDc, client, frame, box);
+            for (int32_t i = 0; i < count; ++i) {
+                show(windowDc, client, frame, boxes[i]);
+            }
             shown = next;
         }
         ReleaseDC(window, windowDc);

@@ -132,13 +132,15 @@ bool fakeWindowRect(WindowHandle, WinRect* out) {
     return true;
 }
 
-bool fakeAdjust(WinRect* rect, uint32_t style, bool, uint32_t exStyle, uint32_t dpi) {
+// As AdjustWindowRectEx: the frame around the client, and a menu bar's
+// height above it for a window with a menu.
+bool fakeAdjust(WinRect* rect, uint32_t style, bool menu, uint32_t exStyle, uint32_t dpi) {
     fakePlatform.calls.push_back("adjust " + hex(static_cast<int32_t>(style)) + " " +
                                  hex(static_cast<int32_t>(exStyle)) + " dpi " +
                                  std::to_string(dpi));
     const int32_t scale = dpi != 0 ? static_cast<int32_t>(dpi) : 96;
     rect->left += fakePlatform.frame.left * scale / 96;
-    rect->top += fakePlatform.frame.top * scale / 96;
+    rect->top += (fakePlatform.frame.top - (menu ? 20 : 0)) * scale / 96;
     rect->right += fakePlatform.frame.right * scale / 96;
     rect->bottom += fakePlatform.frame.bottom * scale / 96;
     return true;
