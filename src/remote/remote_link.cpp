@@ -12,10 +12,12 @@
 #include "remote/remote_page.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -58,6 +60,43 @@ struct Session {
 
 Session session;
 RemoteStatus status;
+
+// What Windows knows that keeps a phone out is asked on a thread of its own
+// after the start: reading the firewall's rules can take a tenth of a
+// second, which the main loop must never wait for while a player plays.
+struct ReachCheck {
+    std::thread thread;
+    std::atomic<bool> done{true};
+    std::atomic<uint32_t> problems{0};
+};
+
+ReachCheck reachCheck;
+
+void startReachCheck() {
+    if (reachCheck.thread.joinable()) {
+        return; // one under way
+    }
+    reachCheck.done = false;
+    reachCheck.thread = std::thread([] {
+        reachCheck.problems = network.reachProblems();
+        reachCheck.done = true;
+        platform.wakeMainLoop();
+    });
+}
+
+// The answer of a check that has finished, if any.
+void takeReachCheck() {
+    if (reachCheck.thread.joinable() && reachCheck.done) {
+        reachCheck.thread.join();
+        status.reachProblems = reachCheck.problems;
+    }
+}
+
+void endReachCheck() {
+    if (reachCheck.thread.joinable()) {
+        reachCheck.thread.join();
+    }
+}
 
 // The server's threads queue what comes for the main loop and wake it once
 // the lock is let go, so that it does not wake only to wait for the lock.
@@ -236,6 +275,7 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
 }
 
 void stopRemote() {
+    endReachCheck();
     // The page's fingers lift first; the server may take its time to stop.
     // A server that could not start keeps saying why.
     session.pending.clear();
@@ -257,10 +297,11 @@ void pollRemote() {
     }
     // The network's category and the firewall can change while no phone is
     // in (the player follows the screen's advice).
+    takeReachCheck();
     if (status.state == RemoteState::Waiting) {
         const uint32_t now = platform.timeMs();
         if (now - status.reachCheckedMs >= ReachCheckMs) {
-            status.reachProblems = network.reachProblems();
+            startReachCheck();
             status.reachCheckedMs = now;
         }
         requestPassBy(status.reachCheckedMs + ReachCheckMs);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 FakeNetwork fakeNetwork;
+std::atomic<int32_t> fakeReachAsked{0};
 
 const Network RecordingNetwork = {
     .startServer =
@@ -42,7 +43,7 @@ const Network RecordingNetwork = {
         },
     .reachProblems =
         [] {
-            ++fakeNetwork.reachAsked;
+            ++fakeReachAsked;
             return fakeNetwork.reach;
         },
 };

@@ -4,6 +4,7 @@
 
 #include "remote/network.h"
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,8 +20,10 @@ struct FakeNetwork {
     std::vector<HostAddress> addresses = {{"192.168.1.20", true, true, true}};
     // What Windows would say keeps the phone out, and how often it was asked.
     uint32_t reach = 0;
-    int32_t reachAsked = 0;
 };
+
+// How often what keeps a phone out was asked (from the check's own thread).
+extern std::atomic<int32_t> fakeReachAsked;
 
 extern FakeNetwork fakeNetwork;
 // Local address 192.168.1.20 unless a test gives others; random bytes all 0x42.
