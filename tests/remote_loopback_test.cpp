@@ -1,5 +1,6 @@
 // The remote controller's server on real loopback sockets: what it serves,
 // what it refuses, and a phone's WebSocket from handshake to a key and back.
+#include "remote/network.h"
 #include "remote/remote_fingers.h"
 #include "remote/remote_link.h"
 #include "support/controller_fixture.h"
@@ -444,6 +445,19 @@ TEST_F(RemoteLoopback, AServerThatCannotStartSaysWhy) {
     close(holder);
     // Free again: it starts.
     EXPECT_TRUE(startRemote(Code, "layout 1\nname default\n", port)) << remoteStatus().problem;
+}
+
+// Connection ids wrap past 0, which stands for none: the connection after
+// the last id is a connection like any other, and its end lets go.
+TEST_F(RemoteLoopback, ConnectionIdsWrapPastNone) {
+    setLastConnectionId(0xFFFFFFFFu);
+    std::string head;
+    const int fd = openSocket(std::string("code=") + Code, head);
+    ASSERT_EQ(statusOf(head), "101") << head;
+    sendAll(fd, frame(0x2, PadDown));
+    EXPECT_TRUE(passUntil({"make 0x2C"}));
+    shutdown(fd, SHUT_RDWR);
+    EXPECT_TRUE(passUntil({"make 0x2C", "break 0x2C"}));
 }
 
 } // namespace

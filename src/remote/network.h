@@ -73,3 +73,6 @@ extern Network network;
 
 // The real server, where the program runs.
 extern const Network SystemNetwork;
+// For tests: the real server's next connection gets the id after this one;
+// ids wrap past 0, which stands for none.
+void setLastConnectionId(ConnectionId id);

@@ -332,6 +332,11 @@ void closeConnection(ConnectionId id) {
 
 } // namespace
 
+void setLastConnectionId(ConnectionId id) {
+    std::lock_guard<std::mutex> hold(server.lock);
+    server.lastId = id;
+}
+
 const Network SystemNetwork = {
     .startServer = startServer,
     .stopServer = stopServer,
