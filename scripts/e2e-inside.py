@@ -489,8 +489,8 @@ def stand_in_run(game):
     # made active first (under Wine the window manager's focus and Wine's
     # own now and then disagree at this point).
     def return_until(geometry_wanted, what):
-        for attempt in range(3):
-            if active_window_name() != TITLE:
+        for attempt in range(5):
+            if attempt > 0 or active_window_name() != TITLE:
                 run("wmctrl", "-F", "-a", TITLE, check=False)
                 time.sleep(0.5)
             press_return()
@@ -500,7 +500,7 @@ def stand_in_run(game):
                     note(f"stand-in run: Return seen at press {attempt + 1}")
                 return
             except Failure:
-                if attempt == 2:
+                if attempt == 4:
                     raise
     note("stand-in run: Return to full screen")
     return_until((0, 0, *screen_size),
