@@ -68,6 +68,13 @@ struct ReachCheck {
     std::thread thread;
     std::atomic<bool> done{true};
     std::atomic<uint32_t> problems{0};
+    // A check still under way when the process ends (nothing stopped the
+    // server) is waited for: it ends within moments.
+    ~ReachCheck() {
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
 };
 
 ReachCheck reachCheck;
