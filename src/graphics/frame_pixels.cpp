@@ -31,27 +31,6 @@ void assembleFrame(uint32_t* frame, const uint32_t* base, const uint32_t* lit,
     }
 }
 
-PixelBox changedBox(const uint32_t* now, const uint32_t* before) {
-    PixelBox box = {FrameWidth, FrameHeight, 0, 0};
-    for (int32_t y = 0; y < FrameHeight; ++y) {
-        const uint32_t* a = now + static_cast<size_t>(y) * FrameWidth;
-        const uint32_t* b = before + static_cast<size_t>(y) * FrameWidth;
-        if (std::memcmp(a, b, RowBytes) == 0) {
-            continue;
-        }
-        int32_t left = 0;
-        while (a[left] == b[left]) {
-            ++left;
-        }
-        int32_t right = FrameWidth;
-        while (a[right - 1] == b[right - 1]) {
-            --right;
-        }
-        box = {std::min(box.x0, left), std::min(box.y0, y), std::max(box.x1, right), y + 1};
-    }
-    return box.empty() ? PixelBox{0, 0, 0, 0} : box;
-}
-
 int32_t changedBoxes(const uint32_t* now, const uint32_t* before, PixelBox* boxes, int32_t max) {
     int32_t count = 0;
     bool inRun = false;
@@ -79,6 +58,13 @@ int32_t changedBoxes(const uint32_t* now, const uint32_t* before, PixelBox* boxe
         inRun = true;
     }
     return count;
+}
+
+PixelBox changedBox(const uint32_t* now, const uint32_t* before) {
+    // One box: every run of changed rows joined.
+    PixelBox box = {0, 0, 0, 0};
+    changedBoxes(now, before, &box, 1);
+    return box;
 }
 
 PixelBox stretchedBox(const PixelBox& box, int32_t width, int32_t height) {
