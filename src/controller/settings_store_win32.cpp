@@ -70,18 +70,7 @@ SettingsRead readFile(const char* utf8Path, char* buffer, size_t size, size_t* l
 // that it still names the same file when the program is started from
 // elsewhere; false when the system cannot make it so.
 bool fullPath(const char* utf8Path, char* out, size_t size) {
-    const std::wstring wide = wideFromUtf8(utf8Path);
-    const DWORD needed = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return false;
-    }
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return false;
-    }
-    full.resize(length);
-    const std::string utf8 = utf8FromWide(full.c_str());
+    const std::string utf8 = utf8FromWide(fullPathOf(wideFromUtf8(utf8Path)).c_str());
     if (utf8.empty() || utf8.size() >= size) {
         return false;
     }

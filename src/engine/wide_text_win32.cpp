@@ -32,21 +32,29 @@ std::string utf8FromWide(const wchar_t* wide) {
     return utf8;
 }
 
+std::wstring fullPathOf(const std::wstring& path) {
+    const DWORD needed = path.empty() ? 0 : GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return std::wstring();
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return std::wstring();
+    }
+    full.resize(length);
+    return full;
+}
+
 std::wstring fileSystemPath(const std::wstring& path) {
     // Room for a file name under a folder of MAX_PATH - 12, as CreateDirectory has it.
     if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) {
         return path;
     }
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
+    const std::wstring full = fullPathOf(path);
+    if (full.empty()) {
         return path;
     }
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return path;
-    }
-    full.resize(length);
     // \\server\share\... becomes \\?\UNC\server\share\...
     return full.rfind(L"\\\\", 0) == 0 ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
 }
