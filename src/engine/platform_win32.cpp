@@ -325,8 +325,7 @@ BOOL CALLBACK matchMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     return TRUE;
 }
 
-bool realMonitorWithDevice(const char* device, MonitorArea* out) {
-    MonitorSearch search = {nullptr, device, {}, false};
+bool findMonitor(MonitorSearch search, MonitorArea* out) {
     EnumDisplayMonitors(nullptr, nullptr, matchMonitor, reinterpret_cast<LPARAM>(&search));
     if (search.matched) {
         *out = search.found;
@@ -334,13 +333,12 @@ bool realMonitorWithDevice(const char* device, MonitorArea* out) {
     return search.matched;
 }
 
+bool realMonitorWithDevice(const char* device, MonitorArea* out) {
+    return findMonitor(MonitorSearch{nullptr, device, {}, false}, out);
+}
+
 bool realMonitorNamed(const char* name, MonitorArea* out) {
-    MonitorSearch search = {name, nullptr, {}, false};
-    EnumDisplayMonitors(nullptr, nullptr, matchMonitor, reinterpret_cast<LPARAM>(&search));
-    if (search.matched) {
-        *out = search.found;
-    }
-    return search.matched;
+    return findMonitor(MonitorSearch{name, nullptr, {}, false}, out);
 }
 
 int32_t realRefreshRate(WindowHandle window) {

@@ -64,16 +64,14 @@ bool sessionComesBack(uintptr_t change) {
 // The session's changes are watched from the window's creation; early in a
 // session the system cannot be asked yet, and is asked again.
 struct SessionWatch {
-    bool wanted = false;
     bool watched = false;
-    int32_t tries = 0;
+    int32_t tries = 0; // 0: not asked for (no window yet, or gone)
     uint32_t triedMs = 0;
 };
 
 SessionWatch sessionWatch;
 
 void watchSession(WindowHandle window) {
-    sessionWatch.wanted = true;
     sessionWatch.watched = platform.watchSessionChanges(window, true);
     ++sessionWatch.tries;
     sessionWatch.triedMs = platform.timeMs();
@@ -264,7 +262,7 @@ void finishMouseCapture() {
 }
 
 void keepWatchingSession() {
-    if (!sessionWatch.wanted || sessionWatch.watched || mainWindow == nullptr ||
+    if (sessionWatch.tries == 0 || sessionWatch.watched || mainWindow == nullptr ||
         sessionWatch.tries >= SessionWatchTries) {
         return;
     }
