@@ -51,7 +51,9 @@ TEST(Layouts, EveryPresetIsPlayableWithFingersAndItsControlsLieApart) {
         }
     }
     EXPECT_EQ(names, (std::vector<std::string>{"default", "mirrored", "double", "nine", "knobs",
-                                               "lanes4", "lanes6", "lanes7"}));
+                                               "lanes4", "lanes6", "lanes7", "overlay-turntable",
+                                               "overlay-nine", "overlay-knobs", "overlay-lanes4",
+                                               "overlay-lanes6", "overlay-lanes7"}));
     EXPECT_EQ(presetNamed("lanes6"), presetLayout(6));
     EXPECT_EQ(presetNamed("popn"), nullptr);
     EXPECT_EQ(layoutKeyCount(*presetNamed("double")), 18);

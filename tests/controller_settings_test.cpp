@@ -83,6 +83,21 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         {"--remote=maybe", false, "--remote takes on, off or new, not \"maybe\"."},
         {"--remote=", false, "--remote takes on, off or new"},
         {"--remote --remote off", false, "--remote is given twice."},
+        // --overlay: on, off or an opacity; a number is always its value.
+        {"--overlay", true, "0 0 - overlay 1 0"},
+        {"--overlay off --assign", true, "0 1 - overlay 2 0"},
+        {"--overlay 40", true, "0 0 - overlay 1 40"},
+        {"--overlay=75% --remote", true, "0 0 - remote 1 overlay 1 75"},
+        {"--overlay 100 --output sendinput", true, "1 0 - overlay 1 100"},
+        {"--overlay --assign", true, "0 1 - overlay 1 0"},
+        {"--overlay 19", false,
+         "--overlay takes on, off or an opacity from 20 to 100 percent, "
+         "not \"19\"."},
+        {"--overlay 101", false, "not \"101\""},
+        {"--overlay 5x", false, "not \"5x\""},
+        {"--overlay=", false, "not \"\""},
+        {"--overlay maybe", false, "Unknown option \"maybe\"."},
+        {"--overlay --overlay off", false, "--overlay is given twice."},
     };
     for (const auto& c : cases) {
         LaunchOptions options;
@@ -93,8 +108,12 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
             const std::string keys = options.keysGiven ? keyList(options.keys) : "-";
             const std::string remote =
                 options.remote != RemoteUnsaid ? " remote " + std::to_string(options.remote) : "";
+            const std::string overlay = options.overlay != OverlayUnsaid
+                                            ? " overlay " + std::to_string(options.overlay) + " " +
+                                                  std::to_string(options.overlayOpacity)
+                                            : "";
             EXPECT_EQ(std::to_string(options.output) + " " + std::to_string(options.assign) + " " +
-                          keys + remote,
+                          keys + remote + overlay,
                       c.said)
                 << c.line;
             EXPECT_STREQ(problem, "");
@@ -148,6 +167,10 @@ std::string taken(const SavedSettings& settings) {
     if (settings.hasRemote) {
         result +=
             std::string("|remote ") + (settings.remoteOn ? "on " : "off ") + settings.pairingCode;
+    }
+    if (settings.hasOverlay) {
+        result += std::string("|overlay ") + (settings.overlayOn ? "on " : "off ") +
+                  std::to_string(settings.overlayOpacity);
     }
     return result;
 }
@@ -210,7 +233,19 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {v2 + "remote on 7k2m9xq4hd0i\n", "line 2: the remote is not"},
         {v2 + "remote on 7k2m9xq4hd0c x\n", "line 2: the remote is not"},
         {std::string("version 1\n") + Keys + "volume 11\n",
-         "line 3: this is none of keys, layout, screen and remote"},
+         "line 3: this is none of keys, layout, screen, remote and overlay"},
+        {v2 + "overlay on 60\nkeys a 2C\n", "a:2C;|||overlay on 60"},
+        {v2 + "keys a 2C\noverlay off 100%\n", "a:2C;|||overlay off 100"},
+        {v2 + "keys a 2C\noverlay on 20\n", "a:2C;|||overlay on 20"},
+        {v2 + "overlay on 19\n", "line 2: the overlay is not on or off and an opacity"},
+        {v2 + "overlay on 101\n", "line 2: the overlay is not"},
+        {v2 + "overlay on\n", "line 2: the overlay is not"},
+        {v2 + "overlay on 0060\n", "line 2: the overlay is not"},
+        {v2 + "overlay on -60\n", "line 2: the overlay is not"},
+        {v2 + "overlay on 6O\n", "line 2: the overlay is not"},
+        {v2 + "overlay maybe 60\n", "line 2: the overlay is not"},
+        {v2 + "overlay on 60 x\n", "line 2: the overlay is not"},
+        {v2 + "overlay on 60\noverlay off 60\n", "line 3: the overlay comes twice"},
         {std::string("version 1\n") + Keys + std::string(1, '\0'), "the file holds a zero byte"},
         {std::string("version 1\n") + Keys + std::string(9000, '#'),
          "the file is longer than 8192 bytes"},
@@ -251,6 +286,9 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     settings.hasRemote = true;
     settings.remoteOn = true;
     std::strcpy(settings.pairingCode, "7k2m9xq4hd0c");
+    settings.hasOverlay = true;
+    settings.overlayOn = true;
+    settings.overlayOpacity = 70;
     char text[SavedSettingsMaxBytes];
     const size_t length = writeSavedSettings(settings, text, sizeof text);
     ASSERT_GT(length, 0u);
@@ -261,13 +299,20 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     EXPECT_EQ(taken(read),
               "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
               "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1 "
-              "\\\\?\\DISPLAY#DEL40A3#5&1a2b3c&0&UID4353#{e6f07b5f}|remote on 7k2m9xq4hd0c");
+              "\\\\?\\DISPLAY#DEL40A3#5&1a2b3c&0&UID4353#{e6f07b5f}|remote on 7k2m9xq4hd0c"
+              "|overlay on 70");
     // A code that is not one is not written.
     std::strcpy(settings.pairingCode, "7k2m9xq4hd0");
     ASSERT_TRUE(
         parseSavedSettings(std::string_view(text, writeSavedSettings(settings, text, sizeof text)),
                            read, problem, sizeof problem));
     EXPECT_FALSE(read.hasRemote);
+    // Nor an opacity out of bounds.
+    settings.overlayOpacity = 5;
+    ASSERT_TRUE(
+        parseSavedSettings(std::string_view(text, writeSavedSettings(settings, text, sizeof text)),
+                           read, problem, sizeof problem));
+    EXPECT_FALSE(read.hasOverlay);
     EXPECT_EQ(writeSavedSettings(settings, text, 40), 0u); // too small: nothing half
     char list[11];
     writeKeyList(keys, list, sizeof list); // cut short, always terminated
@@ -575,6 +620,74 @@ TEST_F(RememberedTest, ATapPlaysWithTheLayoutsOwnKeysAtTheFirstStart) {
     setMouseFinger(false, x, y);
     updateController();
     EXPECT_EQ(controllerMode, Play);
+    switchScene(0);
+}
+
+// Over the game from --overlay until --overlay off, at the opacity last
+// given or chosen; never full screen beside it.
+TEST_F(RememberedTest, TheOverlayAndItsOpacityAreRememberedWithTheKeys) {
+    saved(std::string("version 1\n") + Keys + "screen \\\\.\\DISPLAY1 fullscreen\n");
+    const struct {
+        const char* commandLine;
+        bool overlay;
+        int32_t opacity;
+        const char* saved;
+    } runs[] = {
+        {"", false, 60, nullptr}, // never asked for: not written
+        {"--overlay", true, 60, "overlay on 60"},
+        {"", true, 60, "overlay on 60"},
+        {"--overlay 40", true, 40, "overlay on 40"},
+        {"--overlay off", false, 40, "overlay off 40"},
+        {"", false, 40, "overlay off 40"},
+        {"--overlay on", true, 40, "overlay on 40"},
+    };
+    for (const auto& run : runs) {
+        resetController();
+        char problem[512];
+        ASSERT_TRUE(parseLaunchOptions(run.commandLine, launchOptions, problem, sizeof problem));
+        loadRememberedSettings();
+        ASSERT_TRUE(chooseStartLayout(problem, sizeof problem));
+        const StartScreen screen = rememberedStartScreen();
+        EXPECT_EQ(screen.overlay, run.overlay) << run.commandLine;
+        EXPECT_EQ(screen.opacity, run.opacity) << run.commandLine;
+        // Full screen as saved at the first start; an overlay saves none.
+        EXPECT_EQ(screen.fullScreen, &run == &runs[0]) << run.commandLine;
+        EXPECT_TRUE(screen.onMonitor);
+        fullScreen = screen.fullScreen ? 1 : 0;
+        switchScene(1);
+        switchScene(0);
+        if (run.saved != nullptr) {
+            EXPECT_NE(store.file.find(std::string(run.saved) + "\n"), std::string::npos)
+                << run.commandLine << ": " << store.file;
+        } else {
+            EXPECT_EQ(store.file.find("overlay"), std::string::npos) << store.file;
+        }
+    }
+}
+
+// A game in exclusive full screen hides every window: the log says so each
+// time it comes to the foreground so.
+TEST_F(RememberedTest, AGameInExclusiveFullScreenIsNamedInTheLog) {
+    start("--overlay --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A");
+    rememberedStartScreen();
+    mainWindow = reinterpret_cast<WindowHandle>(0x42);
+    fakePlatform.exclusiveFullScreen = true;
+    updateController();
+    updateController();
+    noteForegroundChange();
+    updateController();
+    const std::string said = "exclusive full screen: no window can lie over it";
+    const size_t first = store.log.find(said);
+    ASSERT_NE(first, std::string::npos) << store.log;
+    EXPECT_EQ(store.log.find(said, first + 1), std::string::npos); // once while it lasts
+    fakePlatform.exclusiveFullScreen = false;
+    noteForegroundChange();
+    updateController();
+    fakePlatform.exclusiveFullScreen = true;
+    noteForegroundChange();
+    updateController();
+    EXPECT_NE(store.log.find(said, first + 1), std::string::npos);
+    mainWindow = nullptr;
     switchScene(0);
 }
 

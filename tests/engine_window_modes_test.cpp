@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -111,11 +112,11 @@ TEST_F(WindowModes, NoCallOfOursActivatesTheWindow) {
         {"start, nothing remembered", [&] { placeWindowAtStart(window, 1280, 720, {}); }},
         {"start, windowed on a monitor",
          [&] {
-             placeWindowAtStart(window, 1280, 720, {true, second, false});
+             placeWindowAtStart(window, 1280, 720, {true, second, false, false, 0});
          }},
         {"start, full screen on a monitor",
          [&] {
-             placeWindowAtStart(window, 1280, 720, {true, second, true});
+             placeWindowAtStart(window, 1280, 720, {true, second, true, false, 0});
          }},
         {"display change, windowed off the monitor",
          [&] {
@@ -126,6 +127,17 @@ TEST_F(WindowModes, NoCallOfOursActivatesTheWindow) {
          [&] {
              fakePlatform.style = static_cast<int32_t>(win::WS_POPUP_VISIBLE);
              fitWindowToMonitor(window, nullptr);
+         }},
+        {"start, over the game on a monitor",
+         [&] {
+             fakePlatform.exStyle = static_cast<int32_t>(win::WS_EX_OVERLAY);
+             placeWindowAtStart(window, 1280, 720, {true, second, false, true, 60});
+         }},
+        {"over the game and back",
+         [&] {
+             setOverlayMode(window, second, 50);
+             keepOverlayOnTop(window);
+             leaveOverlayMode(window, 1280, 720);
          }},
     };
     for (const auto& path : paths) {
@@ -201,6 +213,60 @@ TEST_F(WindowModes, DisplayChangesPutTheWindowBackOnItsMonitor) {
     fakePlatform.style = static_cast<int32_t>(0x10CF0000 | win::WS_MINIMIZE);
     mainWindowMessage(window, win::WM_DISPLAYCHANGE, 32, 0);
     EXPECT_TRUE(fakePlatform.positions.empty());
+}
+
+// Over the game: a layered topmost tool window over the whole monitor, out
+// of the taskbar (its style changed only while hidden, as the taskbar
+// needs), shown with no shape until its controls' is set; back to a window
+// of the taskbar the same way. Neither way activates it.
+TEST_F(WindowModes, OverTheGameAndBackWithTheTaskbarToldWhileHidden) {
+    allowActivation(window, false);
+    fakePlatform.calls.clear();
+    fakePlatform.taskbarStyleChangesWhileShown = 0; // the window as it was made
+    const MonitorArea second = {{1920, 0, 4480, 1440}, {1920, 0, 4480, 1400}};
+    setOverlayMode(window, second, 60);
+    auto ex = static_cast<uint32_t>(fakePlatform.exStyle);
+    EXPECT_EQ(ex, win::WS_EX_OVERLAY);
+    EXPECT_EQ(fakePlatform.style, static_cast<int32_t>(win::WS_POPUP));
+    EXPECT_EQ(fakePlatform.alpha, 153);
+    EXPECT_TRUE(fakePlatform.shaped);
+    EXPECT_TRUE(fakePlatform.shape.empty());
+    ASSERT_FALSE(fakePlatform.positions.empty());
+    const FakeWindowPos& pos = fakePlatform.positions.back();
+    EXPECT_EQ(std::vector<int32_t>({pos.x, pos.y, pos.width, pos.height}),
+              std::vector<int32_t>({1920, 0, 2560, 1440}));
+    EXPECT_EQ(pos.insertAfter, win::HWND_TOPMOST);
+    EXPECT_EQ(fakePlatform.calls.front(), "hide");
+    EXPECT_EQ(fakePlatform.calls.back(), "show");
+    // Activation is never allowed back, nor the taskbar's button.
+    allowActivation(window, true);
+    setNoActivate(window);
+    EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), win::WS_EX_OVERLAY);
+    // A display change covers the monitor again, still over the game.
+    fakePlatform.style = static_cast<int32_t>(win::WS_POPUP_VISIBLE);
+    fitWindowToMonitor(window, nullptr);
+    EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), win::WS_EX_OVERLAY);
+    EXPECT_EQ(fakePlatform.positions.back().insertAfter, win::HWND_TOPMOST);
+    // Back to a window of the taskbar, windowed, out of the topmost band.
+    leaveOverlayMode(window, 1280, 720);
+    ex = static_cast<uint32_t>(fakePlatform.exStyle);
+    EXPECT_EQ(ex & (win::WS_EX_LAYERED | win::WS_EX_TOOLWINDOW | win::WS_EX_TOPMOST), 0u);
+    EXPECT_EQ(ex & (win::WS_EX_APPWINDOW | win::WS_EX_NOACTIVATE | win::WS_EX_CLIENTEDGE),
+              win::WS_EX_APPWINDOW | win::WS_EX_NOACTIVATE | win::WS_EX_CLIENTEDGE);
+    EXPECT_FALSE(fakePlatform.shaped);
+    EXPECT_TRUE(fakePlatform.visible);
+    EXPECT_EQ(fakePlatform.positions.back().width, 1296);
+    EXPECT_EQ(fakePlatform.taskbarStyleChangesWhileShown, 0);
+    EXPECT_EQ(fakePlatform.activations, 0);
+    // A window that is no overlay is left as it is.
+    const size_t calls = fakePlatform.calls.size();
+    leaveOverlayMode(window, 1280, 720);
+    EXPECT_EQ(fakePlatform.calls.size(), calls);
+    // Opacities out of bounds are held to them.
+    setOverlayOpacity(window, 140);
+    EXPECT_EQ(fakePlatform.alpha, 255);
+    setOverlayOpacity(window, -5);
+    EXPECT_EQ(fakePlatform.alpha, 0);
 }
 
 TEST_F(WindowModes, NoActivateAddsTwoBitsAndMovesNothing) {

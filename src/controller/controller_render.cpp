@@ -2,6 +2,7 @@
 
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
+#include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "controller/remote_panel.h"
 #include "controller/scratch.h"
@@ -139,18 +140,35 @@ void composeScratchLines(Canvas& dc) {
 
 namespace {
 
+void composeCell(Canvas& dc, const Rect& box, const char* text) {
+    fillRect(dc, Rect{box.top + 1, box.left + 1, box.bottom - 1, box.right - 1}, ColourBacking);
+    drawRectOutline(dc, box, ColourYellow);
+    drawText(dc, (box.left + box.right) / 2, (box.top + box.bottom) / 2, text, ColourYellow,
+             AnchorCentre);
+}
+
+// The overlay's panel: its opacity and the buttons that change it or make
+// the controller a window again.
+void composeOverlayPanel(Canvas& dc) {
+    if (!overlayState.on) {
+        return;
+    }
+    char opacity[16];
+    overlayOpacityText(opacity, sizeof opacity);
+    composeCell(dc, overlayLabelBox(), opacity);
+    composeCell(dc, overlayButtonBox(OverlayLess), "LESS");
+    composeCell(dc, overlayButtonBox(OverlayMore), "MORE");
+    composeCell(dc, overlayButtonBox(OverlayLeave), "WINDOW");
+}
+
 // What comes after the pads and the disc, in the same order in the whole
 // frame and in the layered one.
 void composeTexts(Canvas& dc) {
     if (controllerMode == AssignKeys) {
         drawText(dc, 600, 200, statusText, ColourYellow, AnchorCentre);
-        const Rect& button = LayoutKeysButton;
-        fillRect(dc, Rect{button.top + 1, button.left + 1, button.bottom - 1, button.right - 1},
-                 ColourBacking);
-        drawRectOutline(dc, button, ColourYellow);
-        drawText(dc, (button.left + button.right) / 2, (button.top + button.bottom) / 2,
-                 LayoutKeysButtonText, ColourYellow, AnchorCentre);
+        composeCell(dc, LayoutKeysButton, LayoutKeysButtonText);
     }
+    composeOverlayPanel(dc);
     drawText(dc, 1280, 720, "program by Vistrel", ColourBlue, AnchorBottomRight);
     for (int32_t i = 0; i < TouchSlotCount; ++i) {
         composeLine(dc, 20 * i, touchDebugLines[i], ColourBlue);
@@ -301,6 +319,9 @@ uint64_t controllerSceneContent() {
     }
     f.text(remoteLine);
     f.value(remoteCodeShown());
+    f.value(overlayState.on);
+    f.value(overlayState.opacity);
+    f.value(overlayPanelBox());
     return f.hash;
 }
 

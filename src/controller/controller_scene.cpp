@@ -2,6 +2,7 @@
 
 #include "controller/held_keys.h"
 #include "controller/key_assignment.h"
+#include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
 #include "controller/remote_panel.h"
@@ -104,6 +105,7 @@ void resetController() {
     std::memset(noticeLines, 0, sizeof noticeLines);
     cancelKeyAssignment();
     fullScreen = 0;
+    resetOverlay();
     for (ScratchTracker& tracker : ScratchTrackers) {
         tracker = ScratchTracker{};
     }
@@ -162,6 +164,7 @@ void enterController() {
         }
     }
     ++controllerObjectsVersion;
+    placeOverlayPanel(layout);
     setFrameRate(1000, 4);
     if (!openKeyboardOutput(launchOptions.output)) {
         reportForcedDriverProblem();
@@ -178,10 +181,13 @@ void enterController() {
         startRemoteController(pairingCode);
         // Windows asks once whether Padrelle may use the network: its
         // question must not hide under a full-screen controller.
-        if ((remoteStatus().reachProblems & ReachFirewallWillAsk) != 0 && fullScreen != 0 &&
-            mainWindow != nullptr) {
-            setWindowedMode(mainWindow, LogicalWidth, LogicalHeight);
-            fullScreen = 0;
+        if ((remoteStatus().reachProblems & ReachFirewallWillAsk) != 0 && mainWindow != nullptr) {
+            if (overlayState.on) {
+                leaveOverlay();
+            } else if (fullScreen != 0) {
+                setWindowedMode(mainWindow, LogicalWidth, LogicalHeight);
+                fullScreen = 0;
+            }
         }
     }
     writeStartLog();
@@ -222,6 +228,7 @@ void updateController() {
         requestPassIn(OwedBreakRetryMs);
     }
     watchTheGame();
+    updateOverlay();
     if (controllerMode == AssignKeys) {
         if (assignKeys()) {
             saveAssignedKeys();

@@ -1,17 +1,22 @@
 #include "controller/launch_options.h"
 
 #include "controller/layout.h"
+#include "controller/saved_settings.h"
 #include "engine/format_text.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 const char* const LaunchUsage =
     "padrelle.exe [--layout NAME|FILE] [--output auto|sendinput|interception]\n"
-    "             [--assign | --keys K,K,...] [--remote [on|off|new]]\n\n"
+    "             [--assign | --keys K,K,...] [--remote [on|off|new]]\n"
+    "             [--overlay [on|off|PERCENT]]\n\n"
     "--layout   the controller: default, mirrored, double, nine, knobs, lanes4,\n"
-    "           lanes6, lanes7, or a layout file\n"
+    "           lanes6, lanes7; over the game: overlay-turntable, overlay-nine,\n"
+    "           overlay-knobs, overlay-lanes4, overlay-lanes6, overlay-lanes7; or a\n"
+    "           layout file\n"
     "--output   where the keys go: the Interception driver when it can be used, else\n"
     "           SendInput (auto, the default), or only the one named\n"
     "--assign   ask for the layout's keys again and save them\n"
@@ -20,7 +25,10 @@ const char* const LaunchUsage =
     "           e1: before an extended key, e.g. 2C,2D,2E,2F,30,31,32,10,11,e0:1D,2A\n"
     "--remote   a phone or tablet as the touch screen: its browser opens the address\n"
     "           shown on the controller; remembered until --remote off; --remote new\n"
-    "           makes a new pairing code";
+    "           makes a new pairing code\n"
+    "--overlay  the controller over the game on one touch screen: translucent, above\n"
+    "           every window, never taking the focus; PERCENT its opacity (20 to 100,\n"
+    "           60 the first time); remembered until --overlay off";
 
 namespace {
 
@@ -128,6 +136,23 @@ struct Parse {
                fail("--remote takes on, off or new, not \"%s\".", shown(value));
     }
 
+    bool overlay(const std::string& value) {
+        if (options.overlay != OverlayUnsaid) {
+            return fail("--overlay is given twice.");
+        }
+        if (value == "on" || value == "off") {
+            options.overlay = value == "on" ? OverlayOn : OverlayOff;
+            return true;
+        }
+        if (!parseOpacity(value, options.overlayOpacity)) {
+            return fail("--overlay takes on, off or an opacity from 20 to 100 percent, not "
+                        "\"%s\".",
+                        shown(value));
+        }
+        options.overlay = OverlayOn;
+        return true;
+    }
+
     bool layout(const std::string& value) {
         if (options.layoutGiven) {
             return fail("--layout is given twice.");
@@ -194,11 +219,14 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
         const std::string name = word.substr(0, equals);
         const bool takesValue = name == "--output" || name == "--keys" || name == "--layout";
         std::string value;
-        if (name == "--remote") {
-            // Its value may be left out: on.
+        if (name == "--remote" || name == "--overlay") {
+            // Its value may be left out: on. An overlay's opacity is a number.
             const bool next =
                 equals == std::string::npos && i + 1 < words.size() &&
-                (words[i + 1] == "on" || words[i + 1] == "off" || words[i + 1] == "new");
+                (words[i + 1] == "on" || words[i + 1] == "off" ||
+                 (name == "--remote"
+                      ? words[i + 1] == "new"
+                      : std::isdigit(static_cast<unsigned char>(words[i + 1][0])) != 0));
             value = equals != std::string::npos ? word.substr(equals + 1)
                     : next                      ? words[++i]
                                                 : "on";
@@ -221,6 +249,8 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
             good = parse.layout(value);
         } else if (name == "--remote") {
             good = parse.remote(value);
+        } else if (name == "--overlay") {
+            good = parse.overlay(value);
         } else if (name == "--assign") {
             good = !options.assign || parse.fail("--assign is given twice.");
             options.assign = true;

@@ -11,6 +11,10 @@
 // a fresh one the first time), off, or on with a fresh code.
 enum RemoteChoice : int32_t { RemoteUnsaid = 0, RemoteOn, RemoteOff, RemoteNew };
 
+// --overlay: the controller over the game (at an opacity, or the saved one),
+// or back in a window of its own.
+enum OverlayChoice : int32_t { OverlayUnsaid = 0, OverlayOn, OverlayOff };
+
 struct LaunchOptions {
     OutputChoice output = OutputAuto; // --output auto|sendinput|interception
     bool assign = false;              // --assign: ask for the keys again
@@ -19,8 +23,10 @@ struct LaunchOptions {
     // --layout NAME|FILE: a built-in layout by its name, or a layout file.
     bool layoutGiven = false;
     char layout[LayoutPathSize] = {};
-    RemoteChoice remote = RemoteUnsaid; // --remote [on|off|new]
-    bool help = false;                  // --help
+    RemoteChoice remote = RemoteUnsaid;    // --remote [on|off|new]
+    OverlayChoice overlay = OverlayUnsaid; // --overlay [on|off|PERCENT]
+    int32_t overlayOpacity = 0;            // percent; 0: not given
+    bool help = false;                     // --help
     // --guard PROCESS RECORD: this instance is the guard of another (not
     // said in the usage: the program starts it itself).
     bool guard = false;

@@ -117,8 +117,64 @@ Layout makeLanes(const char* layoutName, int32_t count, const uint8_t* keys) {
     return layout;
 }
 
+// Over the game: the controls in a band along the bottom of the screen,
+// where the notes of the game's lanes land, the rest of the screen left to
+// the game; the top right corner stays free for the overlay's panel.
+constexpr int32_t BandTop = 520;
+
+// The turntable at the left, seven keys beside it, white below, blue above.
+Layout makeOverlayTurntable() {
+    Layout layout = blank("overlay-turntable", false);
+    const uint8_t keys[7] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32};
+    for (int32_t i = 0; i < 7; ++i) {
+        const bool upper = i % 2 == 1;
+        pad(layout, 230 + 58 * i, upper ? BandTop + 10 : 620, 54, 90, LookColour,
+            upper ? Blue : White, key(keys[i]));
+    }
+    disc(layout, 110, 610, 100, key(0x1D), key(0x2A));
+    return layout;
+}
+
+// Nine buttons in two staggered rows in the middle of the band.
+Layout makeOverlayNine() {
+    Layout layout = blank("overlay-nine", false);
+    const uint32_t colours[9] = {White, Yellow, Green, Blue, Red, Blue, Green, Yellow, White};
+    const uint8_t keys[9] = {0x2C, 0x1F, 0x2D, 0x20, 0x2E, 0x21, 0x2F, 0x22, 0x30};
+    for (int32_t i = 0; i < 9; ++i) {
+        const bool upper = i % 2 == 1;
+        pad(layout, 272 + 82 * i, upper ? BandTop + 10 : 620, 78, upper ? 86 : 90, LookColour,
+            colours[i], key(keys[i]));
+    }
+    return layout;
+}
+
+// Four buttons, two effect keys below them, a knob at each end of the band.
+Layout makeOverlayKnobs() {
+    Layout layout = blank("overlay-knobs", false);
+    const uint8_t buttons[4] = {0x20, 0x21, 0x24, 0x25};
+    for (int32_t i = 0; i < 4; ++i) {
+        pad(layout, 398 + 124 * i, 560, 116, 90, LookColour, White, key(buttons[i]));
+    }
+    pad(layout, 440, 660, 200, 50, LookColour, Orange, key(0x2E));
+    pad(layout, 720, 660, 200, 50, LookColour, Orange, key(0x32));
+    disc(layout, 250, 620, 80, key(0x11), key(0x10));
+    disc(layout, 1030, 620, 80, key(0x19), key(0x18));
+    return layout;
+}
+
+// Lanes side by side in the middle of the band, two units apart.
+Layout makeOverlayLanes(const char* layoutName, int32_t count, const uint8_t* keys) {
+    Layout layout = blank(layoutName, false);
+    const int32_t left = 640 - (count * 92 - 2) / 2;
+    for (int32_t i = 0; i < count; ++i) {
+        pad(layout, left + 92 * i, 560, 90, 156, LookColour, i % 2 == 0 ? Grey : Blue,
+            key(keys[i]));
+    }
+    return layout;
+}
+
 struct Presets {
-    Layout layouts[8];
+    Layout layouts[14];
     int32_t count = 0;
 
     Presets() {
@@ -128,7 +184,10 @@ struct Presets {
         for (const Layout& layout :
              {makeSevenAndTurntable("default", 690, 4), makeSevenAndTurntable("mirrored", 4, 1276),
               makeDouble(), makeNine(), makeKnobs(), makeLanes("lanes4", 4, four),
-              makeLanes("lanes6", 6, six), makeLanes("lanes7", 7, seven)}) {
+              makeLanes("lanes6", 6, six), makeLanes("lanes7", 7, seven), makeOverlayTurntable(),
+              makeOverlayNine(), makeOverlayKnobs(), makeOverlayLanes("overlay-lanes4", 4, four),
+              makeOverlayLanes("overlay-lanes6", 6, six),
+              makeOverlayLanes("overlay-lanes7", 7, seven)}) {
             layouts[count++] = layout;
         }
     }

@@ -1,6 +1,7 @@
 #include "controller/play_mode.h"
 
 #include "controller/controller_scene.h"
+#include "controller/overlay.h"
 #include "controller/scratch.h"
 #include "engine/actions.h"
 #include "engine/window_modes.h"
@@ -31,7 +32,8 @@ void updatePads() {
 }
 
 void updateScreenMode() {
-    if (windowActive == 0 || ActionMap[ActionEnter].pressed == 0) {
+    // The overlay is never active; its panel changes its mode.
+    if (windowActive == 0 || ActionMap[ActionEnter].pressed == 0 || overlayState.on) {
         return;
     }
     // The window is active here: it keeps its activation through the change,

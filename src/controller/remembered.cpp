@@ -2,6 +2,7 @@
 
 #include "controller/controller_scene.h"
 #include "controller/layout_file.h"
+#include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "controller/settings_store.h"
 #include "engine/format_text.h"
@@ -53,6 +54,13 @@ void takeScreenNow() {
         remembered.settings.hasLayout = true;
         remembered.settings.layoutFromFile = remembered.layoutFromFile;
         std::memcpy(remembered.settings.layout, remembered.layout, sizeof remembered.layout);
+    }
+    // The overlay once it was ever asked for: on or off, and its opacity.
+    SavedSettings& settings = remembered.settings;
+    if (settings.hasOverlay || overlayState.on) {
+        settings.hasOverlay = true;
+        settings.overlayOn = overlayState.on;
+        settings.overlayOpacity = overlayState.opacity;
     }
     MonitorIdentity monitor = {};
     remembered.settings.hasScreen =
@@ -164,8 +172,26 @@ bool useStartKeys() {
     return false;
 }
 
+namespace {
+
+// --overlay, else the saved choice; the opacity given, else the saved one.
+void chooseOverlay() {
+    const SavedSettings& settings = remembered.settings;
+    const bool saved = remembered.saved && settings.hasOverlay;
+    overlayState.on = launchOptions.overlay == OverlayOn ||
+                      (launchOptions.overlay == OverlayUnsaid && saved && settings.overlayOn);
+    overlayState.opacity = launchOptions.overlayOpacity != 0 ? launchOptions.overlayOpacity
+                           : saved                           ? settings.overlayOpacity
+                                                             : OverlayOpacityDefault;
+}
+
+} // namespace
+
 StartScreen rememberedStartScreen() {
+    chooseOverlay();
     StartScreen start = {};
+    start.overlay = overlayState.on;
+    start.opacity = overlayState.opacity;
     if (remembered.saved && remembered.settings.hasScreen) {
         // The monitor by its own device name where that was saved: display
         // numbers change as monitors come and go, and the number alone
@@ -175,7 +201,7 @@ StartScreen rememberedStartScreen() {
         start.onMonitor = screen.device[0] != '\0'
                               ? platform.monitorWithDevice(screen.device, &start.monitor)
                               : platform.monitorNamed(screen.monitor, &start.monitor);
-        start.fullScreen = start.onMonitor && screen.fullScreen;
+        start.fullScreen = start.onMonitor && screen.fullScreen && !start.overlay;
     }
     return start;
 }

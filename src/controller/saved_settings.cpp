@@ -119,6 +119,22 @@ struct Reading {
         return true;
     }
 
+    bool overlaySeen = false;
+
+    bool overlay(std::string_view rest) {
+        if (overlaySeen) {
+            return fail("the overlay comes twice");
+        }
+        std::string_view opacity;
+        const std::string_view state = firstWord(rest, opacity);
+        if ((state != "on" && state != "off") || !parseOpacity(opacity, settings.overlayOpacity)) {
+            return fail("the overlay is not on or off and an opacity of 20 to 100");
+        }
+        settings.overlayOn = state == "on";
+        settings.hasOverlay = overlaySeen = true;
+        return true;
+    }
+
     bool take(std::string_view text) {
         ++line;
         const std::string_view content = trimmedLine(text);
@@ -146,11 +162,35 @@ struct Reading {
         if (word == "remote") {
             return remote(rest);
         }
-        return fail("this is none of keys, layout, screen and remote");
+        if (word == "overlay") {
+            return overlay(rest);
+        }
+        return fail("this is none of keys, layout, screen, remote and overlay");
     }
 };
 
 } // namespace
+
+bool parseOpacity(std::string_view text, int32_t& percent) {
+    if (!text.empty() && text.back() == '%') {
+        text.remove_suffix(1);
+    }
+    if (text.empty() || text.size() > 3) {
+        return false;
+    }
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (value < OverlayOpacityMin || value > OverlayOpacityMax) {
+        return false;
+    }
+    percent = value;
+    return true;
+}
 
 bool isMonitorName(std::string_view name) {
     return isMonitorWord(name, MonitorNameSize);
@@ -219,7 +259,7 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
         "# layout after they are assigned (the pads in order, then each disc clockwise\n"
         "# and counter-clockwise, as hex scancodes, e0: or e1: before an extended key),\n"
         "# the screen when Padrelle ends, whether the phone's page is on and its\n"
-        "# pairing code.\n"
+        "# pairing code, whether the controller lies over the game and how opaque.\n"
         "version 2\n";
     if (settings.hasLayout) {
         text += std::string("layout ") + (settings.layoutFromFile ? "file " : "") +
@@ -241,6 +281,11 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
     if (settings.hasRemote && isPairingCode(settings.pairingCode)) {
         text += std::string("remote ") + (settings.remoteOn ? "on " : "off ") +
                 settings.pairingCode + "\n";
+    }
+    int32_t opacity = 0;
+    if (settings.hasOverlay && parseOpacity(std::to_string(settings.overlayOpacity), opacity)) {
+        text += std::string("overlay ") + (settings.overlayOn ? "on " : "off ") +
+                std::to_string(opacity) + "\n";
     }
     if (text.size() >= size) {
         return 0;

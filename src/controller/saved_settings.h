@@ -8,6 +8,7 @@
 //   keys double 2C 2D ...
 //   screen \\.\DISPLAY2 fullscreen
 //   remote on 7k2m9xq4hd0c             # or off; the pairing code of the phone
+//   overlay on 60                      # or off; its opacity in percent
 //
 // Comments and blank lines aside, the version line comes first; the rest may
 // come in any order, each at most once (keys once a layout). A file of
@@ -50,7 +51,21 @@ struct SavedSettings {
     bool hasRemote;
     bool remoteOn;
     char pairingCode[16];
+    // The controller over the game: whether it is on, and its opacity.
+    bool hasOverlay;
+    bool overlayOn;
+    int32_t overlayOpacity; // percent, OverlayOpacityMin to 100
 };
+
+// The overlay's opacity in percent: at least this much (the pads stay seen),
+// at most 100; in steps of OverlayOpacityStep from its corner controls.
+constexpr int32_t OverlayOpacityMin = 20;
+constexpr int32_t OverlayOpacityMax = 100;
+constexpr int32_t OverlayOpacityDefault = 60;
+constexpr int32_t OverlayOpacityStep = 10;
+// A percentage as the command line and the file give it ("60" or "60%");
+// false for anything else or outside the bounds.
+bool parseOpacity(std::string_view text, int32_t& percent);
 
 // Reads a whole file. False with the line and the problem otherwise.
 bool parseSavedSettings(std::string_view text, SavedSettings& settings, char* problem,

@@ -105,6 +105,20 @@ struct Platform {
     bool (*monitorRect)(const WinRect* nearRect, MonitorArea* out);
     bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                          int32_t width, int32_t height, uint32_t flags);
+    // ShowWindow: hidden (SW_HIDE), or shown without activation (SW_SHOWNA).
+    void (*showWindow)(WindowHandle window, int32_t command);
+    // SetLayeredWindowAttributes(LWA_ALPHA) of a layered window: 0 clear,
+    // 255 opaque.
+    bool (*setWindowOpacity)(WindowHandle window, uint8_t alpha);
+    // SetWindowRgn: the window is drawn and takes input only inside these
+    // boxes (client coordinates, right and bottom outside); clicks elsewhere
+    // go to the windows below. No boxes (count 0): nowhere; boxes null: the
+    // whole window again.
+    bool (*setWindowShape)(WindowHandle window, const WinRect* boxes, int32_t count);
+    // SHQueryUserNotificationState: a game holds the display in exclusive
+    // full screen (QUNS_RUNNING_D3D_FULL_SCREEN), where no window can lie
+    // over it.
+    bool (*exclusiveFullScreen)();
     // The system's names of the monitor nearest the window: its display name
     // ("\\.\DISPLAY1", renumbered as monitors come and go) and its device
     // interface name (one monitor's own; "" where the system cannot tell).

@@ -16,6 +16,10 @@ namespace {
 
 const char* const ClassName = "KestrunEngine";
 const char* const WindowTitle = "Padrelle v1.0";
+// Translucent, above every normal window, out of the taskbar and Alt+Tab,
+// never activated.
+constexpr DWORD OverlayExStyle =
+    WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return mainWindowMessage(window, message, wParam, lParam);
@@ -54,20 +58,29 @@ int runEngineWindow(const StartScreen& start, int showCommand) {
         return 0;
     }
 
-    HWND window = CreateWindowExA(WS_EX_CLIENTEDGE, ClassName, WindowTitle, WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 1300, 763, nullptr, nullptr,
-                                  instance, nullptr);
+    // The overlay is made a tool window from the start: the taskbar never
+    // shows it, and no call ever activates it.
+    HWND window =
+        CreateWindowExA(start.overlay ? OverlayExStyle : WS_EX_CLIENTEDGE, ClassName, WindowTitle,
+                        start.overlay ? WS_POPUP : WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 1300, 763, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         MessageBoxA(nullptr, "Window Creation Failed!", "Error!", MB_ICONEXCLAMATION | MB_OK);
         return 0;
     }
 
     turnOffTouchFeedback(window);
-    // Minimised or hidden starts are shown normally: the controller must be seen.
-    const bool activates = showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA &&
-                           showCommand != SW_SHOWMINNOACTIVE;
-    ShowWindow(window, activates ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
-    placeWindowAtStart(window, 1280, 720, start);
+    if (start.overlay) {
+        // Shaped, translucent and over the monitor before it is first seen.
+        placeWindowAtStart(window, 1280, 720, start);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    } else {
+        // Minimised or hidden starts are shown normally: the controller must be seen.
+        const bool activates = showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA &&
+                               showCommand != SW_SHOWMINNOACTIVE;
+        ShowWindow(window, activates ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+        placeWindowAtStart(window, 1280, 720, start);
+    }
     runMainLoop();
     return 0;
 }

@@ -92,6 +92,7 @@ constexpr uint32_t TABLET_DISABLE_FLICKFALLBACKKEYS = 0x00100000;
 constexpr int32_t GWL_STYLE = -16;
 constexpr int32_t GWL_EXSTYLE = -20;
 constexpr uint32_t WS_OVERLAPPEDWINDOW_VISIBLE = 0x10CF0000;
+constexpr uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000;
 constexpr uint32_t WS_POPUP_VISIBLE = 0x90000000;
 constexpr uint32_t WS_POPUP = 0x80000000;
 constexpr uint32_t WS_MINIMIZE = 0x20000000;
@@ -99,6 +100,14 @@ constexpr uint32_t WS_EX_TOPMOST = 0x00000008;
 constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
 constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;
 constexpr uint32_t WS_EX_APPWINDOW = 0x00040000;
+constexpr uint32_t WS_EX_TOOLWINDOW = 0x00000080;
+constexpr uint32_t WS_EX_LAYERED = 0x00080000;
+// The overlay: layered (translucent), above every normal window, out of the
+// taskbar and Alt+Tab, never activated.
+constexpr uint32_t WS_EX_OVERLAY =
+    WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+constexpr int32_t SW_HIDE = 0;
+constexpr int32_t SW_SHOWNA = 8;
 constexpr uint32_t SWP_NOSIZE = 0x0001;
 constexpr uint32_t SWP_NOMOVE = 0x0002;
 constexpr uint32_t SWP_NOZORDER = 0x0004;

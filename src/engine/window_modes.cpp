@@ -47,7 +47,8 @@ WindowPlacement centreOnMonitor(const WinRect& outer, const WinRect& monitor) {
 namespace {
 
 void windowedOn(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
-                const MonitorArea& monitor, uint32_t dpi) {
+                const MonitorArea& monitor, uint32_t dpi,
+                uint32_t style = win::WS_OVERLAPPEDWINDOW_VISIBLE) {
     // The sunken edge comes back with the frame.
     const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE) | win::WS_EX_CLIENTEDGE;
     setExStyle(window, exStyle);
@@ -55,8 +56,7 @@ void windowedOn(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
     platform.adjustWindowRectEx(&outer, win::WS_OVERLAPPEDWINDOW_VISIBLE, false,
                                 exStyle & ~win::WS_EX_TOPMOST, dpi);
     const WindowPlacement placement = centreOnMonitor(outer, monitor.work);
-    platform.setWindowLong(window, win::GWL_STYLE,
-                           static_cast<int32_t>(win::WS_OVERLAPPEDWINDOW_VISIBLE));
+    platform.setWindowLong(window, win::GWL_STYLE, static_cast<int32_t>(style));
     if ((exStyle & win::WS_EX_TOPMOST) != 0) {
         // Out of the topmost band first: a window already below it is not
         // raised by this, and a topmost one is not lowered by HWND_TOP.
@@ -118,8 +118,67 @@ void fitWindowToMonitor(WindowHandle window, const WinRect* suggested) {
     }
 }
 
+bool isOverlay(WindowHandle window) {
+    return (styleOf(window, win::GWL_EXSTYLE) & win::WS_EX_TOOLWINDOW) != 0;
+}
+
+void setOverlayMode(WindowHandle window, const MonitorArea& monitor, int32_t opacityPercent) {
+    const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
+    // The taskbar takes a window's change to a tool window only while it is
+    // hidden (a window made as one is not shown yet).
+    const bool change = (exStyle & win::WS_EX_TOOLWINDOW) == 0;
+    if (change) {
+        platform.showWindow(window, win::SW_HIDE);
+        platform.setWindowLong(window, win::GWL_STYLE, static_cast<int32_t>(win::WS_POPUP));
+        setExStyle(window, (exStyle & ~(win::WS_EX_CLIENTEDGE | win::WS_EX_APPWINDOW)) |
+                               win::WS_EX_OVERLAY);
+    }
+    // Nothing shows, and nothing is taken from the game, before the
+    // controls' shape is set.
+    const WinRect nothing[1] = {};
+    platform.setWindowShape(window, nothing, 0);
+    setOverlayOpacity(window, opacityPercent);
+    const WinRect& whole = monitor.whole;
+    platform.setWindowPos(window, zOrder(win::HWND_TOPMOST), whole.left, whole.top,
+                          whole.right - whole.left, whole.bottom - whole.top,
+                          win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE);
+    if (change) {
+        platform.showWindow(window, win::SW_SHOWNA);
+    }
+}
+
+void setOverlayOpacity(WindowHandle window, int32_t percent) {
+    const int32_t bounded = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    platform.setWindowOpacity(window, static_cast<uint8_t>((bounded * 255 + 50) / 100));
+}
+
+void keepOverlayOnTop(WindowHandle window) {
+    platform.setWindowPos(window, zOrder(win::HWND_TOPMOST), 0, 0, 0, 0,
+                          win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+}
+
+void leaveOverlayMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight) {
+    if (!isOverlay(window)) {
+        return;
+    }
+    // Hidden while it becomes a window of the taskbar again; the no-activate
+    // style stays: the game keeps the focus.
+    platform.showWindow(window, win::SW_HIDE);
+    platform.setWindowShape(window, nullptr, 0);
+    const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
+    setExStyle(window, (exStyle & ~(win::WS_EX_LAYERED | win::WS_EX_TOOLWINDOW)) |
+                           win::WS_EX_APPWINDOW | win::WS_EX_NOACTIVATE);
+    windowedOn(window, clientWidth, clientHeight, monitorOf(window), platform.windowDpi(window),
+               win::WS_OVERLAPPEDWINDOW);
+    platform.showWindow(window, win::SW_SHOWNA);
+}
+
 void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
                         const StartScreen& start) {
+    if (start.overlay) {
+        setOverlayMode(window, start.onMonitor ? start.monitor : monitorOf(window), start.opacity);
+        return;
+    }
     if (!start.onMonitor) {
         setWindowedMode(window, clientWidth, clientHeight);
     } else if (start.fullScreen) {
@@ -131,7 +190,8 @@ void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t client
 }
 
 void allowActivation(WindowHandle window, bool allow) {
-    if (!allow) {
+    // The overlay is never to be activated, whatever happens.
+    if (!allow || isOverlay(window)) {
         setNoActivate(window);
         return;
     }
@@ -144,7 +204,8 @@ void allowActivation(WindowHandle window, bool allow) {
 
 void setNoActivate(WindowHandle window) {
     const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
-    platform.setWindowLong(
-        window, win::GWL_EXSTYLE,
-        static_cast<int32_t>(exStyle | win::WS_EX_NOACTIVATE | win::WS_EX_APPWINDOW));
+    // A tool window (the overlay) stays out of the taskbar.
+    const uint32_t taskbar = (exStyle & win::WS_EX_TOOLWINDOW) != 0 ? 0 : win::WS_EX_APPWINDOW;
+    platform.setWindowLong(window, win::GWL_EXSTYLE,
+                           static_cast<int32_t>(exStyle | win::WS_EX_NOACTIVATE | taskbar));
 }

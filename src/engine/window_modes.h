@@ -35,6 +35,18 @@ void setNoActivate(WindowHandle window);
 // it is cleared, so that a change of screen mode keeps it active.
 void allowActivation(WindowHandle window, bool allow);
 
+// The overlay: a layered, topmost tool window covering the monitor (out of
+// the taskbar and Alt+Tab, never activated), at an opacity in percent, and
+// with an empty shape until its controls' shape is set. Leaving it makes the
+// window an ordinary one again, windowed, still not activated.
+bool isOverlay(WindowHandle window);
+void setOverlayMode(WindowHandle window, const MonitorArea& monitor, int32_t opacityPercent);
+void setOverlayOpacity(WindowHandle window, int32_t percent);
+void leaveOverlayMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight);
+// Back to the top of the topmost band, without activation: another topmost
+// window that came to the foreground may have gone over it.
+void keepOverlayOnTop(WindowHandle window);
+
 // Where the window opens: on a given monitor, windowed or full screen; or,
 // without one, windowed and centred on the monitor it is on. Unless it is the
 // active window by then, it takes no focus from the first frame on.
@@ -42,6 +54,8 @@ struct StartScreen {
     bool onMonitor;
     MonitorArea monitor;
     bool fullScreen;
+    bool overlay; // over the game instead, at this opacity in percent
+    int32_t opacity;
 };
 void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
                         const StartScreen& start);

@@ -81,8 +81,23 @@ StrokeResult sendInputSend(uint16_t code, unsigned short prefix, bool down) {
 
 SystemInputApi systemInput = noSystemInput();
 
+namespace {
+
+uint32_t foregroundChanges = 0;
+
+} // namespace
+
+uint32_t foregroundChangeCount() {
+    return foregroundChanges;
+}
+
+void noteForegroundChange() {
+    ++foregroundChanges;
+}
+
 void resetSystemInput() {
     systemInput = noSystemInput();
+    foregroundChanges = 0;
     capture = HookCapture{};
     discardHookedKeys();
 }

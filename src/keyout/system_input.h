@@ -68,6 +68,11 @@ uint32_t takeHookedKeys(HookedKey* keys, uint32_t max);
 // Drops every key queued.
 void discardHookedKeys();
 
+// How many times the foreground window changed since the start, as the
+// watch below hears it (main thread).
+uint32_t foregroundChangeCount();
+void noteForegroundChange();
+
 // Windows only: fills the table with SendInput and SetWindowsHookExW.
 void useWin32SystemInput();
 // Windows only: keeps foregroundOutranksUs up to date from now on (the

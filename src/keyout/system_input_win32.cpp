@@ -180,6 +180,7 @@ void checkForeground() {
 void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
     checkForeground();
     inputMayReachTheGameAgain();
+    noteForegroundChange();
     PostThreadMessageW(mainThreadId, WM_NULL, 0, 0);
 }
 

@@ -122,6 +122,10 @@ int32_t fakeSetWindowLong(WindowHandle, int32_t index, int32_t value) {
     const bool isStyle = index == win::GWL_STYLE;
     int32_t& field = isStyle ? fakePlatform.style : fakePlatform.exStyle;
     const int32_t previous = field;
+    const auto taskbarBits = static_cast<int32_t>(win::WS_EX_TOOLWINDOW | win::WS_EX_APPWINDOW);
+    if (!isStyle && fakePlatform.visible && ((previous ^ value) & taskbarBits) != 0) {
+        ++fakePlatform.taskbarStyleChangesWhileShown;
+    }
     field = value;
     fakePlatform.calls.push_back(std::string(isStyle ? "style " : "exStyle ") + hex(value));
     return previous;
@@ -229,6 +233,24 @@ void installFakePlatform() {
         .windowDpi = [](WindowHandle) { return fakePlatform.dpi; },
         .monitorRect = fakeMonitor,
         .setWindowPos = fakeSetWindowPos,
+        .showWindow =
+            [](WindowHandle, int32_t command) {
+                fakePlatform.visible = command != win::SW_HIDE;
+                fakePlatform.calls.push_back(command == win::SW_HIDE ? "hide" : "show");
+            },
+        .setWindowOpacity =
+            [](WindowHandle, uint8_t alpha) {
+                fakePlatform.alpha = alpha;
+                return (fakePlatform.exStyle & static_cast<int32_t>(win::WS_EX_LAYERED)) != 0;
+            },
+        .setWindowShape =
+            [](WindowHandle, const WinRect* boxes, int32_t count) {
+                ++fakePlatform.shapeCalls;
+                fakePlatform.shaped = boxes != nullptr;
+                fakePlatform.shape.assign(boxes, boxes != nullptr ? boxes + count : boxes);
+                return true;
+            },
+        .exclusiveFullScreen = [] { return fakePlatform.exclusiveFullScreen; },
         .monitorName =
             [](WindowHandle, MonitorIdentity* out) {
                 const std::string& own = fakePlatform.windowMonitor;

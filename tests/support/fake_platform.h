@@ -93,6 +93,19 @@ struct FakePlatform {
     int32_t activations = 0;        // SetWindowPos calls without SWP_NOACTIVATE
     std::vector<std::string> calls; // "setWindowLong style 0x...", "setCapture", ...
 
+    // Shown or hidden (ShowWindow), the layered window's alpha (-1: never
+    // set), and its shape: none (the whole window) or these boxes.
+    bool visible = true;
+    int32_t alpha = -1;
+    bool shaped = false;
+    std::vector<WinRect> shape;
+    int32_t shapeCalls = 0;
+    // The taskbar and Alt+Tab follow a change of the tool-window or
+    // app-window style only while the window is hidden: a change while it
+    // is shown is counted here (the taskbar would keep the old button).
+    int32_t taskbarStyleChangesWhileShown = 0;
+    bool exclusiveFullScreen = false; // a game holds the display
+
     std::vector<FakeMessageBox> messageBoxes;
     std::vector<std::pair<std::string, uint32_t>> sounds;
 

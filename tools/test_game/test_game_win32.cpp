@@ -6,6 +6,14 @@
 //                                         receives and, through a low-level
 //                                         mouse hook, every left-button press
 //                                         and release of the system
+//   padrelle-test-game.exe --full-screen LOG
+//                                         the same game in a borderless window
+//                                         over the whole screen, as a game in
+//                                         borderless full screen: lanes and
+//                                         notes to be seen through an overlay;
+//                                         it also logs the clicks its window
+//                                         gets, and whether it was the
+//                                         foreground window then
 //   padrelle-test-game.exe --floor        a small window titled "Padrelle
 //                                         floor" that never takes the focus and
 //                                         turns a click into SendInput of the
@@ -53,6 +61,35 @@ LRESULT CALLBACK mouseHookProc(int code, WPARAM message, LPARAM data) {
     return CallNextHookEx(nullptr, code, message, data);
 }
 
+bool fullScreen = false;
+
+void fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    const RECT box = {left, top, right, bottom};
+    FillRect(dc, &box, brush);
+    DeleteObject(brush);
+}
+
+// The full-screen game's picture: lanes of two shades, notes falling in
+// them, the line where they are to be hit near the bottom.
+void paintLanes(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client = {};
+    GetClientRect(window, &client);
+    for (int x = 0; x < client.right; x += 40) {
+        fill(dc, x, 0, x + 40, client.bottom,
+             (x / 40) % 2 == 0 ? RGB(24, 28, 64) : RGB(64, 24, 72));
+    }
+    for (int i = 0; i < 24; ++i) {
+        const int x = (i * 7 % 48) * 40;
+        const int y = (i * 173) % (client.bottom - 200);
+        fill(dc, x + 4, y, x + 36, y + 14, RGB(240, 240, 255));
+    }
+    fill(dc, 0, client.bottom - 190, client.right, client.bottom - 184, RGB(255, 64, 64));
+    EndPaint(window, &paint);
+}
+
 void logKey(WPARAM virtualKey, LPARAM info, bool down) {
     char details[128];
     std::snprintf(details, sizeof details, "%s code=0x%02X e0=%d repeat=%d vk=0x%02X",
@@ -71,6 +108,21 @@ LRESULT CALLBACK gameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_KEYUP:
     case WM_SYSKEYUP:
         logKey(wParam, lParam, false);
+        return 0;
+    case WM_LBUTTONDOWN: {
+        char details[96];
+        std::snprintf(details, sizeof details, "x=%d y=%d foreground=%d",
+                      static_cast<int>(static_cast<short>(LOWORD(lParam))),
+                      static_cast<int>(static_cast<short>(HIWORD(lParam))),
+                      GetForegroundWindow() == window ? 1 : 0);
+        logLine("click", details);
+        return 0;
+    }
+    case WM_PAINT:
+        if (!fullScreen) {
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
+        paintLanes(window);
         return 0;
     case WM_SETFOCUS:
         logLine("focus", "on");
@@ -134,7 +186,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         window = makeWindow(instance, "PadrelleFloor", "Padrelle floor", floorProc,
                             WS_EX_NOACTIVATE | WS_EX_TOPMOST, 20, 320, 260, 160);
     } else {
-        logFile = std::fopen(commandLine, "w");
+        const char* const FullScreen = "--full-screen ";
+        fullScreen = std::strncmp(commandLine, FullScreen, std::strlen(FullScreen)) == 0;
+        logFile = std::fopen(commandLine + (fullScreen ? std::strlen(FullScreen) : 0), "w");
         if (logFile == nullptr) {
             return 1;
         }
@@ -142,6 +196,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         mouseHook = SetWindowsHookExA(WH_MOUSE_LL, mouseHookProc, instance, 0);
         window = makeWindow(instance, "PadrelleTestGame", "Padrelle test game", gameProc, 0, 0, 0,
                             300, 240);
+        if (fullScreen && window != nullptr) {
+            SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_VISIBLE));
+            SetWindowPos(window, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                         GetSystemMetrics(SM_CYSCREEN), SWP_FRAMECHANGED);
+        }
         SetForegroundWindow(window);
         SetFocus(window);
     }

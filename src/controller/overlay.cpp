@@ -1,0 +1,312 @@
+#include "controller/overlay.h"
+
+#include "controller/controller_scene.h"
+#include "controller/play_mode.h"
+#include "controller/remembered.h"
+#include "controller/saved_settings.h"
+#include "engine/format_text.h"
+#include "engine/logical_scale.h"
+#include "engine/window_modes.h"
+#include "engine/window_proc.h"
+#include "keyout/system_input.h"
+#include "touch/touch_table.h"
+
+OverlayState overlayState;
+
+namespace {
+
+// The panel: a label and three buttons in a row, big enough for a finger.
+constexpr int32_t PanelMargin = 8;
+constexpr int32_t CellWidth = 64;
+constexpr int32_t CellHeight = 48;
+constexpr int32_t CellGap = 4;
+constexpr int32_t CellCount = 1 + OverlayButtonCount;
+constexpr int32_t PanelWidth = CellCount * CellWidth + (CellCount - 1) * CellGap;
+// The key assignment's prompt and its button, while keys are asked for.
+constexpr Rect AssignmentBox = {186, 200, 268, 1080};
+constexpr const char* ExclusiveNotice =
+    "the game holds the screen in exclusive full screen: no window can lie over it; choose "
+    "borderless or windowed full screen in its settings";
+
+struct Overlay {
+    Rect panel = {};
+    bool upright = false;    // the cells one above the other
+    int32_t heldFinger = -1; // the finger on a button, and which
+    int32_t heldButton = -1;
+    // What the window's shape was made for.
+    bool shaped = false;
+    int32_t shapedWidth = 0;
+    int32_t shapedHeight = 0;
+    bool shapedAssigning = false;
+    uint64_t shapedObjects = 0;
+    bool foregroundChecked = false;
+    uint32_t foregroundSeen = 0;
+    bool exclusiveSaid = false;
+};
+
+Overlay state;
+
+constexpr int32_t PanelHeight = CellCount * CellHeight + (CellCount - 1) * CellGap;
+
+Rect panelInCorner(int32_t corner) {
+    const bool right = corner == 0 || corner == 2;
+    const bool top = corner < 2;
+    const int32_t left = right ? LogicalWidth - PanelMargin - PanelWidth : PanelMargin;
+    const int32_t y = top ? PanelMargin : LogicalHeight - PanelMargin - CellHeight;
+    return Rect{y, left, y + CellHeight, left + PanelWidth};
+}
+
+// Upright along the right or the left edge, from the top down.
+Rect panelOnEdge(bool right, int32_t y) {
+    const int32_t left = right ? LogicalWidth - PanelMargin - CellWidth : PanelMargin;
+    return Rect{y, left, y + PanelHeight, left + CellWidth};
+}
+
+// Apart by at least one unit, as the layout's controls are from each other.
+bool apart(const Rect& a, int64_t left, int64_t top, int64_t right, int64_t bottom) {
+    return a.right < left || right < a.left || a.bottom < top || bottom < a.top;
+}
+
+bool clearOfControls(const Rect& panel, const Layout& fitted) {
+    for (int32_t i = 0; i < fitted.padCount; ++i) {
+        const LayoutPad& p = fitted.pads[i];
+        if (!apart(panel, p.x, p.y, int64_t{p.x} + p.width, int64_t{p.y} + p.height)) {
+            return false;
+        }
+    }
+    for (int32_t i = 0; i < fitted.discCount; ++i) {
+        const LayoutDisc& d = fitted.discs[i];
+        if (!apart(panel, int64_t{d.x} - d.radius, int64_t{d.y} - d.radius, int64_t{d.x} + d.radius,
+                   int64_t{d.y} + d.radius)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Rect cell(int32_t index) {
+    if (state.upright) {
+        const int32_t top = state.panel.top + index * (CellHeight + CellGap);
+        return Rect{top, state.panel.left, top + CellHeight, state.panel.right};
+    }
+    const int32_t left = state.panel.left + index * (CellWidth + CellGap);
+    return Rect{state.panel.top, left, state.panel.bottom, left + CellWidth};
+}
+
+// The client pixels, first and one past the last, whose place in the frame
+// (offset into a view of that size, scaled as every touch is) lies from lo
+// to hi: the scaling only grows, so the ends are found by halving.
+struct Span {
+    int32_t first;
+    int32_t end;
+};
+
+int32_t firstReaching(int64_t value, int32_t size, int32_t logical) {
+    int32_t low = 0;
+    int32_t high = size;
+    while (low < high) {
+        const int32_t middle = low + (high - low) / 2;
+        if (scaleToLogical(middle, size, logical) >= value) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return low;
+}
+
+Span clientSpan(int64_t lo, int64_t hi, int32_t offset, int32_t size, int32_t logical) {
+    return Span{offset + firstReaching(lo, size, logical),
+                offset + firstReaching(hi + 1, size, logical)};
+}
+
+void addBox(const FrameView& view, int64_t left, int64_t top, int64_t right, int64_t bottom,
+            std::vector<WinRect>& boxes) {
+    const Span xs = clientSpan(left, right, view.x, view.width, LogicalWidth);
+    const Span ys = clientSpan(top, bottom, view.y, view.height, LogicalHeight);
+    if (xs.first < xs.end && ys.first < ys.end) {
+        boxes.push_back(WinRect{xs.first, ys.first, xs.end, ys.end});
+    }
+}
+
+void addRect(const FrameView& view, const Rect& r, std::vector<WinRect>& boxes) {
+    addBox(view, r.left, r.top, r.right, r.bottom, boxes);
+}
+
+int32_t buttonAt(int32_t x, int32_t y) {
+    for (int32_t b = 0; b < OverlayButtonCount; ++b) {
+        if (pointInRect(x, y, overlayButtonBox(b))) {
+            return b;
+        }
+    }
+    return -1;
+}
+
+void changeOpacity(int32_t by) {
+    const int32_t wanted = overlayState.opacity + by;
+    overlayState.opacity = wanted < OverlayOpacityMin   ? OverlayOpacityMin
+                           : wanted > OverlayOpacityMax ? OverlayOpacityMax
+                                                        : wanted;
+    setOverlayOpacity(mainWindow, overlayState.opacity);
+}
+
+void press(int32_t button) {
+    if (button == OverlayLess) {
+        changeOpacity(-OverlayOpacityStep);
+    } else if (button == OverlayMore) {
+        changeOpacity(OverlayOpacityStep);
+    } else if (button == OverlayLeave) {
+        leaveOverlay();
+    }
+}
+
+// A tap: the finger that came down on a button goes up without leaving it.
+void tapPanel() {
+    if (state.heldFinger >= 0) {
+        const TouchSlot& finger = fingerAt(state.heldFinger);
+        if (finger.down == 0) {
+            const int32_t button = state.heldButton;
+            state.heldFinger = state.heldButton = -1;
+            press(button);
+        } else if (buttonAt(finger.x, finger.y) != state.heldButton) {
+            state.heldFinger = state.heldButton = -1;
+        }
+        return;
+    }
+    for (int32_t i = 0; i < FingerCount; ++i) {
+        const TouchSlot& finger = fingerAt(i);
+        const int32_t button = finger.down != 0 ? buttonAt(finger.x, finger.y) : -1;
+        if (button >= 0) {
+            state.heldFinger = i;
+            state.heldButton = button;
+            return;
+        }
+    }
+}
+
+void reshape() {
+    WinRect client = {};
+    if (!platform.clientRect(mainWindow, &client)) {
+        return;
+    }
+    const int32_t width = client.right - client.left;
+    const int32_t height = client.bottom - client.top;
+    const bool assigning = controllerMode == AssignKeys;
+    if (state.shaped && width == state.shapedWidth && height == state.shapedHeight &&
+        assigning == state.shapedAssigning && controllerObjectsVersion == state.shapedObjects) {
+        return;
+    }
+    std::vector<WinRect> boxes;
+    overlayShape(controllerLayout, assigning, width, height, boxes);
+    state.shaped =
+        platform.setWindowShape(mainWindow, boxes.data(), static_cast<int32_t>(boxes.size()));
+    state.shapedWidth = width;
+    state.shapedHeight = height;
+    state.shapedAssigning = assigning;
+    state.shapedObjects = controllerObjectsVersion;
+}
+
+// Another window came to the foreground: one that is topmost too may lie
+// over the overlay now; a game in exclusive full screen hides it whatever
+// it does, and the log says so once a time it happens.
+void watchForeground() {
+    const uint32_t changes = foregroundChangeCount();
+    if (state.foregroundChecked && changes == state.foregroundSeen) {
+        return;
+    }
+    state.foregroundChecked = true;
+    state.foregroundSeen = changes;
+    keepOverlayOnTop(mainWindow);
+    const bool exclusive = platform.exclusiveFullScreen();
+    if (exclusive && !state.exclusiveSaid) {
+        noteInLog(ExclusiveNotice);
+    }
+    state.exclusiveSaid = exclusive;
+}
+
+} // namespace
+
+void placeOverlayPanel(const Layout& fitted) {
+    state.upright = false;
+    for (int32_t corner = 0; corner < 4; ++corner) {
+        state.panel = panelInCorner(corner);
+        if (clearOfControls(state.panel, fitted)) {
+            return;
+        }
+    }
+    state.upright = true;
+    for (const bool right : {true, false}) {
+        for (int32_t y = PanelMargin; y + PanelHeight <= LogicalHeight - PanelMargin; y += 4) {
+            state.panel = panelOnEdge(right, y);
+            if (clearOfControls(state.panel, fitted)) {
+                return;
+            }
+        }
+    }
+    state.upright = false;
+    state.panel = panelInCorner(0);
+}
+
+Rect overlayPanelBox() {
+    return state.panel;
+}
+
+Rect overlayLabelBox() {
+    return cell(0);
+}
+
+Rect overlayButtonBox(int32_t button) {
+    return cell(1 + button);
+}
+
+void overlayOpacityText(char* out, size_t size) {
+    formatTextN(out, size, "%d%%", static_cast<int>(overlayState.opacity));
+}
+
+void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int32_t clientHeight,
+                  std::vector<WinRect>& boxes) {
+    boxes.clear();
+    if (clientWidth <= 0 || clientHeight <= 0) {
+        return;
+    }
+    const FrameView view = frameViewIn(clientWidth, clientHeight);
+    for (int32_t i = 0; i < fitted.padCount; ++i) {
+        const LayoutPad& p = fitted.pads[i];
+        addBox(view, p.x, p.y, int64_t{p.x} + p.width, int64_t{p.y} + p.height, boxes);
+    }
+    for (int32_t i = 0; i < fitted.discCount; ++i) {
+        const LayoutDisc& d = fitted.discs[i];
+        addBox(view, int64_t{d.x} - d.radius, int64_t{d.y} - d.radius, int64_t{d.x} + d.radius,
+               int64_t{d.y} + d.radius, boxes);
+    }
+    addRect(view, state.panel, boxes);
+    if (assigning) {
+        addRect(view, AssignmentBox, boxes);
+    }
+}
+
+void updateOverlay() {
+    if (!overlayState.on || mainWindow == nullptr) {
+        return;
+    }
+    tapPanel();
+    if (!overlayState.on) {
+        return;
+    }
+    reshape();
+    watchForeground();
+}
+
+void leaveOverlay() {
+    overlayState.on = false;
+    state = Overlay{state.panel, state.upright};
+    fullScreen = 0;
+    if (mainWindow != nullptr) {
+        leaveOverlayMode(mainWindow, LogicalWidth, LogicalHeight);
+    }
+}
+
+void resetOverlay() {
+    overlayState = OverlayState{};
+    state = Overlay{};
+}

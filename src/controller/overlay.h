@@ -1,0 +1,48 @@
+// The controller over the game: the same window as a translucent layer on
+// the game's monitor that takes input only where a control is, with a small
+// panel of its own in a free corner (less opaque, more opaque, back to a
+// window), since the overlay is never active and Return cannot reach it.
+#pragma once
+
+#include "controller/layout.h"
+#include "engine/platform.h"
+#include "graphics/geometry.h"
+
+#include <cstdint>
+#include <vector>
+
+struct OverlayState {
+    bool on = false;
+    int32_t opacity = 0; // percent
+};
+extern OverlayState overlayState;
+
+enum OverlayButton : int32_t { OverlayLess = 0, OverlayMore, OverlayLeave, OverlayButtonCount };
+
+// The panel in the frame's units: the opacity's label, then the buttons.
+// It goes across the first corner of the frame (top right, top left, bottom
+// right, bottom left) where no control of the layout lies; else upright
+// along the right edge, or the left, the highest place free; top right when
+// nothing is free (the controls there then share its place).
+void placeOverlayPanel(const Layout& fitted);
+Rect overlayPanelBox();
+Rect overlayLabelBox();
+Rect overlayButtonBox(int32_t button);
+// What the panel's label says: "60%".
+void overlayOpacityText(char* out, size_t size);
+
+// Where the window is drawn and takes input, in client pixels: every pixel
+// whose place in the frame a control (its box: a disc's square) or the
+// panel answers for; while keys are assigned, also the prompt and its button.
+void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int32_t clientHeight,
+                  std::vector<WinRect>& boxes);
+
+// Each pass while the overlay is on: a tap on a button of the panel (the
+// finger down on it and up again without leaving it) acts; the window's
+// shape follows its size and what is shown; the overlay goes back over a
+// topmost window that took the foreground.
+void updateOverlay();
+// The overlay's window is a window again (the leave button).
+void leaveOverlay();
+// Which way the next start goes: the choice of this run (an opacity kept).
+void resetOverlay();

@@ -1,0 +1,66 @@
+// The calls the overlay needs of a window: its translucency, its shape and
+// whether a game holds the display in exclusive full screen.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "engine/platform.h"
+#include "engine/platform_win32.h"
+
+namespace {
+
+HWND asWindow(WindowHandle window) {
+    return static_cast<HWND>(window);
+}
+
+} // namespace
+
+void win32ShowWindow(WindowHandle window, int32_t command) {
+    ShowWindow(asWindow(window), command);
+}
+
+bool win32SetWindowOpacity(WindowHandle window, uint8_t alpha) {
+    return SetLayeredWindowAttributes(asWindow(window), 0, alpha, LWA_ALPHA) != 0;
+}
+
+// The boxes joined in one region; the system owns it once it is the
+// window's, and frees it itself.
+bool win32SetWindowShape(WindowHandle window, const WinRect* boxes, int32_t count) {
+    if (boxes == nullptr) {
+        return SetWindowRgn(asWindow(window), nullptr, TRUE) != 0;
+    }
+    std::vector<RGNDATA> room(
+        1 + (static_cast<size_t>(count) * sizeof(RECT) + sizeof(RGNDATA) - 1) / sizeof(RGNDATA));
+    RGNDATA* data = room.data();
+    data->rdh.dwSize = sizeof data->rdh;
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = 0;
+    data->rdh.nRgnSize = 0;
+    SetRectEmpty(&data->rdh.rcBound);
+    auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+    for (int32_t i = 0; i < count; ++i) {
+        const RECT box = {boxes[i].left, boxes[i].top, boxes[i].right, boxes[i].bottom};
+        if (box.right <= box.left || box.bottom <= box.top) {
+            continue;
+        }
+        rects[data->rdh.nCount++] = box;
+        UnionRect(&data->rdh.rcBound, &data->rdh.rcBound, &box);
+    }
+    const DWORD size = sizeof data->rdh + data->rdh.nCount * sizeof(RECT);
+    HRGN region = ExtCreateRegion(nullptr, size, data);
+    if (region == nullptr) {
+        return false;
+    }
+    if (SetWindowRgn(asWindow(window), region, TRUE) == 0) {
+        DeleteObject(region);
+        return false;
+    }
+    return true;
+}
+
+bool win32ExclusiveFullScreen() {
+    QUERY_USER_NOTIFICATION_STATE state = {};
+    return SHQueryUserNotificationState(&state) == S_OK && state == QUNS_RUNNING_D3D_FULL_SCREEN;
+}

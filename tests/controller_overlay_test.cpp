@@ -1,0 +1,266 @@
+// The controller over the game: the window's shape against what the
+// controls answer for, the panel's place and buttons, the shape following
+// the window, and the overlay staying on top without ever being activated.
+#include "controller/overlay.h"
+#include "controller/play_mode.h"
+#include "engine/engine.h"
+#include "engine/logical_scale.h"
+#include "engine/win_constants.h"
+#include "engine/window_proc.h"
+#include "keyout/system_input.h"
+#include "support/controller_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+bool inside(int32_t x, int32_t y, const Rect& r) {
+    return r.left <= x && x <= r.right && r.top <= y && y <= r.bottom;
+}
+
+// Whether a place of the frame is answered for: by a control's box (a
+// disc's square) or the panel; by the prompt while keys are assigned.
+bool answered(const Layout& fitted, bool assigning, int32_t x, int32_t y) {
+    if (x == OutsideTheFrame) {
+        return false;
+    }
+    for (int32_t i = 0; i < fitted.padCount; ++i) {
+        const LayoutPad& p = fitted.pads[i];
+        if (inside(x, y, Rect{p.y, p.x, p.y + p.height, p.x + p.width})) {
+            return true;
+        }
+    }
+    for (int32_t i = 0; i < fitted.discCount; ++i) {
+        const LayoutDisc& d = fitted.discs[i];
+        if (inside(x, y, Rect{d.y - d.radius, d.x - d.radius, d.y + d.radius, d.x + d.radius})) {
+            return true;
+        }
+    }
+    return inside(x, y, overlayPanelBox()) ||
+           (assigning && inside(x, y, Rect{186, 200, 268, 1080}));
+}
+
+bool shaped(const std::vector<WinRect>& boxes, int32_t x, int32_t y) {
+    for (const WinRect& b : boxes) {
+        if (b.left <= x && x < b.right && b.top <= y && y < b.bottom) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every client pixel of whole rows and columns (a box's edges lie on every
+// row and every column it crosses): in the shape exactly where a touch
+// there would land on a control or the panel.
+TEST(OverlayShape, TakesInputExactlyWhereAControlAnswers) {
+    struct Case {
+        const char* layout;
+        int32_t width;
+        int32_t height;
+        bool assigning;
+    };
+    const Case cases[] = {
+        {"overlay-turntable", 1920, 1080, false},
+        {"overlay-turntable", 1916, 1076, true},
+        {"default", 1366, 768, false},
+        {"overlay-knobs", 3840, 2160, false},
+        {"knobs", 2000, 700, false},
+        {"knobs", 700, 2000, true},
+        {"overlay-lanes7", 641, 359, false},
+        {"double", 1281, 721, false},
+    };
+    for (const Case& c : cases) {
+        const Layout fitted = fittedToFrame(*presetNamed(c.layout));
+        keepFrameProportions(fitted.keepProportions);
+        placeOverlayPanel(fitted);
+        std::vector<WinRect> boxes;
+        overlayShape(fitted, c.assigning, c.width, c.height, boxes);
+        const std::string what =
+            std::string(c.layout) + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
+        int32_t wrong = 0;
+        for (int32_t y = 0; y < c.height && wrong < 5; ++y) {
+            for (int32_t x = 0; x < c.width && wrong < 5; ++x) {
+                if (y % 13 != 0 && x % 13 != 0) {
+                    continue;
+                }
+                int32_t lx = 0;
+                int32_t ly = 0;
+                clientToLogical(x, y, c.width, c.height, &lx, &ly);
+                if (answered(fitted, c.assigning, lx, ly) != shaped(boxes, x, y)) {
+                    ++wrong;
+                    ADD_FAILURE() << what << ": pixel " << x << "," << y << " (frame " << lx << ","
+                                  << ly << ")";
+                }
+            }
+        }
+    }
+    keepFrameProportions(false);
+    std::vector<WinRect> boxes = {{1, 2, 3, 4}};
+    overlayShape(defaultLayout(), false, 0, 720, boxes);
+    EXPECT_TRUE(boxes.empty()); // no client area: nothing
+}
+
+// The panel takes the first free corner, else a free stretch of an edge;
+// it never shares a place with a control where there is room.
+TEST(OverlayPanel, GoesWhereNoControlLies) {
+    const struct {
+        const char* layout;
+        Rect panel;
+    } cases[] = {
+        {"overlay-turntable", {8, 1004, 56, 1272}},
+        {"overlay-lanes4", {8, 1004, 56, 1272}},
+        {"lanes4", {8, 1004, 56, 1272}}, // lanes reach every corner: shared
+        {"nine", {8, 1004, 56, 1272}},
+        {"default", {204, 1208, 408, 1272}},
+        {"mirrored", {204, 8, 408, 72}},
+    };
+    for (const auto& c : cases) {
+        placeOverlayPanel(fittedToFrame(*presetNamed(c.layout)));
+        const Rect box = overlayPanelBox();
+        EXPECT_EQ(std::vector<int32_t>({box.top, box.left, box.bottom, box.right}),
+                  std::vector<int32_t>({c.panel.top, c.panel.left, c.panel.bottom, c.panel.right}))
+            << c.layout;
+        // The buttons lie apart inside it, below or beside the label.
+        Rect previous = overlayLabelBox();
+        for (int32_t b = 0; b < OverlayButtonCount; ++b) {
+            const Rect button = overlayButtonBox(b);
+            EXPECT_TRUE(inside(button.left, button.top, box) &&
+                        inside(button.right, button.bottom, box))
+                << c.layout;
+            EXPECT_TRUE(button.left > previous.right || button.top > previous.bottom) << c.layout;
+            EXPECT_GE(std::min(button.right - button.left, button.bottom - button.top), 45);
+            previous = button;
+        }
+    }
+}
+
+class OverlayPlay : public ControllerFixture {
+  protected:
+    void SetUp() override {
+        ControllerFixture::SetUp();
+        mainWindow = reinterpret_cast<WindowHandle>(0x42);
+        fakePlatform.exStyle = static_cast<int32_t>(win::WS_EX_OVERLAY);
+        fakePlatform.style = static_cast<int32_t>(win::WS_POPUP_VISIBLE);
+        overlayState = OverlayState{true, 60};
+        useLayout(*presetNamed("overlay-turntable"));
+        enterPlay();
+    }
+    void TearDown() override {
+        mainWindow = nullptr;
+        ControllerFixture::TearDown();
+    }
+    // A tap on a button of the panel.
+    static void tap(int32_t button) {
+        const Rect box = overlayButtonBox(button);
+        const int32_t x = (box.left + box.right) / 2;
+        const int32_t y = (box.top + box.bottom) / 2;
+        down(9, x, y);
+        updateController();
+        up(9, x, y);
+        updateController();
+    }
+};
+
+TEST_F(OverlayPlay, ThePanelsButtonsChangeTheOpacityWithinItsBounds) {
+    tap(OverlayMore);
+    EXPECT_EQ(overlayState.opacity, 70);
+    EXPECT_EQ(fakePlatform.alpha, 179); // 70 % of 255, rounded
+    for (int i = 0; i < 5; ++i) {
+        tap(OverlayMore);
+    }
+    EXPECT_EQ(overlayState.opacity, 100);
+    EXPECT_EQ(fakePlatform.alpha, 255);
+    for (int i = 0; i < 12; ++i) {
+        tap(OverlayLess);
+    }
+    EXPECT_EQ(overlayState.opacity, 20);
+    EXPECT_EQ(fakePlatform.alpha, 51);
+    // Down on a button and off it before the lift: nothing.
+    const Rect more = overlayButtonBox(OverlayMore);
+    down(3, more.left + 5, more.top + 5);
+    updateController();
+    move(3, more.left + 5, 300);
+    updateController();
+    up(3, more.left + 5, 300);
+    updateController();
+    // Held on it: nothing until the lift.
+    down(4, more.left + 5, more.top + 5);
+    updateController();
+    updateController();
+    EXPECT_EQ(overlayState.opacity, 20);
+    up(4, more.left + 5, more.top + 5);
+    updateController();
+    EXPECT_EQ(overlayState.opacity, 30);
+    EXPECT_TRUE(strokes().empty()); // the panel sends no key
+    EXPECT_EQ(fakePlatform.activations, 0);
+}
+
+TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
+    updateController();
+    const int32_t shapes = fakePlatform.shapeCalls;
+    ASSERT_TRUE(fakePlatform.shaped);
+    EXPECT_EQ(fakePlatform.shape.size(), 9u); // seven pads, the disc, the panel
+    const LayoutPad& pad = controllerLayout.pads[2];
+    down(1, pad.x + 3, pad.y + 3);
+    updateController();
+    up(1, pad.x + 3, pad.y + 3);
+    updateController();
+    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2E", "break 0x2E"}));
+    EXPECT_EQ(fakePlatform.shapeCalls, shapes); // nothing changed: no new shape
+    fakePlatform.client = {0, 0, 3840, 2160};
+    updateController();
+    EXPECT_EQ(fakePlatform.shapeCalls, shapes + 1);
+    // The panel's last unit, 1272, is three pixels wide: its shape ends
+    // where the frame's 1273 begins.
+    EXPECT_EQ(fakePlatform.shape[8].right, 1273 * 3);
+    // Keys asked for again: the prompt and its button take input too.
+    controllerMode = AssignKeys;
+    updateController();
+    EXPECT_EQ(fakePlatform.shape.size(), 10u);
+    controllerMode = Play;
+    updateController();
+    EXPECT_EQ(fakePlatform.shape.size(), 9u);
+}
+
+TEST_F(OverlayPlay, AnotherWindowInFrontPutsItBackOnTopWithoutActivation) {
+    updateController();
+    fakePlatform.positions.clear();
+    updateController();
+    EXPECT_TRUE(fakePlatform.positions.empty()); // no change, no call
+    noteForegroundChange();
+    updateController();
+    ASSERT_EQ(fakePlatform.positions.size(), 1u);
+    EXPECT_EQ(fakePlatform.positions[0].insertAfter, win::HWND_TOPMOST);
+    EXPECT_EQ(fakePlatform.positions[0].flags,
+              win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+    EXPECT_EQ(fakePlatform.activations, 0);
+}
+
+TEST_F(OverlayPlay, TheWindowButtonMakesItAnOrdinaryWindowAgain) {
+    const LayoutPad& pad = controllerLayout.pads[0];
+    down(1, pad.x + 3, pad.y + 3); // a pad held meanwhile keeps its key
+    updateController();
+    tap(OverlayLeave);
+    EXPECT_FALSE(overlayState.on);
+    EXPECT_EQ(fullScreen, 0);
+    const auto ex = static_cast<uint32_t>(fakePlatform.exStyle);
+    EXPECT_EQ(ex & (win::WS_EX_LAYERED | win::WS_EX_TOOLWINDOW | win::WS_EX_TOPMOST), 0u);
+    EXPECT_NE(ex & win::WS_EX_APPWINDOW, 0u);
+    EXPECT_NE(ex & win::WS_EX_NOACTIVATE, 0u); // the game keeps the focus
+    EXPECT_EQ(fakePlatform.style, static_cast<int32_t>(win::WS_OVERLAPPEDWINDOW));
+    EXPECT_FALSE(fakePlatform.shaped);
+    EXPECT_TRUE(fakePlatform.visible);
+    EXPECT_EQ(fakePlatform.taskbarStyleChangesWhileShown, 0);
+    EXPECT_EQ(fakePlatform.activations, 0);
+    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C"}));
+    // The panel is gone: its place no longer acts.
+    const int32_t shapes = fakePlatform.shapeCalls;
+    tap(OverlayMore);
+    EXPECT_EQ(overlayState.opacity, 60);
+    EXPECT_EQ(fakePlatform.shapeCalls, shapes);
+}
+
+} // namespace
