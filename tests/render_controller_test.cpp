@@ -2,6 +2,7 @@
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
+#include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
 #include "engine/format_text.h"
@@ -55,7 +56,7 @@ TEST_F(RenderControllerTest, PromptAndTheLayoutKeysButtonOnlyWhileAssigning) {
     auto prompts = [](const RecordingCanvas& canvas) {
         std::vector<std::string> said;
         for (const DrawnText& text : canvas.texts) {
-            if (text.colour == ColourYellow && text.anchor == 5) {
+            if (text.colour == ColourYellow && (text.anchor == 5 || text.anchor == 8)) {
                 said.push_back(text.text + " " + std::to_string(text.x) + "," +
                                std::to_string(text.y));
             }
@@ -63,10 +64,32 @@ TEST_F(RenderControllerTest, PromptAndTheLayoutKeysButtonOnlyWhileAssigning) {
         return said;
     };
     const std::vector<std::string> assigning = {"PRESS KEY TO ASSIGN KEY 00 600,200",
-                                                std::string(LayoutKeysButtonText) + " 640,240"};
+                                                // centred in the button, top and bottom
+                                                std::string(LayoutKeysButtonText) + " 640,234"};
     EXPECT_EQ(prompts(compose()), assigning);
     controllerMode = Play;
     EXPECT_TRUE(prompts(compose()).empty());
+}
+
+// Over the game, the panel says the opacity and names its buttons, each
+// centred in its box; in a window there is no panel.
+TEST_F(RenderControllerTest, TheOverlaysPanelOnlyOverTheGame) {
+    controllerMode = Play;
+    auto panel = [this] {
+        std::vector<std::string> said;
+        for (const DrawnText& text : compose().texts) {
+            if (text.anchor == 8) {
+                said.push_back(text.text + " " + std::to_string(text.x) + "," +
+                               std::to_string(text.y));
+            }
+        }
+        return said;
+    };
+    EXPECT_TRUE(panel().empty());
+    overlayState = OverlayState{true, 40};
+    // The default layout leaves room upright along the right edge.
+    EXPECT_EQ(panel(), (std::vector<std::string>{"40% 1240,222", "LESS 1240,274", "MORE 1240,326",
+                                                 "WINDOW 1240,378"}));
 }
 
 TEST_F(RenderControllerTest, CreditTouchHealthAndNoticeLines) {

@@ -58,6 +58,9 @@ char remoteLine[NoticeSize * 2];
 constexpr int32_t AnchorTopLeft = 7;
 constexpr int32_t AnchorCentre = 5;
 constexpr int32_t AnchorBottomRight = 3;
+constexpr int32_t AnchorTopCentre = 8;
+// About the height of a line of text, to centre one in a box.
+constexpr int32_t TextHeight = 12;
 
 void composePadNumber(Canvas& dc, const Sprite& pad, int32_t index) {
     char number[32];
@@ -143,8 +146,8 @@ namespace {
 void composeCell(Canvas& dc, const Rect& box, const char* text) {
     fillRect(dc, Rect{box.top + 1, box.left + 1, box.bottom - 1, box.right - 1}, ColourBacking);
     drawRectOutline(dc, box, ColourYellow);
-    drawText(dc, (box.left + box.right) / 2, (box.top + box.bottom) / 2, text, ColourYellow,
-             AnchorCentre);
+    drawText(dc, (box.left + box.right) / 2, (box.top + box.bottom - TextHeight) / 2, text,
+             ColourYellow, AnchorTopCentre);
 }
 
 // The overlay's panel: its opacity and the buttons that change it or make
