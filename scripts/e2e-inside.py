@@ -17,13 +17,18 @@ from outside with xdotool and wmctrl, as a player would drive it:
 3. a second start: the saved keys, play at once; Return to full screen;
 4. a third start: full screen at once;
 5. diagnostics: the 32-bit interception.dll, --output interception without
-   the driver, an unknown option.
+   the driver, an unknown option;
+6. the overlay over the test game in borderless full screen: translucent
+   pads with the game seen through them, a click on a pad its key in the
+   game, a click elsewhere the game's own, the panel's MORE and WINDOW, the
+   game the foreground window all along.
 
 Environment (set by scripts/e2e): e2e_tmp (the staging folder with app-standin,
 app-sendinput, app-wrongarch and the test game), wine, wineserver.
 """
 
 import ctypes
+import importlib.util
 import json
 import os
 import re
@@ -39,6 +44,7 @@ TMP = os.environ["e2e_tmp"]
 WINE = os.environ["wine"]
 TITLE = "Padrelle v1.0"
 GAME_TITLE = "Padrelle test game"
+FULL_GAME_TITLE = "Padrelle test game, full screen"
 FLOOR_TITLE = "Padrelle floor"
 STARTED = time.time()
 LATENCY_CLICKS = 40
@@ -179,13 +185,16 @@ def check_frame(shot, client, mode):
 class Game:
     """The test game and its log."""
 
-    def __init__(self):
-        self.log = os.path.join(TMP, "game.log")
+    def __init__(self, log="game.log", full_screen=False):
+        self.log = os.path.join(TMP, log)
+        args = ["--full-screen"] if full_screen else []
         self.process = subprocess.Popen([WINE, os.path.join(TMP, "padrelle-test-game.exe"),
-                                         windows_path(self.log)],
+                                         *args, windows_path(self.log)],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(60, "the test game's window did not appear", lambda: find_window(GAME_TITLE))
-        self.focus()
+        self.title = FULL_GAME_TITLE if full_screen else GAME_TITLE
+        wait_for(60, "the test game's window did not appear", lambda: find_window(self.title))
+        if not full_screen:
+            self.focus()
 
     def focus(self):
         run("wmctrl", "-F", "-a", GAME_TITLE)
@@ -935,12 +944,133 @@ def diagnostics():
                     "a layout file that is not there")
 
 
-def main():
-    run("openbox", "--version")
-    openbox = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+def load_frame_checks():
+    """scripts/e2e-check-frame.py as a module, for its PPM reader."""
+    spec = importlib.util.spec_from_file_location("frame_checks",
+                                                  os.path.join(HERE, "e2e-check-frame.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def read_ppm(path):
+    """Width, height and the RGB bytes of a binary PPM."""
+    return load_frame_checks().read_ppm(path)
+
+
+def pixel(image, x, y):
+    width, _, data = image
+    at = (y * width + x) * 3
+    return tuple(data[at:at + 3])
+
+
+def distance(a, b):
+    return sum(abs(p - q) for p, q in zip(a, b))
+
+
+# The overlay-turntable layout over a 1920 x 1080 screen, stretched 1.5 times:
+# pad 2 (key 2E) covers x 519-601, y 930-1066; the panel lies in the top right
+# corner, its buttons MORE at (1758, 48) and WINDOW at (1860, 48).
+OVERLAY_KEYS = "2C,2D,2E,2F,30,31,32,1D,2A"
+OVERLAY_PAD = (560, 1000)
+OVERLAY_PAD_SAMPLES = ((530, 950), (570, 950))  # over two lanes of the game
+OVERLAY_OUTSIDE = (1200, 400)
+OVERLAY_MORE = (1758, 48)
+OVERLAY_WINDOW = (1860, 48)
+
+
+def screen_click(point, hold=0.15):
+    xdotool("mousemove", *point)
+    time.sleep(0.1)
+    xdotool("mousedown", 1)
+    time.sleep(hold)
+    xdotool("mouseup", 1)
+
+
+def overlay_run(openbox):
+    """The controller over a game in borderless full screen, without a window
+    manager (openbox raises a focused full-screen window over every other,
+    which Windows does not) and with a compositor for the translucency."""
+    openbox[0].kill()
+    openbox[0].wait()
+    compositor = subprocess.Popen(["xcompmgr"], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+    try:
+        game = Game("overlay-game.log", full_screen=True)
+        wait_for(10, "the full-screen game did not fill the screen",
+                 lambda: geometry(find_window(FULL_GAME_TITLE))[2:] == (1920, 1080))
+        time.sleep(1)
+        before = read_ppm(screenshot("overlay-game-alone"))
+        padrelle = Padrelle(os.path.join(TMP, "app-sendinput"),
+                            ["--overlay", "50", "--layout", "overlay-turntable", "--keys",
+                             OVERLAY_KEYS])
+        window = padrelle.window()
+
+        def drawn():
+            return distance(pixel(read_ppm(screenshot("overlay")), *OVERLAY_PAD_SAMPLES[0]),
+                            pixel(before, *OVERLAY_PAD_SAMPLES[0])) > 20
+        wait_for(20, "the overlay's pads were not drawn over the game", drawn, interval=0.5)
+        shot = read_ppm(screenshot("overlay"))
+        x, y, w, h = geometry(window)
+        if (x, y, w, h) != (0, 0, 1920, 1080):
+            raise Failure(f"the overlay covers {w} x {h} at {x},{y}, not the screen")
+        left, right = (pixel(shot, *p) for p in OVERLAY_PAD_SAMPLES)
+        if distance(left, right) < 20 or distance(pixel(before, *OVERLAY_PAD_SAMPLES[0]),
+                                                  pixel(before, *OVERLAY_PAD_SAMPLES[1])) < 20:
+            raise Failure(f"the game's lanes do not show through the pad: {left} and {right}")
+        if pixel(shot, *OVERLAY_OUTSIDE) != pixel(before, *OVERLAY_OUTSIDE):
+            raise Failure("the overlay drew outside its controls")
+        note("overlay: the game shows through the translucent pads, and nothing else is drawn")
+
+        mark = game.mark()
+        screen_click(OVERLAY_PAD)
+        game.wait_keys(mark, [("make", 0x2E, 0), ("break", 0x2E, 0)], "overlay, pad 2")
+        screen_click(OVERLAY_OUTSIDE)
+        wait_for(5, "a click outside the controls did not reach the game", lambda: any(
+            e["what"] == "click" and (int(e["x"]), int(e["y"])) == OVERLAY_OUTSIDE
+            for e in game.events()[mark:]))
+        note("overlay: a click on a pad is its key in the game, one elsewhere the game's own")
+
+        screen_click(OVERLAY_MORE)
+        time.sleep(0.5)
+        more = pixel(read_ppm(screenshot("overlay-more")), *OVERLAY_PAD_SAMPLES[0])
+        under = pixel(before, *OVERLAY_PAD_SAMPLES[0])
+        if distance(more, under) <= distance(left, under):
+            raise Failure(f"MORE did not make the overlay more opaque: {left} then {more}")
+        screen_click(OVERLAY_WINDOW)
+        wait_for(10, "WINDOW did not make the overlay a window",
+                 lambda: geometry(find_window(TITLE))[2] < 1900)
+        note("overlay: MORE makes it more opaque, WINDOW an ordinary window again")
+        events = game.events()
+        lost = [e for e in events if e["what"] == "focus" and e["kind"] == "off"]
+        clicks = [e for e in events if e["what"] == "click"]
+        if lost or not clicks or any(e["foreground"] != "1" for e in clicks):
+            raise Failure(f"the game lost the focus: {lost}, clicks {clicks}")
+        game.settle()
+    finally:
+        compositor.kill()
+        compositor.wait()
+        openbox[0] = start_openbox()
+    wait_for(10, "openbox did not take the controller's window on",
+             lambda: TITLE in run("wmctrl", "-l", check=False))
+    if padrelle.close("the overlay's run") != 0:
+        raise Failure("overlay: padrelle.exe did not end with exit code 0")
+    if "overlay off 60" not in read_file(os.path.join(appdata(), "settings.txt")):
+        raise Failure("overlay: its choice and opacity were not saved at the exit")
+    note("overlay: the game kept the focus all along; the choice was saved")
+
+
+def start_openbox():
+    process = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     wait_for(15, "openbox did not start", lambda: subprocess.run(
         ["wmctrl", "-m"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0)
+    return process
+
+
+def main():
+    run("openbox", "--version")
+    openbox = [start_openbox()]
     results = {}
     try:
         game = Game()
@@ -962,8 +1092,9 @@ def main():
                   6, 0x24, 0, "hard kill, the driver")
         close_during_assignment()
         diagnostics()
+        overlay_run(openbox)
     finally:
-        openbox.kill()
+        openbox[0].kill()
     print(f"e2e: click to key, {figures('padrelle.exe (SendInput)', results['padrelle'])}")
     print(f"e2e: click to key, {figures('click straight into SendInput', results['floor'])}")
     print(f"e2e: click to key under load, "

@@ -92,19 +92,36 @@ Layout makeNine() {
     return layout;
 }
 
-// Four buttons, two effect keys below them, a knob in each upper corner.
-Layout makeKnobs() {
-    Layout layout = blank("knobs", true);
+// Four buttons, two effect keys below them, and a knob on each side: where
+// each lies.
+struct KnobsPlaces {
+    const char* name;
+    bool keep;
+    int32_t buttonsLeft, buttonsStep, buttonsY, buttonWidth, buttonHeight;
+    int32_t effectsLeft[2], effectsY, effectWidth, effectHeight;
+    int32_t knobsX[2], knobsY, knobRadius;
+};
+
+Layout makeKnobs(const KnobsPlaces& at) {
+    Layout layout = blank(at.name, at.keep);
     const uint8_t buttons[4] = {0x20, 0x21, 0x24, 0x25};
     for (int32_t i = 0; i < 4; ++i) {
-        pad(layout, 180 + 240 * i, 300, 220, 220, LookColour, White, key(buttons[i]));
+        pad(layout, at.buttonsLeft + at.buttonsStep * i, at.buttonsY, at.buttonWidth,
+            at.buttonHeight, LookColour, White, key(buttons[i]));
     }
-    pad(layout, 250, 560, 340, 120, LookColour, Orange, key(0x2E));
-    pad(layout, 690, 560, 340, 120, LookColour, Orange, key(0x32));
-    disc(layout, 150, 160, 110, key(0x11), key(0x10));
-    disc(layout, 1130, 160, 110, key(0x19), key(0x18));
+    const uint8_t effects[2] = {0x2E, 0x32};
+    for (int32_t i = 0; i < 2; ++i) {
+        pad(layout, at.effectsLeft[i], at.effectsY, at.effectWidth, at.effectHeight, LookColour,
+            Orange, key(effects[i]));
+    }
+    disc(layout, at.knobsX[0], at.knobsY, at.knobRadius, key(0x11), key(0x10));
+    disc(layout, at.knobsX[1], at.knobsY, at.knobRadius, key(0x19), key(0x18));
     return layout;
 }
+
+// Knobs in the upper corners.
+constexpr KnobsPlaces KnobsOnTheScreen = {"knobs",    true, 180, 240, 300,         220, 220,
+                                          {250, 690}, 560,  340, 120, {150, 1130}, 160, 110};
 
 // Lanes across the whole screen, a pixel apart.
 Layout makeLanes(const char* layoutName, int32_t count, const uint8_t* keys) {
@@ -148,19 +165,9 @@ Layout makeOverlayNine() {
     return layout;
 }
 
-// Four buttons, two effect keys below them, a knob at each end of the band.
-Layout makeOverlayKnobs() {
-    Layout layout = blank("overlay-knobs", false);
-    const uint8_t buttons[4] = {0x20, 0x21, 0x24, 0x25};
-    for (int32_t i = 0; i < 4; ++i) {
-        pad(layout, 398 + 124 * i, 560, 116, 90, LookColour, White, key(buttons[i]));
-    }
-    pad(layout, 440, 660, 200, 50, LookColour, Orange, key(0x2E));
-    pad(layout, 720, 660, 200, 50, LookColour, Orange, key(0x32));
-    disc(layout, 250, 620, 80, key(0x11), key(0x10));
-    disc(layout, 1030, 620, 80, key(0x19), key(0x18));
-    return layout;
-}
+// The knobs at each end of the band.
+constexpr KnobsPlaces KnobsOverTheGame = {"overlay-knobs", false, 398, 124, 560,         116, 90,
+                                          {440, 720},      660,   200, 50,  {250, 1030}, 620, 80};
 
 // Lanes side by side in the middle of the band, two units apart.
 Layout makeOverlayLanes(const char* layoutName, int32_t count, const uint8_t* keys) {
@@ -183,9 +190,10 @@ struct Presets {
         const uint8_t seven[7] = {0x1F, 0x20, 0x21, 0x39, 0x24, 0x25, 0x26};
         for (const Layout& layout :
              {makeSevenAndTurntable("default", 690, 4), makeSevenAndTurntable("mirrored", 4, 1276),
-              makeDouble(), makeNine(), makeKnobs(), makeLanes("lanes4", 4, four),
+              makeDouble(), makeNine(), makeKnobs(KnobsOnTheScreen), makeLanes("lanes4", 4, four),
               makeLanes("lanes6", 6, six), makeLanes("lanes7", 7, seven), makeOverlayTurntable(),
-              makeOverlayNine(), makeOverlayKnobs(), makeOverlayLanes("overlay-lanes4", 4, four),
+              makeOverlayNine(), makeKnobs(KnobsOverTheGame),
+              makeOverlayLanes("overlay-lanes4", 4, four),
               makeOverlayLanes("overlay-lanes6", 6, six),
               makeOverlayLanes("overlay-lanes7", 7, seven)}) {
             layouts[count++] = layout;

@@ -7,7 +7,8 @@
 //                                         mouse hook, every left-button press
 //                                         and release of the system
 //   padrelle-test-game.exe --full-screen LOG
-//                                         the same game in a borderless window
+//                                         the same game ("Padrelle test game,
+//                                         full screen") in a borderless window
 //                                         over the whole screen, as a game in
 //                                         borderless full screen: lanes and
 //                                         notes to be seen through an overlay;
@@ -194,8 +195,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         }
         logLine("start", "");
         mouseHook = SetWindowsHookExA(WH_MOUSE_LL, mouseHookProc, instance, 0);
-        window = makeWindow(instance, "PadrelleTestGame", "Padrelle test game", gameProc, 0, 0, 0,
-                            300, 240);
+        window = makeWindow(instance, "PadrelleTestGame",
+                            fullScreen ? "Padrelle test game, full screen" : "Padrelle test game",
+                            gameProc, 0, 0, 0, 300, 240);
         if (fullScreen && window != nullptr) {
             SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_VISIBLE));
             SetWindowPos(window, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
