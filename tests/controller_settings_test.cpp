@@ -3,6 +3,7 @@
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
 #include "controller/launch_options.h"
+#include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
 #include "controller/saved_settings.h"
@@ -663,6 +664,15 @@ TEST_F(RememberedTest, TheOverlayAndItsOpacityAreRememberedWithTheKeys) {
             EXPECT_EQ(store.file.find("overlay"), std::string::npos) << store.file;
         }
     }
+    // Asked for the first time and left for a window in the same run: off,
+    // at the opacity it had.
+    saved(std::string("version 1\n") + Keys);
+    resetController();
+    start("--overlay 30");
+    rememberedStartScreen();
+    leaveOverlay();
+    switchScene(0);
+    EXPECT_NE(store.file.find("overlay off 30\n"), std::string::npos) << store.file;
 }
 
 // A game in exclusive full screen hides every window: the log says so each

@@ -57,7 +57,7 @@ void takeScreenNow() {
     }
     // The overlay once it was ever asked for: on or off, and its opacity.
     SavedSettings& settings = remembered.settings;
-    if (settings.hasOverlay || overlayState.on) {
+    if (settings.hasOverlay || overlayState.on || launchOptions.overlay != OverlayUnsaid) {
         settings.hasOverlay = true;
         settings.overlayOn = overlayState.on;
         settings.overlayOpacity = overlayState.opacity;
