@@ -1038,8 +1038,12 @@ def overlay_run(openbox):
         if distance(more, under) <= distance(left, under):
             raise Failure(f"MORE did not make the overlay more opaque: {left} then {more}")
         screen_click(OVERLAY_WINDOW)
-        wait_for(10, "WINDOW did not make the overlay a window",
-                 lambda: geometry(find_window(TITLE))[2] < 1900)
+        def windowed():
+            # Hidden for a moment while its styles change: not found then.
+            found = find_window(TITLE)
+            shape = geometry(found) if found else None
+            return shape is not None and shape[2] < 1900
+        wait_for(10, "WINDOW did not make the overlay a window", windowed)
         note("overlay: MORE makes it more opaque, WINDOW an ordinary window again")
         events = game.events()
         lost = [e for e in events if e["what"] == "focus" and e["kind"] == "off"]
