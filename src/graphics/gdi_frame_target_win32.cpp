@@ -89,20 +89,33 @@ class GdiFrameTarget : public FrameTarget {
             plan.composeTop(canvas);
             GdiFlush();
             const bool all = whole || shown < 0;
-            PixelBox boxes[MaxChangedBoxes] = {{0, 0, FrameWidth, FrameHeight}};
-            int32_t count =
-                all ? 1 : changedBoxes(frame.bits, frames[shown].bits, boxes, MaxChangedBoxes);
-            // A window smaller than the frame gets the whole frame, once.
             const FrameView view =
                 frameViewIn(client.right - client.left, client.bottom - client.top);
+            const bool larger = view.width >= FrameWidth && view.height >= FrameHeight &&
+                                (view.width > FrameWidth || view.height > FrameHeight);
+            // What changed since the frame shown: on a larger window, also
+            // what the window-sized surface must take again when all of it
+            // goes to the window.
+            PixelBox boxes[MaxChangedBoxes] = {{0, 0, FrameWidth, FrameHeight}};
+            int32_t count =
+                shown >= 0 && (!all || larger)
+                    ? changedBoxes(frame.bits, frames[shown].bits, boxes, MaxChangedBoxes)
+                    : 1;
+            // A window smaller than the frame gets the whole frame, once.
             if (count > 1 && (view.width < FrameWidth || view.height < FrameHeight)) {
                 count = 1;
             }
             if (all) {
                 clearBars(windowDc, client);
             }
-            for (int32_t i = 0; i < count; ++i) {
-                show(windowDc, client, frame, boxes[i]);
+            if (larger) {
+                showStretched(windowDc, client, frame, boxes, count, all, shown, next);
+            } else {
+                scaledFrom = -1; // the window-sized surface is behind now
+                for (int32_t i = 0; i < (all ? 1 : count); ++i) {
+                    show(windowDc, client, frame,
+                         all ? PixelBox{0, 0, FrameWidth, FrameHeight} : boxes[i]);
+                }
             }
             shown = next;
         }
@@ -152,8 +165,41 @@ class GdiFrameTarget : public FrameTarget {
         }
     }
 
-    // The frame goes to its view in the client area: all of it, or the box
-    // that keeps its proportions.
+    // On a window larger than the frame, the frame is stretched into a
+    // window-sized surface kept from frame to frame: only the boxes that
+    // changed since the frame it holds are stretched again (all of it when
+    // it was just made, or holds another frame), then the boxes, or all of
+    // it for a repaint, go to the window.
+    void showStretched(HDC windowDc, RECT client, const Surface& frame, const PixelBox* boxes,
+                       int32_t count, bool all, int before, int now) {
+        const FrameView view = frameViewIn(client.right - client.left, client.bottom - client.top);
+        if (scaled.width != view.width || scaled.height != view.height || !scaled.ready()) {
+            if (!scaled.make(windowDc, view.width, view.height)) {
+                scaledFrom = -1;
+                return;
+            }
+            columns = sourceColumns(view.width);
+            scaledFrom = -1;
+        }
+        const PixelBox everything = {0, 0, FrameWidth, FrameHeight};
+        const bool fresh = scaledFrom < 0 || scaledFrom != before;
+        for (int32_t i = 0; i < (fresh ? 1 : count); ++i) {
+            stretchFrame(frame.bits, scaled.bits, view.width, view.height, columns,
+                         stretchedBox(fresh ? everything : boxes[i], view.width, view.height));
+        }
+        scaledFrom = now;
+        const bool whole = all || fresh;
+        for (int32_t i = 0; i < (whole ? 1 : count); ++i) {
+            const PixelBox onWindow =
+                stretchedBox(whole ? everything : boxes[i], view.width, view.height);
+            BitBlt(windowDc, client.left + view.x + onWindow.x0, client.top + view.y + onWindow.y0,
+                   onWindow.x1 - onWindow.x0, onWindow.y1 - onWindow.y0, scaled.dc, onWindow.x0,
+                   onWindow.y0, SRCCOPY);
+        }
+    }
+
+    // The frame goes to its view in the client area, one to one, or on a
+    // smaller window all of it, stretched with halftoning.
     void show(HDC windowDc, RECT client, const Surface& frame, PixelBox box) {
         const FrameView view = frameViewIn(client.right - client.left, client.bottom - client.top);
         client.left += view.x;
@@ -167,19 +213,6 @@ class GdiFrameTarget : public FrameTarget {
         if (width == FrameWidth && height == FrameHeight) {
             BitBlt(windowDc, client.left + box.x0, client.top + box.y0, box.x1 - box.x0,
                    box.y1 - box.y0, frame.dc, box.x0, box.y0, SRCCOPY);
-        } else if (width >= FrameWidth && height >= FrameHeight) {
-            if (scaled.width != width || scaled.height != height || !scaled.ready()) {
-                if (!scaled.make(windowDc, width, height)) {
-                    return;
-                }
-                columns = sourceColumns(width);
-                box = PixelBox{0, 0, FrameWidth, FrameHeight};
-            }
-            const PixelBox onWindow = stretchedBox(box, width, height);
-            stretchFrame(frame.bits, scaled.bits, width, height, columns, onWindow);
-            BitBlt(windowDc, client.left + onWindow.x0, client.top + onWindow.y0,
-                   onWindow.x1 - onWindow.x0, onWindow.y1 - onWindow.y0, scaled.dc, onWindow.x0,
-                   onWindow.y0, SRCCOPY);
         } else {
             SetStretchBltMode(windowDc, HALFTONE);
             SetBrushOrgEx(windowDc, 0, 0, nullptr);
@@ -194,6 +227,7 @@ class GdiFrameTarget : public FrameTarget {
         }
         layersReady = false;
         shown = -1;
+        scaledFrom = -1;
     }
 
     Surface base;
@@ -201,7 +235,8 @@ class GdiFrameTarget : public FrameTarget {
     Surface frames[2];
     Surface scaled;
     std::vector<int32_t> columns;
-    int shown = -1; // which of the two frames the window shows; -1: neither
+    int shown = -1;      // which of the two frames the window shows; -1: neither
+    int scaledFrom = -1; // which of them the window-sized surface holds stretched
     bool layersReady = false;
     uint64_t layersVersion = 0;
 };
