@@ -183,6 +183,24 @@ TEST(FramePixels, ChangedBoxAndAssembly) {
     EXPECT_EQ((std::vector<int32_t>{boxes[1].x0, boxes[1].y0, boxes[1].x1, boxes[1].y1}),
               (std::vector<int32_t>{0, 400, 641, 720}));
     EXPECT_EQ(changedBoxes(before.data(), before.data(), boxes, MaxChangedBoxes), 0);
+    // Side by side in the same rows: a box each where 16 unchanged columns
+    // or more lie between them; one where fewer do.
+    std::vector<uint32_t> pads = before;
+    for (const int32_t x : {100, 200, 215, 1279}) {
+        pads[static_cast<size_t>(50) * FrameWidth + x] = 3;
+        pads[static_cast<size_t>(60) * FrameWidth + x] = 3;
+    }
+    pads[static_cast<size_t>(55) * FrameWidth + 231] = 3; // 15 apart from 215
+    ASSERT_EQ(changedBoxes(pads.data(), before.data(), boxes, MaxChangedBoxes), 7);
+    const int32_t parts[7][4] = {{100, 50, 101, 51},  {200, 50, 216, 51}, {1279, 50, 1280, 51},
+                                 {231, 55, 232, 56},  {100, 60, 101, 61}, {200, 60, 216, 61},
+                                 {1279, 60, 1280, 61}};
+    for (int32_t i = 0; i < 7; ++i) {
+        EXPECT_EQ((std::vector<int32_t>{boxes[i].x0, boxes[i].y0, boxes[i].x1, boxes[i].y1}),
+                  (std::vector<int32_t>(parts[i], parts[i] + 4)))
+            << i;
+    }
+    EXPECT_EQ(changedBoxes(pads.data(), before.data(), boxes, 0), 0);
 
     // Regions of the lit layer, cut to the frame, over the base.
     std::vector<uint32_t> base(now.size(), 1), lit(now.size(), 2), frame(now.size(), 0);

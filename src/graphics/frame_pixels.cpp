@@ -31,10 +31,61 @@ void assembleFrame(uint32_t* frame, const uint32_t* base, const uint32_t* lit,
     }
 }
 
+namespace {
+
+// Unchanged columns this many or more part a run of rows into two boxes:
+// pads side by side in a row go to the window each on its own, not with
+// the frame between them.
+constexpr int32_t ColumnGap = 16;
+
+// The box, or, once max are taken, the last one grown to hold it too.
+void addBox(PixelBox* boxes, int32_t& count, int32_t max, const PixelBox& box) {
+    if (count < max) {
+        boxes[count++] = box;
+        return;
+    }
+    PixelBox& last = boxes[count - 1];
+    last = {std::min(last.x0, box.x0), std::min(last.y0, box.y0), std::max(last.x1, box.x1),
+            std::max(last.y1, box.y1)};
+}
+
+// The columns of a run of rows in which anything changed, as boxes.
+void addColumns(const uint32_t* now, const uint32_t* before, const PixelBox& run, PixelBox* boxes,
+                int32_t& count, int32_t max) {
+    bool changed[FrameWidth] = {};
+    for (int32_t y = run.y0; y < run.y1; ++y) {
+        const size_t row = static_cast<size_t>(y) * FrameWidth;
+        for (int32_t x = run.x0; x < run.x1; ++x) {
+            changed[x] = changed[x] ||
+                         now[row + static_cast<size_t>(x)] != before[row + static_cast<size_t>(x)];
+        }
+    }
+    for (int32_t x = run.x0; x < run.x1;) {
+        if (!changed[x]) {
+            ++x;
+            continue;
+        }
+        int32_t last = x;
+        for (int32_t c = x; c < run.x1 && c - last <= ColumnGap; ++c) {
+            last = changed[c] ? c : last;
+        }
+        addBox(boxes, count, max, PixelBox{x, run.y0, last + 1, run.y1});
+        x = last + 1;
+    }
+}
+
+} // namespace
+
 int32_t changedBoxes(const uint32_t* now, const uint32_t* before, PixelBox* boxes, int32_t max) {
-    int32_t count = 0;
+    if (max <= 0) {
+        return 0;
+    }
+    // The runs of changed rows, each as wide as its changes; then each run
+    // parted where whole columns of it are unchanged.
+    PixelBox runs[FrameHeight / 2 + 1];
+    int32_t runCount = 0;
     bool inRun = false;
-    for (int32_t y = 0; y < FrameHeight && max > 0; ++y) {
+    for (int32_t y = 0; y < FrameHeight; ++y) {
         const uint32_t* a = now + static_cast<size_t>(y) * FrameWidth;
         const uint32_t* b = before + static_cast<size_t>(y) * FrameWidth;
         if (std::memcmp(a, b, RowBytes) == 0) {
@@ -49,13 +100,17 @@ int32_t changedBoxes(const uint32_t* now, const uint32_t* before, PixelBox* boxe
         while (a[right - 1] == b[right - 1]) {
             --right;
         }
-        if (!inRun && count < max) {
-            boxes[count++] = PixelBox{left, y, right, y + 1};
+        if (!inRun) {
+            runs[runCount++] = PixelBox{left, y, right, y + 1};
         } else {
-            PixelBox& box = boxes[count - 1];
-            box = {std::min(box.x0, left), box.y0, std::max(box.x1, right), y + 1};
+            PixelBox& run = runs[runCount - 1];
+            run = {std::min(run.x0, left), run.y0, std::max(run.x1, right), y + 1};
         }
         inRun = true;
+    }
+    int32_t count = 0;
+    for (int32_t i = 0; i < runCount; ++i) {
+        addColumns(now, before, runs[i], boxes, count, max);
     }
     return count;
 }

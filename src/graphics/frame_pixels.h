@@ -28,9 +28,11 @@ PixelBox changedBox(const uint32_t* now, const uint32_t* before);
 // The same as boxes, at most max of them: each run of rows that differ, with
 // unchanged rows between the runs, gets a box of its own (a pad pressed at
 // the bottom and one let go at the top are two boxes, not the frame between
-// them). Runs past max are joined to the last box. Gives how many.
+// them), and so does each stretch of its columns that differ, with 16 or
+// more unchanged columns between them (pads side by side). Boxes past max
+// are joined to the last one. Gives how many.
 int32_t changedBoxes(const uint32_t* now, const uint32_t* before, PixelBox* boxes, int32_t max);
-constexpr int32_t MaxChangedBoxes = 8;
+constexpr int32_t MaxChangedBoxes = 16;
 
 // The destination pixels of a width x height stretch whose nearest source
 // pixel lies in the frame's box.
