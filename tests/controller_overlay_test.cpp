@@ -263,4 +263,36 @@ TEST_F(OverlayPlay, TheWindowButtonMakesItAnOrdinaryWindowAgain) {
     EXPECT_EQ(fakePlatform.shapeCalls, shapes);
 }
 
+// From a window, the window menu's "Over the game" lays it over the game
+// on its monitor, shaped from the same pass, at the opacity it last had;
+// the WINDOW button brings it back. Neither way activates it.
+TEST_F(ControllerFixture, TheWindowMenuLaysAWindowOverTheGameAndBack) {
+    mainWindow = reinterpret_cast<WindowHandle>(0x42);
+    useLayout(*presetNamed("overlay-lanes4"));
+    enterPlay();
+    overlayState.opacity = 40;
+    updateController();
+    EXPECT_EQ(fakePlatform.shapeCalls, 0); // a window: no shape
+    overlayAsked = 1;
+    updateController();
+    EXPECT_EQ(overlayAsked, 0);
+    EXPECT_TRUE(overlayState.on);
+    EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle) & win::WS_EX_OVERLAY, win::WS_EX_OVERLAY);
+    EXPECT_EQ(fakePlatform.alpha, 102);
+    EXPECT_EQ(fakePlatform.shape.size(), 5u); // four lanes and the panel
+    EXPECT_TRUE(fakePlatform.visible);
+    const WinRect& covered = fakePlatform.windowRect; // the whole monitor
+    EXPECT_EQ(std::vector<int32_t>({covered.left, covered.top, covered.right, covered.bottom}),
+              std::vector<int32_t>({0, 0, 1920, 1080}));
+    overlayAsked = 1; // again while over the game: nothing more
+    const size_t calls = fakePlatform.calls.size();
+    updateController();
+    EXPECT_EQ(fakePlatform.calls.size(), calls);
+    leaveOverlay();
+    EXPECT_FALSE(overlayState.on);
+    EXPECT_EQ(fakePlatform.taskbarStyleChangesWhileShown, 0);
+    EXPECT_EQ(fakePlatform.activations, 0);
+    mainWindow = nullptr;
+}
+
 } // namespace

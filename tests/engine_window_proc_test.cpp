@@ -115,6 +115,20 @@ TEST_F(WindowProc, OtherMessagesTakeTheDefaultPath) {
     EXPECT_EQ(fakePlatform.defaultHandled[0].lParam, 2);
 }
 
+// The window menu's "Over the game" is kept for the scene (the system's
+// four low bits of wParam aside); every other command is the system's.
+TEST_F(WindowProc, TheWindowMenusOverTheGameIsKeptForTheScene) {
+    const uintptr_t SystemClose = 0xF060;
+    EXPECT_EQ(mainWindowMessage(window, win::WM_SYSCOMMAND, SystemClose, 0), 77);
+    EXPECT_EQ(overlayAsked, 0);
+    EXPECT_EQ(mainWindowMessage(window, win::WM_SYSCOMMAND, OverlayMenuCommand | 0x3, 0), 0);
+    EXPECT_EQ(overlayAsked, 1);
+    ASSERT_EQ(fakePlatform.defaultHandled.size(), 1u);
+    EXPECT_EQ(fakePlatform.defaultHandled[0].wParam, SystemClose);
+    resetWindowState();
+    EXPECT_EQ(overlayAsked, 0);
+}
+
 TEST_F(WindowProc, AClickOrTwoDownsBetweenPollsGiveOnePressedFrame) {
     mainWindowMessage(window, win::WM_LBUTTONDOWN, 0, 0);
     mainWindowMessage(window, win::WM_LBUTTONUP, 0, 0);

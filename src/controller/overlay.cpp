@@ -286,6 +286,10 @@ void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int
 }
 
 void updateOverlay() {
+    if (overlayAsked != 0) {
+        overlayAsked = 0;
+        enterOverlay();
+    }
     if (!overlayState.on || mainWindow == nullptr) {
         return;
     }
@@ -304,6 +308,19 @@ void leaveOverlay() {
     if (mainWindow != nullptr) {
         leaveOverlayMode(mainWindow, LogicalWidth, LogicalHeight);
     }
+}
+
+void enterOverlay() {
+    if (overlayState.on || mainWindow == nullptr) {
+        return;
+    }
+    overlayState.on = true;
+    if (overlayState.opacity == 0) {
+        overlayState.opacity = OverlayOpacityDefault;
+    }
+    state = Overlay{state.panel, state.upright};
+    fullScreen = 0;
+    setOverlayModeHere(mainWindow, overlayState.opacity);
 }
 
 void resetOverlay() {

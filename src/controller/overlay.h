@@ -44,5 +44,8 @@ void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int
 void updateOverlay();
 // The overlay's window is a window again (the leave button).
 void leaveOverlay();
+// The window goes over the game on its monitor, at the opacity last had
+// (the window menu's "Over the game").
+void enterOverlay();
 // Which way the next start goes: the choice of this run (an opacity kept).
 void resetOverlay();

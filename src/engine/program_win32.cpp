@@ -70,6 +70,13 @@ int runEngineWindow(const StartScreen& start, int showCommand) {
     }
 
     turnOffTouchFeedback(window);
+    // A window can be laid over the game from its window menu (the title
+    // bar's right click, Alt+Space).
+    HMENU menu = GetSystemMenu(window, FALSE);
+    if (menu != nullptr) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, OverlayMenuCommand, OverlayMenuText);
+    }
     if (start.overlay) {
         // Shaped, translucent and over the monitor before it is first seen.
         placeWindowAtStart(window, 1280, 720, start);

@@ -147,6 +147,10 @@ void setOverlayMode(WindowHandle window, const MonitorArea& monitor, int32_t opa
     }
 }
 
+void setOverlayModeHere(WindowHandle window, int32_t opacityPercent) {
+    setOverlayMode(window, monitorOf(window), opacityPercent);
+}
+
 void setOverlayOpacity(WindowHandle window, int32_t percent) {
     const int32_t bounded = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     platform.setWindowOpacity(window, static_cast<uint8_t>((bounded * 255 + 50) / 100));

@@ -41,6 +41,8 @@ void allowActivation(WindowHandle window, bool allow);
 // window an ordinary one again, windowed, still not activated.
 bool isOverlay(WindowHandle window);
 void setOverlayMode(WindowHandle window, const MonitorArea& monitor, int32_t opacityPercent);
+// The same over the monitor the window is on now.
+void setOverlayModeHere(WindowHandle window, int32_t opacityPercent);
 void setOverlayOpacity(WindowHandle window, int32_t percent);
 void leaveOverlayMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight);
 // Back to the top of the topmost band, without activation: another topmost

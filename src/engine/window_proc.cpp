@@ -102,6 +102,7 @@ void powerChange(uintptr_t event, intptr_t lParam) {
 WindowHandle mainWindow = nullptr;
 int32_t windowActive = 0;
 MouseState mouseState = {};
+int32_t overlayAsked = 0;
 
 intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                            intptr_t lParam) {
@@ -213,6 +214,12 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             stopEngine();
         }
         return 0;
+    case win::WM_SYSCOMMAND:
+        if ((wParam & win::SC_COMMAND_MASK) == OverlayMenuCommand) {
+            overlayAsked = 1;
+            return 0;
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_TABLET_QUERYSYSTEMGESTURESTATUS:
         return static_cast<intptr_t>(SystemGesturesOff);
     case win::WM_TOUCH:
@@ -282,4 +289,5 @@ void resetWindowState() {
     mainWindow = nullptr;
     windowActive = 0;
     mouseState = MouseState{};
+    overlayAsked = 0;
 }

@@ -43,6 +43,12 @@ extern const uint32_t SystemGesturesOff;
 extern WindowHandle mainWindow;
 extern int32_t windowActive;
 extern MouseState mouseState;
+// Set when the player chose "Over the game" in the window menu; the scene
+// takes it and clears it.
+extern int32_t overlayAsked;
+// That command's number in the window menu (below the system's 0xF000).
+constexpr uintptr_t OverlayMenuCommand = 0x0100;
+constexpr const char* OverlayMenuText = "Over the game";
 
 // Acts on one window message as the engine's window procedure does; gives
 // the message's result. The Win32 mainWindowProc forwards here.
