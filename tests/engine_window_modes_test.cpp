@@ -269,6 +269,20 @@ TEST_F(WindowModes, OverTheGameAndBackWithTheTaskbarToldWhileHidden) {
     EXPECT_EQ(fakePlatform.alpha, 0);
 }
 
+// A window the player started (active by then) can be activated again; one
+// started behind the game never takes the focus from it.
+TEST_F(WindowModes, AtTheStartOnlyAnActiveWindowMayBeActivatedAgain) {
+    for (const int32_t active : {0, 1}) {
+        installFakePlatform();
+        windowActive = active;
+        placeWindowAtStart(window, 1280, 720, {});
+        EXPECT_EQ((static_cast<uint32_t>(fakePlatform.exStyle) & win::WS_EX_NOACTIVATE) != 0,
+                  active == 0)
+            << active;
+    }
+    windowActive = 0;
+}
+
 TEST_F(WindowModes, NoActivateAddsTwoBitsAndMovesNothing) {
     setNoActivate(window);
     setNoActivate(window);
