@@ -1021,6 +1021,13 @@ def overlay_run(openbox):
         if pixel(shot, *OVERLAY_OUTSIDE) != pixel(before, *OVERLAY_OUTSIDE):
             raise Failure("the overlay drew outside its controls")
         note("overlay: the game shows through the translucent pads, and nothing else is drawn")
+        # Wine says a tool window's and a topmost window's styles to X as
+        # these states: taskbars and window switchers leave such windows out.
+        states = run("xprop", "-id", window, "_NET_WM_STATE", check=False)
+        for state in ("_NET_WM_STATE_SKIP_TASKBAR", "_KDE_NET_WM_STATE_SKIP_SWITCHER",
+                      "_NET_WM_STATE_ABOVE"):
+            if state not in states:
+                raise Failure(f"the overlay's window is not {state}: {states}")
 
         mark = game.mark()
         screen_click(OVERLAY_PAD)
@@ -1044,6 +1051,9 @@ def overlay_run(openbox):
             shape = geometry(found) if found else None
             return shape is not None and shape[2] < 1900
         wait_for(10, "WINDOW did not make the overlay a window", windowed)
+        states = run("xprop", "-id", find_window(TITLE), "_NET_WM_STATE", check=False)
+        if "_NET_WM_STATE_ABOVE" in states:
+            raise Failure(f"the window stayed above every other: {states}")
         note("overlay: MORE makes it more opaque, WINDOW an ordinary window again")
         events = game.events()
         lost = [e for e in events if e["what"] == "focus" and e["kind"] == "off"]
