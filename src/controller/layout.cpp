@@ -79,18 +79,28 @@ Layout makeDouble() {
     return layout;
 }
 
-// Nine buttons in two rows, five below and four above, in their colours.
-Layout makeNine() {
-    Layout layout = blank("nine", true);
+// Nine buttons in two rows, five below and four above, in their colours:
+// where they lie.
+struct NinePlaces {
+    const char* name;
+    bool keep;
+    int32_t left, step, width;
+    int32_t lowerY, lowerHeight, upperY, upperHeight;
+};
+
+Layout makeNine(const NinePlaces& at) {
+    Layout layout = blank(at.name, at.keep);
     const uint32_t colours[9] = {White, Yellow, Green, Blue, Red, Blue, Green, Yellow, White};
     const uint8_t keys[9] = {0x2C, 0x1F, 0x2D, 0x20, 0x2E, 0x21, 0x2F, 0x22, 0x30};
     for (int32_t i = 0; i < 9; ++i) {
         const bool upper = i % 2 == 1;
-        pad(layout, 40 + 124 * i, upper ? 230 : 470, 200, 200, LookColour, colours[i],
-            key(keys[i]));
+        pad(layout, at.left + at.step * i, upper ? at.upperY : at.lowerY, at.width,
+            upper ? at.upperHeight : at.lowerHeight, LookColour, colours[i], key(keys[i]));
     }
     return layout;
 }
+
+constexpr NinePlaces NineOnTheScreen = {"nine", true, 40, 124, 200, 470, 200, 230, 200};
 
 // Four buttons, two effect keys below them, and a knob on each side: where
 // each lies.
@@ -153,17 +163,7 @@ Layout makeOverlayTurntable() {
 }
 
 // Nine buttons in two staggered rows in the middle of the band.
-Layout makeOverlayNine() {
-    Layout layout = blank("overlay-nine", false);
-    const uint32_t colours[9] = {White, Yellow, Green, Blue, Red, Blue, Green, Yellow, White};
-    const uint8_t keys[9] = {0x2C, 0x1F, 0x2D, 0x20, 0x2E, 0x21, 0x2F, 0x22, 0x30};
-    for (int32_t i = 0; i < 9; ++i) {
-        const bool upper = i % 2 == 1;
-        pad(layout, 272 + 82 * i, upper ? BandTop + 10 : 620, 78, upper ? 86 : 90, LookColour,
-            colours[i], key(keys[i]));
-    }
-    return layout;
-}
+constexpr NinePlaces NineOverTheGame = {"overlay-nine", false, 272, 82, 78, 620, 90, 530, 86};
 
 // The knobs at each end of the band.
 constexpr KnobsPlaces KnobsOverTheGame = {"overlay-knobs", false, 398, 124, 560,         116, 90,
@@ -190,10 +190,10 @@ struct Presets {
         const uint8_t seven[7] = {0x1F, 0x20, 0x21, 0x39, 0x24, 0x25, 0x26};
         for (const Layout& layout :
              {makeSevenAndTurntable("default", 690, 4), makeSevenAndTurntable("mirrored", 4, 1276),
-              makeDouble(), makeNine(), makeKnobs(KnobsOnTheScreen), makeLanes("lanes4", 4, four),
-              makeLanes("lanes6", 6, six), makeLanes("lanes7", 7, seven), makeOverlayTurntable(),
-              makeOverlayNine(), makeKnobs(KnobsOverTheGame),
-              makeOverlayLanes("overlay-lanes4", 4, four),
+              makeDouble(), makeNine(NineOnTheScreen), makeKnobs(KnobsOnTheScreen),
+              makeLanes("lanes4", 4, four), makeLanes("lanes6", 6, six),
+              makeLanes("lanes7", 7, seven), makeOverlayTurntable(), makeNine(NineOverTheGame),
+              makeKnobs(KnobsOverTheGame), makeOverlayLanes("overlay-lanes4", 4, four),
               makeOverlayLanes("overlay-lanes6", 6, six),
               makeOverlayLanes("overlay-lanes7", 7, seven)}) {
             layouts[count++] = layout;
