@@ -206,30 +206,24 @@ const Presets& presets() {
     return all;
 }
 
-// Inclusive rectangles, as the hit queries take them: a control answers
-// for its width and height plus one pixel.
-struct Box {
-    int64_t left, top, right, bottom;
-};
-
-Box padBox(const LayoutPad& p) {
-    return Box{p.x, p.y, int64_t{p.x} + p.width, int64_t{p.y} + p.height};
-}
-
-Box discBox(const LayoutDisc& d) {
-    return Box{int64_t{d.x} - d.radius, int64_t{d.y} - d.radius, int64_t{d.x} + d.radius,
-               int64_t{d.y} + d.radius};
-}
-
-bool overlap(const Box& a, const Box& b) {
-    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
-}
-
 int32_t scaled(double value) {
     return static_cast<int32_t>(std::lround(value));
 }
 
 } // namespace
+
+ControlBox padBox(const LayoutPad& p) {
+    return ControlBox{p.x, p.y, int64_t{p.x} + p.width, int64_t{p.y} + p.height};
+}
+
+ControlBox discBox(const LayoutDisc& d) {
+    return ControlBox{int64_t{d.x} - d.radius, int64_t{d.y} - d.radius, int64_t{d.x} + d.radius,
+                      int64_t{d.y} + d.radius};
+}
+
+bool overlap(const ControlBox& a, const ControlBox& b) {
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
 
 int32_t layoutKeyCount(const Layout& layout) {
     return layout.padCount + 2 * layout.discCount;

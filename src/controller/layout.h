@@ -56,6 +56,16 @@ struct Layout {
     LayoutDisc discs[MaxDiscs];
 };
 
+// What a control answers for, inclusive on every side, as the hit queries
+// take it: a pad's width and height plus one pixel; a disc's square.
+struct ControlBox {
+    int64_t left, top, right, bottom;
+};
+ControlBox padBox(const LayoutPad& pad);
+ControlBox discBox(const LayoutDisc& disc);
+// Whether two boxes share a pixel: touching controls need a unit between.
+bool overlap(const ControlBox& a, const ControlBox& b);
+
 // The keys a layout asks for: one a pad, two a disc.
 int32_t layoutKeyCount(const Layout& layout);
 // The layout's own keys, in assignment order.

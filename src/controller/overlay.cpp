@@ -11,6 +11,8 @@
 #include "keyout/system_input.h"
 #include "touch/touch_table.h"
 
+#include <algorithm>
+
 OverlayState overlayState;
 
 namespace {
@@ -62,22 +64,19 @@ Rect panelOnEdge(bool right, int32_t y) {
     return Rect{y, left, y + PanelHeight, left + CellWidth};
 }
 
-// Apart by at least one unit, as the layout's controls are from each other.
-bool apart(const Rect& a, int64_t left, int64_t top, int64_t right, int64_t bottom) {
-    return a.right < left || right < a.left || a.bottom < top || bottom < a.top;
+ControlBox boxOf(const Rect& r) {
+    return ControlBox{r.left, r.top, r.right, r.bottom};
 }
 
+// Apart by at least one unit, as the layout's controls are from each other.
 bool clearOfControls(const Rect& panel, const Layout& fitted) {
     for (int32_t i = 0; i < fitted.padCount; ++i) {
-        const LayoutPad& p = fitted.pads[i];
-        if (!apart(panel, p.x, p.y, int64_t{p.x} + p.width, int64_t{p.y} + p.height)) {
+        if (overlap(boxOf(panel), padBox(fitted.pads[i]))) {
             return false;
         }
     }
     for (int32_t i = 0; i < fitted.discCount; ++i) {
-        const LayoutDisc& d = fitted.discs[i];
-        if (!apart(panel, int64_t{d.x} - d.radius, int64_t{d.y} - d.radius, int64_t{d.x} + d.radius,
-                   int64_t{d.y} + d.radius)) {
+        if (overlap(boxOf(panel), discBox(fitted.discs[i]))) {
             return false;
         }
     }
@@ -120,17 +119,12 @@ Span clientSpan(int64_t lo, int64_t hi, int32_t offset, int32_t size, int32_t lo
                 offset + firstReaching(hi + 1, size, logical)};
 }
 
-void addBox(const FrameView& view, int64_t left, int64_t top, int64_t right, int64_t bottom,
-            std::vector<WinRect>& boxes) {
-    const Span xs = clientSpan(left, right, view.x, view.width, LogicalWidth);
-    const Span ys = clientSpan(top, bottom, view.y, view.height, LogicalHeight);
+void addBox(const FrameView& view, const ControlBox& box, std::vector<WinRect>& boxes) {
+    const Span xs = clientSpan(box.left, box.right, view.x, view.width, LogicalWidth);
+    const Span ys = clientSpan(box.top, box.bottom, view.y, view.height, LogicalHeight);
     if (xs.first < xs.end && ys.first < ys.end) {
         boxes.push_back(WinRect{xs.first, ys.first, xs.end, ys.end});
     }
-}
-
-void addRect(const FrameView& view, const Rect& r, std::vector<WinRect>& boxes) {
-    addBox(view, r.left, r.top, r.right, r.bottom, boxes);
 }
 
 int32_t buttonAt(int32_t x, int32_t y) {
@@ -143,10 +137,8 @@ int32_t buttonAt(int32_t x, int32_t y) {
 }
 
 void changeOpacity(int32_t by) {
-    const int32_t wanted = overlayState.opacity + by;
-    overlayState.opacity = wanted < OverlayOpacityMin   ? OverlayOpacityMin
-                           : wanted > OverlayOpacityMax ? OverlayOpacityMax
-                                                        : wanted;
+    overlayState.opacity =
+        std::clamp(overlayState.opacity + by, OverlayOpacityMin, OverlayOpacityMax);
     setOverlayOpacity(mainWindow, overlayState.opacity);
 }
 
@@ -271,17 +263,14 @@ void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int
     }
     const FrameView view = frameViewIn(clientWidth, clientHeight);
     for (int32_t i = 0; i < fitted.padCount; ++i) {
-        const LayoutPad& p = fitted.pads[i];
-        addBox(view, p.x, p.y, int64_t{p.x} + p.width, int64_t{p.y} + p.height, boxes);
+        addBox(view, padBox(fitted.pads[i]), boxes);
     }
     for (int32_t i = 0; i < fitted.discCount; ++i) {
-        const LayoutDisc& d = fitted.discs[i];
-        addBox(view, int64_t{d.x} - d.radius, int64_t{d.y} - d.radius, int64_t{d.x} + d.radius,
-               int64_t{d.y} + d.radius, boxes);
+        addBox(view, discBox(fitted.discs[i]), boxes);
     }
-    addRect(view, state.panel, boxes);
+    addBox(view, boxOf(state.panel), boxes);
     if (assigning) {
-        addRect(view, AssignmentBox, boxes);
+        addBox(view, boxOf(AssignmentBox), boxes);
     }
 }
 

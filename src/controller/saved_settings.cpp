@@ -185,11 +185,15 @@ bool parseOpacity(std::string_view text, int32_t& percent) {
         }
         value = value * 10 + (c - '0');
     }
-    if (value < OverlayOpacityMin || value > OverlayOpacityMax) {
+    if (!isOpacity(value)) {
         return false;
     }
     percent = value;
     return true;
+}
+
+bool isOpacity(int32_t percent) {
+    return percent >= OverlayOpacityMin && percent <= OverlayOpacityMax;
 }
 
 bool isMonitorName(std::string_view name) {
@@ -282,10 +286,9 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
         text += std::string("remote ") + (settings.remoteOn ? "on " : "off ") +
                 settings.pairingCode + "\n";
     }
-    int32_t opacity = 0;
-    if (settings.hasOverlay && parseOpacity(std::to_string(settings.overlayOpacity), opacity)) {
+    if (settings.hasOverlay && isOpacity(settings.overlayOpacity)) {
         text += std::string("overlay ") + (settings.overlayOn ? "on " : "off ") +
-                std::to_string(opacity) + "\n";
+                std::to_string(settings.overlayOpacity) + "\n";
     }
     if (text.size() >= size) {
         return 0;

@@ -63,6 +63,8 @@ constexpr int32_t OverlayOpacityMin = 20;
 constexpr int32_t OverlayOpacityMax = 100;
 constexpr int32_t OverlayOpacityDefault = 60;
 constexpr int32_t OverlayOpacityStep = 10;
+// Whether a percentage is an opacity the overlay takes.
+bool isOpacity(int32_t percent);
 // A percentage as the command line and the file give it ("60" or "60%");
 // false for anything else or outside the bounds.
 bool parseOpacity(std::string_view text, int32_t& percent);

@@ -123,11 +123,11 @@ bool isOverlay(WindowHandle window) {
 }
 
 void setOverlayMode(WindowHandle window, const MonitorArea& monitor, int32_t opacityPercent) {
-    const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
     // The taskbar takes a window's change to a tool window only while it is
     // hidden (a window made as one is not shown yet).
-    const bool change = (exStyle & win::WS_EX_TOOLWINDOW) == 0;
+    const bool change = !isOverlay(window);
     if (change) {
+        const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
         platform.showWindow(window, win::SW_HIDE);
         platform.setWindowLong(window, win::GWL_STYLE, static_cast<int32_t>(win::WS_POPUP));
         setExStyle(window, (exStyle & ~(win::WS_EX_CLIENTEDGE | win::WS_EX_APPWINDOW)) |

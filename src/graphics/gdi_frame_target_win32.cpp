@@ -109,7 +109,7 @@ class GdiFrameTarget : public FrameTarget {
                 clearBars(windowDc, client);
             }
             if (larger) {
-                showStretched(windowDc, client, frame, boxes, count, all, shown, next);
+                showStretched(windowDc, client, view, frame, boxes, count, all, shown, next);
             } else {
                 scaledFrom = -1; // the window-sized surface is behind now
                 for (int32_t i = 0; i < (all ? 1 : count); ++i) {
@@ -170,9 +170,9 @@ class GdiFrameTarget : public FrameTarget {
     // changed since the frame it holds are stretched again (all of it when
     // it was just made, or holds another frame), then the boxes, or all of
     // it for a repaint, go to the window.
-    void showStretched(HDC windowDc, RECT client, const Surface& frame, const PixelBox* boxes,
-                       int32_t count, bool all, int before, int now) {
-        const FrameView view = frameViewIn(client.right - client.left, client.bottom - client.top);
+    void showStretched(HDC windowDc, const RECT& client, const FrameView& view,
+                       const Surface& frame, const PixelBox* boxes, int32_t count, bool all,
+                       int before, int now) {
         if (scaled.width != view.width || scaled.height != view.height || !scaled.ready()) {
             if (!scaled.make(windowDc, view.width, view.height)) {
                 scaledFrom = -1;
