@@ -14,6 +14,7 @@
 #include "keyout/guard.h"
 #include "keyout/sendinput_output.h"
 #include "remote/network_reach.h"
+#include "remote/remote_link.h"
 #include "support/controller_fixture.h"
 #include "support/fake_network.h"
 
@@ -201,6 +202,9 @@ TEST(SavedSettings, WholeFilesOrNothing) {
          "mine:2C;|file C:\\My Layouts\\mine.txt|"},
         {"", "line 1: the file does not begin with \"version 1\" or \"version 2\""},
         {"version 1\n", "line 2: the keys are missing"},
+        // Version 2 may have no keys yet: a pairing kept before any were saved.
+        {v2 + "remote on 7k2m9xq4hd0c\n", "|||remote on 7k2m9xq4hd0c"},
+        {v2, "||"},
         {"version 3\n", "line 1: the file does not begin"},
         {std::string(Keys), "line 1: the file does not begin"},
         {"version 1\nkeys 2C 2D 2E\n", "line 2: 3 keys instead of 11"},
@@ -706,7 +710,8 @@ TEST_F(RememberedTest, TheRemoteAndItsCodeAreRememberedWithTheKeys) {
     const std::string code = "89144gj28914"; // of eight bytes 0x42
     start("--remote");
     EXPECT_TRUE(fakeNetwork.started);
-    EXPECT_EQ(store.writes, 0); // no keys yet: nothing to stand beside
+    EXPECT_EQ(store.file.substr(store.file.find("version")), "version 2\nremote on " + code + "\n")
+        << "no keys yet, the pairing kept all the same";
     assignKeysFrom(0x10);
     EXPECT_NE(store.file.find("remote on " + code + "\n"), std::string::npos) << store.file;
     EXPECT_NE(store.log.find("remote controller: http://192.168.1.20:8750/#" + code),
@@ -749,6 +754,92 @@ TEST_F(RememberedTest, TheRemoteAndItsCodeAreRememberedWithTheKeys) {
     EXPECT_STREQ(settingsNotice,
                  "the remote controller is off: the system gave no random pairing code");
     switchScene(0);
+}
+
+// The pairing lasts from every start that gives --remote (or --remote off),
+// with or without a settings file yet and whatever else the command line
+// says: the phone's saved page is let in at the next start. A file that
+// cannot be used is left as it was.
+TEST_F(RememberedTest, ThePairingLastsFromEveryStartThatGivesIt) {
+    enum File { None, KeysOnly, KeysAndOn, KeysAndOff, Bad, Unreadable };
+    struct Case {
+        File file;
+        const char* commandLine;
+        bool serves;
+        const char* savedLine; // "" when the file must stay as it was
+        bool sameCodeNext;     // the next start without options serves the same code
+    };
+    const std::string oldCode = "7k2m9xq4hd0c"; // the fresh one is 89144gj28914
+    const Case cases[] = {
+        {None, "--remote", true, "remote on 89144gj28914", true},
+        {None, "--remote on --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A", true,
+         "remote on 89144gj28914", true},
+        {None, "--remote --assign", true, "remote on 89144gj28914", true},
+        {None, "--remote new --overlay 40", true, "remote on 89144gj28914", true},
+        {None, "--remote off", false, "", false},
+        {KeysOnly, "--remote --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A", true,
+         "remote on 89144gj28914", true},
+        {KeysOnly, "", false, "", false},
+        {KeysAndOn, "", true, "", true},
+        {KeysAndOn, "--remote --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A", true,
+         "remote on 7k2m9xq4hd0c", true},
+        {KeysAndOn, "--remote new --assign", true, "remote on 89144gj28914", true},
+        {KeysAndOn, "--remote off --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A", false,
+         "remote off 7k2m9xq4hd0c", false},
+        {KeysAndOff, "--remote", true, "remote on 7k2m9xq4hd0c", true},
+        {Bad, "--remote", true, "", false},
+        {Bad, "--remote --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A", true, "", false},
+        {Unreadable, "--remote", true, "", false},
+    };
+    network = RecordingNetwork;
+    for (const Case& c : cases) {
+        const std::string what = std::to_string(c.file) + " " + c.commandLine;
+        resetController();
+        store = FakeStore{};
+        const std::string before =
+            c.file == KeysOnly ? std::string("version 1\n") + Keys
+            : c.file == KeysAndOn
+                ? std::string("version 1\n") + Keys + "remote on " + oldCode + "\n"
+            : c.file == KeysAndOff
+                ? std::string("version 1\n") + Keys + "remote off " + oldCode + "\n"
+            : c.file == Bad ? std::string("version 1\nkeys 2C\nremote on ") + oldCode + "\n"
+                            : std::string();
+        if (c.file != None) {
+            saved(before);
+        }
+        store.read = c.file == Unreadable ? SettingsUnreadable : store.read;
+        start(c.commandLine);
+        EXPECT_EQ(fakeNetwork.started, c.serves) << what;
+        const std::string code = fakeNetwork.started
+                                     ? std::string(remoteStatus().address)
+                                           .substr(std::strlen(remoteStatus().address) - 12)
+                                     : "";
+        if (c.savedLine[0] != '\0') {
+            EXPECT_NE(store.file.find(std::string(c.savedLine) + "\n"), std::string::npos)
+                << what << "\n"
+                << store.file;
+            EXPECT_EQ(code.empty() || store.file.find("remote on " + code) != std::string::npos,
+                      true)
+                << what;
+        } else if (c.file != None) {
+            EXPECT_EQ(store.file.find("remote") != std::string::npos,
+                      before.find("remote") != std::string::npos)
+                << what;
+        }
+        if (c.file == KeysOnly || c.file == KeysAndOn || c.file == KeysAndOff) {
+            EXPECT_NE(store.file.find(" 2C 2D 2E 2F 30 31 32 10 11 e0:1D 2A\n"), std::string::npos)
+                << what;
+        }
+        switchScene(0);
+        // The next start, as a shortcut gives it: no options.
+        resetController();
+        start("");
+        const std::string next = fakeNetwork.started ? remoteStatus().address : "";
+        EXPECT_EQ(!code.empty() && next.find("#" + code) != std::string::npos, c.sameCodeNext)
+            << what << ": " << next;
+        switchScene(0);
+    }
+    network = SystemNetwork;
 }
 
 TEST_F(RememberedTest, AGameThatOutranksUsIsSaidOnTheScreenAndInTheLog) {

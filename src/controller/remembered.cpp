@@ -21,7 +21,8 @@ LaunchOptions launchOptions;
 namespace {
 
 struct Remembered {
-    bool saved = false; // the file holds usable settings
+    bool saved = false;   // the file holds usable settings
+    bool missing = false; // there is no file yet
     SavedSettings settings = {};
     // The layout in use, as it is written down: a name or a file's path.
     bool layoutFromFile = false;
@@ -83,6 +84,7 @@ void loadRememberedSettings() {
     size_t length = 0;
     const SettingsRead read = settingsStore.read(text, sizeof text, &length);
     if (read == SettingsMissing) {
+        remembered.missing = true;
         return;
     }
     char problem[160] = "it cannot be read";
@@ -221,7 +223,8 @@ bool chooseRemote(char* code, size_t size) {
     const RemoteChoice choice = launchOptions.remote;
     const bool on = choice == RemoteOn || choice == RemoteNew ||
                     (choice == RemoteUnsaid && settings.hasRemote && settings.remoteOn);
-    if (on && (choice == RemoteNew || !isPairingCode(settings.pairingCode))) {
+    const bool fresh = on && (choice == RemoteNew || !isPairingCode(settings.pairingCode));
+    if (fresh) {
         uint8_t random[8];
         if (!network.randomBytes(random, sizeof random)) {
             formatText(settingsNotice, "%s",
@@ -232,7 +235,11 @@ bool chooseRemote(char* code, size_t size) {
     }
     settings.hasRemote = isPairingCode(settings.pairingCode);
     settings.remoteOn = on && settings.hasRemote;
-    if (choice != RemoteUnsaid && remembered.saved) {
+    // The choice and the code last from this start on: the phone's saved
+    // page must be let in next time, whether or not keys are saved yet. A
+    // file that cannot be used is left as it is (it is replaced once keys
+    // are assigned).
+    if ((choice != RemoteUnsaid || fresh) && (remembered.saved || remembered.missing)) {
         save();
     }
     formatTextN(code, size, "%s", settings.pairingCode);

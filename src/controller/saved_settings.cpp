@@ -246,7 +246,9 @@ bool parseSavedSettings(std::string_view text, SavedSettings& settings, char* pr
         settings = SavedSettings{};
         return false;
     }
-    if (settings.keysCount == 0) {
+    // A file of version 2 may hold no keys yet: the phone's pairing, kept
+    // from a run whose keys were given for it alone.
+    if (settings.keysCount == 0 && reading.version != 2) {
         ++reading.line;
         reading.fail(reading.version != 0 ? "the keys are missing"
                                           : "the file does not begin with \"version 1\" or "

@@ -11,7 +11,8 @@
 //   overlay on 60                      # or off; its opacity in percent
 //
 // Comments and blank lines aside, the version line comes first; the rest may
-// come in any order, each at most once (keys once a layout). A file of
+// come in any order, each at most once (keys once a layout), and any may be
+// missing (a file written before keys were assigned has none). A file of
 // version 1, written before layouts, has one keys line without a layout's
 // name: the default layout's keys. A file with anything else in it is not
 // used at all.
