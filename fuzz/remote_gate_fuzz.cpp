@@ -2,10 +2,11 @@
 // and lists of the PC's addresses. Each try is 3 bytes: the address (one of
 // 64), what it gives (the right code, a wrong one, the right code under a
 // host the PC does not serve) and how long after the one before it comes
-// (in 50 ms steps). What must hold after each: only the right code at a
-// served host is let in, never while the address is shut out; a throttled
-// try is told a wait; and all wrong codes looked at, over any number of
-// addresses, stay within the budget. The same bytes as a list of addresses:
+// (in 50 ms steps). What must hold after each: the right code at a served
+// host is always let in, whatever came before; nothing else ever is; a
+// foreign host is no wrong code; a throttled try is a wrong code told a
+// wait; and all wrong codes counted, over any number of addresses, stay
+// within the budget. The same bytes as a list of addresses:
 // ranked, each is kept once, the likeliest first.
 #include "broken.h"
 #include "remote/host_addresses.h"
@@ -41,17 +42,17 @@ void tryTheGate(const uint8_t* data, size_t size) {
         const uint32_t waitBefore = gateWaitOf(gate, peer, now);
         uint32_t retry = 0;
         const Admission said = admitToGate(gate, request, now, &retry);
-        if (said == Admission::Admit && (kind != 0 || waitBefore > 0)) {
-            broken("let in with a wrong code or host, or while shut out");
+        if ((said == Admission::Admit) != (kind == 0)) {
+            broken("the right code at a served host refused, or something else let in");
         }
-        if (said == Admission::Throttled && (retry == 0 || waitBefore == 0)) {
-            broken("throttled without a wait");
+        if ((said == Admission::Foreign) != (kind == 2)) {
+            broken("a foreign host taken for a code, or a served one for foreign");
         }
-        if (said != Admission::Throttled && waitBefore > 0) {
-            broken("a try while shut out was looked at");
+        if (said == Admission::Throttled && (kind != 1 || retry == 0 || waitBefore == 0)) {
+            broken("throttled without a wait, or not a wrong code");
         }
-        if (kind == 0 && waitBefore == 0 && said != Admission::Admit) {
-            broken("the right code at a served host was refused");
+        if (kind == 1 && waitBefore > 0 && said != Admission::Throttled) {
+            broken("a wrong code counted while wrong codes wait");
         }
         wrongLookedAt += kind == 1 && said == Admission::Refuse ? 1 : 0;
         if (wrongLookedAt > GateBudget + (now - start) / GateBudgetRefillMs) {

@@ -1,7 +1,9 @@
 // The remote controller's rules: its messages, its gate, the page's fingers
 // in the touch table and one page at a time, with a network that records.
+#include "controller/held_keys.h"
 #include "controller/remote_panel.h"
 #include "engine/engine.h"
+#include "engine/win_constants.h"
 #include "remote/host_addresses.h"
 #include "remote/network.h"
 #include "remote/network_reach.h"
@@ -124,6 +126,10 @@ TEST(RemoteGate, OnlyThePagesOwnAddressWithTheCode) {
         SocketRequest asked;
         Admission admission;
     };
+    const auto check = [](SocketRequest asked) {
+        asked.originOptional = true;
+        return asked;
+    };
     const Case cases[] = {
         {request("a", "code=7k2m9xq4hd0c"), Admission::Admit},
         {request("a", "x=1&code=7k2m9xq4hd0c&y=2"), Admission::Admit},
@@ -134,6 +140,10 @@ TEST(RemoteGate, OnlyThePagesOwnAddressWithTheCode) {
         // Another of the PC's own addresses (a second adapter, a VPN).
         {request("a", "code=7k2m9xq4hd0c", "10.8.0.2:8750", "http://10.8.0.2:8750"),
          Admission::Admit},
+        // The page's check: its own address, without an Origin or with its own.
+        {check(request("a", "code=7k2m9xq4hd0c", "192.168.1.20:8750", "")), Admission::Admit},
+        {check(request("a", "code=7k2m9xq4hd0c")), Admission::Admit},
+        {check(request("a", "code=7k2m9xq4hd0d", "192.168.1.20:8750", "")), Admission::Refuse},
         {request("a", "code=7k2m9xq4hd0d"), Admission::Refuse},
         {request("b", "code=7k2m9xq4hd0"), Admission::Refuse},
         {request("c", "code=7k2m9xq4hd0cc"), Admission::Refuse},
@@ -142,21 +152,25 @@ TEST(RemoteGate, OnlyThePagesOwnAddressWithTheCode) {
         {request("f", "Code=7k2m9xq4hd0c"), Admission::Refuse},
         // Another site's page, or this page under a name that is not ours.
         {request("g", "code=7k2m9xq4hd0c", "192.168.1.20:8750", "http://evil.example"),
-         Admission::Refuse},
-        {request("h", "code=7k2m9xq4hd0c", "192.168.1.20:8750", ""), Admission::Refuse},
+         Admission::Foreign},
+        {request("h", "code=7k2m9xq4hd0c", "192.168.1.20:8750", ""), Admission::Foreign},
+        {check(request("h", "code=7k2m9xq4hd0c", "192.168.1.20:8750", "http://evil.example")),
+         Admission::Foreign},
+        {check(request("h", "code=7k2m9xq4hd0c", "evil.example:8750", "")), Admission::Foreign},
         {request("i", "code=7k2m9xq4hd0c", "evil.example:8750", "http://evil.example:8750"),
-         Admission::Refuse},
+         Admission::Foreign},
         {request("j", "code=7k2m9xq4hd0c", "192.168.1.20:8751", "http://192.168.1.20:8751"),
-         Admission::Refuse},
+         Admission::Foreign},
         {request("k", "code=7k2m9xq4hd0c", "192.168.1.20:8750", "https://192.168.1.20:8750"),
-         Admission::Refuse},
+         Admission::Foreign},
         {request("l", "code=7k2m9xq4hd0c", "10.8.0.3:8750", "http://10.8.0.3:8750"),
-         Admission::Refuse},
+         Admission::Foreign},
     };
     for (const Case& c : cases) {
         RemoteGate gate;
         openTestGate(gate);
-        EXPECT_EQ(admitToGate(gate, c.asked, 100), c.admission) << c.asked.peer;
+        EXPECT_EQ(admitToGate(gate, c.asked, 100), c.admission)
+            << c.asked.peer << " " << c.asked.host << " " << c.asked.origin;
     }
 }
 
@@ -167,42 +181,94 @@ TEST(RemoteGate, AWrongHostOrOriginIsNoWrongCode) {
     openTestGate(gate);
     const SocketRequest wrongHost =
         request("10.0.0.9", "code=000000000000", "pc.local:8750", "http://pc.local:8750");
-    EXPECT_EQ(admitToGate(gate, wrongHost, 100), Admission::Refuse);
-    EXPECT_EQ(admitToGate(gate, request("10.0.0.9", "code=7k2m9xq4hd0c"), 101), Admission::Admit);
-    EXPECT_EQ(gate.budget, GateBudget);
+    EXPECT_EQ(admitToGate(gate, wrongHost, 100), Admission::Foreign);
+    EXPECT_EQ(gateWaitOf(gate, "10.0.0.9", 101), 0u);
+    EXPECT_EQ(admitToGate(gate, request("10.0.0.9", "code=000000000000"), 101), Admission::Refuse);
+    EXPECT_EQ(gate.budget, GateBudget - 1);
+}
+
+// Whatever others did, and whatever the phone's own address did before, the
+// right code is let in at once; a wrong code is refused and counted, or told
+// to wait while its address is shut out or all addresses' budget is spent.
+TEST(RemoteGate, TheRightCodeIsLetInWhateverCameBefore) {
+    struct Case {
+        const char* what;
+        bool rightCode;
+        bool budgetSpent;       // 30 wrong codes from other addresses just now
+        bool addressShutOut;    // this address gave a wrong code just now
+        bool othersTriedLately; // other addresses' wrong codes, within the budget
+        Admission admission;
+    };
+    const Case cases[] = {
+        {"right code, nothing before", true, false, false, false, Admission::Admit},
+        {"right code, others tried", true, false, false, true, Admission::Admit},
+        {"right code, its address shut out", true, false, true, false, Admission::Admit},
+        {"right code, the budget spent", true, true, false, false, Admission::Admit},
+        {"right code, shut out and the budget spent", true, true, true, true, Admission::Admit},
+        {"wrong code, nothing before", false, false, false, false, Admission::Refuse},
+        {"wrong code, others tried", false, false, false, true, Admission::Refuse},
+        {"wrong code, its address shut out", false, false, true, false, Admission::Throttled},
+        {"wrong code, the budget spent", false, true, false, false, Admission::Throttled},
+        {"wrong code, shut out and the budget spent", false, true, true, true,
+         Admission::Throttled},
+    };
+    for (const Case& c : cases) {
+        RemoteGate gate;
+        openTestGate(gate, 1000);
+        const uint32_t now = 2000;
+        const uint32_t othersTries = c.budgetSpent ? GateBudget : c.othersTriedLately ? 5 : 0;
+        for (uint32_t i = 0; i < othersTries; ++i) {
+            const std::string peer = "10.0.2." + std::to_string(i);
+            ASSERT_EQ(admitToGate(gate, request(peer.c_str(), "code=x"), now - 10),
+                      Admission::Refuse);
+        }
+        if (c.addressShutOut) {
+            ASSERT_NE(admitToGate(gate, request("10.0.0.9", "code=y"), now - 5), Admission::Admit);
+        }
+        const uint32_t budgetBefore = gate.budget;
+        uint32_t retry = 12345;
+        const Admission said = admitToGate(
+            gate, request("10.0.0.9", c.rightCode ? "code=7k2m9xq4hd0c" : "code=z"), now, &retry);
+        EXPECT_EQ(said, c.admission) << c.what;
+        EXPECT_EQ(retry > 0, said == Admission::Throttled) << c.what;
+        // Only a wrong code that is looked at spends the budget.
+        EXPECT_EQ(gate.budget, budgetBefore - (said == Admission::Refuse ? 1 : 0)) << c.what;
+        // Let in, the address starts afresh: its next wrong code is looked at.
+        if (said == Admission::Admit && !c.budgetSpent) {
+            EXPECT_EQ(gateWaitOf(gate, "10.0.0.9", now), 0u) << c.what;
+        }
+    }
 }
 
 TEST(RemoteGate, WrongCodesShutTheirAddressOutLongerEachTime) {
     RemoteGate gate;
     openTestGate(gate);
     const SocketRequest wrong = request("10.0.0.9", "code=000000000000");
-    const SocketRequest right = request("10.0.0.9", "code=7k2m9xq4hd0c");
     uint32_t now = 5000;
     uint32_t wait = GateFirstWaitMs;
     for (int attempt = 0; attempt < 9; ++attempt) {
         EXPECT_EQ(admitToGate(gate, wrong, now), Admission::Refuse) << attempt;
-        // Shut out, the right code too, until the wait is over; told how long.
+        // Shut out: wrong codes wait until the wait is over, told how long.
         uint32_t retry = 0;
-        EXPECT_EQ(admitToGate(gate, right, now + wait - 1, &retry), Admission::Throttled)
+        EXPECT_EQ(admitToGate(gate, wrong, now + wait - 1, &retry), Admission::Throttled)
             << attempt;
         EXPECT_EQ(retry, 1u) << attempt;
         EXPECT_EQ(gateWaitOf(gate, "10.0.0.9", now), wait) << attempt;
-        EXPECT_EQ(admitToGate(gate, request("10.0.0.10", "code=7k2m9xq4hd0c"), now + 1),
-                  Admission::Admit);
+        EXPECT_EQ(gateWaitOf(gate, "10.0.0.10", now), 0u) << attempt;
         now += wait;
         wait = std::min(wait * 2, GateLongestWaitMs);
     }
     EXPECT_EQ(wait, GateLongestWaitMs);
-    EXPECT_EQ(admitToGate(gate, right, now), Admission::Admit);
     // Let in, the address starts afresh.
+    EXPECT_EQ(admitToGate(gate, request("10.0.0.9", "code=7k2m9xq4hd0c"), now - 1),
+              Admission::Admit);
     EXPECT_EQ(admitToGate(gate, wrong, now), Admission::Refuse);
-    EXPECT_EQ(admitToGate(gate, right, now + GateFirstWaitMs), Admission::Admit);
-    EXPECT_EQ(gateWaitOf(gate, "10.0.0.11", now), 0u);
+    EXPECT_EQ(gateWaitOf(gate, "10.0.0.9", now), GateFirstWaitMs);
 }
 
 // Addresses that keep changing: the table gives up an address no longer
 // shut out before one that is, and all addresses together have a budget of
-// wrong codes, so no number of addresses guesses faster.
+// wrong codes they may spend.
 TEST(RemoteGate, ManyAddressesSpendOneBudgetAndTheShutOutAreKept) {
     RemoteGate gate;
     openTestGate(gate, 1000);
@@ -225,31 +291,30 @@ TEST(RemoteGate, ManyAddressesSpendOneBudgetAndTheShutOutAreKept) {
         refused += said == Admission::Refuse ? 1 : 0;
         throttled += said == Admission::Throttled ? 1 : 0;
     }
-    // 96 tries in 14.4 s: the budget let 30 through at once and one more
-    // every 2 s; every other try was shut out without a look at its code.
+    // 96 tries in 14.4 s: the budget looked at 30 at once and one more
+    // every 2 s; every other wrong code was told to wait.
     EXPECT_EQ(refused, static_cast<int32_t>(GateBudget) - 1 + 7);
     EXPECT_EQ(throttled, 3 * GateAddressesKept - refused);
     // More wrong codes than the table keeps: the address still shut out was
     // kept, those whose wait was over were given up.
     ASSERT_LT(now, stubbornUntil);
-    EXPECT_EQ(admitToGate(gate, request("10.0.9.9", "code=7k2m9xq4hd0c"), now),
-              Admission::Throttled);
-    // With the budget spent, the right code waits too, and is told how long.
+    uint32_t retry = 0;
+    EXPECT_EQ(admitToGate(gate, stubborn, now, &retry), Admission::Throttled);
+    EXPECT_GE(retry, stubbornUntil - now);
+    // The budget drains from its first wrong code on: spent, a wrong code
+    // waits for the next one back.
     RemoteGate spent;
     openTestGate(spent, 0);
     for (uint32_t i = 0; i < GateBudget; ++i) {
         const std::string peer = "10.0.2." + std::to_string(i);
         EXPECT_EQ(admitToGate(spent, request(peer.c_str(), "code=x"), 10), Admission::Refuse);
     }
-    uint32_t retry = 0;
-    EXPECT_EQ(admitToGate(spent, request("10.0.3.1", "code=7k2m9xq4hd0c"), 10, &retry),
+    EXPECT_EQ(admitToGate(spent, request("10.0.3.1", "code=x"), 10, &retry), Admission::Throttled);
+    EXPECT_EQ(retry, GateBudgetRefillMs);
+    EXPECT_EQ(admitToGate(spent, request("10.0.3.1", "code=x"), 10 + GateBudgetRefillMs - 1),
               Admission::Throttled);
-    EXPECT_EQ(retry, GateBudgetRefillMs); // the budget drains from its first wrong code on
-    EXPECT_EQ(
-        admitToGate(spent, request("10.0.3.1", "code=7k2m9xq4hd0c"), 10 + GateBudgetRefillMs - 1),
-        Admission::Throttled);
-    EXPECT_EQ(admitToGate(spent, request("10.0.3.1", "code=7k2m9xq4hd0c"), 10 + GateBudgetRefillMs),
-              Admission::Admit);
+    EXPECT_EQ(admitToGate(spent, request("10.0.3.1", "code=x"), 10 + GateBudgetRefillMs),
+              Admission::Refuse);
 }
 
 // The PC's addresses, the likeliest first: the home network's card before
@@ -484,10 +549,10 @@ TEST_F(RemoteLink, WhatKeepsThePhoneOutIsSaidAndAskedAgainWhileNoPhoneIsIn) {
 
 TEST_F(RemoteLink, EachRefusalIsCountedOnceAndShutsItsAddressOut) {
     EXPECT_EQ(server().admit(request("q", "code=000000000000"), nullptr), Admission::Refuse);
-    EXPECT_EQ(server().shutOutFor("q"), GateFirstWaitMs);
     uint32_t retry = 0;
-    EXPECT_EQ(server().admit(request("q", "code=7k2m9xq4hd0c"), &retry), Admission::Throttled);
+    EXPECT_EQ(server().admit(request("q", "code=000000000001"), &retry), Admission::Throttled);
     EXPECT_EQ(retry, GateFirstWaitMs);
+    EXPECT_EQ(server().admit(request("q", "code=7k2m9xq4hd0c"), &retry), Admission::Admit);
     pass();
     EXPECT_EQ(remoteStatus().refusedCount, 2u);
     EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
@@ -498,7 +563,6 @@ TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem)
     EXPECT_STREQ(remoteStatus().address, "http://192.168.1.20:8750/#7k2m9xq4hd0c");
     EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
     EXPECT_EQ(server().admit(request("p", "code=7k2m9xq4hd0c"), nullptr), Admission::Admit);
-    EXPECT_EQ(server().shutOutFor("p"), 0u);
 
     server().opened(1);
     EXPECT_TRUE(send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}})));
@@ -544,6 +608,43 @@ TEST_F(RemoteLink, FingersThatCameTogetherAreFiledOnePassEach) {
     EXPECT_EQ(passes, expected);
     // While more waits, the next pass comes at once.
     EXPECT_EQ(waited, (std::vector<bool>{true, false, false, false, true}));
+}
+
+// The window's close asked (posted behind another message) before a phone's
+// touch is filed: the touch presses nothing, and what was held before goes
+// up with the close. Without a close waiting the same touch presses.
+TEST_F(RemoteLink, NothingThatComesAfterTheCloseIsAskedPresses) {
+    struct Case {
+        const char* what;
+        FakeMessage close;
+        bool pressed;
+    };
+    const Case cases[] = {
+        {"the window menu's Close", {win::WM_SYSCOMMAND, win::SC_CLOSE, 0}, false},
+        {"WM_CLOSE", {win::WM_CLOSE, 0, 0}, false},
+        {"a quit", {0x0012, 0, 0}, false},
+        {"another system command", {win::WM_SYSCOMMAND, 0xF020, 0}, true}, // SC_MINIMIZE
+        {"no close", {0, 0, 0}, true},
+    };
+    for (const Case& c : cases) {
+        resetRemote();
+        ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+        clearStrokes();
+        server().opened(1);
+        send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}}));
+        runMainLoopPass();
+        runMainLoopPass();
+        ASSERT_EQ(strokes(), (std::vector<std::string>{"make 0x2C"})) << c.what;
+        fakePlatform.queue = {FakeMessage{0, 0, 0}, c.close};
+        send(1, touchMessage({{RemoteFingerDown, 1, 1150, 100}}));
+        runMainLoopPass();
+        const std::vector<std::string> held = {"make 0x2C", "make 0x11"};
+        EXPECT_EQ(strokes(), c.pressed ? held : std::vector<std::string>{"make 0x2C"}) << c.what;
+        fakePlatform.queue.clear();
+        releaseHeldKeys(); // what the close does as it leaves the controller
+        EXPECT_EQ(strokes().size(), c.pressed ? 4u : 2u) << c.what;
+        EXPECT_EQ(strokes().back().rfind("break", 0), 0u) << c.what;
+    }
 }
 
 TEST_F(RemoteLink, EveryEndOfTheConnectionLetsGo) {

@@ -7,6 +7,7 @@
 #include "controller/remembered.h"
 #include "controller/remote_panel.h"
 #include "controller/scratch.h"
+#include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
 #include "engine/logical_scale.h"
@@ -176,6 +177,8 @@ void enterController() {
     if (useStartKeys()) {
         controllerMode = Play;
     }
+    // The phone's page is one more source of fingers for the engine's input step.
+    setInputSource(InputSource{remoteInputWaiting, pollRemote});
     char pairingCode[16];
     if (chooseRemote(pairingCode, sizeof pairingCode)) {
         startRemoteController(pairingCode);

@@ -3,7 +3,6 @@
 #include "engine/platform.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
-#include "remote/remote_link.h"
 #include "touch/touch_table.h"
 
 #include <cstring>
@@ -11,6 +10,8 @@
 InputAction ActionMap[ActionCount];
 
 namespace {
+
+InputSource inputSource = {};
 
 struct ActionBinding {
     const char* name;
@@ -59,8 +60,14 @@ void pollActions() {
     }
 }
 
+void setInputSource(InputSource source) {
+    inputSource = source;
+}
+
 void pollInput() {
     pollActions();
     pollMouse();
-    pollRemote();
+    if (inputSource.poll != nullptr && !(inputSource.waiting() && platform.closeQueued())) {
+        inputSource.poll();
+    }
 }

@@ -28,6 +28,17 @@ void initActions();
 // Refreshes held and pressed from the keyboard's state while the window is
 // active; while it is not, every action reads as not held.
 void pollActions();
-// The per-frame input poll: keyboard actions, the mouse, then whether the
-// touch contacts held are still on the screen.
+// An input source besides the window's messages (the phone's page), which
+// the scene above hands to the engine: whether what came from it waits to
+// be filed, and the filing. Polled in each pass's input step.
+struct InputSource {
+    bool (*waiting)();
+    void (*poll)();
+};
+void setInputSource(InputSource source);
+
+// The per-frame input poll: keyboard actions, the mouse, then the input
+// source. What the source has waiting is not filed while the window's close
+// waits in the queue: the close, a pass later, lets go of every key, and
+// nothing that came after it was asked presses one.
 void pollInput();

@@ -14,6 +14,7 @@ constexpr Platform defaultPlatform = {
     .screenToClient = [](WindowHandle, int32_t*, int32_t*) { return false; },
     .clientRect = [](WindowHandle, WinRect*) { return false; },
     .takeMessage = [] { return int32_t{0}; },
+    .closeQueued = [] { return false; },
     .dispatchMessage = [] {},
     .waitForInput = [](uint32_t) { return false; },
     .wakeMainLoop = [] {},

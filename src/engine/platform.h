@@ -69,6 +69,10 @@ struct Platform {
     // PeekMessageA with PM_REMOVE, any window: 0 when no message waits, 1 for
     // a message taken, -1 for one that is not to be dispatched (WM_QUIT).
     int32_t (*takeMessage)();
+    // Whether the window's close waits in the queue, posted (WM_CLOSE, a
+    // WM_SYSCOMMAND of SC_CLOSE, or WM_QUIT): PeekMessage with PM_NOREMOVE
+    // and PM_QS_POSTMESSAGE, which looks at posted messages only.
+    bool (*closeQueued)();
     void (*dispatchMessage)(); // TranslateMessage, then DispatchMessageA
     // Sleeps until input of any kind (touch and pointer included) or a sent
     // message arrives, or timeoutMs pass (WaitForever: no limit). True when

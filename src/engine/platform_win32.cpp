@@ -131,6 +131,16 @@ int32_t realTake() {
     }
     return pumpMessage.message == WM_QUIT ? -1 : 1;
 }
+bool realCloseQueued() {
+    constexpr UINT peek = PM_NOREMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE;
+    MSG waiting;
+    if (PeekMessageA(&waiting, nullptr, WM_CLOSE, WM_CLOSE, peek) ||
+        PeekMessageA(&waiting, nullptr, WM_QUIT, WM_QUIT, peek)) {
+        return true;
+    }
+    return PeekMessageA(&waiting, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, peek) &&
+           (waiting.wParam & 0xFFF0) == SC_CLOSE;
+}
 void realDispatch() {
     TranslateMessage(&pumpMessage);
     DispatchMessageA(&pumpMessage);
@@ -444,6 +454,7 @@ void useWin32Platform() {
         .screenToClient = realScreenToClient,
         .clientRect = realClientRect,
         .takeMessage = realTake,
+        .closeQueued = realCloseQueued,
         .dispatchMessage = realDispatch,
         .waitForInput = realWaitForInput,
         .wakeMainLoop = realWakeMainLoop,

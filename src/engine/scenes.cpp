@@ -58,6 +58,7 @@ void inputBackToScene() {
 }
 
 void resetEngine() {
+    setInputSource(InputSource{});
     for (int32_t i = 0; i < SceneCount; ++i) {
         SceneTable[i] = standardScenes[i];
     }

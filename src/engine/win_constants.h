@@ -17,6 +17,7 @@ constexpr uint32_t WM_CLOSE = 0x0010;
 constexpr uint32_t WM_QUERYENDSESSION = 0x0011;
 constexpr uint32_t WM_ENDSESSION = 0x0016;
 constexpr uint32_t WM_SYSCOMMAND = 0x0112;
+constexpr uintptr_t SC_CLOSE = 0xF060;
 // The window menu's commands: the system's are 0xF000 and above, and the
 // four low bits of wParam are its own.
 constexpr uintptr_t SC_COMMAND_MASK = 0xFFF0;

@@ -19,21 +19,23 @@ struct SocketRequest {
     const char* host;
     const char* origin;
     const char* query; // after the "?" of the request's target
+    // The page's check before it opens the socket: a browser sends no
+    // Origin with a request to the page's own address.
+    bool originOptional = false;
 };
 
 enum class Admission : int32_t {
     Admit,
-    Refuse,    // 403: a wrong code, host or origin
-    Throttled, // 429: too many wrong codes from that address of late
+    Refuse,    // 403: a wrong code
+    Throttled, // 429: a wrong code while wrong codes wait (Retry-After)
+    Foreign,   // 403: another site's page, or a name this PC does not serve
 };
 
 // Called on the server's own threads.
 struct ServerHandlers {
-    // Throttled gives how long the address is shut out for.
+    // Throttled gives how long the wait is. Asked for the socket and for
+    // the page's check before it.
     Admission (*admit)(const SocketRequest& request, uint32_t* retryAfterMs);
-    // How long an address is shut out for now (0: it is not), for the page
-    // to tell a wrong code from a wait; says nothing of the code.
-    uint32_t (*shutOutFor)(const char* peer);
     void (*opened)(ConnectionId connection);
     // A whole message; false closes the connection.
     bool (*received)(ConnectionId connection, const uint8_t* data, size_t size, bool binary);
@@ -41,8 +43,10 @@ struct ServerHandlers {
 };
 
 // What the server serves, each at exactly its path (anything else: 404):
-// the page at "/", its socket at "/socket", and "/lockout", which answers
-// 204, or 429 with Retry-After while the asking address is shut out.
+// the page at "/", its socket at "/socket", and "/check", which answers
+// whether the socket would take the code given as it would ("?code=..."):
+// 204, 403 (with why), or 429 with Retry-After. Every refusal, of any
+// request, is an HTTP answer with its status line.
 struct ServerSettings {
     uint16_t port;
     const char* page;

@@ -17,7 +17,7 @@ constexpr const char* ServerWorkers = "32";
 constexpr int32_t ConnectionsPerAddress = 16;
 constexpr const char* PagePath = "/";
 constexpr const char* SocketPath = "/socket";
-constexpr const char* LockoutPath = "/lockout";
+constexpr const char* CheckPath = "/check";
 
 struct Server {
     mg_context* context = nullptr;
@@ -93,39 +93,81 @@ bool pathIs(const mg_request_info* request, const char* path) {
     return request->local_uri_raw != nullptr && std::strcmp(request->local_uri_raw, path) == 0;
 }
 
-int notFound(mg_connection* connection) {
-    mg_send_http_error(connection, 404, "%s", "Not found");
-    return 404;
+// A whole answer written as it goes out, status line first: every refusal
+// (of the page's requests and of a socket's handshake, where the server has
+// not begun an answer of its own) says what it is in HTTP, and ends the
+// connection.
+int answer(mg_connection* connection, int status, const char* text, const char* extra = "") {
+    const char* reason = status == 204   ? "No Content"
+                         : status == 403 ? "Forbidden"
+                         : status == 404 ? "Not Found"
+                         : status == 405 ? "Method Not Allowed"
+                         : status == 429 ? "Too Many Requests"
+                                         : "Bad Request";
+    char head[512];
+    formatText(head,
+               "HTTP/1.1 %d %s\r\n%sContent-Type: text/plain; charset=utf-8\r\n"
+               "Content-Length: %u\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n",
+               status, reason, extra, static_cast<unsigned>(std::strlen(text)));
+    mg_write(connection, head, std::strlen(head));
+    mg_write(connection, text, std::strlen(text));
+    return status;
 }
 
-// Whether the asking address is shut out: 429 with Retry-After, else 204.
-int serveLockout(mg_connection* connection, const mg_request_info* request) {
-    const uint32_t waitMs = server.settings.handlers.shutOutFor(request->remote_addr);
-    if (waitMs == 0) {
-        mg_response_header_start(connection, 204);
-        mg_response_header_add(connection, "Cache-Control", "no-store", -1);
-        mg_response_header_send(connection);
-        return 204;
+int notFound(mg_connection* connection) {
+    return answer(connection, 404, "Not found\n");
+}
+
+const char* headerOf(const mg_connection* connection, const char* name) {
+    const char* value = mg_get_header(connection, name);
+    return value != nullptr ? value : "";
+}
+
+// The gate's word on a request that gives a code: the socket's handshake or
+// the page's check. Throttled also says how long to wait.
+Admission askTheGate(mg_connection* connection, bool socket, uint32_t* waitMs) {
+    const mg_request_info* request = mg_get_request_info(connection);
+    SocketRequest asked = {request->remote_addr, headerOf(connection, "Host"),
+                           headerOf(connection, "Origin"),
+                           request->query_string != nullptr ? request->query_string : ""};
+    asked.originOptional = !socket;
+    return server.settings.handlers.admit(asked, waitMs);
+}
+
+// A refusal of the gate as its answer; 0 for Admit.
+int refuse(mg_connection* connection, Admission admission, uint32_t waitMs) {
+    switch (admission) {
+    case Admission::Admit:
+        return 0;
+    case Admission::Refuse:
+        return answer(connection, 403, "wrong code\n");
+    case Admission::Foreign:
+        return answer(connection, 403, "not this page's address\n");
+    case Admission::Throttled:
+        break;
     }
-    char seconds[16];
-    formatText(seconds, "%u", static_cast<unsigned>((waitMs + 999) / 1000));
-    mg_response_header_start(connection, 429);
-    mg_response_header_add(connection, "Retry-After", seconds, -1);
-    mg_response_header_add(connection, "Cache-Control", "no-store", -1);
-    mg_response_header_add(connection, "Content-Length", "0", -1);
-    mg_response_header_send(connection);
-    return 429;
+    char retry[48];
+    formatText(retry, "Retry-After: %u\r\n", static_cast<unsigned>((waitMs + 999) / 1000));
+    return answer(connection, 429, "wrong codes wait\n", retry);
+}
+
+// Whether the socket would let the page in with its code, asked before the
+// page opens it: a refused WebSocket tells a page nothing of why.
+int serveCheck(mg_connection* connection) {
+    uint32_t waitMs = 0;
+    const Admission admission = askTheGate(connection, false, &waitMs);
+    const int refused = refuse(connection, admission, waitMs);
+    return refused != 0 ? refused : answer(connection, 204, "");
 }
 
 int servePage(mg_connection* connection, void*) {
     const mg_request_info* request = mg_get_request_info(connection);
     const bool head = std::strcmp(request->request_method, "HEAD") == 0;
     if (!head && std::strcmp(request->request_method, "GET") != 0) {
-        mg_send_http_error(connection, 405, "%s", "Only GET");
-        return 405;
+        return answer(connection, 405, "Only GET\n", "Allow: GET, HEAD\r\n");
     }
-    if (!head && pathIs(request, LockoutPath)) {
-        return serveLockout(connection, request);
+    if (!head && pathIs(request, CheckPath)) {
+        return serveCheck(connection);
     }
     if (!pathIs(request, PagePath)) {
         return notFound(connection);
@@ -149,11 +191,6 @@ int servePage(mg_connection* connection, void*) {
     return 200;
 }
 
-const char* headerOf(const mg_connection* connection, const char* name) {
-    const char* value = mg_get_header(connection, name);
-    return value != nullptr ? value : "";
-}
-
 int admitSocket(const mg_connection* constConnection, void*) {
     // The refusal is an answer on this very connection.
     auto* connection = const_cast<mg_connection*>(constConnection);
@@ -162,31 +199,14 @@ int admitSocket(const mg_connection* constConnection, void*) {
         notFound(connection);
         return 1;
     }
-    const SocketRequest asked = {request->remote_addr, headerOf(connection, "Host"),
-                                 headerOf(connection, "Origin"),
-                                 request->query_string != nullptr ? request->query_string : ""};
+    // A WebSocket opens over HTTP/1.1 only, as every browser opens it.
+    if (request->http_version == nullptr || std::strcmp(request->http_version, "1.1") != 0) {
+        answer(connection, 400, "a WebSocket opens over HTTP/1.1\n");
+        return 1;
+    }
     uint32_t waitMs = 0;
-    const Admission admission = server.settings.handlers.admit(asked, &waitMs);
-    if (admission == Admission::Admit) {
-        return 0;
-    }
-    // Written whole here: in the handshake the server has not begun an
-    // answer of its own.
-    const bool throttled = admission == Admission::Throttled;
-    const char* text = throttled ? "Too many wrong codes: wait and try again\n"
-                                 : "Refused: wrong pairing code or address\n";
-    char retry[48] = "";
-    if (throttled) {
-        formatText(retry, "Retry-After: %u\r\n", static_cast<unsigned>((waitMs + 999) / 1000));
-    }
-    char answer[512];
-    formatText(answer,
-               "HTTP/1.1 %s\r\n%sContent-Type: text/plain; charset=utf-8\r\n"
-               "Content-Length: %u\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n%s",
-               throttled ? "429 Too Many Requests" : "403 Forbidden", retry,
-               static_cast<unsigned>(std::strlen(text)), text);
-    mg_write(connection, answer, std::strlen(answer));
-    return 1;
+    const Admission admission = askTheGate(connection, true, &waitMs);
+    return refuse(connection, admission, waitMs) != 0 ? 1 : 0;
 }
 
 void socketReady(mg_connection* connection, void*) {

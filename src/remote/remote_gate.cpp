@@ -169,17 +169,15 @@ uint32_t gateWaitOf(RemoteGate& gate, const char* peer, uint32_t nowMs) {
 
 Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t nowMs,
                       uint32_t* retryAfterMs) {
-    const uint32_t wait = gateWaitOf(gate, request.peer, nowMs);
     if (retryAfterMs != nullptr) {
-        *retryAfterMs = wait;
-    }
-    if (wait > 0) {
-        return Admission::Throttled;
+        *retryAfterMs = 0;
     }
     // Another site's page, or a name of this PC's that it does not serve:
     // refused, and no guess at the code.
-    if (!hostServed(gate, request.host) || !originOfHost(request.origin, request.host)) {
-        return Admission::Refuse;
+    const bool originFits = originOfHost(request.origin, request.host) ||
+                            (request.originOptional && request.origin[0] == '\0');
+    if (!hostServed(gate, request.host) || !originFits) {
+        return Admission::Foreign;
     }
     GateFailures* failures = failuresOf(gate, request.peer);
     const std::string code = codeOf(request.query);
@@ -188,6 +186,13 @@ Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t n
             *failures = GateFailures{};
         }
         return Admission::Admit;
+    }
+    const uint32_t wait = gateWaitOf(gate, request.peer, nowMs);
+    if (wait > 0) {
+        if (retryAfterMs != nullptr) {
+            *retryAfterMs = wait;
+        }
+        return Admission::Throttled;
     }
     --gate.budget;
     failures = failures != nullptr ? failures : &newFailures(gate, request.peer, nowMs);

@@ -1,8 +1,11 @@
 // Who may open the controller's socket: the page this program served, on an
-// address it serves, with the pairing code. Wrong codes from one address
-// shut that address out for a while, longer with each one; all addresses
-// together get a budget of wrong codes, so that no number of addresses
-// guesses faster.
+// address it serves, with the pairing code. The right code is let in at
+// once, whatever any address did before: nobody on the network can keep the
+// player's phone out. Wrong codes are slowed: one address is shut out for a
+// while after each, longer with each one, and all addresses together get a
+// budget of them; a wrong code that comes while its address is shut out, or
+// while the budget is spent, is told to wait. What keeps a guesser out is the
+// code's 60 bits, not the slowing (README: what the pairing code protects).
 #pragma once
 
 #include "remote/network.h"
@@ -48,11 +51,14 @@ void makePairingCode(const uint8_t random[8], char out[PairingCodeLength + 1]);
 void openGate(RemoteGate& gate, const char* code, const char* const* addresses, int32_t count,
               uint16_t port, uint32_t nowMs = 0);
 // The request's host must be one of the PC's addresses or its loopback
-// name, at the port, and its origin that host's page: otherwise it is
-// refused (another site's page), and counts as no wrong code. Its query
-// must give "code=" and the code. Every try of an address shut out, and every
-// try while the budget of all addresses is spent, is refused without a look
-// at its code; retryAfterMs then says how long it is shut out for.
+// name, at the port, and its origin that host's page (a request that may
+// come without one, the page's own check, may leave it out): otherwise it is
+// Foreign (another site's page), and counts as no wrong code. Its query must
+// give "code=" and the code, which is compared on every try, in the same
+// time whatever it holds: the right one is let in even while its address is
+// shut out or the budget is spent. A wrong one is Refused and counted, or,
+// while its address is shut out or the budget is spent, Throttled without
+// being counted; retryAfterMs then says how long the wait is.
 Admission admitToGate(RemoteGate& gate, const SocketRequest& request, uint32_t nowMs,
                       uint32_t* retryAfterMs = nullptr);
 // How long the address is shut out for from now; 0 when it is not.

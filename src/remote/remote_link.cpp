@@ -115,11 +115,6 @@ Admission admit(const SocketRequest& request, uint32_t* retryAfterMs) {
     return admission;
 }
 
-uint32_t shutOutFor(const char* peer) {
-    std::lock_guard<std::mutex> hold(inbox.lock);
-    return gateWaitOf(inbox.gate, peer, platform.timeMs());
-}
-
 void opened(ConnectionId connection) {
     {
         std::lock_guard<std::mutex> hold(inbox.lock);
@@ -267,7 +262,7 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     }
     session.layoutText = layoutText;
     const ServerSettings settings = {port, RemotePage, RemotePageSize,
-                                     ServerHandlers{admit, shutOutFor, opened, received, closed}};
+                                     ServerHandlers{admit, opened, received, closed}};
     char problem[128] = {};
     if (!network.startServer(settings, problem, sizeof problem)) {
         status.state = RemoteState::Failed;
@@ -344,6 +339,14 @@ void pollRemote() {
             requestPassBy(session.lastHeardMs + RemoteSilenceMs);
         }
     }
+}
+
+bool remoteInputWaiting() {
+    if (!session.pending.empty()) {
+        return true;
+    }
+    std::lock_guard<std::mutex> hold(inbox.lock);
+    return !inbox.events.empty();
 }
 
 const RemoteStatus& remoteStatus() {

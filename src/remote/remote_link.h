@@ -48,5 +48,7 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port = Remot
 void stopRemote();
 // Main thread, every pass: what came from the page, in order.
 void pollRemote();
+// Whether anything from the page waits to be filed.
+bool remoteInputWaiting();
 const RemoteStatus& remoteStatus();
 void resetRemote();

@@ -8,6 +8,7 @@
 // Prints one JSON line: the CLOCK_MONOTONIC time (ns) of each timed touch's
 // dispatch, the time the page sent each (ms since the epoch), the page's texts. The keys themselves are checked in the game.
 "use strict";
+const net = require("net");
 const puppeteer = require("puppeteer-core");
 
 const config = JSON.parse(process.argv[2]);
@@ -25,6 +26,33 @@ async function phone(browser, url) {
   await page.goto(url);
   const session = await page.createCDPSession();
   return { page, session };
+}
+
+// Connections from this address that send nothing, as stale tabs leave
+// them; open once the server has taken each.
+async function idleConnections(url, count) {
+  const { hostname, port } = new URL(url);
+  const opened = [];
+  for (let i = 0; i < count; ++i) {
+    opened.push(await new Promise((resolve, reject) => {
+      const connection = net.connect({ host: hostname, port: +port }, () => resolve(connection));
+      connection.on("error", () => {});
+      setTimeout(() => reject(new Error("an idle connection did not open")), 5000);
+    }));
+  }
+  return opened;
+}
+
+// Whether the server closes a new connection from this address before it
+// sends anything: "closed" or "kept".
+async function closedAtOnce(url) {
+  const { hostname, port } = new URL(url);
+  return new Promise((resolve) => {
+    const connection = net.connect({ host: hostname, port: +port });
+    connection.on("error", () => {});
+    connection.on("close", () => resolve("closed"));
+    setTimeout(() => { connection.destroy(); resolve("kept"); }, 500);
+  });
 }
 
 async function stateOf(page) {
@@ -100,11 +128,49 @@ async function main() {
     result.pageSent = await page.evaluate((count) => touchesSent.slice(-count), config.touches);
     result.roundTrip = await stateOf(page);
 
-    // Another page with a wrong code is refused and takes nothing over.
+    // Another page with a wrong code is refused, stops and takes nothing
+    // over; a second one from the same address right after it is told to
+    // wait, waits, and then stops at its wrong code too.
     const wrong = await phone(browser, config.wrongUrl);
-    result.refused = await waitForState(wrong.page, "Padrelle did not let", "a wrong code");
+    result.refused = await waitForState(wrong.page, "Padrelle did not take", "a wrong code");
+    const wrongAgain = await phone(browser, config.wrongUrl);
+    result.slowed = await waitForState(wrongAgain.page, "Padrelle is slowing wrong codes",
+      "a wrong code while wrong codes wait");
+    await waitForState(wrongAgain.page, "Padrelle did not take", "a wrong code after the wait");
     await wrong.page.close();
-    // The first page still holds the controller.
+    await wrongAgain.page.close();
+
+    // Stale connections of the phone's own address (sixteen, idle: old tabs,
+    // the browser's spare ones) never keep its page out: the page keeps
+    // trying and is in within 2 s. A second page takes the controller over
+    // first, so that the first can ask for it back while they are open.
+    const second = await phone(browser, config.url);
+    await waitForState(second.page, "connected", "a second page with the right code");
+    await waitForState(page, "another page has", "the page the second took over from");
+    await second.page.close();
+    const stale = await idleConnections(config.url, 16);
+    // They fill the address's share: a further connection is closed as it opens.
+    result.seventeenth = await closedAtOnce(config.url);
+    const started = Date.now();
+    await page.click("#again");
+    result.staleStates = [];
+    for (let i = 0; i < 100; ++i) {
+      const text = await stateOf(page);
+      if (result.staleStates[result.staleStates.length - 1] !== text) {
+        result.staleStates.push(text);
+      }
+      if (text.startsWith("connected")) {
+        break;
+      }
+      await sleep(20);
+    }
+    result.staleInMs = Date.now() - started;
+    stale.forEach((connection) => connection.destroy());
+    if (!(await stateOf(page)).startsWith("connected")) {
+      throw new Error(`beside 16 idle connections of its address the page says ` +
+        `"${await stateOf(page)}" after ${result.staleInMs} ms`);
+    }
+    // The first page holds the controller.
     await sleep(1200);
     await touch(session, "touchStart", [{ ...p0, id: 50 }]);
     await sleep(100);

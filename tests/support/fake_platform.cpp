@@ -57,6 +57,17 @@ int32_t fakeTake() {
     return dropped ? -1 : 1;
 }
 
+// As PeekMessage with PM_NOREMOVE finds them: posted messages only.
+bool fakeCloseQueued() {
+    for (const FakeMessage& waiting : fakePlatform.queue) {
+        if (waiting.message == win::WM_CLOSE || waiting.message == WM_QUIT ||
+            (waiting.message == win::WM_SYSCOMMAND && (waiting.wParam & 0xFFF0) == win::SC_CLOSE)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void fakeDispatch() {
     const FakeMessage message = fakePlatform.current;
     fakePlatform.dispatched.push_back(message);
@@ -210,6 +221,7 @@ void installFakePlatform() {
         .screenToClient = fakeScreenToClient,
         .clientRect = fakeClientRect,
         .takeMessage = fakeTake,
+        .closeQueued = fakeCloseQueued,
         .dispatchMessage = fakeDispatch,
         .waitForInput =
             [](uint32_t timeoutMs) {

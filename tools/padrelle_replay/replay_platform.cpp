@@ -237,6 +237,7 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .screenToClient = replayScreenToClient,
         .clientRect = replayClientRect,
         .takeMessage = replayTake,
+        .closeQueued = [] { return false; },
         .dispatchMessage = replayDispatch,
         .waitForInput = [](uint32_t) { return false; },
         .wakeMainLoop = [] {},
