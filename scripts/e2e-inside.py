@@ -705,16 +705,99 @@ def close_with_a_phone_holding(game, padrelle, client, port, code, results):
     return code_exit
 
 
+def scanned_codes(name):
+    """The QR codes a camera would read off the screen now (zbar), each as its text."""
+    png = os.path.join(TMP, f"{name}.png")
+    run("import", "-window", "root", png)
+    result = subprocess.run(["zbarimg", "--raw", "-q", png], capture_output=True, text=True)
+    return [line for line in result.stdout.splitlines() if line]
+
+
+def return_until(test, what):
+    """Return pressed while the controller is active, again if it went unseen (as a player
+    would), until the test holds."""
+    for attempt in range(3):
+        xdotool("keydown", "Return")
+        time.sleep(0.2)
+        xdotool("keyup", "Return")
+        try:
+            wait_for(4, what, test)
+            return
+        except Failure:
+            if attempt == 2:
+                raise
+
+
+def qr_code_scans(padrelle, url):
+    """The QR code on the controller screen scans as exactly the address beside it, in a
+    window and in full screen (stretched)."""
+    started_full = full_screen(padrelle.window())
+    seen = []
+    for turn in range(2):
+        mode = "full screen" if full_screen(padrelle.window()) else "window"
+        codes = wait_for(5, f"no QR code could be read off the controller in {mode}",
+                         lambda: scanned_codes(f"qr-{turn}"))
+        if codes != [url]:
+            raise Failure(f"the QR code in {mode} reads {codes}, not the address {url}")
+        seen.append(mode)
+        # Return, the window active since its start: the other mode, then back.
+        return_until(lambda: full_screen(padrelle.window()) == (started_full == (turn == 1)),
+                     f"Return did not switch the mode after the QR code in {mode}")
+        time.sleep(0.5)
+    note(f"remote run: the QR code scans as {url} in the {' and in '.join(seen)}")
+
+
+PAGE_RETRIES_SCRIPT = os.path.join(os.path.dirname(HERE), "tests", "browser", "page_retries.js")
+
+
+def page_retries():
+    """The controller page's way in against a server that refuses it in every way but a
+    wrong code, then lets it in: it keeps trying, sooner at first, and waits as asked."""
+    page = os.path.join(os.path.dirname(HERE), "src", "remote", "remote_page.html")
+    browser = subprocess.run(["node", PAGE_RETRIES_SCRIPT, page], capture_output=True,
+                             text=True, timeout=120)
+    if browser.returncode != 0:
+        raise Failure(f"the page's retry test failed: {browser.stderr.strip()[-2000:]}")
+    said = json.loads(browser.stdout.strip().splitlines()[-1])
+    steps = [(s["what"], s.get("answer")) for s in said["seen"]]
+    wanted = [("check", "close"), ("check", "close"), ("check", 503), ("check", 429),
+              ("check", 204), ("socket", "refuse"), ("check", 204), ("socket", "drop")]
+    if steps != wanted:
+        raise Failure(f"the page's tries: {steps}, not {wanted}")
+    checks = [s["at"] for s in said["seen"] if s["what"] == "check"]
+    # Chromium itself sends a request again at once when its connection closed
+    # without an answer: the page's own tries are those further apart.
+    gaps = [b - a for a, b in zip(checks, checks[1:]) if b - a > 50]
+    # Sooner at first, then longer; a second where Retry-After asks for one.
+    if not (80 <= gaps[0] < gaps[1] <= 1100 and gaps[2] >= 990 and gaps[3] <= 1100):
+        raise Failure(f"the page tried again after {gaps} ms")
+    if not said["wayIn"][-1].startswith("connected") or \
+            not any("trying again" in text for text in said["wayIn"]):
+        raise Failure(f"the page's states on its way in: {said['wayIn']}")
+    if not said["again"][-1].startswith("connected") or \
+            [s["what"] for s in said["seenAfterDrop"]] != ["check", "socket"]:
+        raise Failure(f"after a drop the page said {said['again']}: {said['seenAfterDrop']}")
+    for name in ("wrongCode", "foreign"):
+        if said[name + "Seen"] != 1 or not said[name + "Button"]:
+            raise Failure(f"{name}: the page asked {said[name + 'Seen']} times and says "
+                          f"\"{said[name]}\"")
+    note(f"the page's way in: tried again after {gaps} ms, in; "
+         f"dropped, in again; a wrong code: \"{said['wrongCode']}\"; another address: "
+         f"\"{said['foreign']}\"")
+
+
 def remote_run(game, results):
     """The controller page in Chromium as on a phone, its touches keys in the game."""
     app = os.path.join(TMP, "app-sendinput")
     game.settle()
     padrelle = Padrelle(app, ["--remote"])
-    client = client_of(padrelle.window())
+    padrelle.window()
     log = os.path.join(appdata(), "padrelle.log")
     found = wait_for(20, "the log gives no address of the remote controller", lambda: re.search(
         r"remote controller: http://([0-9.]+):([0-9]+)/#([0-9a-z]{12})", read_file(log)))
     address, port, code = found.groups()
+    qr_code_scans(padrelle, f"http://{address}:{port}/#{code}")
+    client = client_of(padrelle.window(), full=full_screen(padrelle.window()))
     if f"remote on {code}" not in read_file(os.path.join(appdata(), "settings.txt")):
         raise Failure("--remote and its pairing code were not saved")
     note(f"remote run: the page at http://{address}:{port}/, opened on 127.0.0.1; "
@@ -1103,6 +1186,7 @@ def main():
                                        later_start(game, 4, 0x22, True, "third start"))),
         ("layouts", lambda game: layout_run(game)),
         ("socket-wait", lambda game: socket_wait_check()),
+        ("page", lambda game: page_retries()),
         ("remote", lambda game: remote_run(game, results)),
         ("hard-kill", lambda game: (
             hard_kill(game, sendinput, [], None, 5, 0x23, 0, "hard kill, SendInput"),

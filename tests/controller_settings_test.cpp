@@ -842,6 +842,25 @@ TEST_F(RememberedTest, ThePairingLastsFromEveryStartThatGivesIt) {
     network = SystemNetwork;
 }
 
+// The phone's round trips of the last minute go into the log as it stops.
+TEST_F(RememberedTest, ThePhonesRoundTripIsLoggedAtTheEnd) {
+    network = RecordingNetwork;
+    start("--remote --keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A");
+    const ServerHandlers& server = fakeNetwork.settings.handlers;
+    server.opened(1);
+    for (const uint8_t ms : {7, 9, 30}) {
+        const uint8_t ping[] = {0x02, ms, 0, 0, 0, ms, 0};
+        server.received(1, ping, sizeof ping, true);
+        pollRemote();
+    }
+    switchScene(0);
+    EXPECT_NE(store.log.find("the phone's round trip: median 9 ms, 99th percentile 30 ms, of 3 "
+                             "in the last minute\n"),
+              std::string::npos)
+        << store.log;
+    network = SystemNetwork;
+}
+
 TEST_F(RememberedTest, AGameThatOutranksUsIsSaidOnTheScreenAndInTheLog) {
     systemInput.foregroundOutranksUs = [] { return outranked; };
     outranked = false;

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <civetweb.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -493,9 +494,14 @@ TEST_F(RemoteLoopback, AServerThatCannotStartSaysWhy) {
                   .find("the remote controller cannot start: port " + std::to_string(port)),
               std::string::npos)
         << remoteStatus().problem;
+    // The server library that could not start is let go of again: nothing
+    // of it stays set up.
+    EXPECT_EQ(mg_exit_library(), 0u);
     close(holder);
-    // Free again: it starts.
+    // Free again: it starts, and once stopped nothing of the library stays.
     EXPECT_TRUE(startRemote(Code, "layout 1\nname default\n", port)) << remoteStatus().problem;
+    stopRemote();
+    EXPECT_EQ(mg_exit_library(), 0u);
 }
 
 // Connection ids wrap past 0, which stands for none: the connection after

@@ -389,6 +389,19 @@ TEST_F(RemoteFingers, PressPadsAndTheDiscAsTouchesDo) {
     EXPECT_TRUE(strokes().empty());
 }
 
+// A reset forgets the page's fingers: none is counted as the page's, and a
+// finger it files again comes down anew.
+TEST_F(RemoteFingers, AResetForgetsThePagesFingers) {
+    enterPlay();
+    remote(RemoteFingerDown, 0, 700, 600);
+    remote(RemoteFingerDown, 1, 1150, 100);
+    ASSERT_EQ(remoteFingersDown(), 2);
+    resetRemoteFingers();
+    EXPECT_EQ(remoteFingersDown(), 0);
+    remote(RemoteFingerDown, 0, 700, 600);
+    EXPECT_EQ(remoteFingersDown(), 1);
+}
+
 TEST_F(RemoteFingers, TakeFreeSlotsOnlyAndNeverAnotherSourcesFinger) {
     enterPlay();
     for (uint32_t id = 1; id <= 9; ++id) {
@@ -481,6 +494,20 @@ TEST_F(RemoteLink, EveryAddressOfThePcServesThePageTheLikeliestShownFirst) {
             Admission::Admit)
             << host;
     }
+    // As many addresses as are kept, each as long as an address is: the line
+    // holds every other one whole.
+    resetRemote();
+    fakeNetwork.addresses.clear();
+    for (int i = 0; i < MaxHostAddresses + 2; ++i) {
+        HostAddress address = {"", true, i == 0, i == 0};
+        std::snprintf(address.text, sizeof address.text, "192.168.100.%d", 200 + i);
+        fakeNetwork.addresses.push_back(address);
+    }
+    ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+    EXPECT_STREQ(remoteStatus().address, "http://192.168.100.200:8750/#7k2m9xq4hd0c");
+    EXPECT_STREQ(remoteStatus().otherAddresses,
+                 "192.168.100.201 192.168.100.202 192.168.100.203 192.168.100.204 "
+                 "192.168.100.205 192.168.100.206 192.168.100.207");
     // No network at all: the loopback, for a phone on a USB cable.
     resetRemote();
     fakeNetwork.addresses.clear();
@@ -731,3 +758,73 @@ TEST_F(RemoteLink, APortInUseIsSaidAndNothingRuns) {
 }
 
 } // namespace
+
+// The round trips of the last minute: the reading at the median's and the
+// 99th percentile's rank, of those not older than a minute, however the
+// clock wraps and however many came.
+TEST(RoundTrips, TheMedianAndThe99thOfTheLastMinute) {
+    struct Case {
+        const char* what;
+        uint32_t firstAtMs;
+        uint32_t stepMs;
+        int32_t count;
+        uint32_t nowAfterLastMs;
+        RoundTripFigures figures;
+    };
+    // Readings 1, 2, 3 ... in that order, one each step.
+    const Case cases[] = {
+        {"none", 0, 250, 0, 0, {0, 0, 0}},
+        {"one", 1000, 250, 1, 0, {1, 1, 1}},
+        {"two", 1000, 250, 2, 0, {2, 1, 2}},
+        {"a hundred", 1000, 250, 100, 0, {100, 50, 99}},
+        {"a minute of pings", 1000, 250, 240, 0, {240, 120, 238}},
+        {"more than a minute: the oldest drop out", 1000, 250, 300, 0, {241, 180, 298}},
+        {"the oldest exactly a minute old is kept", 1000, 30000, 3, 0, {3, 2, 3}},
+        {"all older than a minute", 1000, 250, 10, 60001, {0, 0, 0}},
+        {"more than are kept", 1000, 10, 600, 0, {512, 344, 595}},
+        {"the clock wraps", 0xFFFFF000u, 250, 100, 0, {100, 50, 99}},
+    };
+    for (const Case& c : cases) {
+        RoundTrips trips = {};
+        uint32_t now = c.firstAtMs;
+        for (int32_t i = 0; i < c.count; ++i) {
+            now = c.firstAtMs + static_cast<uint32_t>(i) * c.stepMs;
+            noteRoundTrip(trips, now, static_cast<uint16_t>(i + 1));
+        }
+        const RoundTripFigures got = roundTripFigures(trips, now + c.nowAfterLastMs);
+        EXPECT_EQ(got.count, c.figures.count) << c.what;
+        EXPECT_EQ(got.medianMs, c.figures.medianMs) << c.what;
+        EXPECT_EQ(got.percentile99Ms, c.figures.percentile99Ms) << c.what;
+    }
+    char text[128];
+    describeRoundTrips(RoundTripFigures{240, 4, 19}, text, sizeof text);
+    EXPECT_STREQ(text, "median 4 ms, 99th percentile 19 ms, of 240 in the last minute");
+    describeRoundTrips(RoundTripFigures{}, text, sizeof text);
+    EXPECT_STREQ(text, "");
+}
+
+// The phone's round trips on the health line while it is connected, and in
+// the log when the controller stops serving it.
+TEST_F(RemoteLink, TheRoundTripIsOnTheHealthLineAndInTheLogAtTheEnd) {
+    server().opened(1);
+    pass();
+    char line[NoticeSize] = "touch 0/s";
+    appendRoundTrips(line, sizeof line);
+    EXPECT_STREQ(line, "touch 0/s"); // none measured yet
+    send(1, {RemotePingMessage, 1, 0, 0, 0, 0xFF, 0xFF});
+    pass();
+    appendRoundTrips(line, sizeof line);
+    EXPECT_STREQ(line, "touch 0/s"); // an unknown one is none
+    for (uint8_t ms = 1; ms <= 100; ++ms) {
+        fakePlatform.time += RemoteHeartbeatMs;
+        send(1, {RemotePingMessage, ms, 0, 0, 0, ms, 0});
+        pass();
+    }
+    appendRoundTrips(line, sizeof line);
+    EXPECT_STREQ(line, "touch 0/s  phone round trip 50 ms median, 99 ms 99th (100)");
+    server().closed(1);
+    pass();
+    char waiting[NoticeSize] = "touch 0/s";
+    appendRoundTrips(waiting, sizeof waiting); // no phone holds it
+    EXPECT_STREQ(waiting, "touch 0/s");
+}

@@ -333,6 +333,7 @@ namespace {
 // The lines that are written anew for each pass's frame.
 void writePassLines() {
     writeHealthLine(healthFigures(), healthLine, sizeof healthLine);
+    appendRoundTrips(healthLine, sizeof healthLine);
     writeRemoteLine(remoteLine, sizeof remoteLine);
 }
 

@@ -2,12 +2,14 @@
 
 #include "controller/controller_scene.h"
 #include "controller/layout_file.h"
+#include "controller/remembered.h"
 #include "engine/format_text.h"
 #include "remote/network_reach.h"
 #include "remote/remote_link.h"
 
 #include <qrcodegen.hpp>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -54,6 +56,13 @@ void startRemoteController(const char* pairingCode) {
 }
 
 void stopRemoteController() {
+    char figures[128];
+    describeRoundTrips(remoteRoundTrips(), figures, sizeof figures);
+    if (figures[0] != '\0') {
+        char line[160];
+        formatText(line, "the phone's round trip: %s", figures);
+        noteInLog(line);
+    }
     stopRemote();
     code = Code{};
 }
@@ -87,6 +96,17 @@ void writeRemoteLine(char* out, size_t size) {
         }
         break;
     }
+}
+
+void appendRoundTrips(char* line, size_t size) {
+    const RoundTripFigures figures = remoteRoundTrips();
+    const size_t used = std::strlen(line);
+    if (remoteStatus().state != RemoteState::Connected || figures.count == 0 || used >= size) {
+        return;
+    }
+    formatTextN(line + used, size - used, "  phone round trip %d ms median, %d ms 99th (%d)",
+                static_cast<int>(figures.medianMs), static_cast<int>(figures.percentile99Ms),
+                static_cast<int>(figures.count));
 }
 
 bool remoteCodeShown() {

@@ -15,6 +15,9 @@ void stopRemoteController();
 // phone and its round trip while one does, the problem when the server
 // could not start; "" when the remote controller is off.
 void writeRemoteLine(char* out, size_t size);
+// The connected phone's round trips of the last minute after the health
+// line, while a phone holds the controller and measured any.
+void appendRoundTrips(char* line, size_t size);
 // Whether the QR code is on the screen: while no phone holds the controller.
 bool remoteCodeShown();
 // The QR code of the address, dark on light, between the turntable and the

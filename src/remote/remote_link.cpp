@@ -10,6 +10,7 @@
 #include "remote/remote_gate.h"
 #include "remote/remote_message.h"
 #include "remote/remote_page.h"
+#include "remote/round_trips.h"
 
 #include <algorithm>
 #include <atomic>
@@ -56,6 +57,12 @@ struct Session {
     // Taken from the inbox, not yet filed: what came after a change of the
     // page's fingers waits for the next pass.
     std::deque<Event> pending;
+    // The round trips the page measured, and their figures as last worked
+    // out (again once a new one comes, or a second later, as the oldest age).
+    RoundTrips roundTrips = {};
+    RoundTripFigures figures = {};
+    uint32_t figuresAtMs = 0;
+    bool figuresDue = false;
 };
 
 Session session;
@@ -199,6 +206,10 @@ bool takeMessage(const Event& event) {
         network.sendMessage(event.connection, pong, sizeof pong, false);
         status.roundTripMs =
             message.roundTripMs == RemoteRoundTripUnknown ? -1 : message.roundTripMs;
+        if (status.roundTripMs >= 0) {
+            noteRoundTrip(session.roundTrips, platform.timeMs(), message.roundTripMs);
+            session.figuresDue = true;
+        }
     }
     return false;
 }
@@ -339,6 +350,16 @@ void pollRemote() {
             requestPassBy(session.lastHeardMs + RemoteSilenceMs);
         }
     }
+}
+
+RoundTripFigures remoteRoundTrips() {
+    const uint32_t now = platform.timeMs();
+    if (session.figuresDue || now - session.figuresAtMs >= 1000) {
+        session.figures = roundTripFigures(session.roundTrips, now);
+        session.figuresAtMs = now;
+        session.figuresDue = false;
+    }
+    return session.figures;
 }
 
 bool remoteInputWaiting() {

@@ -12,6 +12,8 @@
 // within a second.
 #pragma once
 
+#include "remote/round_trips.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -51,4 +53,7 @@ void pollRemote();
 // Whether anything from the page waits to be filed.
 bool remoteInputWaiting();
 const RemoteStatus& remoteStatus();
+// The page's round trips over the last minute, of every page that held the
+// controller in it.
+RoundTripFigures remoteRoundTrips();
 void resetRemote();
