@@ -786,6 +786,33 @@ def page_retries():
          f"\"{said['foreign']}\"")
 
 
+def admission_run(results):
+    """The phone's handshake on padrelle.exe itself while other devices hold idle
+    connections, send their requests a byte a second, renew idle connections as they drop,
+    or flood wrong codes from 40 addresses: answered 101 within 2 s each time."""
+    spec = importlib.util.spec_from_file_location("e2e_admission",
+                                                  os.path.join(HERE, "e2e_admission.py"))
+    admission = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(admission)
+    padrelle = Padrelle(os.path.join(TMP, "app-sendinput"), ["--remote"])
+    padrelle.window()
+    log = os.path.join(appdata(), "padrelle.log")
+    found = wait_for(20, "the log gives no address of the remote controller", lambda: re.search(
+        r"remote controller: http://[0-9.]+:([0-9]+)/#([0-9a-z]{12})", read_file(log)))
+    port, code = int(found.group(1)), found.group(2)
+    results["admission"] = {}
+    try:
+        for what, times, answers in admission.measure(port, code):
+            results["admission"][what] = times
+            note(f"admission on padrelle.exe, {what}: the phone's handshake answered in "
+                 f"{', '.join(f'{t * 1000:.0f}' for t in times)} ms")
+            if any(not a.startswith("HTTP/1.1 101") for a in answers) or max(times) > 2:
+                raise Failure(f"beside {what} the phone got {answers} after {times} s")
+    finally:
+        if padrelle.close() != 0:
+            raise Failure("padrelle.exe did not end cleanly after the admission run")
+
+
 def remote_run(game, results):
     """The controller page in Chromium as on a phone, its touches keys in the game."""
     app = os.path.join(TMP, "app-sendinput")
@@ -1188,6 +1215,7 @@ def main():
         ("socket-wait", lambda game: socket_wait_check()),
         ("page", lambda game: page_retries()),
         ("remote", lambda game: remote_run(game, results)),
+        ("admission", lambda game: admission_run(results)),
         ("hard-kill", lambda game: (
             hard_kill(game, sendinput, [], None, 5, 0x23, 0, "hard kill, SendInput"),
             hard_kill(game, sendinput, [], None, 7, 0x25, 0, "end process tree, SendInput",

@@ -387,11 +387,13 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
         int connections;
         bool byteASecond;
         bool renew;
+        bool flood; // wrong codes from 40 addresses, each as soon as the last is answered
     };
     const Attack attacks[] = {
-        {"300 idle connections", 300, false, false},
-        {"50 sending a byte a second", 50, true, false},
-        {"40 idle ones renewed as they drop", 40, false, true},
+        {"300 idle connections", 300, false, false, false},
+        {"50 sending a byte a second", 50, true, false, false},
+        {"40 idle ones renewed as they drop", 40, false, true, false},
+        {"40 addresses flooding wrong codes", 0, false, false, true},
     };
     const char* const from[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"};
     for (const Attack& attack : attacks) {
@@ -413,8 +415,33 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
         for (int i = 0; i < attack.connections; ++i) {
             fds.push_back(open(i));
         }
+        std::atomic<int> wrongCodes{0};
         std::thread attacker([&] {
             auto nextByte = std::chrono::steady_clock::now();
+            const std::string wrongTry =
+                "GET /socket?code=000000000000 HTTP/1.1\r\nHost: " + host + "\r\nOrigin: http://" +
+                host +
+                "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
+            for (int i = 0; attack.flood && !stop; i = (i + 1) % 40) {
+                const int fd = socket(AF_INET, SOCK_STREAM, 0);
+                sockaddr_in local = {};
+                local.sin_family = AF_INET;
+                inet_pton(AF_INET, ("127.0.1." + std::to_string(i + 1)).c_str(), &local.sin_addr);
+                bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+                sockaddr_in address = {};
+                address.sin_family = AF_INET;
+                address.sin_port = htons(port);
+                address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+                char answer[16] = {};
+                if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                    send(fd, wrongTry.data(), wrongTry.size(), MSG_NOSIGNAL) > 0 &&
+                    recv(fd, answer, sizeof answer - 1, MSG_WAITALL) > 0) {
+                    const std::string status = statusOf(answer);
+                    wrongCodes += status == "403" || status == "429" ? 1 : 0;
+                }
+                close(fd);
+            }
             while (!stop) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 if (attack.byteASecond && std::chrono::steady_clock::now() >= nextByte) {
@@ -451,12 +478,17 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
         EXPECT_TRUE(passUntil({"make 0x2C", "break 0x2C"})) << attack.what;
         const auto lifted = std::chrono::steady_clock::now() - dropped;
         EXPECT_LT(lifted, std::chrono::seconds(1)) << attack.what;
-        std::printf("admission under attack, %s: the phone's handshake answered in %.0f ms, "
-                    "its finger up %.0f ms after its connection dropped\n",
-                    attack.what, std::chrono::duration<double, std::milli>(answered).count(),
-                    std::chrono::duration<double, std::milli>(lifted).count());
         stop = true;
         attacker.join();
+        std::printf(
+            "admission under attack, %s: the phone's handshake answered in %.0f ms, "
+            "its finger up %.0f ms after its connection dropped%s\n",
+            attack.what, std::chrono::duration<double, std::milli>(answered).count(),
+            std::chrono::duration<double, std::milli>(lifted).count(),
+            attack.flood
+                ? (" (" + std::to_string(wrongCodes.load()) + " wrong codes answered)").c_str()
+                : "");
+        EXPECT_TRUE(!attack.flood || wrongCodes > 100) << "the flood was not one";
         for (int fd : fds) {
             close(fd);
         }

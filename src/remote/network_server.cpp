@@ -272,13 +272,16 @@ bool startServer(const ServerSettings& settings, char* error, size_t errorSize) 
     // connection that has not sent its request whole within a second (a
     // browser sends it in one packet) is cut, and so is one silent for a
     // second once it is a WebSocket, whether between frames or inside one.
-    // Paths are taken as sent, not decoded.
+    // Paths are taken as sent, not decoded. The system's queue of
+    // connections not yet accepted is long: a burst of connections from
+    // other devices must not fill it, or the phone's would wait for its
+    // connect to be sent again (a second or more).
     const char* options[] = {"listening_ports",
                              port,
                              "num_threads",
                              ServerWorkers,
                              "listen_backlog",
-                             "128",
+                             "1024",
                              "connection_queue",
                              "64",
                              "max_request_size",
