@@ -1272,6 +1272,9 @@ def print_figures(results):
           f"{figures('from the browser driver dispatching the touch', results['remote'])}")
     print(f"e2e: remote touch to key, mouse click to key in the same run, "
           f"{figures('from the system mouse hook seeing the press', results['remote-mouse'])}")
+    for what, times in results.get("admission", {}).items():
+        print(f"e2e: the phone's handshake on padrelle.exe beside {what}: "
+              f"{', '.join(f'{t * 1000:.0f}' for t in times)} ms")
     print(f"e2e: close to the last break with a phone connected: "
           f"{results['close-remote']:.1f} ms")
     print(f"e2e: CPU-seconds a second: {results['idle']:.3f} idle in play, "

@@ -99,12 +99,16 @@ class Attack:
 
     def flood(self):
         """Each address gives a wrong code again and again, as fast as it is answered."""
+        self.answered = 0
+        started = time.monotonic()
+
         def one(address):
             wrong = "z" * 12 if self.code != "z" * 12 else "y" * 12
             while not self.stop.is_set():
                 try:
                     sock = connect_from(address, self.port, timeout=2.0)
-                    handshake(sock, self.port, wrong)
+                    if handshake(sock, self.port, wrong).split(" ")[1:2] in (["403"], ["429"]):
+                        self.answered += 1
                     sock.close()
                 except OSError:
                     time.sleep(0.05)
@@ -113,6 +117,7 @@ class Attack:
             worker.start()
         for worker in workers:
             worker.join()
+        self.per_second = self.answered / (time.monotonic() - started)
 
     def __enter__(self):
         self.thread.start()
@@ -145,7 +150,7 @@ def measure(port, code, lead=1.5, tries=3):
     answers."""
     results = []
     for what, kind, count in ATTACKS:
-        with Attack(port, code, kind, count):
+        with Attack(port, code, kind, count) as attack:
             time.sleep(lead)
             times, answers = [], []
             for _ in range(tries):
@@ -153,6 +158,8 @@ def measure(port, code, lead=1.5, tries=3):
                 times.append(seconds)
                 answers.append(status)
                 time.sleep(0.2)
+        if kind == "flood":
+            what += f" ({attack.per_second:.0f} wrong codes answered a second)"
         results.append((what, times, answers))
         time.sleep(1.5)  # the attack's connections cut before the next
     return results

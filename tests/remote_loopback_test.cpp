@@ -416,6 +416,7 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
             fds.push_back(open(i));
         }
         std::atomic<int> wrongCodes{0};
+        const auto attackStarted = std::chrono::steady_clock::now();
         std::thread attacker([&] {
             auto nextByte = std::chrono::steady_clock::now();
             const std::string wrongTry =
@@ -480,14 +481,18 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
         EXPECT_LT(lifted, std::chrono::seconds(1)) << attack.what;
         stop = true;
         attacker.join();
+        const double attackSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - attackStarted).count();
         std::printf(
             "admission under attack, %s: the phone's handshake answered in %.0f ms, "
             "its finger up %.0f ms after its connection dropped%s\n",
             attack.what, std::chrono::duration<double, std::milli>(answered).count(),
             std::chrono::duration<double, std::milli>(lifted).count(),
-            attack.flood
-                ? (" (" + std::to_string(wrongCodes.load()) + " wrong codes answered)").c_str()
-                : "");
+            attack.flood ? (" (" + std::to_string(wrongCodes.load()) + " wrong codes answered, " +
+                            std::to_string(static_cast<int>(wrongCodes / attackSeconds)) +
+                            " a second)")
+                               .c_str()
+                         : "");
         EXPECT_TRUE(!attack.flood || wrongCodes > 100) << "the flood was not one";
         for (int fd : fds) {
             close(fd);
