@@ -171,6 +171,7 @@ TEST_F(RemoteLoopback, EveryRequestFormIsAnsweredInHttp) {
         {"the page's head", "HEAD /" + tail, "200"},
         {"the page over HTTP/1.0", "GET / HTTP/1.0\r\n\r\n", "200"},
         {"a file", "GET /index.html" + tail, "404"},
+        {"a file's head", "HEAD /index.html" + tail, "404"},
         {"a way out", "GET /../../etc/passwd" + tail, "4"},
         {"the socket without an upgrade", "GET /socket" + tail, "404"},
         {"a post", "POST /" + tail, "405"},
@@ -204,6 +205,9 @@ TEST_F(RemoteLoopback, EveryRequestFormIsAnsweredInHttp) {
             << c.what << " -> " << answer.substr(0, 80);
         EXPECT_NE(answer.find("\r\n\r\n"), std::string::npos) << c.what;
         const bool page = c.status == "200" && c.request.rfind("GET", 0) == 0;
+        if (c.request.rfind("HEAD", 0) == 0) {
+            EXPECT_EQ(answer.size(), answer.find("\r\n\r\n") + 4) << c.what << ": a body";
+        }
         EXPECT_EQ(answer.find("<title>Padrelle</title>") != std::string::npos, page) << c.what;
         if (page) {
             EXPECT_NE(answer.find("Content-Security-Policy: default-src 'none'"),
@@ -483,16 +487,16 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
         attacker.join();
         const double attackSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - attackStarted).count();
-        std::printf(
-            "admission under attack, %s: the phone's handshake answered in %.0f ms, "
-            "its finger up %.0f ms after its connection dropped%s\n",
-            attack.what, std::chrono::duration<double, std::milli>(answered).count(),
-            std::chrono::duration<double, std::milli>(lifted).count(),
-            attack.flood ? (" (" + std::to_string(wrongCodes.load()) + " wrong codes answered, " +
-                            std::to_string(static_cast<int>(wrongCodes / attackSeconds)) +
-                            " a second)")
-                               .c_str()
-                         : "");
+        std::printf("admission under attack, %s: the phone's handshake answered in %.0f ms, "
+                    "its finger up %.0f ms after its connection dropped%s\n",
+                    attack.what, std::chrono::duration<double, std::milli>(answered).count(),
+                    std::chrono::duration<double, std::milli>(lifted).count(),
+                    attack.flood
+                        ? (" (" + std::to_string(wrongCodes.load()) + " wrong codes answered, " +
+                           std::to_string(static_cast<int>(wrongCodes / attackSeconds)) +
+                           " a second)")
+                              .c_str()
+                        : "");
         EXPECT_TRUE(!attack.flood || wrongCodes > 100) << "the flood was not one";
         for (int fd : fds) {
             close(fd);

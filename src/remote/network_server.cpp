@@ -110,7 +110,11 @@ int answer(mg_connection* connection, int status, const char* text, const char* 
                "Content-Length: %u\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n",
                status, reason, extra, static_cast<unsigned>(std::strlen(text)));
     mg_write(connection, head, std::strlen(head));
-    mg_write(connection, text, std::strlen(text));
+    // The answer to a HEAD has the head alone.
+    const char* method = mg_get_request_info(connection)->request_method;
+    if (method == nullptr || std::strcmp(method, "HEAD") != 0) {
+        mg_write(connection, text, std::strlen(text));
+    }
     return status;
 }
 
