@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -156,11 +158,23 @@ TEST_F(SessionEndRelease, TheSystemCuttingInputOffLetsGoOfEveryFingerAndKey) {
         const Strokes released = {"break 0x2C", "break 0x2F e0", "break 0x30", "break 0x11",
                                   "break 0x1D"};
         EXPECT_EQ(strokes(), c.cut ? released : Strokes{}) << c.message << " " << c.wParam;
-        // The next pass presses nothing again: the fingers are up.
+        // The next pass presses nothing again: the fingers are up. Where
+        // input changed hands (the desktop switched, the session came back),
+        // breaks taken since the last change go again: taken is not
+        // delivered there. A break too many costs nothing.
         clearStrokes();
         pollMouse();
         updateController();
-        EXPECT_TRUE(strokes().empty()) << c.message << " " << c.wParam;
+        Strokes again = strokes();
+        std::sort(again.begin(), again.end());
+        Strokes releasedInOrder = released;
+        std::sort(releasedInOrder.begin(), releasedInOrder.end());
+        if (c.message == win::WM_DESKTOP_SWITCHED) {
+            EXPECT_EQ(again, releasedInOrder);
+        }
+        for (const std::string& stroke : again) {
+            EXPECT_EQ(stroke.rfind("break", 0), 0u) << c.message << " " << c.wParam;
+        }
         for (const TouchSlot& slot : TouchTable) {
             EXPECT_EQ(slot.down != 0 && c.cut, false) << c.message << " " << c.wParam;
         }

@@ -115,11 +115,47 @@ TEST_F(RefusedBreaks, EveryKeyGoesUpOnceTheRefusalEnds) {
         {"an elevated window in front, then the game again",
          [] {
              fakeDesktop.elevatedForeground = true;
+             foregroundEventDelivered();
              liftEveryFinger();
          },
          [] {
              fakeDesktop.elevatedForeground = false;
-             inputMayReachTheGameAgain();
+             foregroundEventDelivered();
+         },
+         1},
+        {"breaks taken just before the news of an elevated window in front",
+         [] {
+             fakeDesktop.elevatedForeground = true;
+             liftEveryFinger(); // taken: the program has not heard yet
+             foregroundEventDelivered();
+         },
+         [] {
+             fakeDesktop.elevatedForeground = false;
+             foregroundEventDelivered();
+         },
+         1},
+        {"breaks taken as the input desktop switches to a UAC prompt",
+         [] {
+             fakeDesktop.desktop = InputDesktop::Switching;
+             liftEveryFinger(); // taken, and gone with the desktop that went
+             fakeDesktop.desktop = InputDesktop::SecureDesktop;
+             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
+         },
+         [] {
+             fakeDesktop.desktop = InputDesktop::Default;
+             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
+         },
+         1},
+        {"breaks taken as the lock screen comes, its notice after",
+         [] {
+             fakeDesktop.desktop = InputDesktop::Switching;
+             liftEveryFinger();
+             fakeDesktop.desktop = InputDesktop::Locked;
+             message(win::WTS_SESSION_LOCK);
+         },
+         [] {
+             fakeDesktop.desktop = InputDesktop::Default;
+             message(win::WTS_SESSION_UNLOCK);
          },
          1},
         {"woken from sleep",

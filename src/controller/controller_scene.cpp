@@ -244,6 +244,9 @@ void updateController() {
 
 void releaseController() {
     releaseHeldKeys();
+    // The system cut input off (a lock, a switch of the desktop, sleep): the
+    // breaks taken as it did may have gone nowhere.
+    inputChangedHands();
     restoreAccessibilityHotkeys();
 }
 

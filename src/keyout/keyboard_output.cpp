@@ -21,6 +21,12 @@ KeyBits owedBreaks = {};
 int32_t owedCount = 0;
 bool retryAtOnce = false;
 uint32_t lastRetryMs = 0;
+// Breaks the system took since input last changed hands (the foreground,
+// the input desktop, the session). Taken is not delivered: a break taken
+// just before the foreground went to an elevated window (whose news comes
+// only when the main thread next takes messages) was dropped, and one taken
+// as the input desktop switched went to the desktop that was going.
+KeyBits breaksSinceChange = {};
 
 void owe(uint16_t code, unsigned short prefix, bool owed) {
     if (keyBit(owedBreaks, code, prefix) != owed) {
@@ -35,6 +41,7 @@ bool settleBreak(uint16_t code, unsigned short prefix, StrokeResult result) {
     if (result == StrokeTaken) {
         noteKeyHeld(code, prefix, false);
         owe(code, prefix, false);
+        setKeyBit(breaksSinceChange, code, prefix, true);
         return true;
     }
     if (keyHeldInRecord(*heldRecord, code, prefix)) {
@@ -97,6 +104,7 @@ void sendKey(int8_t scancode, int32_t down, unsigned short prefix) {
         break;
     }
     if (down != 0) {
+        setKeyBit(breaksSinceChange, code, bits, false);
         // Taken, the game may hold the key (a doubtful make too: its break
         // costs nothing); refused, it holds it only if it did before.
         owe(code, bits, false);
@@ -135,11 +143,23 @@ int32_t owedBreakCount() {
     return owedCount;
 }
 
+void inputChangedHands() {
+    // Every break taken since the last change goes again (a break too many
+    // costs the game nothing), held in the record until it is surely taken.
+    forEachKey(breaksSinceChange, [](uint16_t code, unsigned short prefix) {
+        noteKeyHeld(code, prefix, true);
+        owe(code, prefix, true);
+    });
+    std::memset(breaksSinceChange, 0, sizeof breaksSinceChange);
+}
+
 void inputMayReachTheGameAgain() {
+    inputChangedHands();
     retryAtOnce = true;
 }
 
 void closeKeyboardOutput() {
+    std::memset(breaksSinceChange, 0, sizeof breaksSinceChange);
     keyOutput.close();
     keyOutput = closedOutput();
     outputInUse = NoOutput;
@@ -181,6 +201,7 @@ void resetKeyboardOutput() {
     keyboardLibrary = KeyboardLibrary{};
     resetHeldRecord();
     std::memset(owedBreaks, 0, sizeof owedBreaks);
+    std::memset(breaksSinceChange, 0, sizeof breaksSinceChange);
     owedCount = 0;
     retryAtOnce = false;
     lastRetryMs = 0;

@@ -67,8 +67,15 @@ void sendKey(int8_t scancode, int32_t down, unsigned short prefix = 0);
 int32_t retryOwedBreaks();
 int32_t owedBreakCount();
 constexpr uint32_t OwedBreakRetryMs = 100;
+// Input changed hands (the foreground, the input desktop, the session): a
+// break the system took since the last change may not have reached the game
+// (UIPI drops keys without a word, and the program hears of a new foreground
+// only when it next takes messages; keys taken as the desktop switches go to
+// the one that goes), so each is owed again until it is surely taken.
+void inputChangedHands();
 // The input desktop came back (unlock, console connect, the end of a UAC
-// prompt) or the foreground changed: the next retry is not to wait.
+// prompt) or the foreground changed: input changed hands, and the next retry
+// is not to wait.
 void inputMayReachTheGameAgain();
 // Closes the output; afterwards nothing is sent. Safe to call twice.
 void closeKeyboardOutput();

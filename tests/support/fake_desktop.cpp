@@ -1,5 +1,7 @@
 #include "support/fake_desktop.h"
 
+#include "keyout/keyboard_output.h"
+#include "keyout/sendinput_output.h"
 #include "keyout/system_input.h"
 
 #include <cstdio>
@@ -9,6 +11,10 @@ FakeDesktop fakeDesktop;
 namespace {
 
 uint32_t sendToDesktop(const SystemKeyEvent* events, uint32_t count) {
+    if (fakeDesktop.desktop == InputDesktop::Switching) {
+        fakeDesktop.dropped += static_cast<int32_t>(count);
+        return count;
+    }
     if (fakeDesktop.desktop != InputDesktop::Default) {
         fakeDesktop.refused += static_cast<int32_t>(count);
         return 0;
@@ -34,7 +40,13 @@ uint32_t sendToDesktop(const SystemKeyEvent* events, uint32_t count) {
 void installFakeDesktop() {
     fakeDesktop = FakeDesktop{};
     systemInput.send = sendToDesktop;
-    systemInput.foregroundOutranksUs = [] { return fakeDesktop.elevatedForeground; };
+    systemInput.foregroundOutranksUs = [] { return fakeDesktop.seenElevated; };
+}
+
+void foregroundEventDelivered() {
+    fakeDesktop.seenElevated = fakeDesktop.elevatedForeground;
+    inputMayReachTheGameAgain();
+    noteForegroundChange();
 }
 
 std::vector<std::string> gameHeldKeys() {
