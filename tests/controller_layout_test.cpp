@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -164,6 +167,9 @@ TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
         {head + "pad 0 0 100 100 #12345G 2C\n", "line 4: a pad's look is white, blue"},
         {head + "pad 0 0 100 100 white 2C2\n", "line 4: a pad's key is a scancode"},
         {head + "pad 0 0 100 100 white 2C abcdefghijklmnopq\n", "line 4: a pad's label"},
+        {head + "pad 0 0 100 100 white 2C 71\r\r #\n", "line 4: a pad's label is printable"},
+        {head + "pad 0 0 100 100 white 2C a\x7f\n", "line 4: a pad's label is printable"},
+        {head + "pad 0 0 100 100 white 2C a\x01b\n", "line 4: a pad's label is printable"},
         {head + "pad 3000 0 100 100 white 2C\n", "line 4: the pad lies too far off"},
         {head + "pad 0 0 100 100 white 2C\npad 50 50 100 100 blue 2D\n",
          "line 6: pads 0 and 1 overlap"},
@@ -332,3 +338,19 @@ TEST_F(LayoutPlay, EachDiscTurnsItsOwnKeysAndThePadsTheirs) {
 }
 
 } // namespace
+
+// Every built-in preset is in the layout parser's fuzz seeds, written as a
+// file exactly, as the README says.
+TEST(LayoutPresets, EachIsInTheFuzzSeedsAsItsFile) {
+    static char written[LayoutFileMaxBytes + 1];
+    for (int32_t i = 0; presetLayout(i) != nullptr; ++i) {
+        const Layout& preset = *presetLayout(i);
+        const std::string path =
+            std::string(PADRELLE_SOURCE_DIR) + "/fuzz/corpus/layout/" + preset.name + ".txt";
+        std::ifstream file(path, std::ios::binary);
+        const std::string seed((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+        const size_t length = writeLayoutFile(preset, written, sizeof written);
+        EXPECT_EQ(seed, std::string(written, length)) << path;
+    }
+}

@@ -195,6 +195,13 @@ struct Reading {
             if (w[7].size() >= PadLabelSize) {
                 return fail("a pad's label has at most 15 characters");
             }
+            // Printable: a control character (a carriage return among them,
+            // which ends a line as the file is read again) is no label.
+            for (const char c : w[7]) {
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                    return fail("a pad's label is printable characters");
+                }
+            }
             std::memcpy(p.label, w[7].data(), w[7].size());
         }
         if (!placed(p.x, p.y, p.width, p.height)) {
