@@ -241,7 +241,7 @@ TEST_F(OverlayPlay, AnotherWindowInFrontPutsItBackOnTopWithoutActivation) {
 
 TEST_F(OverlayPlay, TheWindowButtonMakesItAnOrdinaryWindowAgain) {
     const LayoutPad& pad = controllerLayout.pads[0];
-    down(1, pad.x + 3, pad.y + 3); // a pad held meanwhile keeps its key
+    down(1, pad.x + 3, pad.y + 3); // a pad held meanwhile: hidden, its contact ends
     updateController();
     tap(OverlayLeave);
     EXPECT_FALSE(overlayState.on);
@@ -255,7 +255,10 @@ TEST_F(OverlayPlay, TheWindowButtonMakesItAnOrdinaryWindowAgain) {
     EXPECT_TRUE(fakePlatform.visible);
     EXPECT_EQ(fakePlatform.taskbarStyleChangesWhileShown, 0);
     EXPECT_EQ(fakePlatform.activations, 0);
-    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C"}));
+    // The window was hidden for the change: its contacts' ups never come,
+    // and the key goes up in the next pass.
+    updateController();
+    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "break 0x2C"}));
     // The panel is gone: its place no longer acts.
     const int32_t shapes = fakePlatform.shapeCalls;
     tap(OverlayMore);

@@ -842,6 +842,24 @@ TEST_F(RememberedTest, ThePairingLastsFromEveryStartThatGivesIt) {
     network = SystemNetwork;
 }
 
+// A window Windows would not register for touch is named in the log: no
+// touch will ever reach it (under Wine, always).
+TEST_F(RememberedTest, AWindowNotRegisteredForTouchIsSaidInTheLog) {
+    for (const bool fails : {false, true}) {
+        switchScene(0);
+        resetController();
+        fakePlatform.touchRegistrationFails = fails;
+        mainWindowMessage(reinterpret_cast<WindowHandle>(0x42), win::WM_CREATE, 0, 0);
+        start("--keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A");
+        EXPECT_EQ(store.log.find("touch input: Windows did not register the window for touch") !=
+                      std::string::npos,
+                  fails)
+            << store.log;
+    }
+    mainWindow = nullptr;
+    switchScene(0);
+}
+
 // The phone's round trips of the last minute go into the log as it stops.
 TEST_F(RememberedTest, ThePhonesRoundTripIsLoggedAtTheEnd) {
     network = RecordingNetwork;

@@ -264,6 +264,11 @@ void writeStartLog() {
     }
     char scheduling[256];
     describeResponsiveRun(scheduling, sizeof scheduling);
+    const char* touch = touchRegistered != 0
+                            ? ""
+                            : "touch input: Windows did not register the window for touch "
+                              "(RegisterTouchWindow failed): touches cannot reach Padrelle; "
+                              "the mouse and a phone still can\n";
     const RemoteStatus& remote = remoteStatus();
     char remoteLine[256] = "";
     if (remote.state == RemoteState::Failed) {
@@ -271,11 +276,11 @@ void writeStartLog() {
     } else if (remote.state != RemoteState::Off) {
         formatText(remoteLine, "remote controller: %s\n", remote.address);
     }
-    char text[1280];
+    char text[2048];
     const int length = formatText(
-        text, "Padrelle 1.0\n%s\n%s\nlayout: %s\nkeys in use: %s%s\nrunning with %s\n%s%s",
+        text, "Padrelle 1.0\n%s\n%s\nlayout: %s\nkeys in use: %s%s\nrunning with %s\n%s%s%s",
         outputNotice, settingsNotice, remembered.layout, keys,
-        controllerMode == AssignKeys ? " (until they are assigned)" : "", scheduling, hook,
+        controllerMode == AssignKeys ? " (until they are assigned)" : "", scheduling, hook, touch,
         remoteLine);
     if (length > 0) {
         settingsStore.writeLog(text, static_cast<size_t>(length) < sizeof text

@@ -47,6 +47,13 @@ void runMainLoop();
 // One pass of the main loop: with no message waiting and no pass due, a
 // wait for input; then at most one message, input, update, clock, render.
 void runMainLoopPass();
+// A pass inside a modal loop of the system's (a drag of the title bar, the
+// window menu), which takes and dispatches the thread's messages itself and
+// runs none of the main loop's passes: input, update and render, without
+// the message step. On the window's timer while such a loop runs.
+void runModalPass();
+constexpr uintptr_t ModalPassTimer = 0x50A5;
+constexpr uint32_t ModalPassMs = 10; // USER_TIMER_MINIMUM
 // Asks for a pass no later than timeMs (on the timeMs() clock), or delayMs
 // from now, even if no input comes meanwhile. A request holds until the next
 // pass starts; the earliest of several wins.

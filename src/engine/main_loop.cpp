@@ -32,6 +32,29 @@ void requestPassIn(uint32_t delayMs) {
     requestPassBy(platform.timeMs() + delayMs);
 }
 
+namespace {
+
+// A pass after its message step: input, the scene's update, then what can
+// wait for the strokes.
+void finishPass() {
+    pollInput();
+    SceneTable[currentScene].update();
+    // The strokes are out: now what can wait for them.
+    finishMouseCapture();
+    keepWatchingSession();
+    finishInputTiming();
+    frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
+    SceneTable[currentScene].render();
+}
+
+} // namespace
+
+void runModalPass() {
+    passRequested = false;
+    notePassStarted();
+    finishPass();
+}
+
 void runMainLoopPass() {
     // At most one message per pass. With none waiting and nothing due, sleep
     // until input comes or a pass that was asked for is due, instead of
@@ -52,14 +75,7 @@ void runMainLoopPass() {
         noteMessageTaken();
         platform.dispatchMessage();
     }
-    pollInput();
-    SceneTable[currentScene].update();
-    // The strokes are out: now what can wait for them.
-    finishMouseCapture();
-    keepWatchingSession();
-    finishInputTiming();
-    frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
-    SceneTable[currentScene].render();
+    finishPass();
 }
 
 void runMainLoop() {

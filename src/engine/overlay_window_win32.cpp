@@ -17,8 +17,15 @@ HWND asWindow(WindowHandle window) {
 
 } // namespace
 
+// Shown or hidden by SetWindowPos, whose SWP_NOACTIVATE its page promises:
+// ShowWindow's first call may take the starter's STARTUPINFO show command
+// instead of the one given (and activate), and its SW_HIDE "activates
+// another window", which need not be the game.
 void win32ShowWindow(WindowHandle window, int32_t command) {
-    ShowWindow(asWindow(window), command);
+    const UINT show = command == SW_HIDE ? SWP_HIDEWINDOW : SWP_SHOWWINDOW;
+    SetWindowPos(asWindow(window), nullptr, 0, 0, 0, 0,
+                 show | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
+                     SWP_NOOWNERZORDER);
 }
 
 bool win32SetWindowOpacity(WindowHandle window, uint8_t alpha) {

@@ -45,6 +45,8 @@ constexpr Platform defaultPlatform = {
     .programFolder = [](char*, size_t) { return false; },
     .messageBox = [](WindowHandle, const char*, const char*, uint32_t) { return int32_t{0}; },
     .playSound = [](const char*, uint32_t) { return false; },
+    .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return false; },
+    .killTimer = [](WindowHandle, uintptr_t) {},
 };
 
 } // namespace

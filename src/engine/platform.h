@@ -109,7 +109,8 @@ struct Platform {
     bool (*monitorRect)(const WinRect* nearRect, MonitorArea* out);
     bool (*setWindowPos)(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                          int32_t width, int32_t height, uint32_t flags);
-    // ShowWindow: hidden (SW_HIDE), or shown without activation (SW_SHOWNA).
+    // Hidden (SW_HIDE), or shown (SW_SHOWNA), never activated: SetWindowPos
+    // with SWP_HIDEWINDOW or SWP_SHOWWINDOW and SWP_NOACTIVATE.
     void (*showWindow)(WindowHandle window, int32_t command);
     // SetLayeredWindowAttributes(LWA_ALPHA) of a layered window: 0 clear,
     // 255 opaque.
@@ -153,6 +154,11 @@ struct Platform {
     int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption, uint32_t type);
     // PlaySoundA with no module; for SND_RESOURCE the name is an integer id.
     bool (*playSound)(const char* name, uint32_t flags);
+
+    // SetTimer on the window (WM_TIMER with that id every ms, however the
+    // thread's messages are taken, a modal loop's included), and KillTimer.
+    bool (*setTimer)(WindowHandle window, uintptr_t id, uint32_t ms);
+    void (*killTimer)(WindowHandle window, uintptr_t id);
 };
 
 constexpr uint32_t WaitForever = 0xFFFFFFFFu;

@@ -484,5 +484,11 @@ void useWin32Platform() {
         .programFolder = realProgramFolder,
         .messageBox = realMessageBox,
         .playSound = realPlaySound,
+        .setTimer =
+            [](WindowHandle window, uintptr_t id, uint32_t ms) {
+                return SetTimer(static_cast<HWND>(window), id, ms, nullptr) != 0;
+            },
+        .killTimer = [](WindowHandle window,
+                        uintptr_t id) { KillTimer(static_cast<HWND>(window), id); },
     };
 }

@@ -80,7 +80,7 @@ int runEngineWindow(const StartScreen& start, int showCommand) {
     if (start.overlay) {
         // Shaped, translucent and over the monitor before it is first seen.
         placeWindowAtStart(window, 1280, 720, start);
-        ShowWindow(window, SW_SHOWNOACTIVATE);
+        win32ShowWindow(window, SW_SHOWNOACTIVATE);
     } else {
         // Minimised or hidden starts are shown normally: the controller must be seen.
         const bool activates = showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA &&

@@ -17,6 +17,11 @@ constexpr uint32_t WM_CLOSE = 0x0010;
 constexpr uint32_t WM_QUERYENDSESSION = 0x0011;
 constexpr uint32_t WM_ENDSESSION = 0x0016;
 constexpr uint32_t WM_SYSCOMMAND = 0x0112;
+constexpr uint32_t WM_TIMER = 0x0113;
+constexpr uint32_t WM_ENTERMENULOOP = 0x0211;
+constexpr uint32_t WM_EXITMENULOOP = 0x0212;
+constexpr uint32_t WM_ENTERSIZEMOVE = 0x0231;
+constexpr uint32_t WM_EXITSIZEMOVE = 0x0232;
 constexpr uintptr_t SC_CLOSE = 0xF060;
 // The window menu's commands: the system's are 0xF000 and above, and the
 // four low bits of wParam are its own.
@@ -34,6 +39,7 @@ constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
 constexpr uint32_t WM_POWERBROADCAST = 0x0218;
 constexpr uint32_t WM_TOUCH = 0x0240;
 constexpr uint32_t WM_POINTERACTIVATE = 0x024B;
+constexpr uint32_t WM_POINTERCAPTURECHANGED = 0x024C;
 constexpr uint32_t WM_TABLET_QUERYSYSTEMGESTURESTATUS = 0x02CC;
 constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
 constexpr uint32_t WM_WTSSESSION_CHANGE = 0x02B1;

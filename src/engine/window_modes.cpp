@@ -1,8 +1,10 @@
 #include "engine/window_modes.h"
 
+#include "engine/engine.h"
 #include "engine/logical_scale.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "touch/touch_table.h"
 
 namespace {
 
@@ -12,6 +14,17 @@ WindowHandle zOrder(intptr_t where) {
 
 uint32_t styleOf(WindowHandle window, int32_t index) {
     return static_cast<uint32_t>(platform.getWindowLong(window, index));
+}
+
+// Hidden for a change of mode: the window's contacts end there and their ups
+// never come (a hidden window loses the capture of its pointers), so every
+// touch finger and the mouse finger lift now, and their keys go up in the
+// next pass.
+void hideWindow(WindowHandle window) {
+    liftAllFingers();
+    dropMouseFinger();
+    requestPassIn(0);
+    platform.showWindow(window, win::SW_HIDE);
 }
 
 void setExStyle(WindowHandle window, uint32_t exStyle) {
@@ -128,7 +141,7 @@ void setOverlayMode(WindowHandle window, const MonitorArea& monitor, int32_t opa
     const bool change = !isOverlay(window);
     if (change) {
         const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
-        platform.showWindow(window, win::SW_HIDE);
+        hideWindow(window);
         platform.setWindowLong(window, win::GWL_STYLE, static_cast<int32_t>(win::WS_POPUP));
         setExStyle(window, (exStyle & ~(win::WS_EX_CLIENTEDGE | win::WS_EX_APPWINDOW)) |
                                win::WS_EX_OVERLAY);
@@ -167,7 +180,7 @@ void leaveOverlayMode(WindowHandle window, int32_t clientWidth, int32_t clientHe
     }
     // Hidden while it becomes a window of the taskbar again; the no-activate
     // style stays: the game keeps the focus.
-    platform.showWindow(window, win::SW_HIDE);
+    hideWindow(window);
     platform.setWindowShape(window, nullptr, 0);
     const uint32_t exStyle = styleOf(window, win::GWL_EXSTYLE);
     setExStyle(window, (exStyle & ~(win::WS_EX_LAYERED | win::WS_EX_TOOLWINDOW)) |

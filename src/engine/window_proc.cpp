@@ -101,6 +101,7 @@ void powerChange(uintptr_t event, intptr_t lParam) {
 
 WindowHandle mainWindow = nullptr;
 int32_t windowActive = 0;
+int32_t touchRegistered = 1;
 MouseState mouseState = {};
 int32_t overlayAsked = 0;
 
@@ -109,7 +110,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     mainWindow = window;
     switch (message) {
     case win::WM_CREATE:
-        platform.registerTouchWindow(window, win::TWF_WANTPALM);
+        touchRegistered = platform.registerTouchWindow(window, win::TWF_WANTPALM) ? 1 : 0;
         watchSession(window);
         return 0;
     case win::WM_DESTROY:
@@ -132,6 +133,35 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return win::MA_NOACTIVATE;
     case win::WM_POINTERACTIVATE:
         return win::PA_NOACTIVATE;
+    case win::WM_ENTERSIZEMOVE:
+    case win::WM_ENTERMENULOOP:
+        // The system's modal loop runs none of the main loop's passes, and
+        // loses the thread messages that wake it: a timer keeps strokes,
+        // lifts and owed breaks going until it ends.
+        platform.setTimer(window, ModalPassTimer, ModalPassMs);
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_EXITSIZEMOVE:
+    case win::WM_EXITMENULOOP:
+        platform.killTimer(window, ModalPassTimer);
+        requestPassIn(0);
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_TIMER:
+        if (wParam == ModalPassTimer) {
+            runModalPass();
+            return 0;
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_POINTERCAPTURECHANGED:
+        // The window lost a contact: "typically, no further notifications"
+        // of that pointer follow, its up among them. Its finger lifts; where
+        // no finger has its id (a touch record's id is not documented to be
+        // its pointer's), every touch finger does, as the system's other
+        // cuts of input do: a key held on for good is worse than one let go.
+        if (!liftFinger(static_cast<uint32_t>(wParam & 0xFFFF))) {
+            liftAllFingers();
+        }
+        requestPassIn(0);
+        return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_LBUTTONDOWN:
         mouseState.leftHeld = 1;
         mouseState.leftDownLatch = 1;
@@ -288,6 +318,7 @@ void resetWindowState() {
     sessionWatch = SessionWatch{};
     mainWindow = nullptr;
     windowActive = 0;
+    touchRegistered = 1;
     mouseState = MouseState{};
     overlayAsked = 0;
 }

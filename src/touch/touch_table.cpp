@@ -22,6 +22,16 @@ void liftAllFingers() {
     }
 }
 
+bool liftFinger(uint32_t id) {
+    for (TouchSlot& slot : TouchTable) {
+        if (slot.down != 0 && slot.id == id) {
+            slot.down = 0;
+            return true;
+        }
+    }
+    return false;
+}
+
 void setMouseFinger(bool down, int32_t x, int32_t y) {
     MouseFinger.x = x;
     MouseFinger.y = y;

@@ -57,9 +57,12 @@ bool isTouched(const Sprite& sprite);
 int32_t touchIndexOn(const Sprite& sprite);
 
 // Every touch slot up: the system cut the contacts off (a lock, a UAC
-// prompt's desktop, sleep, the display off, a cancelled mode). Nothing else
-// lifts a finger whose up did not come: a finger held still sends nothing.
+// prompt's desktop, sleep, the display off, a cancelled mode, a contact's
+// capture lost, the window hidden). Nothing else lifts a finger whose up did
+// not come: a finger held still sends nothing.
 void liftAllFingers();
+// Lifts the finger of that id if one is down; false when none is.
+bool liftFinger(uint32_t id);
 
 // Every slot up with id 0 at (0, 0), every debug line empty, the mouse finger up.
 void resetTouchTable();

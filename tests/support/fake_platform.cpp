@@ -95,7 +95,7 @@ void fakeQuit(int32_t code) {
 bool fakeRegisterTouch(WindowHandle, uint32_t flags) {
     fakePlatform.calls.push_back("registerTouchWindow " + hex(static_cast<int32_t>(flags)));
     ++fakePlatform.touchRegistrations;
-    return true;
+    return !fakePlatform.touchRegistrationFails;
 }
 
 bool touchHandleClosed(intptr_t handle, const char* what) {
@@ -312,5 +312,11 @@ void installFakePlatform() {
         .programFolder = [](char*, size_t) { return false; },
         .messageBox = fakeMessageBox,
         .playSound = fakeSound,
+        .setTimer =
+            [](WindowHandle, uintptr_t id, uint32_t ms) {
+                fakePlatform.timers[id] = ms;
+                return true;
+            },
+        .killTimer = [](WindowHandle, uintptr_t id) { fakePlatform.timers.erase(id); },
     };
 }

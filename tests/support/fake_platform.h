@@ -66,8 +66,9 @@ struct FakePlatform {
     std::vector<int32_t> quitCodes;
     bool sessionServicesReady = true;
     int32_t touchRegistrations = 0;
-    uintptr_t extraInfo = 0;     // what messageExtraInfo gives
-    std::vector<uint32_t> waits; // timeouts of every waitForInput
+    bool touchRegistrationFails = false; // as under Wine (error 120)
+    uintptr_t extraInfo = 0;             // what messageExtraInfo gives
+    std::vector<uint32_t> waits;         // timeouts of every waitForInput
     // Called by waitForInput; may queue messages or move the clock.
     std::function<void(uint32_t timeoutMs)> onWait;
     int32_t refreshHz = 60;
@@ -105,6 +106,9 @@ struct FakePlatform {
     // is shown is counted here (the taskbar would keep the old button).
     int32_t taskbarStyleChangesWhileShown = 0;
     bool exclusiveFullScreen = false; // a game holds the display
+
+    // The window's timers by id: their period in ms.
+    std::map<uintptr_t, uint32_t> timers;
 
     std::vector<FakeMessageBox> messageBoxes;
     std::vector<std::pair<std::string, uint32_t>> sounds;

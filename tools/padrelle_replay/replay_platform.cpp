@@ -268,6 +268,8 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .programFolder = [](char*, size_t) { return false; },
         .messageBox = replayMessageBox,
         .playSound = replaySound,
+        .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return true; },
+        .killTimer = [](WindowHandle, uintptr_t) {},
     };
 }
 
