@@ -299,3 +299,30 @@ TEST_F(ControllerFixture, TheWindowMenuLaysAWindowOverTheGameAndBack) {
 }
 
 } // namespace
+
+// A game in exclusive full screen hides every window over it, and the
+// overlay would still take touches on its pads: it stands aside (hidden,
+// its contacts lifted), never activated, and comes back on top once the game
+// lets go, also when no change of the foreground says so.
+TEST_F(OverlayPlay, UnderAGameInExclusiveFullScreenItStandsAsideUntilTheGameLetsGo) {
+    const LayoutPad& pad = controllerLayout.pads[0];
+    down(1, pad.x + 3, pad.y + 3);
+    updateController();
+    fakePlatform.exclusiveFullScreen = true;
+    noteForegroundChange();
+    updateController();
+    EXPECT_FALSE(fakePlatform.visible);
+    updateController();
+    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "break 0x2C"}));
+    fakePlatform.exclusiveFullScreen = false;
+    fakePlatform.time += 999;
+    updateController();
+    EXPECT_FALSE(fakePlatform.visible);
+    fakePlatform.positions.clear();
+    fakePlatform.time += 1;
+    updateController();
+    EXPECT_TRUE(fakePlatform.visible);
+    ASSERT_FALSE(fakePlatform.positions.empty());
+    EXPECT_EQ(fakePlatform.positions.back().insertAfter, win::HWND_TOPMOST);
+    EXPECT_EQ(fakePlatform.activations, 0);
+}

@@ -10,6 +10,7 @@
 #include "controller/settings_store.h"
 #include "engine/engine.h"
 #include "engine/win_constants.h"
+#include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/guard.h"
 #include "keyout/sendinput_output.h"
@@ -17,10 +18,13 @@
 #include "remote/remote_link.h"
 #include "support/controller_fixture.h"
 #include "support/fake_network.h"
+#include "support/fake_platform.h"
 
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -567,21 +571,79 @@ bool outranked = false;
 // only --remote new changes; saved with the keys, never without them.
 // Windows asks once whether Padrelle may use the network, as the server
 // first listens: the question must not hide under a full-screen controller.
+// The window really is an ordinary one while the question may come, the
+// player's choice is what is saved, and once the question is answered (a
+// rule names padrelle.exe) the mode comes back.
 TEST_F(RememberedTest, TheFirewallsQuestionIsNotLeftUnderAFullScreenController) {
-    for (const uint32_t reach : {ReachFirewallWillAsk, ReachFirewallBlocks, uint32_t{0}}) {
+    struct Case {
+        bool overlay; // else full screen
+        uint32_t reach;
+        bool answered; // a rule exists at the next check
+    };
+    const Case cases[] = {
+        {false, ReachFirewallWillAsk, false},
+        {false, ReachFirewallWillAsk, true},
+        {false, ReachFirewallBlocks, false},
+        {false, 0, false},
+        {true, ReachFirewallWillAsk, false},
+        {true, ReachFirewallWillAsk, true},
+        {true, 0, false},
+    };
+    const auto overlayWindow = [] {
+        return (static_cast<uint32_t>(fakePlatform.exStyle) & win::WS_EX_TOOLWINDOW) != 0;
+    };
+    // A pop-up without a frame that is not the overlay.
+    const auto fullScreenWindow = [overlayWindow] {
+        return (static_cast<uint32_t>(fakePlatform.style) & win::WS_OVERLAPPEDWINDOW) == 0 &&
+               !overlayWindow();
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.overlay ? "overlay " : "full screen ") +
+                                 std::to_string(c.reach) + (c.answered ? " answered" : "");
+        switchScene(0);
         resetController();
+        store = FakeStore{};
+        installFakePlatform();
         network = RecordingNetwork;
         fakeNetwork = FakeNetwork{};
-        fakeNetwork.reach = reach;
+        fakeNetwork.reach = c.reach;
         saved(std::string("version 1\n") + Keys);
-        fullScreen = 1; // opened full screen as remembered
         mainWindow = reinterpret_cast<WindowHandle>(0x77);
-        fakePlatform.positions.clear();
+        // Opened as remembered.
+        if (c.overlay) {
+            setOverlayMode(mainWindow, {{0, 0, 1920, 1080}, {0, 0, 1920, 1040}}, 60);
+            overlayState = OverlayState{true, 60};
+        } else {
+            setFullScreenMode(mainWindow);
+            fullScreen = 1;
+        }
         start("--remote");
-        EXPECT_EQ(fakePlatform.activations, 0) << reach;
-        EXPECT_EQ(fullScreen, reach == ReachFirewallWillAsk ? 0 : 1) << reach;
+        const bool asks = c.reach == ReachFirewallWillAsk;
+        EXPECT_EQ(overlayWindow(), c.overlay && !asks) << what;
+        EXPECT_EQ(fullScreenWindow(), !c.overlay && !asks) << what;
+        EXPECT_EQ(fakePlatform.activations, 0) << what;
+        if (c.answered) {
+            fakeReachAsked = 0;
+            fakeNetwork.reach = 0;
+            fakePlatform.time += ReachCheckMs;
+            pollRemote();
+            for (int i = 0; i < 2000 && fakeReachAsked < 1; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            pollRemote();
+            updateController();
+            EXPECT_EQ(overlayWindow(), c.overlay) << what;
+            EXPECT_EQ(fullScreenWindow(), !c.overlay) << what;
+            EXPECT_EQ(fakePlatform.activations, 0) << what;
+        }
         switchScene(0);
+        // Saved as the player chose, asked or not.
+        EXPECT_NE(store.file.find(c.overlay ? "overlay on 60" : "fullscreen"), std::string::npos)
+            << what << "\n"
+            << store.file;
     }
+    mainWindow = nullptr;
     network = SystemNetwork;
 }
 
@@ -597,6 +659,7 @@ TEST_F(RememberedTest, ATapPlaysWithTheLayoutsOwnKeysAtTheFirstStart) {
     touch(1, TouchFlagDown, x, y);
     updateController();
     EXPECT_EQ(controllerMode, AssignKeys); // still down: no tap yet
+    EXPECT_EQ(PadPressed[0], 1);           // the pad whose key is asked for
     touch(1, TouchFlagMove, x, 100);       // slid off
     updateController();
     touch(1, TouchFlagUp, x, 100);
@@ -608,6 +671,8 @@ TEST_F(RememberedTest, ATapPlaysWithTheLayoutsOwnKeysAtTheFirstStart) {
     touch(2, TouchFlagUp, x, y);
     updateController();
     EXPECT_EQ(controllerMode, Play);
+    // No pad stays marked as the one asked for.
+    EXPECT_EQ(std::count(PadPressed, PadPressed + MaxPads, 1), 0);
     EXPECT_EQ(KeyScancodes[0], 0x2C);
     EXPECT_EQ(ScratchScancodes[1], 0x2A);
     EXPECT_EQ(fakeInterception.filter, 0); // the capture is let go

@@ -27,6 +27,7 @@
 #include <string>
 
 uint64_t controllerObjectsVersion = 0;
+LeftForQuestion leftForFirewallQuestion = LeftForQuestion::Nothing;
 Image* whiteImage = nullptr;
 Image* blueImage = nullptr;
 Image* scratchImage = nullptr;
@@ -107,6 +108,7 @@ void resetController() {
     cancelKeyAssignment();
     fullScreen = 0;
     resetOverlay();
+    leftForFirewallQuestion = LeftForQuestion::Nothing;
     for (ScratchTracker& tracker : ScratchTrackers) {
         tracker = ScratchTracker{};
     }
@@ -183,13 +185,17 @@ void enterController() {
     if (chooseRemote(pairingCode, sizeof pairingCode)) {
         startRemoteController(pairingCode);
         // Windows asks once whether Padrelle may use the network: its
-        // question must not hide under a full-screen controller.
+        // question must not hide under a full-screen controller or the
+        // overlay. The player's choice stays theirs: it is saved as it was,
+        // and given back once the question is answered.
         if ((remoteStatus().reachProblems & ReachFirewallWillAsk) != 0 && mainWindow != nullptr) {
             if (overlayState.on) {
                 leaveOverlay();
+                leftForFirewallQuestion = LeftForQuestion::Overlay;
             } else if (fullScreen != 0) {
                 setWindowedMode(mainWindow, LogicalWidth, LogicalHeight);
                 fullScreen = 0;
+                leftForFirewallQuestion = LeftForQuestion::FullScreen;
             }
         }
     }
@@ -222,10 +228,27 @@ void watchTheGuard() {
     }
 }
 
+// The firewall's question answered (a rule for padrelle.exe exists now):
+// back to the mode it took the player out of.
+void watchTheFirewallsQuestion() {
+    if (leftForFirewallQuestion == LeftForQuestion::Nothing || mainWindow == nullptr ||
+        (remoteStatus().reachProblems & ReachFirewallWillAsk) != 0) {
+        return;
+    }
+    if (leftForFirewallQuestion == LeftForQuestion::Overlay) {
+        enterOverlay();
+    } else if (!overlayState.on) {
+        setFullScreenMode(mainWindow);
+        fullScreen = 1;
+    }
+    leftForFirewallQuestion = LeftForQuestion::Nothing;
+}
+
 } // namespace
 
 void updateController() {
     watchTheGuard();
+    watchTheFirewallsQuestion();
     // Breaks the system refused go again until it takes them.
     if (retryOwedBreaks() > 0) {
         requestPassIn(OwedBreakRetryMs);

@@ -58,6 +58,12 @@ extern char noticeLines[NoticeCount][NoticeSize];
 extern char (&outputNotice)[NoticeSize];
 extern char (&settingsNotice)[NoticeSize];
 extern char (&gameNotice)[NoticeSize];
+// The mode the firewall's question took the player out of at the start
+// (the question must not hide under it): given back once it is answered,
+// and saved meanwhile as the player's choice.
+enum class LeftForQuestion : int32_t { Nothing, Overlay, FullScreen };
+extern LeftForQuestion leftForFirewallQuestion;
+
 // What to tell a player whose --output interception cannot be had.
 void forcedDriverMessage(char* buffer, size_t size);
 

@@ -4,6 +4,7 @@
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
 #include "controller/saved_settings.h"
+#include "engine/engine.h"
 #include "engine/format_text.h"
 #include "engine/logical_scale.h"
 #include "engine/window_modes.h"
@@ -27,8 +28,12 @@ constexpr int32_t PanelWidth = CellCount * CellWidth + (CellCount - 1) * CellGap
 // The key assignment's prompt and its button, while keys are asked for.
 constexpr Rect AssignmentBox = {186, 200, 268, 1080};
 constexpr const char* ExclusiveNotice =
-    "the game holds the screen in exclusive full screen: no window can lie over it; choose "
-    "borderless or windowed full screen in its settings";
+    "the game holds the screen in exclusive full screen: no window can lie over it, and the "
+    "controller stands aside (hidden) until it lets go; choose borderless or windowed full "
+    "screen in its settings";
+// While it stands aside, how often the controller asks whether the game
+// still holds the screen: it may let go without a change of the foreground.
+constexpr uint32_t AsideCheckMs = 1000;
 
 struct Overlay {
     Rect panel = {};
@@ -44,6 +49,10 @@ struct Overlay {
     bool foregroundChecked = false;
     uint32_t foregroundSeen = 0;
     bool exclusiveSaid = false;
+    // Hidden while a game holds the screen in exclusive full screen: it
+    // could not be seen, and would still take touches on its pads.
+    bool aside = false;
+    uint32_t asideCheckedMs = 0;
 };
 
 Overlay state;
@@ -203,17 +212,31 @@ void reshape() {
 // it does, and the log says so once a time it happens.
 void watchForeground() {
     const uint32_t changes = foregroundChangeCount();
-    if (state.foregroundChecked && changes == state.foregroundSeen) {
+    const uint32_t now = platform.timeMs();
+    const bool asideDue = state.aside && now - state.asideCheckedMs >= AsideCheckMs;
+    if (state.foregroundChecked && changes == state.foregroundSeen && !asideDue) {
+        if (state.aside) {
+            requestPassBy(state.asideCheckedMs + AsideCheckMs);
+        }
         return;
     }
     state.foregroundChecked = true;
     state.foregroundSeen = changes;
-    keepOverlayOnTop(mainWindow);
     const bool exclusive = platform.exclusiveFullScreen();
     if (exclusive && !state.exclusiveSaid) {
         noteInLog(ExclusiveNotice);
     }
     state.exclusiveSaid = exclusive;
+    if (exclusive != state.aside) {
+        standOverlayAside(mainWindow, exclusive);
+        state.aside = exclusive;
+    }
+    if (exclusive) {
+        state.asideCheckedMs = now;
+        requestPassBy(now + AsideCheckMs);
+    } else {
+        keepOverlayOnTop(mainWindow);
+    }
 }
 
 } // namespace

@@ -58,9 +58,12 @@ void takeScreenNow() {
     }
     // The overlay once it was ever asked for: on or off, and its opacity.
     SavedSettings& settings = remembered.settings;
-    if (settings.hasOverlay || overlayState.on || launchOptions.overlay != OverlayUnsaid) {
+    // What the firewall's question took the player out of is still theirs.
+    const bool overlayWanted =
+        overlayState.on || leftForFirewallQuestion == LeftForQuestion::Overlay;
+    if (settings.hasOverlay || overlayWanted || launchOptions.overlay != OverlayUnsaid) {
         settings.hasOverlay = true;
-        settings.overlayOn = overlayState.on;
+        settings.overlayOn = overlayWanted;
         settings.overlayOpacity = overlayState.opacity;
     }
     MonitorIdentity monitor = {};
@@ -69,7 +72,8 @@ void takeScreenNow() {
     if (remembered.settings.hasScreen) {
         SavedScreen& screen = remembered.settings.screen;
         std::memcpy(screen.monitor, monitor.name, sizeof screen.monitor);
-        screen.fullScreen = fullScreen != 0;
+        screen.fullScreen =
+            fullScreen != 0 || leftForFirewallQuestion == LeftForQuestion::FullScreen;
         monitor.device[sizeof monitor.device - 1] = '\0';
         const bool known = isMonitorWord(monitor.device, sizeof screen.device);
         std::memcpy(screen.device, known ? monitor.device : "", known ? sizeof screen.device : 1);

@@ -174,6 +174,15 @@ void keepOverlayOnTop(WindowHandle window) {
                           win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
 }
 
+void standOverlayAside(WindowHandle window, bool aside) {
+    if (aside) {
+        hideWindow(window);
+        return;
+    }
+    platform.showWindow(window, win::SW_SHOWNA);
+    keepOverlayOnTop(window);
+}
+
 void leaveOverlayMode(WindowHandle window, int32_t clientWidth, int32_t clientHeight) {
     if (!isOverlay(window)) {
         return;

@@ -48,6 +48,10 @@ void leaveOverlayMode(WindowHandle window, int32_t clientWidth, int32_t clientHe
 // Back to the top of the topmost band, without activation: another topmost
 // window that came to the foreground may have gone over it.
 void keepOverlayOnTop(WindowHandle window);
+// Hidden while a game holds the display in exclusive full screen (its
+// contacts lift), shown again and put back on top once it lets go; never
+// activated.
+void standOverlayAside(WindowHandle window, bool aside);
 
 // Where the window opens: on a given monitor, windowed or full screen; or,
 // without one, windowed and centred on the monitor it is on. Unless it is the
