@@ -9,6 +9,7 @@
 #include "controller/saved_settings.h"
 #include "controller/settings_store.h"
 #include "engine/engine.h"
+#include "engine/system_watches.h"
 #include "engine/win_constants.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
@@ -907,19 +908,37 @@ TEST_F(RememberedTest, ThePairingLastsFromEveryStartThatGivesIt) {
     network = SystemNetwork;
 }
 
-// A window Windows would not register for touch is named in the log: no
-// touch will ever reach it (under Wine, always).
-TEST_F(RememberedTest, AWindowNotRegisteredForTouchIsSaidInTheLog) {
-    for (const bool fails : {false, true}) {
-        switchScene(0);
-        resetController();
-        fakePlatform.touchRegistrationFails = fails;
-        mainWindowMessage(reinterpret_cast<WindowHandle>(0x42), win::WM_CREATE, 0, 0);
-        start("--keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A");
-        EXPECT_EQ(store.log.find("touch input: Windows did not register the window for touch") !=
-                      std::string::npos,
-                  fails)
-            << store.log;
+// What Windows refused at the start is named in the log, each with what it
+// costs: a window not registered for touch (under Wine, always), a watch of
+// the foreground, of the input desktop or of the display, the guard.
+TEST_F(RememberedTest, WhatWindowsRefusedAtTheStartIsSaidInTheLog) {
+    struct Case {
+        SystemWatch watch;
+        const char* said;
+    };
+    const Case cases[] = {
+        {WatchTouch, "touch input: Windows did not register the window for touch"},
+        {WatchForeground, "the foreground: Windows would not tell Padrelle when it changes"},
+        {WatchDesktopSwitch, "the input desktop: Windows would not tell Padrelle"},
+        {WatchDisplayPower, "the display: Windows would not tell Padrelle when it goes off"},
+        {WatchGuard, "the guard: it could not be started"},
+    };
+    for (const Case& c : cases) {
+        for (const bool refused : {false, true}) {
+            switchScene(0);
+            resetController();
+            resetSystemWatches();
+            if (c.watch == WatchTouch) {
+                // As the window is made.
+                fakePlatform.touchRegistrationFails = refused;
+                mainWindowMessage(reinterpret_cast<WindowHandle>(0x42), win::WM_CREATE, 0, 0);
+            } else {
+                noteSystemWatch(c.watch, !refused);
+            }
+            start("--keys 2C,2D,2E,2F,30,31,32,10,11,1D,2A");
+            EXPECT_EQ(store.log.find(c.said) != std::string::npos, refused) << store.log;
+            EXPECT_EQ(refusedSystemWatches(), refused ? uint32_t{c.watch} : 0u);
+        }
     }
     mainWindow = nullptr;
     switchScene(0);

@@ -9,6 +9,7 @@
 #include "controller/settings_store.h"
 #include "engine/program_win32.h"
 #include "engine/responsiveness.h"
+#include "engine/system_watches.h"
 #include "engine/wide_text.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
@@ -80,7 +81,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     useWin32AccessibilityApi();
     // Keys held when this process is ended from outside are let go by the
     // guard; without one (it could not be started) the program runs all the same.
-    startGuard();
+    noteSystemWatch(WatchGuard, startGuard());
     // The driver asked for and not to be had: said before any window opens.
     if (launchOptions.output == OutputInterception && !openKeyboardOutput(OutputInterception)) {
         forcedDriverMessage(problem, sizeof problem);

@@ -8,6 +8,7 @@
 #include "engine/format_text.h"
 #include "engine/platform.h"
 #include "engine/responsiveness.h"
+#include "engine/system_watches.h"
 #include "engine/window_proc.h"
 #include "keyout/sendinput_output.h"
 #include "remote/network.h"
@@ -268,11 +269,8 @@ void writeStartLog() {
     }
     char scheduling[256];
     describeResponsiveRun(scheduling, sizeof scheduling);
-    const char* touch = touchRegistered != 0
-                            ? ""
-                            : "touch input: Windows did not register the window for touch "
-                              "(RegisterTouchWindow failed): touches cannot reach Padrelle; "
-                              "the mouse and a phone still can\n";
+    char refused[1024];
+    describeRefusedWatches(refusedSystemWatches(), refused, sizeof refused);
     const RemoteStatus& remote = remoteStatus();
     char remoteLine[256] = "";
     if (remote.state == RemoteState::Failed) {
@@ -280,11 +278,11 @@ void writeStartLog() {
     } else if (remote.state != RemoteState::Off) {
         formatText(remoteLine, "remote controller: %s\n", remote.address);
     }
-    char text[2048];
+    char text[3072];
     const int length = formatText(
         text, "Padrelle 1.0\n%s\n%s\nlayout: %s\nkeys in use: %s%s\nrunning with %s\n%s%s%s",
         outputNotice, settingsNotice, remembered.layout, keys,
-        controllerMode == AssignKeys ? " (until they are assigned)" : "", scheduling, hook, touch,
+        controllerMode == AssignKeys ? " (until they are assigned)" : "", scheduling, hook, refused,
         remoteLine);
     if (length > 0) {
         settingsStore.writeLog(text, static_cast<size_t>(length) < sizeof text

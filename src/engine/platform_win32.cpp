@@ -11,6 +11,7 @@
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
 #include "engine/system_call.h"
+#include "engine/system_watches.h"
 #include "engine/wide_text.h"
 
 namespace {
@@ -396,10 +397,12 @@ bool realWatchSession(WindowHandle window, bool watch) {
         desktopWatcher = asWindow(window);
         desktopHook = SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
                                       nullptr, desktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
+        noteSystemWatch(WatchDesktopSwitch, desktopHook != nullptr);
     }
     if (displayNotify == nullptr) {
         displayNotify = RegisterPowerSettingNotification(asWindow(window), &ConsoleDisplayState,
                                                          DEVICE_NOTIFY_WINDOW_HANDLE);
+        noteSystemWatch(WatchDisplayPower, displayNotify != nullptr);
     }
     return WTSRegisterSessionNotification(asWindow(window), NOTIFY_FOR_THIS_SESSION) != 0;
 }

@@ -4,6 +4,7 @@
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
 #include "engine/health.h"
+#include "engine/system_watches.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ void inputBackToScene() {
 
 void resetEngine() {
     setInputSource(InputSource{});
+    resetSystemWatches();
     for (int32_t i = 0; i < SceneCount; ++i) {
         SceneTable[i] = standardScenes[i];
     }

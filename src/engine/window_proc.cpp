@@ -3,6 +3,7 @@
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
 #include "engine/health.h"
+#include "engine/system_watches.h"
 #include "engine/win_constants.h"
 #include "engine/window_modes.h"
 #include "touch/touch_message.h"
@@ -101,7 +102,6 @@ void powerChange(uintptr_t event, intptr_t lParam) {
 
 WindowHandle mainWindow = nullptr;
 int32_t windowActive = 0;
-int32_t touchRegistered = 1;
 MouseState mouseState = {};
 int32_t overlayAsked = 0;
 
@@ -110,7 +110,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     mainWindow = window;
     switch (message) {
     case win::WM_CREATE:
-        touchRegistered = platform.registerTouchWindow(window, win::TWF_WANTPALM) ? 1 : 0;
+        noteSystemWatch(WatchTouch, platform.registerTouchWindow(window, win::TWF_WANTPALM));
         watchSession(window);
         return 0;
     case win::WM_DESTROY:
@@ -318,7 +318,6 @@ void resetWindowState() {
     sessionWatch = SessionWatch{};
     mainWindow = nullptr;
     windowActive = 0;
-    touchRegistered = 1;
     mouseState = MouseState{};
     overlayAsked = 0;
 }

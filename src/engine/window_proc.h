@@ -42,9 +42,6 @@ extern const uint32_t SystemGesturesOff;
 
 extern WindowHandle mainWindow;
 extern int32_t windowActive;
-// 0 when Windows refused to register the window for touch input at its
-// creation (no touch would ever reach it): the log says so.
-extern int32_t touchRegistered;
 extern MouseState mouseState;
 // Set when the player chose "Over the game" in the window menu; the scene
 // takes it and clears it.

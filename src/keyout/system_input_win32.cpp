@@ -7,6 +7,7 @@
 // hook's calls, and the callback only queues the key and wakes the main loop.
 #include <windows.h>
 
+#include "engine/system_watches.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
 
@@ -187,10 +188,14 @@ void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, D
 void watchForeground() {
     mainThreadId = GetCurrentThreadId();
     // Called on the main thread's message loop.
-    SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foregroundChanged, 0,
-                    0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                        foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    noteSystemWatch(WatchForeground, hook != nullptr);
     checkForeground();
-    watchingForeground = true;
+    // Without the hook nothing says when the foreground changes: it is asked
+    // at each stroke instead.
+    watchingForeground = hook != nullptr;
 }
 
 // Without the watch (the guard) the foreground is asked each time.
