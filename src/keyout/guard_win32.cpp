@@ -56,13 +56,18 @@ bool launch(const std::wstring& program, const char* option, HANDLE process, HAN
     const bool listed = list != nullptr && InitializeProcThreadAttributeList(list, 1, 0, &size) &&
                         UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
                                                   handles, sizeof handles, nullptr, nullptr);
+    if (!listed) {
+        // Without the list the new process would inherit every inheritable
+        // handle of the program (a launcher's pipes among them): no guard.
+        if (list != nullptr) {
+            HeapFree(GetProcessHeap(), 0, list);
+        }
+        return false;
+    }
     STARTUPINFOEXW startup = {};
     startup.StartupInfo.cb = sizeof startup;
-    DWORD flags = CREATE_NO_WINDOW;
-    if (listed) {
-        startup.lpAttributeList = list;
-        flags |= EXTENDED_STARTUPINFO_PRESENT;
-    }
+    startup.lpAttributeList = list;
+    const DWORD flags = CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT;
     // A job that allows no breakaway refuses the flag: the guard then stays
     // in it, and a job that kills its processes kills the guard too.
     BOOL ok = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
@@ -72,12 +77,8 @@ bool launch(const std::wstring& program, const char* option, HANDLE process, HAN
         ok = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr,
                             nullptr, &startup.StartupInfo, started);
     }
-    if (list != nullptr) {
-        if (listed) {
-            DeleteProcThreadAttributeList(list);
-        }
-        HeapFree(GetProcessHeap(), 0, list);
-    }
+    DeleteProcThreadAttributeList(list);
+    HeapFree(GetProcessHeap(), 0, list);
     return ok != 0;
 }
 

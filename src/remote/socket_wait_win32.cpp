@@ -60,18 +60,32 @@ enum class Peek { Ready, TimedOut, Failed, NotStarted };
 // Each server thread keeps the event and the record of its waits: making
 // and closing an event for every wait would put a call to the Wine server
 // between the data and its read, and a receive that could not be called off
-// keeps its record until it completes.
+// keeps its record until it completes. The record is on the heap: a thread
+// that ends while such a receive is still pending leaves it there (with its
+// event) for the system to complete into, instead of freeing it under it.
 struct WaitState {
     WSAEVENT event = WSACreateEvent();
     WSAOVERLAPPED overlapped = {};
     SOCKET pendingOn = INVALID_SOCKET;
-    ~WaitState() {
-        if (pendingOn == INVALID_SOCKET && event != WSA_INVALID_EVENT) {
-            WSACloseEvent(event);
+};
+
+struct ThreadWaits {
+    WaitState* state = new WaitState();
+    ~ThreadWaits() {
+        if (state->pendingOn != INVALID_SOCKET) {
+            return; // the system may still write into it: kept for good
         }
+        if (state->event != WSA_INVALID_EVENT) {
+            WSACloseEvent(state->event);
+        }
+        delete state;
     }
 };
-thread_local WaitState waitState;
+thread_local ThreadWaits threadWaits;
+
+WaitState& waitState() {
+    return *threadWaits.state;
+}
 
 // For the check program: CancelIoEx fails, as under some layered providers.
 bool cancelsFail = false;
@@ -88,8 +102,8 @@ bool cancel(SOCKET socket, WSAOVERLAPPED* overlapped) {
 Peek finish(SOCKET socket) {
     DWORD got = 0;
     DWORD flags = 0;
-    waitState.pendingOn = INVALID_SOCKET;
-    if (WSAGetOverlappedResult(socket, &waitState.overlapped, &got, TRUE, &flags)) {
+    waitState().pendingOn = INVALID_SOCKET;
+    if (WSAGetOverlappedResult(socket, &waitState().overlapped, &got, TRUE, &flags)) {
         return Peek::Ready;
     }
     return WSAGetLastError() == WSA_OPERATION_ABORTED ? Peek::TimedOut : Peek::Failed;
@@ -98,13 +112,13 @@ Peek finish(SOCKET socket) {
 // Waits for the receive under way; on time out it is called off, or, where
 // that fails, left for the next wait.
 Peek awaitReceive(SOCKET socket, int timeoutMs) {
-    const DWORD waited = WSAWaitForMultipleEvents(1, &waitState.event, FALSE,
+    const DWORD waited = WSAWaitForMultipleEvents(1, &waitState().event, FALSE,
                                                   timeoutMs < 0 ? WSA_INFINITE : timeoutMs, FALSE);
     if (waited == WSA_WAIT_EVENT_0) {
         return finish(socket);
     }
-    if (!cancel(socket, &waitState.overlapped)) {
-        waitState.pendingOn = socket;
+    if (!cancel(socket, &waitState().overlapped)) {
+        waitState().pendingOn = socket;
         return Peek::TimedOut;
     }
     return finish(socket);
@@ -112,29 +126,30 @@ Peek awaitReceive(SOCKET socket, int timeoutMs) {
 
 // Waits for one connected socket's data by a receive of zero bytes.
 Peek peekWait(SOCKET socket, int timeoutMs) {
-    if (waitState.event == WSA_INVALID_EVENT) {
+    if (waitState().event == WSA_INVALID_EVENT) {
         return Peek::NotStarted;
     }
-    if (waitState.pendingOn == socket) {
+    if (waitState().pendingOn == socket) {
         return awaitReceive(socket, timeoutMs); // the receive left pending
     }
-    if (waitState.pendingOn != INVALID_SOCKET) {
+    if (waitState().pendingOn != INVALID_SOCKET) {
         // Left pending on a socket since closed: it completes with the close.
-        if (WSAWaitForMultipleEvents(1, &waitState.event, FALSE, 1000, FALSE) != WSA_WAIT_EVENT_0) {
+        if (WSAWaitForMultipleEvents(1, &waitState().event, FALSE, 1000, FALSE) !=
+            WSA_WAIT_EVENT_0) {
             return Peek::NotStarted; // still pending: this wait is a select
         }
-        finish(waitState.pendingOn);
+        finish(waitState().pendingOn);
     }
-    waitState.overlapped = WSAOVERLAPPED{};
-    waitState.overlapped.hEvent = waitState.event;
-    if (!WSAResetEvent(waitState.event)) {
+    waitState().overlapped = WSAOVERLAPPED{};
+    waitState().overlapped.hEvent = waitState().event;
+    if (!WSAResetEvent(waitState().event)) {
         return Peek::NotStarted;
     }
     WSABUF buffer = {0, nullptr};
     DWORD flags = 0;
-    if (WSARecv(socket, &buffer, 1, nullptr, &flags, &waitState.overlapped, nullptr) == 0) {
+    if (WSARecv(socket, &buffer, 1, nullptr, &flags, &waitState().overlapped, nullptr) == 0) {
         DWORD got = 0;
-        WSAGetOverlappedResult(socket, &waitState.overlapped, &got, TRUE, &flags);
+        WSAGetOverlappedResult(socket, &waitState().overlapped, &got, TRUE, &flags);
         return Peek::Ready;
     }
     if (WSAGetLastError() != WSA_IO_PENDING) {
