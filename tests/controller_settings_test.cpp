@@ -572,6 +572,15 @@ bool outranked = false;
 // only --remote new changes; saved with the keys, never without them.
 // Windows asks once whether Padrelle may use the network, as the server
 // first listens: the question must not hide under a full-screen controller.
+// The reach check's thread has been asked `count` times since the count was
+// cleared, and has answered (its answer is taken by the next pollRemote).
+void waitForReachChecks(int32_t count) {
+    for (int i = 0; i < 2000 && fakeReachAsked < count; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
 // The window really is an ordinary one while the question may come, the
 // player's choice is what is saved, and once the question is answered (a
 // rule names padrelle.exe) the mode comes back.
@@ -608,6 +617,7 @@ TEST_F(RememberedTest, TheFirewallsQuestionIsNotLeftUnderAFullScreenController) 
         network = RecordingNetwork;
         fakeNetwork = FakeNetwork{};
         fakeNetwork.reach = c.reach;
+        fakeReachAsked = 0;
         saved(std::string("version 1\n") + Keys);
         mainWindow = reinterpret_cast<WindowHandle>(0x77);
         // Opened as remembered.
@@ -619,19 +629,21 @@ TEST_F(RememberedTest, TheFirewallsQuestionIsNotLeftUnderAFullScreenController) 
             fullScreen = 1;
         }
         start("--remote");
+        // The first check of the firewall, on its own thread: the window
+        // stays as it is until its answer comes.
+        EXPECT_EQ(overlayWindow(), c.overlay) << what;
+        waitForReachChecks(1);
+        pollRemote();
+        updateController();
         const bool asks = c.reach == ReachFirewallWillAsk;
         EXPECT_EQ(overlayWindow(), c.overlay && !asks) << what;
         EXPECT_EQ(fullScreenWindow(), !c.overlay && !asks) << what;
         EXPECT_EQ(fakePlatform.activations, 0) << what;
         if (c.answered) {
-            fakeReachAsked = 0;
             fakeNetwork.reach = 0;
             fakePlatform.time += ReachCheckMs;
             pollRemote();
-            for (int i = 0; i < 2000 && fakeReachAsked < 1; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            waitForReachChecks(2);
             pollRemote();
             updateController();
             EXPECT_EQ(overlayWindow(), c.overlay) << what;

@@ -547,7 +547,15 @@ TEST_F(RemoteLink, WhatKeepsThePhoneOutIsSaidAndAskedAgainWhileNoPhoneIsIn) {
     fakeReachAsked = 0;
     fakePlatform.time = 1000;
     ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+    // Asked at once, on a thread of its own, for the address the phone is
+    // told and the server's port; its answer taken in a later pass.
+    for (int i = 0; i < 2000 && fakeReachAsked < 1; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     EXPECT_EQ(fakeReachAsked, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    pass();
+    EXPECT_EQ(fakeNetwork.reachAskedFor, "192.168.1.20:8750");
     char line[640];
     writeRemoteLine(line, sizeof line);
     EXPECT_NE(std::string(line).find("; this network is set to Public"), std::string::npos) << line;
@@ -827,4 +835,80 @@ TEST_F(RemoteLink, TheRoundTripIsOnTheHealthLineAndInTheLogAtTheEnd) {
     char waiting[NoticeSize] = "touch 0/s";
     appendRoundTrips(waiting, sizeof waiting); // no phone holds it
     EXPECT_STREQ(waiting, "touch 0/s");
+}
+
+// Windows Firewall and the network's category, judged for the network behind
+// the address the phone is told and for the server's port.
+TEST(NetworkReach, TheFirewallIsJudgedForThePhonesNetworkAndPort) {
+    const FirewallRuleView allowOurs = {true, true, true, ProfilePrivate, true, false, true};
+    const FirewallRuleView blockOursPublic = {true, true, false, ProfilePublic, true, false, true};
+    const FirewallRuleView blockOursAll = {true, true, false, 7, true, false, true};
+    const FirewallRuleView allowPort = {true, true, true, 7, false, true, true};
+    const FirewallRuleView blockPort = {true, true, false, 7, false, true, true};
+    const FirewallRuleView blockOtherPort = {true, true, false, 7, false, true, false};
+    const FirewallRuleView allowOursOff = {false, true, true, 7, true, false, true};
+    const FirewallRuleView allowOursOut = {true, false, true, 7, true, false, true};
+    struct Case {
+        const char* what;
+        uint32_t profile;
+        uint32_t firewallOn;
+        uint32_t blockAll;
+        std::vector<FirewallRuleView> rules;
+        uint32_t problems;
+    };
+    const Case cases[] = {
+        {"no rule yet: Windows asks", ProfilePrivate, 7, 0, {}, ReachFirewallWillAsk},
+        {"allowed on Private", ProfilePrivate, 7, 0, {allowOurs}, 0},
+        {"allowed on Private, the phone's network Public", ProfilePublic, 7, 0, {allowOurs},
+         ReachPublicNetwork | ReachFirewallBlocks},
+        {"a Public-only block rule beside a Private allow, on Private", ProfilePrivate, 7, 0,
+         {allowOurs, blockOursPublic}, 0},
+        {"a block rule on every profile wins", ProfilePrivate, 7, 0, {allowOurs, blockOursAll},
+         ReachFirewallBlocks},
+        {"block all incoming connections", ProfilePrivate, 7, ProfilePrivate, {allowOurs},
+         ReachFirewallBlocks},
+        {"block all incoming on Public only", ProfilePrivate, 7, ProfilePublic, {allowOurs}, 0},
+        {"a rule of every program for the port", ProfilePrivate, 7, 0, {allowPort, allowOursOff},
+         0},
+        {"a port's block rule", ProfilePrivate, 7, 0, {allowOurs, blockPort}, ReachFirewallBlocks},
+        {"another port's block rule", ProfilePrivate, 7, 0, {allowOurs, blockOtherPort}, 0},
+        {"only a rule turned off", ProfilePrivate, 7, 0, {allowOursOff}, ReachFirewallBlocks},
+        {"only an outbound rule", ProfilePrivate, 7, 0, {allowOursOut}, ReachFirewallBlocks},
+        {"the firewall off there", ProfilePrivate, ProfilePublic, 0, {}, 0},
+        {"a Public network, the firewall off", ProfilePublic, 0, 0, {}, ReachPublicNetwork},
+        {"no network known (a cable, the loopback)", 0, 7, 0, {}, 0},
+    };
+    for (const Case& c : cases) {
+        ReachView view = {};
+        view.profile = c.profile;
+        view.firewallRead = true;
+        view.firewallOn = c.firewallOn;
+        view.blockAllInbound = c.blockAll;
+        for (const FirewallRuleView& rule : c.rules) {
+            view.rules[view.ruleCount++] = rule;
+        }
+        EXPECT_EQ(judgeReach(view), c.problems) << c.what;
+    }
+    // A firewall that could not be read says nothing of itself.
+    ReachView unread = {};
+    unread.profile = ProfilePublic;
+    EXPECT_EQ(judgeReach(unread), ReachPublicNetwork);
+}
+
+TEST(NetworkReach, APortListTakesThePortAsTheFirewallWritesIt) {
+    struct Case {
+        const char* ports;
+        bool covers;
+    };
+    const Case cases[] = {
+        {"*", true},         {"8750", true},        {"8749", false},   {"80,8750", true},
+        {"80, 8750", true},  {"8000-9000", true},   {"8751-9000", false}, {"80,8000-8750", true},
+        {"RPC,8750", true},  {"RPC", false},        {"", false},       {"-8750", false},
+        {"87500", false},    {"875a", false},       {"8750-", false},  {"9000-8000", false},
+        {"1-65535", true},   {"0008750", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(portListCovers(c.ports, 8750), c.covers) << c.ports;
+    }
+    EXPECT_FALSE(portListCovers(nullptr, 8750));
 }

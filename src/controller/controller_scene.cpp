@@ -28,6 +28,15 @@
 
 uint64_t controllerObjectsVersion = 0;
 LeftForQuestion leftForFirewallQuestion = LeftForQuestion::Nothing;
+
+namespace {
+
+// The firewall's question was seen coming once: the window was made an
+// ordinary one for it (a player who lays it over the game again meanwhile
+// keeps it there).
+bool firewallQuestionSeen = false;
+
+} // namespace
 Image* whiteImage = nullptr;
 Image* blueImage = nullptr;
 Image* scratchImage = nullptr;
@@ -109,6 +118,7 @@ void resetController() {
     fullScreen = 0;
     resetOverlay();
     leftForFirewallQuestion = LeftForQuestion::Nothing;
+    firewallQuestionSeen = false;
     for (ScratchTracker& tracker : ScratchTrackers) {
         tracker = ScratchTracker{};
     }
@@ -184,20 +194,6 @@ void enterController() {
     char pairingCode[16];
     if (chooseRemote(pairingCode, sizeof pairingCode)) {
         startRemoteController(pairingCode);
-        // Windows asks once whether Padrelle may use the network: its
-        // question must not hide under a full-screen controller or the
-        // overlay. The player's choice stays theirs: it is saved as it was,
-        // and given back once the question is answered.
-        if ((remoteStatus().reachProblems & ReachFirewallWillAsk) != 0 && mainWindow != nullptr) {
-            if (overlayState.on) {
-                leaveOverlay();
-                leftForFirewallQuestion = LeftForQuestion::Overlay;
-            } else if (fullScreen != 0) {
-                setWindowedMode(mainWindow, LogicalWidth, LogicalHeight);
-                fullScreen = 0;
-                leftForFirewallQuestion = LeftForQuestion::FullScreen;
-            }
-        }
     }
     writeStartLog();
 }
@@ -228,11 +224,30 @@ void watchTheGuard() {
     }
 }
 
-// The firewall's question answered (a rule for padrelle.exe exists now):
-// back to the mode it took the player out of.
+// Windows asks once whether Padrelle may use the network, as its server
+// first listens: the question must not hide under a full-screen controller
+// or the overlay. When the first check of the firewall says the question
+// comes, the window becomes an ordinary one; the player's choice stays
+// theirs (saved as it was) and comes back once the question is answered (a
+// rule names padrelle.exe).
 void watchTheFirewallsQuestion() {
-    if (leftForFirewallQuestion == LeftForQuestion::Nothing || mainWindow == nullptr ||
-        (remoteStatus().reachProblems & ReachFirewallWillAsk) != 0) {
+    if (mainWindow == nullptr) {
+        return;
+    }
+    const bool asks = (remoteStatus().reachProblems & ReachFirewallWillAsk) != 0;
+    if (asks && !firewallQuestionSeen && leftForFirewallQuestion == LeftForQuestion::Nothing) {
+        firewallQuestionSeen = true;
+        if (overlayState.on) {
+            leaveOverlay();
+            leftForFirewallQuestion = LeftForQuestion::Overlay;
+        } else if (fullScreen != 0) {
+            setWindowedMode(mainWindow, LogicalWidth, LogicalHeight);
+            fullScreen = 0;
+            leftForFirewallQuestion = LeftForQuestion::FullScreen;
+        }
+        return;
+    }
+    if (asks || leftForFirewallQuestion == LeftForQuestion::Nothing) {
         return;
     }
     if (leftForFirewallQuestion == LeftForQuestion::Overlay) {

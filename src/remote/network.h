@@ -69,8 +69,10 @@ struct Network {
     int32_t (*localAddresses)(HostAddress* out, int32_t max);
     // Bytes from the system's cryptographic random source.
     bool (*randomBytes)(uint8_t* out, size_t size);
-    // What Windows knows that keeps a phone out (network_reach.h bits).
-    uint32_t (*reachProblems)();
+    // What Windows knows that keeps a phone out of the server at the port
+    // by that address of the PC's (network_reach.h bits). Slow: asked on a
+    // thread of its own.
+    uint32_t (*reachProblems)(const char* address, uint16_t port);
 };
 
 extern Network network;

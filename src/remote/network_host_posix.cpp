@@ -64,7 +64,7 @@ int32_t hostLocalAddresses(HostAddress* out, int32_t max) {
     return count;
 }
 
-uint32_t hostReachProblems() {
+uint32_t hostReachProblems(const char*, uint16_t) {
     return 0;
 }
 

@@ -126,90 +126,158 @@ constexpr GUID FirewallPolicyInterface = {
 constexpr GUID FirewallRuleInterface = {
     0xaf230d27, 0xbaba, 0x4e42, {0xac, 0xed, 0xf5, 0x24, 0xf2, 0x2c, 0xfc, 0xe2}};
 
-// Whether a connected network is Public (INetworkListManager, Vista on).
-bool onPublicNetwork() {
-    INetworkListManager* manager = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL,
-                                IID_INetworkListManager, reinterpret_cast<void**>(&manager)))) {
-        return false;
+// The adapters' addresses (GetAdaptersAddresses), IPv4 only.
+std::vector<unsigned char> adapterList(ULONG flags) {
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG result = ERROR_BUFFER_OVERFLOW;
+    for (int tries = 0; tries < 3 && result == ERROR_BUFFER_OVERFLOW; ++tries) {
+        buffer.resize(size);
+        result = GetAdaptersAddresses(
+            AF_INET, flags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
     }
-    bool isPublic = false;
-    IEnumNetworks* networks = nullptr;
-    if (SUCCEEDED(manager->GetNetworks(NLM_ENUM_NETWORK_CONNECTED, &networks))) {
-        INetwork* network = nullptr;
-        ULONG got = 0;
-        while (networks->Next(1, &network, &got) == S_OK && got == 1) {
-            NLM_NETWORK_CATEGORY category = NLM_NETWORK_CATEGORY_PRIVATE;
-            isPublic = isPublic || (SUCCEEDED(network->GetCategory(&category)) &&
-                                    category == NLM_NETWORK_CATEGORY_PUBLIC);
-            network->Release();
-        }
-        networks->Release();
+    if (result != NO_ERROR) {
+        buffer.clear();
     }
-    manager->Release();
-    return isPublic;
+    return buffer;
 }
 
-struct RuleFindings {
-    bool named = false;   // a rule names this program
-    bool allowed = false; // an enabled inbound rule allows it on a profile in use
-    bool blocked = false; // an enabled inbound rule blocks it on a profile in use
-};
+// The name (its GUID, "{...}") of the adapter that has the address; "" when
+// none has it.
+std::string adapterOf(const char* address) {
+    in_addr wanted = {};
+    if (address == nullptr || inet_pton(AF_INET, address, &wanted) != 1) {
+        return "";
+    }
+    const std::vector<unsigned char> buffer =
+        adapterList(GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER);
+    for (const auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
+         !buffer.empty() && adapter != nullptr; adapter = adapter->Next) {
+        for (const IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress;
+             unicast != nullptr; unicast = unicast->Next) {
+            const sockaddr* raw = unicast->Address.lpSockaddr;
+            if (raw != nullptr && raw->sa_family == AF_INET &&
+                reinterpret_cast<const sockaddr_in*>(raw)->sin_addr.s_addr == wanted.s_addr) {
+                return adapter->AdapterName != nullptr ? adapter->AdapterName : "";
+            }
+        }
+    }
+    return "";
+}
 
-void readRule(INetFwRule* rule, const wchar_t* program, long profiles, RuleFindings& found) {
+// The firewall profile of the network behind an adapter
+// (INetworkListManager's connections, Vista on); 0 when none is known.
+uint32_t profileOfAdapter(const std::string& adapter) {
+    INetworkListManager* manager = nullptr;
+    if (adapter.empty() ||
+        FAILED(CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL,
+                                IID_INetworkListManager, reinterpret_cast<void**>(&manager)))) {
+        return 0;
+    }
+    uint32_t profile = 0;
+    IEnumNetworkConnections* connections = nullptr;
+    if (SUCCEEDED(manager->GetNetworkConnections(&connections))) {
+        INetworkConnection* connection = nullptr;
+        ULONG got = 0;
+        while (profile == 0 && connections->Next(1, &connection, &got) == S_OK && got == 1) {
+            GUID id = {};
+            wchar_t text[64] = {};
+            INetwork* network = nullptr;
+            NLM_NETWORK_CATEGORY category = NLM_NETWORK_CATEGORY_PUBLIC;
+            if (SUCCEEDED(connection->GetAdapterId(&id)) && StringFromGUID2(id, text, 64) > 0 &&
+                _wcsicmp(text, wideFromUtf8(adapter.c_str()).c_str()) == 0 &&
+                SUCCEEDED(connection->GetNetwork(&network))) {
+                if (SUCCEEDED(network->GetCategory(&category))) {
+                    profile = category == NLM_NETWORK_CATEGORY_PUBLIC    ? ProfilePublic
+                              : category == NLM_NETWORK_CATEGORY_PRIVATE ? ProfilePrivate
+                                                                         : ProfileDomain;
+                }
+                network->Release();
+            }
+            connection->Release();
+        }
+        connections->Release();
+    }
+    manager->Release();
+    return profile;
+}
+
+std::string narrow(BSTR text) {
+    if (text == nullptr) {
+        return "";
+    }
+    std::string out;
+    for (const wchar_t* at = text; *at != L'\0'; ++at) {
+        out += *at < 0x80 ? static_cast<char>(*at) : '?';
+    }
+    return out;
+}
+
+// What the judgement needs of a rule; false for a rule that touches neither
+// padrelle.exe nor every program.
+bool readRule(INetFwRule* rule, const wchar_t* program, uint16_t port, FirewallRuleView& view) {
+    view = FirewallRuleView{};
     BSTR application = nullptr;
-    if (FAILED(rule->get_ApplicationName(&application)) || application == nullptr) {
-        return;
+    if (FAILED(rule->get_ApplicationName(&application))) {
+        return false;
     }
-    wchar_t expanded[MAX_PATH * 4];
-    const DWORD length = ExpandEnvironmentStringsW(application, expanded, MAX_PATH * 4);
-    const bool ours = length > 0 && length <= MAX_PATH * 4 && _wcsicmp(expanded, program) == 0;
+    if (application == nullptr || application[0] == L'\0') {
+        view.anyProgram = true;
+    } else {
+        wchar_t expanded[MAX_PATH * 4];
+        const DWORD length = ExpandEnvironmentStringsW(application, expanded, MAX_PATH * 4);
+        view.ours = length > 0 && length <= MAX_PATH * 4 && _wcsicmp(expanded, program) == 0;
+    }
     SysFreeString(application);
-    if (!ours) {
-        return;
+    if (!view.ours && !view.anyProgram) {
+        return false;
     }
-    found.named = true;
     NET_FW_RULE_DIRECTION direction = NET_FW_RULE_DIR_OUT;
     VARIANT_BOOL enabled = VARIANT_FALSE;
     NET_FW_ACTION action = NET_FW_ACTION_BLOCK;
-    long ruleProfiles = 0;
-    if (SUCCEEDED(rule->get_Direction(&direction)) && direction == NET_FW_RULE_DIR_IN &&
-        SUCCEEDED(rule->get_Enabled(&enabled)) && enabled == VARIANT_TRUE &&
-        SUCCEEDED(rule->get_Profiles(&ruleProfiles)) && (ruleProfiles & profiles) != 0 &&
-        SUCCEEDED(rule->get_Action(&action))) {
-        (action == NET_FW_ACTION_ALLOW ? found.allowed : found.blocked) = true;
-    }
+    long profiles = 0;
+    long protocol = 0;
+    BSTR ports = nullptr;
+    view.inbound = SUCCEEDED(rule->get_Direction(&direction)) && direction == NET_FW_RULE_DIR_IN;
+    view.enabled = SUCCEEDED(rule->get_Enabled(&enabled)) && enabled == VARIANT_TRUE;
+    view.allow = SUCCEEDED(rule->get_Action(&action)) && action == NET_FW_ACTION_ALLOW;
+    view.profiles = SUCCEEDED(rule->get_Profiles(&profiles)) ? static_cast<uint32_t>(profiles) : 0;
+    // TCP (6) or any protocol (256); no ports given is every port.
+    const bool tcp = SUCCEEDED(rule->get_Protocol(&protocol)) && (protocol == 6 || protocol == 256);
+    const bool portsRead = SUCCEEDED(rule->get_LocalPorts(&ports));
+    view.coversOurPort =
+        tcp && portsRead && (ports == nullptr || portListCovers(narrow(ports).c_str(), port));
+    SysFreeString(ports);
+    return true;
 }
 
-// What Windows Firewall does with padrelle.exe on the networks in use.
-uint32_t firewallProblems() {
+// Windows Firewall on the profile: whether it is on, whether it blocks all
+// incoming connections, and the rules of padrelle.exe and of every program.
+void readFirewall(uint16_t port, ReachView& view) {
     INetFwPolicy2* policy = nullptr;
     if (FAILED(CoCreateInstance(FirewallPolicyClass, nullptr, CLSCTX_INPROC_SERVER,
                                 FirewallPolicyInterface, reinterpret_cast<void**>(&policy)))) {
-        return 0;
+        return;
     }
-    long profiles = 0;
-    bool on = false;
-    if (SUCCEEDED(policy->get_CurrentProfileTypes(&profiles))) {
-        for (const long profile : {long{NET_FW_PROFILE2_DOMAIN}, long{NET_FW_PROFILE2_PRIVATE},
-                                   long{NET_FW_PROFILE2_PUBLIC}}) {
-            VARIANT_BOOL enabled = VARIANT_FALSE;
-            on = on || ((profiles & profile) != 0 &&
-                        SUCCEEDED(policy->get_FirewallEnabled(
-                            static_cast<NET_FW_PROFILE_TYPE2>(profile), &enabled)) &&
-                        enabled == VARIANT_TRUE);
-        }
+    for (const uint32_t profile : {ProfileDomain, ProfilePrivate, ProfilePublic}) {
+        const auto type = static_cast<NET_FW_PROFILE_TYPE2>(profile);
+        VARIANT_BOOL on = VARIANT_FALSE;
+        VARIANT_BOOL blockAll = VARIANT_FALSE;
+        view.firewallOn |=
+            SUCCEEDED(policy->get_FirewallEnabled(type, &on)) && on == VARIANT_TRUE ? profile : 0;
+        view.blockAllInbound |= SUCCEEDED(policy->get_BlockAllInboundTraffic(type, &blockAll)) &&
+                                        blockAll == VARIANT_TRUE
+                                    ? profile
+                                    : 0;
     }
-    RuleFindings found;
     INetFwRules* rules = nullptr;
     IUnknown* listing = nullptr;
     IEnumVARIANT* each = nullptr;
     const std::wstring program = programPath();
-    bool read = false;
-    if (on && !program.empty() && SUCCEEDED(policy->get_Rules(&rules)) &&
+    if (!program.empty() && SUCCEEDED(policy->get_Rules(&rules)) &&
         SUCCEEDED(rules->get__NewEnum(&listing)) &&
         SUCCEEDED(listing->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&each)))) {
-        read = true;
+        view.firewallRead = true;
         VARIANT item;
         VariantInit(&item);
         while (each->Next(1, &item, nullptr) == S_OK) {
@@ -217,7 +285,11 @@ uint32_t firewallProblems() {
             if (item.vt == VT_DISPATCH && item.pdispVal != nullptr &&
                 SUCCEEDED(item.pdispVal->QueryInterface(FirewallRuleInterface,
                                                         reinterpret_cast<void**>(&rule)))) {
-                readRule(rule, program.c_str(), profiles, found);
+                FirewallRuleView found;
+                if (readRule(rule, program.c_str(), port, found) &&
+                    view.ruleCount < FirewallRulesKept) {
+                    view.rules[view.ruleCount++] = found;
+                }
                 rule->Release();
             }
             VariantClear(&item);
@@ -233,24 +305,21 @@ uint32_t firewallProblems() {
         rules->Release();
     }
     policy->Release();
-    if (!read) {
-        return 0;
-    }
-    if (!found.named) {
-        return ReachFirewallWillAsk;
-    }
-    return found.blocked || !found.allowed ? ReachFirewallBlocks : 0;
 }
 
 } // namespace
 
-uint32_t hostReachProblems() {
-    const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const uint32_t problems = (onPublicNetwork() ? ReachPublicNetwork : 0) | firewallProblems();
+// On the reach check's own thread: COM in a multithreaded apartment of its
+// own, never the main thread's.
+uint32_t hostReachProblems(const char* address, uint16_t port) {
+    const HRESULT started = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    ReachView view = {};
+    view.profile = profileOfAdapter(adapterOf(address));
+    readFirewall(port, view);
     if (SUCCEEDED(started)) {
         CoUninitialize();
     }
-    return problems;
+    return judgeReach(view);
 }
 
 bool hostRandomBytes(uint8_t* out, size_t size) {

@@ -18,3 +18,84 @@ void describeReachProblems(uint32_t problems, char* out, size_t size) {
         formatTextN(out, size, "%s", "");
     }
 }
+
+uint32_t judgeReach(const ReachView& view) {
+    uint32_t problems = view.profile == ProfilePublic ? ReachPublicNetwork : 0;
+    if (!view.firewallRead || view.profile == 0 || (view.firewallOn & view.profile) == 0) {
+        return problems;
+    }
+    // "Block all incoming connections" holds whatever the rules say.
+    if ((view.blockAllInbound & view.profile) != 0) {
+        return problems | ReachFirewallBlocks;
+    }
+    bool named = false;
+    bool allowed = false;
+    bool blocked = false;
+    const int32_t count = view.ruleCount < FirewallRulesKept ? view.ruleCount : FirewallRulesKept;
+    for (int32_t i = 0; i < count; ++i) {
+        const FirewallRuleView& rule = view.rules[i];
+        named = named || rule.ours;
+        const bool holds = rule.enabled && rule.inbound && (rule.profiles & view.profile) != 0 &&
+                           (rule.ours || rule.anyProgram) && rule.coversOurPort;
+        // A rule that blocks wins over one that allows.
+        blocked = blocked || (holds && !rule.allow);
+        allowed = allowed || (holds && rule.allow);
+    }
+    if (blocked) {
+        return problems | ReachFirewallBlocks;
+    }
+    if (allowed) {
+        return problems;
+    }
+    return problems | (named ? ReachFirewallBlocks : ReachFirewallWillAsk);
+}
+
+namespace {
+
+// A port number at `at`, moved past it; false when there is none (or it is
+// longer than a port can be).
+bool readPort(const char*& at, uint32_t& value) {
+    value = 0;
+    int digits = 0;
+    while (*at >= '0' && *at <= '9') {
+        if (++digits > 5) {
+            return false;
+        }
+        value = value * 10 + static_cast<uint32_t>(*at++ - '0');
+    }
+    return digits > 0;
+}
+
+} // namespace
+
+bool portListCovers(const char* ports, uint16_t port) {
+    if (ports == nullptr) {
+        return false;
+    }
+    const char* at = ports;
+    while (*at != '\0') {
+        while (*at == ' ' || *at == ',') {
+            ++at;
+        }
+        if (*at == '*') {
+            return true;
+        }
+        uint32_t low = 0;
+        uint32_t high = 0;
+        bool good = readPort(at, low);
+        high = low;
+        if (good && *at == '-') {
+            ++at;
+            good = readPort(at, high);
+        }
+        good = good && (*at == '\0' || *at == ',' || *at == ' ');
+        if (good && port >= low && port <= high) {
+            return true;
+        }
+        // Anything else (a keyword such as RPC, a stray character) takes no port.
+        while (*at != '\0' && *at != ',') {
+            ++at;
+        }
+    }
+    return false;
+}

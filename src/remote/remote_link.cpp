@@ -73,6 +73,9 @@ RemoteStatus status;
 // second, which the main loop must never wait for while a player plays.
 struct ReachCheck {
     std::thread thread;
+    // The address the phone is told and the server's port, as last served.
+    char address[48] = "127.0.0.1";
+    uint16_t port = RemotePort;
     std::atomic<bool> done{true};
     std::atomic<uint32_t> problems{0};
     // A check still under way when the process ends (nothing stopped the
@@ -92,7 +95,7 @@ void startReachCheck() {
     }
     reachCheck.done = false;
     reachCheck.thread = std::thread([] {
-        reachCheck.problems = network.reachProblems();
+        reachCheck.problems = network.reachProblems(reachCheck.address, reachCheck.port);
         reachCheck.done = true;
         platform.wakeMainLoop();
     });
@@ -282,7 +285,11 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     }
     session.running = true;
     status.state = RemoteState::Waiting;
-    status.reachProblems = network.reachProblems();
+    // Asked at once, on the check's own thread: the firewall's answer can
+    // take a tenth of a second, which the start does not wait for.
+    formatText(reachCheck.address, "%s", count > 0 ? names[0] : "127.0.0.1");
+    reachCheck.port = port;
+    startReachCheck();
     status.reachCheckedMs = platform.timeMs();
     return true;
 }

@@ -42,7 +42,8 @@ const Network RecordingNetwork = {
             return true;
         },
     .reachProblems =
-        [] {
+        [](const char* address, uint16_t port) {
+            fakeNetwork.reachAskedFor = std::string(address) + ":" + std::to_string(port);
             ++fakeReachAsked;
             return fakeNetwork.reach;
         },

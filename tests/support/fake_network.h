@@ -20,6 +20,7 @@ struct FakeNetwork {
     std::vector<HostAddress> addresses = {{"192.168.1.20", true, true, true}};
     // What Windows would say keeps the phone out, and how often it was asked.
     uint32_t reach = 0;
+    std::string reachAskedFor; // "ADDRESS:PORT", as last asked
 };
 
 // How often what keeps a phone out was asked (from the check's own thread).
