@@ -326,3 +326,41 @@ TEST_F(OverlayPlay, UnderAGameInExclusiveFullScreenItStandsAsideUntilTheGameLets
     EXPECT_EQ(fakePlatform.positions.back().insertAfter, win::HWND_TOPMOST);
     EXPECT_EQ(fakePlatform.activations, 0);
 }
+
+// Over the game the window is in the background, and a background window's
+// capture follows only its visible part (its region): a mouse held down on a
+// pad and moved across the gap to the next leaves the window (which lets its
+// finger go) and comes back over the next pad with the button still down.
+// It slides on as a finger does; a move without the button starts nothing.
+TEST_F(OverlayPlay, TheMouseSlidesFromPadToPadOverTheGame) {
+    updateController();
+    const LayoutPad& from = controllerLayout.pads[0];
+    const LayoutPad& to = controllerLayout.pads[1];
+    const auto at = [](const LayoutPad& pad) {
+        return static_cast<intptr_t>((pad.x + 3) | ((pad.y + 3) << 16));
+    };
+    mainWindowMessage(mainWindow, win::WM_LBUTTONDOWN, win::MK_LBUTTON, at(from));
+    pollMouse();
+    updateController();
+    ASSERT_EQ(strokes().size(), 1u);
+    mainWindowMessage(mainWindow, win::WM_MOUSELEAVE, 0, 0); // the gap: outside the region
+    pollMouse();
+    updateController();
+    ASSERT_EQ(strokes().size(), 2u);
+    EXPECT_EQ(strokes()[1].rfind("break", 0), 0u);
+    mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, win::MK_LBUTTON, at(to));
+    pollMouse();
+    updateController();
+    ASSERT_EQ(strokes().size(), 3u);
+    EXPECT_EQ(strokes()[2].rfind("make", 0), 0u);
+    EXPECT_NE(strokes()[2], strokes()[0]); // the next pad's key
+    mainWindowMessage(mainWindow, win::WM_LBUTTONUP, 0, at(to));
+    pollMouse();
+    updateController();
+    EXPECT_EQ(strokes().size(), 4u);
+    // Hovering without the button presses nothing.
+    mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, 0, at(from));
+    pollMouse();
+    updateController();
+    EXPECT_EQ(strokes().size(), 4u);
+}

@@ -184,6 +184,14 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             if ((wParam & win::MK_LBUTTON) == 0) {
                 dropMouseFinger();
             }
+        } else if ((wParam & win::MK_LBUTTON) != 0 && isOverlay(window) &&
+                   fromMouseOrPen(lParam)) {
+            // Over the game the window is not in the foreground, and its
+            // capture follows only its visible part: a mouse or pen held down
+            // on one pad lost the window on the way to the next, and comes
+            // back over it with the button still down. It slides on as a
+            // finger does.
+            fingerButton(true);
         }
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_MOUSELEAVE:
