@@ -354,3 +354,42 @@ TEST(LayoutPresets, EachIsInTheFuzzSeedsAsItsFile) {
         EXPECT_EQ(seed, std::string(written, length)) << path;
     }
 }
+
+// The README's rule exactly: each edge scaled and rounded to the nearest
+// pixel, halves away from zero, with no floating point between (1672 units of
+// 4864 on 720 rows is 247.5, which must give 248).
+TEST(LayoutFit, HalvesRoundAwayFromZeroExactly) {
+    struct Case {
+        const char* file;
+        int32_t x, y, width, height; // the first pad, fitted
+        int32_t discX, discY, radius;
+    };
+    const Case cases[] = {
+        {"size 1280 4864\nfit stretch\npad 0 1672 100 100 white 2C\ndisc 640 4000 10 0.05 1D 2A\n",
+         0, 248, 100, 14, 640, 592, 1},
+        {"size 2560 720\nfit stretch\npad 1 3 3 10 white 2C\ndisc 1281 600 11 0.05 1D 2A\n", 1, 3,
+         1, 10, 641, 600, 6},
+        {"size 2560 720\nfit stretch\npad -1 0 4 10 white 2C\ndisc 1281 600 11 0.05 1D 2A\n", -1, 0,
+         3, 10, 641, 600, 6},
+        {"size 2560 720\nfit keep\npad 1 1 100 100 white 2C\ndisc 1281 600 11 0.05 1D 2A\n", 1, 181,
+         50, 50, 641, 480, 6},
+        {"size 1280 1440\nfit keep\npad 1 1 100 100 white 2C\ndisc 640 720 11 0.05 1D 2A\n", 321, 1,
+         50, 50, 640, 360, 6},
+    };
+    for (const Case& c : cases) {
+        Layout layout;
+        char problem[200] = "";
+        ASSERT_TRUE(parseLayoutFile(std::string("layout 1\nname fit\n") + c.file, layout, problem,
+                                    sizeof problem))
+            << c.file << problem;
+        const Layout fitted = fittedToFrame(layout);
+        const LayoutPad& pad = fitted.pads[0];
+        EXPECT_EQ(std::vector<int32_t>({pad.x, pad.y, pad.width, pad.height}),
+                  std::vector<int32_t>({c.x, c.y, c.width, c.height}))
+            << c.file;
+        const LayoutDisc& disc = fitted.discs[0];
+        EXPECT_EQ(std::vector<int32_t>({disc.x, disc.y, disc.radius}),
+                  std::vector<int32_t>({c.discX, c.discY, c.radius}))
+            << c.file;
+    }
+}

@@ -206,9 +206,22 @@ const Presets& presets() {
     return all;
 }
 
-int32_t scaled(double value) {
-    return static_cast<int32_t>(std::lround(value));
+// num / den (den above 0) rounded to the nearest integer, halves away from
+// zero, exactly: in floating point a half (247.5) may come out a hair under
+// and round the other way.
+int32_t roundedRatio(int64_t num, int64_t den) {
+    const int64_t twice = 2 * num + (num < 0 ? -den : den);
+    return static_cast<int32_t>(twice / (2 * den));
 }
+
+// One direction of the fit: a unit u lands at (offset + 2 u num) / (2 den)
+// frame pixels.
+struct FitAxis {
+    int64_t num;
+    int64_t den;
+    int64_t offset;
+    int32_t at(int64_t units) const { return roundedRatio(offset + 2 * units * num, 2 * den); }
+};
 
 } // namespace
 
@@ -264,29 +277,33 @@ Layout fittedToFrame(const Layout& layout) {
     if (layout.width <= 0 || layout.height <= 0) {
         return fitted;
     }
-    double sx = 1280.0 / layout.width;
-    double sy = 720.0 / layout.height;
-    double ox = 0;
-    double oy = 0;
+    const int64_t w = layout.width;
+    const int64_t h = layout.height;
+    // The smaller scale of the two: 1280 / w when 1280 h <= 720 w.
+    const bool widthBinds = 1280 * h <= 720 * w;
+    const int64_t smallNum = widthBinds ? 1280 : 720;
+    const int64_t smallDen = widthBinds ? w : h;
+    FitAxis x = {1280, w, 0};
+    FitAxis y = {720, h, 0};
     if (layout.keepProportions) {
-        sx = sy = std::min(sx, sy);
-        ox = (1280.0 - layout.width * sx) / 2;
-        oy = (720.0 - layout.height * sy) / 2;
+        // Both by the smaller scale, the layout in the middle.
+        x = {smallNum, smallDen, 1280 * smallDen - w * smallNum};
+        y = {smallNum, smallDen, 720 * smallDen - h * smallNum};
     }
     for (int32_t i = 0; i < layout.padCount; ++i) {
         const LayoutPad& p = layout.pads[i];
         LayoutPad& f = fitted.pads[i];
-        f.x = scaled(ox + p.x * sx);
-        f.y = scaled(oy + p.y * sy);
-        f.width = scaled(ox + (p.x + p.width) * sx) - f.x;
-        f.height = scaled(oy + (p.y + p.height) * sy) - f.y;
+        f.x = x.at(p.x);
+        f.y = y.at(p.y);
+        f.width = x.at(int64_t{p.x} + p.width) - f.x;
+        f.height = y.at(int64_t{p.y} + p.height) - f.y;
     }
     for (int32_t i = 0; i < layout.discCount; ++i) {
         const LayoutDisc& d = layout.discs[i];
         LayoutDisc& f = fitted.discs[i];
-        f.x = scaled(ox + d.x * sx);
-        f.y = scaled(oy + d.y * sy);
-        f.radius = std::max(1, scaled(d.radius * std::min(sx, sy)));
+        f.x = x.at(d.x);
+        f.y = y.at(d.y);
+        f.radius = std::max(1, roundedRatio(int64_t{d.radius} * smallNum, smallDen));
     }
     fitted.width = 1280;
     fitted.height = 720;
