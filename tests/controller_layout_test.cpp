@@ -167,6 +167,7 @@ TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
         {head + "pad 0 0 100 100 #12345G 2C\n", "line 4: a pad's look is white, blue"},
         {head + "pad 0 0 100 100 white 2C2\n", "line 4: a pad's key is a scancode"},
         {head + "pad 0 0 100 100 white 2C abcdefghijklmnopq\n", "line 4: a pad's label"},
+        {head + "pad 0 0 100 100 white 2C abcdefghijklmnop\n", "line 4: a pad's label has at most"},
         {head + "pad 0 0 100 100 white 2C 71\r\r #\n", "line 4: a pad's label is printable"},
         {head + "pad 0 0 100 100 white 2C a\x7f\n", "line 4: a pad's label is printable"},
         {head + "pad 0 0 100 100 white 2C a\x01b\n", "line 4: a pad's label is printable"},
@@ -392,4 +393,19 @@ TEST(LayoutFit, HalvesRoundAwayFromZeroExactly) {
                   std::vector<int32_t>({c.discX, c.discY, c.radius}))
             << c.file;
     }
+}
+
+// A label of the longest length is taken whole and written back the same.
+TEST(LayoutFiles, ALabelOfTheLongestLengthIsTakenWhole) {
+    const std::string label(PadLabelSize - 1, 'L');
+    Layout layout;
+    char problem[128] = "";
+    ASSERT_TRUE(
+        parseLayoutFile("layout 1\nname l\nsize 1280 720\npad 0 0 100 100 white 2C " + label + "\n",
+                        layout, problem, sizeof problem))
+        << problem;
+    EXPECT_EQ(std::string(layout.pads[0].label), label);
+    char written[LayoutFileMaxBytes];
+    ASSERT_GT(writeLayoutFile(layout, written, sizeof written), 0u);
+    EXPECT_NE(std::string(written).find(" 2C " + label + "\n"), std::string::npos) << written;
 }

@@ -1166,3 +1166,27 @@ TEST(SettingsReplace, AFileHeldForAMomentIsReplacedAfterAllAndOtherErrorsAtOnce)
 }
 
 } // namespace
+
+// A layout file's path of the longest length that is kept, and one past it,
+// on the command line and in the saved file.
+TEST(LayoutPaths, TheLongestPathIsTakenAndOnePastItRefused) {
+    const std::string longest = "C:\\" + std::string(LayoutPathSize - 1 - 9, 'a') + "\\x.txt";
+    ASSERT_EQ(longest.size(), LayoutPathSize - 1);
+    const std::string tooLong = longest + "t";
+    LaunchOptions options;
+    char problem[LaunchProblemSize] = "";
+    EXPECT_TRUE(
+        parseLaunchOptions(("--layout " + longest).c_str(), options, problem, sizeof problem))
+        << problem;
+    EXPECT_EQ(std::string(options.layout), longest);
+    LaunchOptions refused;
+    EXPECT_FALSE(
+        parseLaunchOptions(("--layout " + tooLong).c_str(), refused, problem, sizeof problem));
+    SavedSettings settings;
+    const std::string head = std::string("version 2\nkeys default 2C\nlayout file ");
+    EXPECT_TRUE(parseSavedSettings(head + longest + "\n", settings, problem, sizeof problem))
+        << problem;
+    EXPECT_EQ(std::string(settings.layout), longest);
+    EXPECT_FALSE(parseSavedSettings(head + tooLong + "\n", settings, problem, sizeof problem));
+    EXPECT_NE(std::string(problem).find("line 3"), std::string::npos) << problem;
+}

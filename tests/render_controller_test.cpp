@@ -2,13 +2,17 @@
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
+#include "controller/layout_file.h"
 #include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
+#include "engine/engine.h"
 #include "engine/format_text.h"
 #include "support/controller_fixture.h"
 #include "support/recording_canvas.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -224,3 +228,48 @@ TEST_F(RenderControllerTest, EverythingTheScreenShowsChangesTheFingerprint) {
 }
 
 } // namespace
+
+// A layout of the most pads: every one is drawn with its number, every one
+// presses its own key, and every one is let go at the end.
+TEST_F(RenderControllerTest, ALayoutOfTheMostPadsIsDrawnPressedAndLetGoWhole) {
+    switchScene(0);
+    std::string file = "layout 1\nname most\nsize 1280 720\n";
+    char line[96];
+    for (int32_t i = 0; i < MaxPads; ++i) {
+        std::snprintf(line, sizeof line, "pad %d %d 150 150 white %02X\n", 20 + (i % 6) * 200,
+                      20 + (i / 6) * 170, 0x10 + i);
+        file += line;
+    }
+    Layout layout;
+    char problem[128] = "";
+    ASSERT_TRUE(parseLayoutFile(file, layout, problem, sizeof problem)) << problem;
+    useLayout(layout);
+    enterPlay();
+    const RecordingCanvas canvas = compose();
+    ASSERT_EQ(padNumbers(canvas).size(), static_cast<size_t>(MaxPads));
+    EXPECT_EQ(padNumbers(canvas).back(), "39"); // 0x27 in decimal
+    // Each pad in turn presses its own key (ten fingers at most at once).
+    for (int32_t i = 0; i < MaxPads; ++i) {
+        const LayoutPad& pad = controllerLayout.pads[i];
+        down(static_cast<uint32_t>(100 + i), pad.x + 5, pad.y + 5);
+        updateController();
+        up(static_cast<uint32_t>(100 + i), pad.x + 5, pad.y + 5);
+        updateController();
+    }
+    ASSERT_EQ(strokes().size(), static_cast<size_t>(2 * MaxPads));
+    EXPECT_EQ(strokes()[2 * MaxPads - 2], "make 0x27");
+    // The last ten held as the window closes: each is let go.
+    clearStrokes();
+    for (int32_t i = MaxPads - 10; i < MaxPads; ++i) {
+        const LayoutPad& pad = controllerLayout.pads[i];
+        down(static_cast<uint32_t>(200 + i), pad.x + 5, pad.y + 5);
+    }
+    updateController();
+    ASSERT_EQ(strokes().size(), 10u);
+    switchScene(0);
+    const std::vector<std::string> all = strokes();
+    ASSERT_EQ(all.size(), 20u);
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const std::string& s) { return s.rfind("break", 0) == 0; }),
+              10);
+}
