@@ -2,9 +2,12 @@
 // covers, what it leaves alone, and that nothing runs off the surface.
 #include "graphics/bitmap_backend.h"
 #include "graphics/bitmap_font.h"
+#include "graphics/canvas.h"
 #include "graphics/raster_canvas.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <climits>
 #include <cstring>
@@ -292,6 +295,32 @@ TEST_F(RasterCanvasTest, BytesOutsidePrintableAsciiDrawABox) {
     EXPECT_EQ(inked(), 2 * 5 + 2 * 7 - 4);
 }
 
+// A circle reaches its radius each way, its right edge included, and no
+// further, its outline closed where it began.
+TEST_F(RasterCanvasTest, ACircleReachesItsRadiusEachWayAndNoFurther) {
+    for (const int32_t radius : {5, 10, 19, 20, 60}) {
+        surface = PixelImage(1280, 720, Back);
+        drawCircle(canvas, 200, 200, radius, Ink);
+        EXPECT_EQ(surface.at(200 + radius, 200), Ink) << radius; // the right edge
+        EXPECT_EQ(surface.at(200 - radius, 200), Ink) << radius;
+        EXPECT_EQ(surface.at(200, 200 - radius), Ink) << radius;
+        EXPECT_EQ(surface.at(200, 200 + radius), Ink) << radius;
+        for (int32_t y = 0; y < 720; ++y) {
+            for (int32_t x = 0; x < 1280; ++x) {
+                if (surface.at(x, y) == Ink) {
+                    ASSERT_LE(std::abs(x - 200), radius) << radius;
+                    ASSERT_LE(std::abs(y - 200), radius) << radius;
+                }
+            }
+        }
+    }
+    // At the canvas's right edge: its last column, nothing lost or wrapped.
+    surface = PixelImage(1280, 720, Back);
+    drawCircle(canvas, 1269, 100, 10, Ink);
+    EXPECT_EQ(surface.at(1279, 100), Ink);
+    EXPECT_EQ(surface.at(0, 101), Back);
+}
+
 // --- bitmaps ------------------------------------------------------------
 
 class RasterBitmapTest : public RasterCanvasTest {
@@ -354,6 +383,20 @@ TEST_F(RasterBitmapTest, RegionIsCutToTheSourceAndTheSurface) {
     EXPECT_EQ(surface.at(1278, 719), source.at(0, 0));
     EXPECT_EQ(surface.at(1279, 719), source.at(1, 0));
     EXPECT_EQ(inked(), 2 * 2 + 2);
+}
+
+// A copy across the right edge alone, and across the bottom edge alone,
+// keeps what lies on the surface, nothing wraps to the next row.
+TEST_F(RasterBitmapTest, ACopyIsCutAtTheRightEdgeAndAtTheBottomEdge) {
+    canvas.bitmap(1277, 100, 4, 3, &source, 0, 0, false, 0xCC0020);
+    EXPECT_EQ(surface.at(1277, 100), source.at(0, 0));
+    EXPECT_EQ(surface.at(1279, 102), source.at(2, 2));
+    EXPECT_EQ(surface.at(0, 101), Back);
+    EXPECT_EQ(inked(), 3 * 3);
+    surface = PixelImage(1280, 720, Back);
+    canvas.bitmap(100, 718, 4, 3, &source, 0, 0, false, 0xCC0020);
+    EXPECT_EQ(surface.at(103, 719), source.at(3, 1));
+    EXPECT_EQ(inked(), 4 * 2);
 }
 
 TEST_F(RasterBitmapTest, NullHandleOrEmptyRegionDrawsNothing) {
