@@ -225,17 +225,56 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
     EXPECT_EQ(fakePlatform.shape.size(), 9u);
 }
 
-TEST_F(OverlayPlay, AnotherWindowInFrontPutsItBackOnTopWithoutActivation) {
+// Another program's topmost window over the overlay: it goes back on top,
+// never activated, when the foreground changes and also when that window
+// raised itself without any change of the foreground (within the look's
+// half second). Where Windows refuses the raise (no foreground permission)
+// it is asked again, and a finger down on the overlay (its last input
+// event) brings it back at once. The taskbar and Start stay over it.
+TEST_F(OverlayPlay, BackOnTopOfAnotherProgramsWindowNeverOverTheShells) {
     updateController();
     fakePlatform.positions.clear();
     updateController();
-    EXPECT_TRUE(fakePlatform.positions.empty()); // no change, no call
+    EXPECT_TRUE(fakePlatform.positions.empty()); // nothing over it: no call
+    // A topmost window came to the front.
+    fakePlatform.windowsAbove = "O";
     noteForegroundChange();
     updateController();
+    EXPECT_EQ(fakePlatform.windowsAbove, "");
     ASSERT_EQ(fakePlatform.positions.size(), 1u);
     EXPECT_EQ(fakePlatform.positions[0].insertAfter, win::HWND_TOPMOST);
     EXPECT_EQ(fakePlatform.positions[0].flags,
               win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+    // One raised itself, the foreground the same.
+    fakePlatform.windowsAbove = "O";
+    fakePlatform.time += 499;
+    updateController();
+    EXPECT_EQ(fakePlatform.windowsAbove, "O");
+    fakePlatform.time += 1;
+    updateController();
+    EXPECT_EQ(fakePlatform.windowsAbove, "");
+    // Refused: asked again; a touch on a pad brings it back at once.
+    fakePlatform.mayRaise = false;
+    fakePlatform.windowsAbove = "O";
+    fakePlatform.time += 500;
+    updateController();
+    EXPECT_EQ(fakePlatform.windowsAbove, "O");
+    fakePlatform.mayRaise = true; // the touch below is the program's last input
+    const LayoutPad& pad = controllerLayout.pads[0];
+    fakePlatform.time += 10;
+    down(1, pad.x + 3, pad.y + 3);
+    updateController();
+    EXPECT_EQ(fakePlatform.windowsAbove, "");
+    up(1, pad.x + 3, pad.y + 3);
+    updateController();
+    // The taskbar or Start over it: left there.
+    fakePlatform.positions.clear();
+    fakePlatform.windowsAbove = "S";
+    noteForegroundChange();
+    fakePlatform.time += 1000;
+    updateController();
+    EXPECT_EQ(fakePlatform.windowsAbove, "S");
+    EXPECT_TRUE(fakePlatform.positions.empty());
     EXPECT_EQ(fakePlatform.activations, 0);
 }
 

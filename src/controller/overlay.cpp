@@ -34,6 +34,9 @@ constexpr const char* ExclusiveNotice =
 // While it stands aside, how often the controller asks whether the game
 // still holds the screen: it may let go without a change of the foreground.
 constexpr uint32_t AsideCheckMs = 1000;
+// How often it looks whether another window came over it: a topmost window
+// can raise itself without any change of the foreground.
+constexpr uint32_t CoverCheckMs = 500;
 
 struct Overlay {
     Rect panel = {};
@@ -53,6 +56,8 @@ struct Overlay {
     // could not be seen, and would still take touches on its pads.
     bool aside = false;
     uint32_t asideCheckedMs = 0;
+    uint32_t coverCheckedMs = 0;
+    int32_t fingersSeen = 0; // fingers down at the last look
 };
 
 Overlay state;
@@ -210,6 +215,40 @@ void reshape() {
 // Another window came to the foreground: one that is topmost too may lie
 // over the overlay now; a game in exclusive full screen hides it whatever
 // it does, and the log says so once a time it happens.
+// Fingers down on the controller now (touch and the mouse finger).
+int32_t fingersDown() {
+    int32_t down = 0;
+    for (int32_t i = 0; i <= TouchSlotCount; ++i) {
+        down += fingerAt(i).down != 0 ? 1 : 0;
+    }
+    return down;
+}
+
+// Back on top where another program's window came over it, never over the
+// shell's own (the taskbar, Start). Windows may refuse a program without the
+// foreground that (SetWindowPos's remarks): it is asked again at the next
+// look, and at once after a finger came down on the overlay, which gives the
+// program the last input event.
+void keepOnTop() {
+    if (platform.windowAbove(mainWindow) == WindowAboveOther) {
+        keepOverlayOnTop(mainWindow);
+    }
+}
+
+void watchCover(uint32_t now) {
+    const int32_t fingers = fingersDown();
+    const bool touched = fingers > state.fingersSeen;
+    state.fingersSeen = fingers;
+    if (state.aside) {
+        return;
+    }
+    if (touched || now - state.coverCheckedMs >= CoverCheckMs) {
+        state.coverCheckedMs = now;
+        keepOnTop();
+    }
+    requestPassBy(state.coverCheckedMs + CoverCheckMs);
+}
+
 void watchForeground() {
     const uint32_t changes = foregroundChangeCount();
     const uint32_t now = platform.timeMs();
@@ -218,6 +257,7 @@ void watchForeground() {
         if (state.aside) {
             requestPassBy(state.asideCheckedMs + AsideCheckMs);
         }
+        watchCover(now);
         return;
     }
     state.foregroundChecked = true;
@@ -235,7 +275,9 @@ void watchForeground() {
         state.asideCheckedMs = now;
         requestPassBy(now + AsideCheckMs);
     } else {
-        keepOverlayOnTop(mainWindow);
+        state.coverCheckedMs = now;
+        keepOnTop();
+        watchCover(now);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <vector>
 
 #include "engine/platform.h"
@@ -65,6 +66,42 @@ bool win32SetWindowShape(WindowHandle window, const WinRect* boxes, int32_t coun
         return false;
     }
     return true;
+}
+
+// The shell's own windows, which the overlay never goes over: the taskbars,
+// Start, the action center and the tray's overflow.
+bool shellWindow(HWND window) {
+    char name[64] = "";
+    if (GetClassNameA(window, name, sizeof name) == 0) {
+        return false;
+    }
+    for (const char* shell :
+         {"Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Windows.UI.Core.CoreWindow",
+          "NotifyIconOverflowWindow", "TopLevelWindowForOverflowXamlIsland",
+          "XamlExplorerHostIslandWindow"}) {
+        if (std::strcmp(name, shell) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t win32WindowAbove(WindowHandle window) {
+    RECT mine = {};
+    if (!GetWindowRect(asWindow(window), &mine)) {
+        return WindowAboveNone;
+    }
+    for (HWND above = GetWindow(asWindow(window), GW_HWNDPREV); above != nullptr;
+         above = GetWindow(above, GW_HWNDPREV)) {
+        RECT theirs = {};
+        RECT both = {};
+        if (!IsWindowVisible(above) || !GetWindowRect(above, &theirs) ||
+            !IntersectRect(&both, &theirs, &mine)) {
+            continue;
+        }
+        return shellWindow(above) ? WindowAboveShell : WindowAboveOther;
+    }
+    return WindowAboveNone;
 }
 
 bool win32ExclusiveFullScreen() {

@@ -36,6 +36,7 @@ constexpr Platform defaultPlatform = {
     .setWindowOpacity = [](WindowHandle, uint8_t) { return false; },
     .setWindowShape = [](WindowHandle, const WinRect*, int32_t) { return false; },
     .exclusiveFullScreen = [] { return false; },
+    .windowAbove = [](WindowHandle) { return int32_t{0}; },
     .monitorName = [](WindowHandle, MonitorIdentity*) { return false; },
     .monitorNamed = [](const char*, MonitorArea*) { return false; },
     .monitorWithDevice = [](const char*, MonitorArea*) { return false; },

@@ -124,6 +124,11 @@ struct Platform {
     // full screen (QUNS_RUNNING_D3D_FULL_SCREEN), where no window can lie
     // over it.
     bool (*exclusiveFullScreen)();
+    // What lies above the window where it is, in the z-order (GetWindow's
+    // walk upward, visible windows over its rectangle): nothing
+    // (WindowAboveNone), another program's window (WindowAboveOther), or one
+    // of the shell's own, the taskbar or Start (WindowAboveShell).
+    int32_t (*windowAbove)(WindowHandle window);
     // The system's names of the monitor nearest the window: its display name
     // ("\\.\DISPLAY1", renumbered as monitors come and go) and its device
     // interface name (one monitor's own; "" where the system cannot tell).
@@ -162,6 +167,9 @@ struct Platform {
 };
 
 constexpr uint32_t WaitForever = 0xFFFFFFFFu;
+constexpr int32_t WindowAboveNone = 0;
+constexpr int32_t WindowAboveOther = 1;
+constexpr int32_t WindowAboveShell = 2;
 // The longest path the system has (32767 UTF-16 units) in UTF-8.
 constexpr size_t ProgramFolderSize = 32768 * 3;
 

@@ -478,6 +478,7 @@ void useWin32Platform() {
         .setWindowOpacity = win32SetWindowOpacity,
         .setWindowShape = win32SetWindowShape,
         .exclusiveFullScreen = win32ExclusiveFullScreen,
+        .windowAbove = win32WindowAbove,
         .monitorName = realMonitorName,
         .monitorNamed = realMonitorNamed,
         .monitorWithDevice = realMonitorWithDevice,

@@ -186,6 +186,12 @@ bool fakeSetWindowPos(WindowHandle, WindowHandle after, int32_t x, int32_t y, in
     }
     if (insertAfter == win::HWND_TOPMOST) {
         fakePlatform.exStyle |= static_cast<int32_t>(win::WS_EX_TOPMOST);
+        // To the top of the topmost band, if Windows lets the program bring
+        // its window to the top (SetWindowPos: only with the permission to
+        // set the foreground window, as after it received the last input).
+        if ((flags & win::SWP_NOZORDER) == 0 && fakePlatform.mayRaise) {
+            fakePlatform.windowsAbove.clear();
+        }
     } else if (insertAfter == win::HWND_NOTOPMOST) {
         fakePlatform.exStyle &= ~static_cast<int32_t>(win::WS_EX_TOPMOST);
     }
@@ -263,6 +269,14 @@ void installFakePlatform() {
                 return true;
             },
         .exclusiveFullScreen = [] { return fakePlatform.exclusiveFullScreen; },
+        .windowAbove =
+            [](WindowHandle) {
+                if (fakePlatform.windowsAbove.empty()) {
+                    return WindowAboveNone;
+                }
+                return fakePlatform.windowsAbove.find('S') != std::string::npos ? WindowAboveShell
+                                                                                : WindowAboveOther;
+            },
         .monitorName =
             [](WindowHandle, MonitorIdentity* out) {
                 const std::string& own = fakePlatform.windowMonitor;

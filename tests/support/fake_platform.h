@@ -106,6 +106,16 @@ struct FakePlatform {
     // is shown is counted here (the taskbar would keep the old button).
     int32_t taskbarStyleChangesWhileShown = 0;
     bool exclusiveFullScreen = false; // a game holds the display
+    // The windows above ours where it is, the topmost first: 'S' one of the
+    // shell's own (the taskbar, Start), 'O' another program's. Another
+    // topmost window may come over ours without any change of the
+    // foreground.
+    std::string windowsAbove;
+    // Whether Windows lets the program bring its window to the top now:
+    // SetWindowPos's remarks tie that to the permission to set the
+    // foreground window, which the program has, for example, when it
+    // received the last input event.
+    bool mayRaise = true;
 
     // The window's timers by id: their period in ms.
     std::map<uintptr_t, uint32_t> timers;

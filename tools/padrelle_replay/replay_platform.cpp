@@ -258,6 +258,7 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .setWindowOpacity = [](WindowHandle, uint8_t) { return true; },
         .setWindowShape = [](WindowHandle, const WinRect*, int32_t) { return true; },
         .exclusiveFullScreen = [] { return false; },
+        .windowAbove = [](WindowHandle) { return int32_t{0}; },
         .monitorName = [](WindowHandle, MonitorIdentity*) { return false; },
         .monitorNamed = [](const char*, MonitorArea*) { return false; },
         .monitorWithDevice = [](const char*, MonitorArea*) { return false; },
