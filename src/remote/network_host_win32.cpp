@@ -64,6 +64,22 @@ bool hardwareInterface(const NET_LUID& luid) {
     return GetIfEntry2(&row) == NO_ERROR && row.InterfaceAndOperStatusFlags.HardwareInterface;
 }
 
+// The adapters' addresses (GetAdaptersAddresses), IPv4 only.
+std::vector<unsigned char> adapterList(ULONG flags) {
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG result = ERROR_BUFFER_OVERFLOW;
+    for (int tries = 0; tries < 3 && result == ERROR_BUFFER_OVERFLOW; ++tries) {
+        buffer.resize(size);
+        result = GetAdaptersAddresses(
+            AF_INET, flags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (result != NO_ERROR) {
+        buffer.clear();
+    }
+    return buffer;
+}
+
 } // namespace
 
 int32_t hostLocalAddresses(HostAddress* out, int32_t max) {
@@ -72,18 +88,10 @@ int32_t hostLocalAddresses(HostAddress* out, int32_t max) {
     }
     in_addr route = {};
     const bool routed = routeAddress(&route);
-    ULONG size = 16 * 1024;
-    std::vector<unsigned char> buffer;
-    ULONG result = ERROR_BUFFER_OVERFLOW;
-    for (int tries = 0; tries < 3 && result == ERROR_BUFFER_OVERFLOW; ++tries) {
-        buffer.resize(size);
-        result = GetAdaptersAddresses(
-            AF_INET,
-            GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
-                GAA_FLAG_SKIP_DNS_SERVER,
-            nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
-    }
-    if (result != NO_ERROR) {
+    const std::vector<unsigned char> buffer =
+        adapterList(GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
+                    GAA_FLAG_SKIP_DNS_SERVER);
+    if (buffer.empty()) {
         return 0;
     }
     int32_t count = 0;
@@ -125,22 +133,6 @@ constexpr GUID FirewallPolicyInterface = {
     0x98325047, 0xc671, 0x4174, {0x8d, 0x81, 0xde, 0xfc, 0xd3, 0xf0, 0x31, 0x86}};
 constexpr GUID FirewallRuleInterface = {
     0xaf230d27, 0xbaba, 0x4e42, {0xac, 0xed, 0xf5, 0x24, 0xf2, 0x2c, 0xfc, 0xe2}};
-
-// The adapters' addresses (GetAdaptersAddresses), IPv4 only.
-std::vector<unsigned char> adapterList(ULONG flags) {
-    ULONG size = 16 * 1024;
-    std::vector<unsigned char> buffer;
-    ULONG result = ERROR_BUFFER_OVERFLOW;
-    for (int tries = 0; tries < 3 && result == ERROR_BUFFER_OVERFLOW; ++tries) {
-        buffer.resize(size);
-        result = GetAdaptersAddresses(
-            AF_INET, flags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
-    }
-    if (result != NO_ERROR) {
-        buffer.clear();
-    }
-    return buffer;
-}
 
 // The name (its GUID, "{...}") of the adapter that has the address; "" when
 // none has it.
