@@ -212,9 +212,6 @@ void reshape() {
     state.shapedObjects = controllerObjectsVersion;
 }
 
-// Another window came to the foreground: one that is topmost too may lie
-// over the overlay now; a game in exclusive full screen hides it whatever
-// it does, and the log says so once a time it happens.
 // Fingers down on the controller now (touch and the mouse finger).
 int32_t fingersDown() {
     int32_t down = 0;
@@ -249,6 +246,10 @@ void watchCover(uint32_t now) {
     requestPassBy(state.coverCheckedMs + CoverCheckMs);
 }
 
+// Another window came to the foreground: one that is topmost too may lie
+// over the overlay now; a game in exclusive full screen hides it whatever
+// it does (the overlay stands aside), and the log says so once a time it
+// happens.
 void watchForeground() {
     const uint32_t changes = foregroundChangeCount();
     const uint32_t now = platform.timeMs();
@@ -275,8 +276,7 @@ void watchForeground() {
         state.asideCheckedMs = now;
         requestPassBy(now + AsideCheckMs);
     } else {
-        state.coverCheckedMs = now;
-        keepOnTop();
+        state.coverCheckedMs = now - CoverCheckMs; // a look now
         watchCover(now);
     }
 }
