@@ -1087,14 +1087,17 @@ def distance(a, b):
 
 
 # The overlay-turntable layout over a 1920 x 1080 screen, stretched 1.5 times:
-# pad 2 (key 2E) covers x 519-601, y 930-1066; the panel lies in the top right
-# corner, its buttons MORE at (1758, 48) and WINDOW at (1860, 48).
+# pad 2 (key 2E) covers x 519-601, y 930-1066; the panel lies just above the
+# controls at the right, its buttons MORE at (1758, 717) and WINDOW at
+# (1860, 717); the window is the band of the controls and the panel, from
+# row 681 (unit 454) down.
 OVERLAY_KEYS = "2C,2D,2E,2F,30,31,32,1D,2A"
 OVERLAY_PAD = (560, 1000)
 OVERLAY_PAD_SAMPLES = ((530, 950), (570, 950))  # over two lanes of the game
 OVERLAY_OUTSIDE = (1200, 400)
-OVERLAY_MORE = (1758, 48)
-OVERLAY_WINDOW = (1860, 48)
+OVERLAY_MORE = (1758, 717)
+OVERLAY_WINDOW = (1860, 717)
+OVERLAY_BAND_TOP = 681
 
 
 def screen_click(point, hold=0.15):
@@ -1129,9 +1132,12 @@ def overlay_run(openbox):
                             pixel(before, *OVERLAY_PAD_SAMPLES[0])) > 20
         wait_for(20, "the overlay's pads were not drawn over the game", drawn, interval=0.5)
         shot = read_ppm(screenshot("overlay"))
+        # Only the band its controls need: the rest of the screen is the
+        # game's alone.
         x, y, w, h = geometry(window)
-        if (x, y, w, h) != (0, 0, 1920, 1080):
-            raise Failure(f"the overlay covers {w} x {h} at {x},{y}, not the screen")
+        if abs(y - OVERLAY_BAND_TOP) > 1 or y + h > 1080 or x < 0 or x + w > 1920:
+            raise Failure(f"the overlay covers {w} x {h} at {x},{y}, not the band of its "
+                          f"controls from row {OVERLAY_BAND_TOP}")
         left, right = (pixel(shot, *p) for p in OVERLAY_PAD_SAMPLES)
         if distance(left, right) < 20 or distance(pixel(before, *OVERLAY_PAD_SAMPLES[0]),
                                                   pixel(before, *OVERLAY_PAD_SAMPLES[1])) < 20:
@@ -1165,9 +1171,10 @@ def overlay_run(openbox):
         screen_click(OVERLAY_WINDOW)
         def windowed():
             # Hidden for a moment while its styles change: not found then.
+            # The 1280 x 720 client and its edge, not the overlay's band.
             found = find_window(TITLE)
             shape = geometry(found) if found else None
-            return shape is not None and shape[2] < 1900
+            return shape is not None and abs(shape[2] - 1284) <= 4 and abs(shape[3] - 724) <= 4
         wait_for(10, "WINDOW did not make the overlay a window", windowed)
         states = run("xprop", "-id", find_window(TITLE), "_NET_WM_STATE", check=False)
         if "_NET_WM_STATE_ABOVE" in states:

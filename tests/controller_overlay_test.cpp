@@ -110,10 +110,12 @@ TEST(OverlayPanel, GoesWhereNoControlLies) {
         const char* layout;
         Rect panel;
     } cases[] = {
-        {"overlay-turntable", {8, 1004, 56, 1272}},
-        {"overlay-lanes4", {8, 1004, 56, 1272}},
+        // Just above the controls, to the right: the window need cover no
+        // more than their band and the panel.
+        {"overlay-turntable", {454, 1004, 502, 1272}},
+        {"overlay-lanes4", {504, 1004, 552, 1272}},
+        {"nine", {174, 1004, 222, 1272}},
         {"lanes4", {8, 1004, 56, 1272}}, // lanes reach every corner: shared
-        {"nine", {8, 1004, 56, 1272}},
         {"default", {204, 1208, 408, 1272}},
         {"mirrored", {204, 8, 408, 72}},
     };
@@ -144,6 +146,12 @@ class OverlayPlay : public ControllerFixture {
         mainWindow = reinterpret_cast<WindowHandle>(0x42);
         fakePlatform.exStyle = static_cast<int32_t>(win::WS_EX_OVERLAY);
         fakePlatform.style = static_cast<int32_t>(win::WS_POPUP_VISIBLE);
+        // A monitor of the frame's size at the screen's origin: a touch's
+        // screen point is its logical point.
+        fakePlatform.monitor = {0, 0, 1280, 720};
+        fakePlatform.workArea = {0, 0, 1280, 680};
+        fakePlatform.windowRect = fakePlatform.monitor;
+        fakePlatform.clientIsWindow = true;
         overlayState = OverlayState{true, 60};
         useLayout(*presetNamed("overlay-turntable"));
         enterPlay();
@@ -203,6 +211,11 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
     const int32_t shapes = fakePlatform.shapeCalls;
     ASSERT_TRUE(fakePlatform.shaped);
     EXPECT_EQ(fakePlatform.shape.size(), 9u); // seven pads, the disc, the panel
+    // The window is the band its controls and the panel take along the
+    // bottom, not the whole monitor; the frame lies on the monitor still.
+    const WinRect& band = fakePlatform.windowRect;
+    EXPECT_EQ(std::vector<int32_t>({band.left, band.top, band.right, band.bottom}),
+              std::vector<int32_t>({10, 454, 1273, 711}));
     const LayoutPad& pad = controllerLayout.pads[2];
     down(1, pad.x + 3, pad.y + 3);
     updateController();
@@ -210,12 +223,22 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
     updateController();
     EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2E", "break 0x2E"}));
     EXPECT_EQ(fakePlatform.shapeCalls, shapes); // nothing changed: no new shape
-    fakePlatform.client = {0, 0, 3840, 2160};
+    // A 4K monitor: the band again, its shape in the window's pixels.
+    fakePlatform.monitor = {0, 0, 3840, 2160};
     updateController();
     EXPECT_EQ(fakePlatform.shapeCalls, shapes + 1);
+    EXPECT_EQ(std::vector<int32_t>({band.left, band.top, band.right, band.bottom}),
+              std::vector<int32_t>({10 * 3, 454 * 3, 1273 * 3, 711 * 3}));
     // The panel's last unit, 1272, is three pixels wide: its shape ends
-    // where the frame's 1273 begins.
-    EXPECT_EQ(fakePlatform.shape[8].right, 1273 * 3);
+    // where the frame's 1273 begins (in the window's pixels, from its left).
+    EXPECT_EQ(fakePlatform.shape[8].right + band.left, 1273 * 3);
+    // A touch on the 4K screen lands where it lies on the frame.
+    clearStrokes();
+    down(2, (pad.x + 3) * 3, (pad.y + 3) * 3);
+    updateController();
+    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2E"}));
+    up(2, (pad.x + 3) * 3, (pad.y + 3) * 3);
+    updateController();
     // Keys asked for again: the prompt and its button take input too.
     controllerMode = AssignKeys;
     updateController();
@@ -323,9 +346,10 @@ TEST_F(ControllerFixture, TheWindowMenuLaysAWindowOverTheGameAndBack) {
     EXPECT_EQ(fakePlatform.alpha, 102);
     EXPECT_EQ(fakePlatform.shape.size(), 5u); // four lanes and the panel
     EXPECT_TRUE(fakePlatform.visible);
-    const WinRect& covered = fakePlatform.windowRect; // the whole monitor
+    // The band its lanes and the panel take along the bottom of the monitor.
+    const WinRect& covered = fakePlatform.windowRect;
     EXPECT_EQ(std::vector<int32_t>({covered.left, covered.top, covered.right, covered.bottom}),
-              std::vector<int32_t>({0, 0, 1920, 1080}));
+              std::vector<int32_t>({686, 756, 1910, 1076}));
     overlayAsked = 1; // again while over the game: nothing more
     const size_t calls = fakePlatform.calls.size();
     updateController();
@@ -375,8 +399,10 @@ TEST_F(OverlayPlay, TheMouseSlidesFromPadToPadOverTheGame) {
     updateController();
     const LayoutPad& from = controllerLayout.pads[0];
     const LayoutPad& to = controllerLayout.pads[1];
+    // In the window's own pixels: the window is the band along the bottom.
     const auto at = [](const LayoutPad& pad) {
-        return static_cast<intptr_t>((pad.x + 3) | ((pad.y + 3) << 16));
+        return static_cast<intptr_t>((pad.x + 3 - fakePlatform.windowRect.left) |
+                                     ((pad.y + 3 - fakePlatform.windowRect.top) << 16));
     };
     mainWindowMessage(mainWindow, win::WM_LBUTTONDOWN, win::MK_LBUTTON, at(from));
     pollMouse();

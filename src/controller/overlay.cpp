@@ -43,10 +43,11 @@ struct Overlay {
     bool upright = false;    // the cells one above the other
     int32_t heldFinger = -1; // the finger on a button, and which
     int32_t heldButton = -1;
-    // What the window's shape was made for.
+    // What the window's place and shape were made for: the monitor, the
+    // window's place on the screen, the prompt, the controls.
     bool shaped = false;
-    int32_t shapedWidth = 0;
-    int32_t shapedHeight = 0;
+    WinRect shapedMonitor = {};
+    WinRect shapedWindow = {};
     bool shapedAssigning = false;
     uint64_t shapedObjects = 0;
     bool foregroundChecked = false;
@@ -190,24 +191,57 @@ void tapPanel() {
     }
 }
 
+bool sameRect(const WinRect& a, const WinRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// The window covers only the box its controls need on its monitor (a band
+// along the bottom for the overlay presets), not the whole monitor: a
+// window over a game in borderless full screen makes Windows compose the
+// game's frames, and the less of the screen it covers the better. The frame
+// lies on the whole monitor all the same; the window is the part of it its
+// controls are in, and its shape their boxes.
 void reshape() {
-    WinRect client = {};
-    if (!platform.clientRect(mainWindow, &client)) {
+    WinRect window = {};
+    MonitorArea monitor = {};
+    if (!platform.windowRect(mainWindow, &window) || !platform.monitorRect(&window, &monitor)) {
         return;
     }
-    const int32_t width = client.right - client.left;
-    const int32_t height = client.bottom - client.top;
+    const WinRect& whole = monitor.whole;
+    const int32_t width = whole.right - whole.left;
+    const int32_t height = whole.bottom - whole.top;
     const bool assigning = controllerMode == AssignKeys;
-    if (state.shaped && width == state.shapedWidth && height == state.shapedHeight &&
-        assigning == state.shapedAssigning && controllerObjectsVersion == state.shapedObjects) {
+    if (state.shaped && sameRect(whole, state.shapedMonitor) &&
+        sameRect(window, state.shapedWindow) && assigning == state.shapedAssigning &&
+        controllerObjectsVersion == state.shapedObjects) {
         return;
     }
     std::vector<WinRect> boxes;
+    setFrameSpace(nullptr);
     overlayShape(controllerLayout, assigning, width, height, boxes);
+    WinRect band = {width, height, 0, 0};
+    for (const WinRect& box : boxes) {
+        band = {std::min(band.left, std::max(box.left, 0)),
+                std::min(band.top, std::max(box.top, 0)),
+                std::max(band.right, std::min(box.right, width)),
+                std::max(band.bottom, std::min(box.bottom, height))};
+    }
+    if (band.right <= band.left || band.bottom <= band.top) {
+        band = {0, 0, width, height};
+    }
+    const FrameSpace space = {band.left, band.top, width, height};
+    setFrameSpace(&space);
+    for (WinRect& box : boxes) {
+        box = {box.left - band.left, box.top - band.top, box.right - band.left,
+               box.bottom - band.top};
+    }
+    const WinRect placed = {whole.left + band.left, whole.top + band.top, whole.left + band.right,
+                            whole.top + band.bottom};
+    placeOverlay(mainWindow, placed);
     state.shaped =
         platform.setWindowShape(mainWindow, boxes.data(), static_cast<int32_t>(boxes.size()));
-    state.shapedWidth = width;
-    state.shapedHeight = height;
+    state.shapedMonitor = whole;
+    state.shapedWindow = placed;
     state.shapedAssigning = assigning;
     state.shapedObjects = controllerObjectsVersion;
 }
@@ -285,6 +319,31 @@ void watchForeground() {
 
 void placeOverlayPanel(const Layout& fitted) {
     state.upright = false;
+    // Beside the controls first, just above or below the box they take, to
+    // the right and then to the left: the window need cover no more than
+    // that box and the panel.
+    ControlBox controls = {LogicalWidth, LogicalHeight, 0, 0};
+    for (int32_t i = 0; i < fitted.padCount + fitted.discCount; ++i) {
+        const ControlBox box = i < fitted.padCount ? padBox(fitted.pads[i])
+                                                   : discBox(fitted.discs[i - fitted.padCount]);
+        controls = {std::min(controls.left, box.left), std::min(controls.top, box.top),
+                    std::max(controls.right, box.right), std::max(controls.bottom, box.bottom)};
+    }
+    const int64_t above = controls.top - PanelMargin - CellHeight;
+    const int64_t below = controls.bottom + PanelMargin;
+    for (const int64_t y : {above, below}) {
+        if (y < PanelMargin || y + CellHeight > LogicalHeight - PanelMargin) {
+            continue;
+        }
+        for (const int32_t corner : {0, 1}) {
+            state.panel = panelInCorner(corner);
+            state.panel.top = static_cast<int32_t>(y);
+            state.panel.bottom = static_cast<int32_t>(y) + CellHeight;
+            if (clearOfControls(state.panel, fitted)) {
+                return;
+            }
+        }
+    }
     for (int32_t corner = 0; corner < 4; ++corner) {
         state.panel = panelInCorner(corner);
         if (clearOfControls(state.panel, fitted)) {
@@ -356,6 +415,7 @@ void updateOverlay() {
 }
 
 void leaveOverlay() {
+    setFrameSpace(nullptr);
     overlayState.on = false;
     state = Overlay{state.panel, state.upright};
     fullScreen = 0;

@@ -21,14 +21,10 @@ int32_t scaleToLogical(int32_t value, int32_t size, int32_t logical) {
 namespace {
 
 bool keepProportions = false;
+bool spaceSet = false;
+FrameSpace frameSpace = {};
 
-} // namespace
-
-void keepFrameProportions(bool keep) {
-    keepProportions = keep;
-}
-
-FrameView frameViewIn(int32_t clientWidth, int32_t clientHeight) {
+FrameView viewIn(int32_t clientWidth, int32_t clientHeight) {
     if (!keepProportions || clientWidth <= 0 || clientHeight <= 0) {
         return FrameView{0, 0, clientWidth, clientHeight};
     }
@@ -41,6 +37,28 @@ FrameView frameViewIn(int32_t clientWidth, int32_t clientHeight) {
     }
     const auto height = static_cast<int32_t>(wide / LogicalWidth);
     return FrameView{0, (clientHeight - height) / 2, clientWidth, height};
+}
+
+} // namespace
+
+void keepFrameProportions(bool keep) {
+    keepProportions = keep;
+    spaceSet = false;
+}
+
+void setFrameSpace(const FrameSpace* space) {
+    spaceSet = space != nullptr && space->width > 0 && space->height > 0;
+    frameSpace = spaceSet ? *space : FrameSpace{};
+}
+
+FrameView frameViewIn(int32_t clientWidth, int32_t clientHeight) {
+    if (!spaceSet) {
+        return viewIn(clientWidth, clientHeight);
+    }
+    FrameView view = viewIn(frameSpace.width, frameSpace.height);
+    view.x -= frameSpace.x;
+    view.y -= frameSpace.y;
+    return view;
 }
 
 void clientToLogical(int32_t x, int32_t y, int32_t clientWidth, int32_t clientHeight,

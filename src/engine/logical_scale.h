@@ -20,8 +20,22 @@ struct FrameView {
     int32_t width;
     int32_t height;
 };
+// Keeping proportions or not; either way the frame's space is the client
+// area again.
 void keepFrameProportions(bool keep);
 FrameView frameViewIn(int32_t clientWidth, int32_t clientHeight);
+
+// The overlay's window covers only the part of the monitor its controls
+// need, while the frame lies on the whole monitor as before: the frame's
+// view is worked out for a space of the monitor's size, and the client area
+// is the part of that space at (x, y). Null: the space is the client area.
+struct FrameSpace {
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+};
+void setFrameSpace(const FrameSpace* space);
 
 // A point of the bars, where nothing is drawn: no control lies there.
 constexpr int32_t OutsideTheFrame = -1000000;

@@ -174,6 +174,11 @@ void keepOverlayOnTop(WindowHandle window) {
                           win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
 }
 
+void placeOverlay(WindowHandle window, const WinRect& place) {
+    platform.setWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
+                          place.bottom - place.top, win::SWP_NOZORDER | win::SWP_NOACTIVATE);
+}
+
 void standOverlayAside(WindowHandle window, bool aside) {
     if (aside) {
         hideWindow(window);

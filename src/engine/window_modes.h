@@ -48,6 +48,9 @@ void leaveOverlayMode(WindowHandle window, int32_t clientWidth, int32_t clientHe
 // Back to the top of the topmost band, without activation: another topmost
 // window that came to the foreground may have gone over it.
 void keepOverlayOnTop(WindowHandle window);
+// The overlay's window to that place on the screen, its place in the
+// topmost band kept, never activated.
+void placeOverlay(WindowHandle window, const WinRect& place);
 // Hidden while a game holds the display in exclusive full screen (its
 // contacts lift), shown again and put back on top once it lets go; never
 // activated.

@@ -32,8 +32,10 @@ int16_t fakeKey(int32_t key) {
 }
 
 bool fakeScreenToClient(WindowHandle, int32_t* x, int32_t* y) {
-    *x -= fakePlatform.clientOrigin.left;
-    *y -= fakePlatform.clientOrigin.top;
+    const WinRect& origin =
+        fakePlatform.clientIsWindow ? fakePlatform.windowRect : fakePlatform.clientOrigin;
+    *x -= origin.left;
+    *y -= origin.top;
     return true;
 }
 
@@ -41,7 +43,10 @@ bool fakeClientRect(WindowHandle, WinRect* out) {
     if (fakePlatform.clientRectFails) {
         return false;
     }
-    *out = fakePlatform.client;
+    const WinRect& window = fakePlatform.windowRect;
+    *out = fakePlatform.clientIsWindow
+               ? WinRect{0, 0, window.right - window.left, window.bottom - window.top}
+               : fakePlatform.client;
     return true;
 }
 

@@ -45,6 +45,9 @@ struct FakePlatform {
     WinRect client = {0, 0, 1280, 720};
     bool clientRectFails = false;
     WinRect clientOrigin = {0, 0, 0, 0}; // client area's screen origin in left/top
+    // A window without a frame (the overlay): its client area is the window
+    // itself, wherever it is placed.
+    bool clientIsWindow = false;
 
     // Messages waiting in the queue; takeMessage hands out the front one.
     // WM_QUIT (0x12) and a message of 0xFFFFFFFF are taken but not dispatched.
