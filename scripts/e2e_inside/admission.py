@@ -4,8 +4,8 @@ the phone 127.0.0.9. Each attack runs for a while before the phone connects, and
 on until its handshake is answered; the figure is the time from the phone's connect
 to the server's answer.
 
-Used by e2e-inside.py; on its own, against a server already running:
-    python3 scripts/e2e_admission.py PORT CODE
+Used by the phone's part; on its own, against a server already running:
+    python3 scripts/e2e_inside/admission.py PORT CODE
 """
 import base64
 import os
