@@ -135,8 +135,8 @@ def page_retries():
     # Chromium itself sends a request again at once when its connection closed
     # without an answer: the page's own tries are those further apart.
     gaps = [b - a for a, b in zip(checks, checks[1:]) if b - a > 50]
-    # Sooner at first, then longer; a second where Retry-After asks for one.
-    if not (80 <= gaps[0] < gaps[1] <= 1100 and gaps[2] >= 990 and gaps[3] <= 1100):
+    # Sooner at first, then every half second; a second where Retry-After asks for one.
+    if not (80 <= gaps[0] < gaps[1] <= 600 and gaps[2] >= 990 and gaps[3] <= 600):
         raise Failure(f"the page tried again after {gaps} ms")
     if not said["wayIn"][-1].startswith("connected") or \
             not any("trying again" in text for text in said["wayIn"]):
