@@ -260,8 +260,8 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
         names[i] = addresses[i].text;
     }
     // No network: the loopback still serves a phone on a USB cable.
-    formatText(status.address, "http://%s:%u/#%s", count > 0 ? names[0] : "127.0.0.1",
-               static_cast<unsigned>(port), code);
+    const char* shown = count > 0 ? names[0] : "127.0.0.1";
+    formatText(status.address, "http://%s:%u/#%s", shown, static_cast<unsigned>(port), code);
     size_t used = 0;
     for (int32_t i = 1; i < count && used < sizeof status.otherAddresses; ++i) {
         const int written =
@@ -287,7 +287,7 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     status.state = RemoteState::Waiting;
     // Asked at once, on the check's own thread: the firewall's answer can
     // take a tenth of a second, which the start does not wait for.
-    formatText(reachCheck.address, "%s", count > 0 ? names[0] : "127.0.0.1");
+    formatText(reachCheck.address, "%s", shown);
     reachCheck.port = port;
     startReachCheck();
     status.reachCheckedMs = platform.timeMs();
