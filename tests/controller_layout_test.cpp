@@ -186,7 +186,19 @@ TEST(LayoutFiles, EveryKindOfErrorIsSaidWithItsLine) {
          "line 6: pad 0 and disc 0 overlap"},
         {head + "disc 200 200 100 0.05 1D 2A\ndisc 350 200 100 0.05 1E 2B\n",
          "line 6: discs 0 and 1 overlap"},
-        {head + "volume 11\n", "line 4: this is none of name, size, fit, pad and disc"},
+        {head + "volume 11\n", "line 4: this is none of name, size, fit, game, pad and disc"},
+        {head + "game\n", "line 4: game needs a program's file name"},
+        {head + "game popn\n", "line 4: game needs a program's file name"},
+        {head + "game .exe\n", "line 4: game needs a program's file name"},
+        {head + "game C:\\Games\\popn.exe\n", "line 4: game needs a program's file name"},
+        {head + "game games/popn.exe\n", "line 4: game needs a program's file name"},
+        {head + "game po?n.exe\n", "line 4: game needs a program's file name"},
+        {head + "game po\x01n.exe\n", "line 4: game needs a program's file name"},
+        {head + "game " + std::string(60, 'g') + ".exe\n", "line 4: game needs a program's"},
+        {head + "game popn.exe\ngame POPN.EXE\n", "line 5: the game is named twice"},
+        {head + "game a.exe\ngame b.exe\ngame c.exe\ngame d.exe\ngame e.exe\ngame f.exe\n" +
+             "game g.exe\ngame h.exe\ngame i.exe\n",
+         "line 12: more than 8 games"},
         {head + "pad 0 0 1 1 white 1 1 1 1 1\n", "line 4: too many words"},
         {head + std::string(1, '\0'), "the file holds a zero byte"},
         {head + std::string(LayoutFileMaxBytes, '#'), "the file is longer than 16384 bytes"},
@@ -260,6 +272,36 @@ TEST(LayoutFiles, ControlsMustLieApartInTheFramesPixels) {
         if (c.problem != nullptr) {
             EXPECT_EQ(std::string(problem).rfind(c.problem, 0), 0u) << c.what << ": " << problem;
         }
+    }
+}
+
+TEST(LayoutFiles, GameLinesNameTheProgramsALayoutIsFor) {
+    const std::string text = "layout 1\nname popn\nsize 1280 720\n"
+                             "game popn.exe\n"
+                             "game\tPop'n Music Lively.EXE   # the store's one\n"
+                             "game " +
+                             std::string(59, 'g') + ".exe\npad 0 0 100 100 white 2C\n";
+    Layout layout;
+    char problem[160] = "";
+    ASSERT_TRUE(parseLayoutFile(text, layout, problem, sizeof problem)) << problem;
+    ASSERT_EQ(layout.gameCount, 3);
+    EXPECT_STREQ(layout.games[1], "Pop'n Music Lively.EXE");
+    // Windows' file names: letters of either case alike, nothing else.
+    EXPECT_TRUE(layoutIsFor(layout, "POPN.exe"));
+    EXPECT_TRUE(layoutIsFor(layout, "pop'n music lively.exe"));
+    EXPECT_FALSE(layoutIsFor(layout, "popn2.exe"));
+    EXPECT_FALSE(layoutIsFor(layout, "popn.ex"));
+    EXPECT_FALSE(layoutIsFor(layout, ""));
+    EXPECT_FALSE(layoutIsFor(defaultLayout(), "popn.exe"));
+    // Written and read back the same.
+    char written[LayoutFileMaxBytes];
+    const size_t length = writeLayoutFile(layout, written, sizeof written);
+    Layout again;
+    ASSERT_TRUE(parseLayoutFile(std::string_view(written, length), again, problem, sizeof problem))
+        << problem;
+    ASSERT_EQ(again.gameCount, 3);
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_STREQ(again.games[i], layout.games[i]);
     }
 }
 

@@ -10,6 +10,21 @@
 
 namespace {
 
+// ASCII letters alike in either case, as Windows' file names (the others
+// compare byte for byte here).
+bool sameFileName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 constexpr uint32_t White = 0xFFFFFF;
 constexpr uint32_t Yellow = 0x00FFFF;
 constexpr uint32_t Green = 0x00C000;
@@ -308,6 +323,46 @@ Layout fittedToFrame(const Layout& layout) {
     fitted.width = 1280;
     fitted.height = 720;
     return fitted;
+}
+
+FitScale fitScale(const Layout& layout) {
+    if (layout.width <= 0 || layout.height <= 0) {
+        return FitScale{1, 1, 0, 0};
+    }
+    const double sx = 1280.0 / layout.width;
+    const double sy = 720.0 / layout.height;
+    if (!layout.keepProportions) {
+        return FitScale{sx, sy, 0, 0};
+    }
+    const double s = std::min(sx, sy);
+    return FitScale{s, s, (1280.0 - layout.width * s) / 2, (720.0 - layout.height * s) / 2};
+}
+
+bool isGameName(std::string_view name) {
+    constexpr std::string_view Ending = ".exe";
+    if (name.size() <= Ending.size() || name.size() >= static_cast<size_t>(GameNameSize)) {
+        return false;
+    }
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+            std::strchr("\\/:*?\"<>|#", c) != nullptr) {
+            return false;
+        }
+    }
+    // A name with blanks at its ends is not one Windows keeps.
+    if (name.front() == ' ' || name.back() == ' ' || name.front() == '.') {
+        return false;
+    }
+    return sameFileName(name.substr(name.size() - Ending.size()), Ending);
+}
+
+bool layoutIsFor(const Layout& layout, const char* program) {
+    for (int32_t i = 0; i < layout.gameCount && i < MaxGames; ++i) {
+        if (sameFileName(layout.games[i], program)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void findOverlap(const Layout& layout, char* problem, size_t size) {

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // A layout file's path in UTF-8: folders past 260 characters, in any language.
 constexpr size_t LayoutPathSize = 4096;
@@ -21,6 +22,10 @@ constexpr int32_t MaxPads = 24;
 constexpr int32_t MaxDiscs = 2;
 constexpr int32_t LayoutNameSize = 32;
 constexpr int32_t PadLabelSize = 16;
+// The programs a layout is for: their file names ("popn.exe"), at most this
+// many, each shorter than GameNameSize bytes.
+constexpr int32_t MaxGames = 8;
+constexpr int32_t GameNameSize = 64;
 
 enum PadLook : int32_t { LookWhite = 0, LookBlue = 1, LookColour = 2 };
 
@@ -54,6 +59,10 @@ struct Layout {
     LayoutPad pads[MaxPads];
     int32_t discCount;
     LayoutDisc discs[MaxDiscs];
+    // When a window of one of these programs comes to the foreground, the
+    // layout comes up for it.
+    int32_t gameCount;
+    char games[MaxGames][GameNameSize];
 };
 
 // What a control answers for, inclusive on every side, as the hit queries
@@ -71,6 +80,13 @@ int32_t layoutKeyCount(const Layout& layout);
 // The layout's own keys, in assignment order.
 KeySet layoutKeys(const Layout& layout);
 
+// A program's file name as a layout names it: printable, no folder, none
+// of the characters Windows refuses in a name, no '#', ending in ".exe".
+bool isGameName(std::string_view name);
+// Whether the layout names that program (file names compare as Windows
+// compares them, letters of either case alike).
+bool layoutIsFor(const Layout& layout, const char* program);
+
 // The built-in presets, the default first. Null past the last.
 const Layout* presetLayout(int32_t index);
 // The preset of a name, or null.
@@ -81,6 +97,14 @@ const Layout& defaultLayout();
 // alike both ways and centre it; otherwise each way on its own. The dead
 // bands, looks and keys stay.
 Layout fittedToFrame(const Layout& layout);
+
+// Where a unit of the layout lands in the 1280 x 720 frame, before the
+// rounding: frame = unit * scale + offset, each way.
+struct FitScale {
+    double scaleX, scaleY;
+    double offsetX, offsetY;
+};
+FitScale fitScale(const Layout& layout);
 
 // Where two controls lie over each other, said in words: "pads 2 and 3
 // overlap". Empty when none does. The frame is drawn in layers that need

@@ -236,6 +236,28 @@ struct Reading {
         return true;
     }
 
+    // The rest of a game line: a program's file name, which may hold
+    // blanks; a comment may follow it.
+    bool game(std::string_view rest) {
+        rest = rest.substr(0, rest.find('#'));
+        const size_t start = rest.find_first_not_of(" \t");
+        const size_t end = rest.find_last_not_of(" \t");
+        const std::string_view name =
+            start == rest.npos ? std::string_view() : rest.substr(start, end - start + 1);
+        if (!isGameName(name)) {
+            return fail("game needs a program's file name ending in .exe, up to 63 characters");
+        }
+        if (layoutIsFor(layout, std::string(name).c_str())) {
+            return fail("the game is named twice");
+        }
+        if (layout.gameCount == MaxGames) {
+            return fail("more than 8 games");
+        }
+        std::memcpy(layout.games[layout.gameCount], name.data(), name.size());
+        layout.games[layout.gameCount++][name.size()] = '\0';
+        return true;
+    }
+
     bool take(std::string_view text) {
         ++line;
         std::string_view content = trimmedLine(text);
@@ -243,6 +265,10 @@ struct Reading {
         // A # after a blank starts a comment; a colour's # follows its word.
         if (comment == 0) {
             return true;
+        }
+        if (versionSeen && content.substr(0, 4) == "game" &&
+            (content.size() == 4 || content[4] == ' ' || content[4] == '\t')) {
+            return game(content.substr(4));
         }
         std::string_view w[16];
         size_t n = 0;
@@ -278,7 +304,7 @@ struct Reading {
         if (w[0] == "disc") {
             return disc(w, n);
         }
-        return fail("this is none of name, size, fit, pad and disc");
+        return fail("this is none of name, size, fit, game, pad and disc");
     }
 
     bool finish() {
@@ -345,6 +371,9 @@ size_t writeLayoutFile(const Layout& layout, char* out, size_t size) {
     std::string text = "layout 1\nname " + std::string(layout.name) + "\nsize " +
                        std::to_string(layout.width) + " " + std::to_string(layout.height) +
                        "\nfit " + (layout.keepProportions ? "keep" : "stretch") + "\n";
+    for (int32_t i = 0; i < layout.gameCount && i < MaxGames; ++i) {
+        text += "game " + std::string(layout.games[i]) + "\n";
+    }
     char word[64];
     for (int32_t i = 0; i < layout.padCount; ++i) {
         const LayoutPad& p = layout.pads[i];

@@ -6,6 +6,7 @@
 //   name popn                   # letters, digits, - and _, up to 31
 //   size 1280 720               # the logical size the controls are placed in
 //   fit keep                    # keep (proportions kept) or stretch
+//   game popn.exe               # a program it comes up for; up to 8 such lines
 //   pad 40 470 200 200 #FFFFFF 2C        # x y width height look key [label]
 //   pad 164 230 200 200 yellow 1F
 //   disc 4 208 463 0.05 1D 2A            # x y radius deadband clockwise counter
