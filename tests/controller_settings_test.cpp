@@ -20,6 +20,7 @@
 #include "support/controller_fixture.h"
 #include "support/fake_network.h"
 #include "support/fake_platform.h"
+#include "support/fake_store.h"
 
 #include <chrono>
 #include <cstring>
@@ -330,65 +331,11 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     EXPECT_FALSE(saveKeysOf(settings, "no name", keys));
 }
 
-// The saved file and the log in memory.
-struct FakeStore {
-    SettingsRead read = SettingsMissing;
-    std::string file;
-    bool writable = true;
-    int writes = 0;
-    std::string log;
-    std::map<std::string, std::string> files; // other files by their paths
-};
-FakeStore store;
-
 class RememberedTest : public ControllerFixture {
   protected:
     void SetUp() override {
         ControllerFixture::SetUp();
-        store = FakeStore{};
-        settingsStore = SettingsStore{
-            .read =
-                [](char* buffer, size_t size, size_t* length) {
-                    *length = std::min(size, store.file.size());
-                    std::memcpy(buffer, store.file.data(), *length);
-                    return store.read;
-                },
-            .write =
-                [](const char* text, size_t length, uint32_t* error) {
-                    *error = store.writable ? 0 : 5;
-                    if (store.writable) {
-                        store.file.assign(text, length);
-                        store.read = SettingsFound;
-                        ++store.writes;
-                    }
-                    return store.writable;
-                },
-            .writeLog = [](const char* text, size_t length) { store.log.assign(text, length); },
-            .appendLog = [](const char* text, size_t length) { store.log.append(text, length); },
-            .readFile =
-                [](const char* path, char* buffer, size_t size, size_t* length) {
-                    const auto found = store.files.find(path);
-                    *length = 0;
-                    if (found == store.files.end()) {
-                        return SettingsMissing;
-                    }
-                    *length = std::min(size, found->second.size());
-                    std::memcpy(buffer, found->second.data(), *length);
-                    return SettingsFound;
-                },
-            // The current folder is C:\Games; a path with a drive is whole.
-            .fullPath =
-                [](const char* path, char* out, size_t size) {
-                    const std::string full = std::strchr(path, ':') != nullptr
-                                                 ? std::string(path)
-                                                 : std::string("C:\\Games\\") + path;
-                    if (full.size() >= size) {
-                        return false;
-                    }
-                    std::memcpy(out, full.c_str(), full.size() + 1);
-                    return true;
-                },
-        };
+        installFakeStore();
     }
     void TearDown() override {
         network = SystemNetwork;

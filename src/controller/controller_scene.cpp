@@ -1,5 +1,6 @@
 #include "controller/controller_scene.h"
 
+#include "controller/game_layouts.h"
 #include "controller/held_keys.h"
 #include "controller/key_assignment.h"
 #include "controller/overlay.h"
@@ -54,6 +55,7 @@ char noticeLines[NoticeCount][NoticeSize];
 char (&outputNotice)[NoticeSize] = noticeLines[0];
 char (&settingsNotice)[NoticeSize] = noticeLines[1];
 char (&gameNotice)[NoticeSize] = noticeLines[2];
+char (&layoutNotice)[NoticeSize] = noticeLines[3];
 
 namespace {
 
@@ -117,6 +119,7 @@ void resetController() {
     cancelKeyAssignment();
     fullScreen = 0;
     resetOverlay();
+    resetGameLayouts();
     leftForFirewallQuestion = LeftForQuestion::Nothing;
     firewallQuestionSeen = false;
     for (ScratchTracker& tracker : ScratchTrackers) {
@@ -144,11 +147,18 @@ Image* loadPicture(const char* name) {
 
 } // namespace
 
-void enterController() {
-    deleteObjects(); // an earlier entry's objects, if the scene was never left
-    whiteImage = loadPicture("img/white.bmp");
-    blueImage = loadPicture("img/blue.bmp");
-    scratchImage = loadPicture("img/scratch.bmp");
+namespace {
+
+// The sprites of the layout in use, made anew.
+void makeControls() {
+    for (Sprite*& pad : padSprites) {
+        delete pad;
+        pad = nullptr;
+    }
+    for (Sprite*& disc : scratchDiscs) {
+        delete disc;
+        disc = nullptr;
+    }
     const Layout& layout = controllerLayout;
     // A layout that keeps its proportions keeps them on any screen.
     keepFrameProportions(layout.keepProportions);
@@ -178,6 +188,28 @@ void enterController() {
     }
     ++controllerObjectsVersion;
     placeOverlayPanel(layout);
+}
+
+} // namespace
+
+void playLayout(const Layout& layout, const KeySet& keys) {
+    releaseHeldKeys();
+    for (ScratchTracker& tracker : ScratchTrackers) {
+        tracker = ScratchTracker{};
+    }
+    useLayout(layout);
+    useKeys(keys);
+    if (whiteImage != nullptr) {
+        makeControls();
+    }
+}
+
+void enterController() {
+    deleteObjects(); // an earlier entry's objects, if the scene was never left
+    whiteImage = loadPicture("img/white.bmp");
+    blueImage = loadPicture("img/blue.bmp");
+    scratchImage = loadPicture("img/scratch.bmp");
+    makeControls();
     setFrameRate(1000, 4);
     if (!openKeyboardOutput(launchOptions.output)) {
         reportForcedDriverProblem();
@@ -196,6 +228,8 @@ void enterController() {
         startRemoteController(pairingCode);
     }
     writeStartLog();
+    // After the log is begun: a layout file that cannot be used is named in it.
+    loadGameLayouts();
 }
 
 namespace {
@@ -269,6 +303,7 @@ void updateController() {
         requestPassIn(OwedBreakRetryMs);
     }
     watchTheGame();
+    followTheGame();
     updateOverlay();
     if (controllerMode == AssignKeys) {
         if (assignKeys()) {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-enum ControllerMode : int32_t { AssignKeys = 0, Play = 1 };
+enum ControllerMode : int32_t { AssignKeys = 0, Play = 1, EditLayout = 2 };
 
 // The default layout's pads; a layout may have up to MaxPads.
 constexpr int32_t PadCount = 9;
@@ -29,6 +29,9 @@ constexpr uint32_t BlueCapColour = 0xFF6020;
 extern Layout controllerLayout;
 // Takes a layout for the next entry of the scene, with its own keys.
 void useLayout(const Layout& layout);
+// Plays another layout at once, with these keys (its own when they do not
+// fit it): every key held goes up first, and its controls are made anew.
+void playLayout(const Layout& layout, const KeySet& keys);
 
 // Changes whenever the scene's pictures and sprites are made or freed.
 extern uint64_t controllerObjectsVersion;
@@ -53,11 +56,13 @@ extern ControllerMode controllerMode;
 // own: the output in use (set when the scene is entered), what became of
 // the saved keys, and what keeps the keys from the game now.
 constexpr size_t NoticeSize = 320;
-constexpr int32_t NoticeCount = 3;
+constexpr int32_t NoticeCount = 4;
 extern char noticeLines[NoticeCount][NoticeSize];
 extern char (&outputNotice)[NoticeSize];
 extern char (&settingsNotice)[NoticeSize];
 extern char (&gameNotice)[NoticeSize];
+// Which layout came up for the game in front, or came back when it left.
+extern char (&layoutNotice)[NoticeSize];
 // The mode the firewall's question took the player out of at the start
 // (the question must not hide under it): given back once it is answered,
 // and saved meanwhile as the player's choice.

@@ -1,6 +1,7 @@
 #include "controller/remembered.h"
 
 #include "controller/controller_scene.h"
+#include "controller/game_layouts.h"
 #include "controller/layout_file.h"
 #include "controller/overlay.h"
 #include "controller/play_mode.h"
@@ -28,6 +29,7 @@ struct Remembered {
     // The layout in use, as it is written down: a name or a file's path.
     bool layoutFromFile = false;
     char layout[LayoutPathSize] = "default";
+    char layoutName[LayoutNameSize] = "default"; // its name, as its keys are saved
 };
 
 Remembered remembered;
@@ -52,7 +54,7 @@ void save() {
 void takeScreenNow() {
     // The layout is remembered with its keys: one whose keys are not saved
     // (given with --keys, or never assigned) would ask for them next time.
-    if (savedKeysOf(remembered.settings, controllerLayout.name) != nullptr) {
+    if (savedKeysOf(remembered.settings, remembered.layoutName) != nullptr) {
         remembered.settings.hasLayout = true;
         remembered.settings.layoutFromFile = remembered.layoutFromFile;
         std::memcpy(remembered.settings.layout, remembered.layout, sizeof remembered.layout);
@@ -158,6 +160,8 @@ bool chooseStartLayout(char* problem, size_t problemSize) {
         return false;
     }
     useLayout(layout);
+    formatText(remembered.layoutName, "%s", layout.name);
+    setPlayersLayout(layout);
     return true;
 }
 
@@ -211,6 +215,24 @@ StartScreen rememberedStartScreen() {
         start.fullScreen = start.onMonitor && screen.fullScreen && !start.overlay;
     }
     return start;
+}
+
+const KeySet* savedKeysFor(const Layout& layout) {
+    const KeySet* saved = savedKeysOf(remembered.settings, layout.name);
+    return saved != nullptr && saved->count == layoutKeyCount(layout) ? saved : nullptr;
+}
+
+bool rememberLayoutFile(const char* path, const Layout& layout, const KeySet& keys) {
+    if (std::strlen(path) >= sizeof remembered.layout ||
+        !saveKeysOf(remembered.settings, layout.name, keys)) {
+        return false;
+    }
+    remembered.layoutFromFile = true;
+    formatText(remembered.layout, "%s", path);
+    formatText(remembered.layoutName, "%s", layout.name);
+    takeScreenNow();
+    save();
+    return true;
 }
 
 void saveAssignedKeys() {

@@ -29,6 +29,13 @@ bool useStartKeys();
 // Where the window opens: the saved monitor in the saved mode while that
 // monitor is there; otherwise the window centred on its own monitor.
 StartScreen rememberedStartScreen();
+// The keys saved for that layout, when they are as many as it asks for;
+// else null.
+const KeySet* savedKeysFor(const Layout& layout);
+// The player saved a layout file in the editor and plays it: it is the
+// layout remembered from now on, with these keys, saved at once. False when
+// no more layouts' keys fit in the file.
+bool rememberLayoutFile(const char* path, const Layout& layout, const KeySet& keys);
 // After a key assignment: the keys, with the screen now, saved.
 void saveAssignedKeys();
 // Whether this run serves the phone's controller page, and its pairing code:

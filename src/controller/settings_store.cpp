@@ -23,6 +23,12 @@ constexpr SettingsStore NoStore = {
             return SettingsMissing;
         },
     .fullPath = [](const char*, char*, size_t) { return false; },
+    .eachSavedLayout = [](void (*)(const char*, void*), void*) {},
+    .saveLayout =
+        [](const char*, const char*, size_t, char*, size_t, uint32_t* error) {
+            *error = 0;
+            return false;
+        },
 };
 
 } // namespace

@@ -23,7 +23,18 @@ struct SettingsStore {
     // A path made whole from the current folder (UTF-8); false when it
     // cannot be, or does not fit.
     bool (*fullPath)(const char* path, char* out, size_t size);
+    // The layout files the player keeps beside the settings (the layouts
+    // folder, *.txt), each by its whole path, at most MaxSavedLayoutFiles.
+    void (*eachSavedLayout)(void (*each)(const char* path, void* context), void* context);
+    // Puts a layout file of that name (no folder) into the layouts folder,
+    // made when missing, whole or not at all as the settings file; its
+    // whole path in path. False with the system's error when it could not
+    // be done.
+    bool (*saveLayout)(const char* name, const char* text, size_t length, char* path,
+                       size_t pathSize, uint32_t* error);
 };
+
+constexpr int32_t MaxSavedLayoutFiles = 64;
 
 // Until filled: nothing is kept and nothing found.
 extern SettingsStore settingsStore;
@@ -32,6 +43,7 @@ void resetSettingsStore();
 // How the place is named to players.
 constexpr const char* SettingsPlace = "%APPDATA%\\Padrelle\\settings.txt";
 constexpr const char* LogPlace = "%APPDATA%\\Padrelle\\padrelle.log";
+constexpr const char* LayoutsPlace = "%APPDATA%\\Padrelle\\layouts";
 
 // Windows only: the files in %APPDATA%\Padrelle.
 void useWin32SettingsStore();

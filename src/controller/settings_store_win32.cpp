@@ -94,17 +94,12 @@ bool writeFile(const wchar_t* path, const char* text, size_t length, bool append
     return good;
 }
 
-bool writeSettings(const char* text, size_t length, uint32_t* error) {
-    const std::wstring pathText = pathOf(L"settings.txt", true);
-    const std::wstring temporaryText = pathOf(L"settings.txt.new", false);
-    if (pathText.empty() || temporaryText.empty()) {
-        *error = GetLastError();
-        return false;
-    }
+// The new file whole beside the old, then put in its place: the file is
+// always either the old one or the new one.
+bool replaceFile(const std::wstring& pathText, const std::wstring& temporaryText, const char* text,
+                 size_t length, uint32_t* error) {
     const wchar_t* path = pathText.c_str();
     const wchar_t* temporary = temporaryText.c_str();
-    // The new file whole beside the old, then put in its place: the saved
-    // file is always either the old one or the new one.
     if (!writeFile(temporary, text, length, false)) {
         *error = GetLastError();
         DeleteFileW(temporary);
@@ -127,6 +122,72 @@ bool writeSettings(const char* text, size_t length, uint32_t* error) {
     return true;
 }
 
+bool writeSettings(const char* text, size_t length, uint32_t* error) {
+    const std::wstring path = pathOf(L"settings.txt", true);
+    const std::wstring temporary = pathOf(L"settings.txt.new", false);
+    if (path.empty() || temporary.empty()) {
+        *error = GetLastError();
+        return false;
+    }
+    return replaceFile(path, temporary, text, length, error);
+}
+
+// %APPDATA%\Padrelle\layouts, made when asked; empty when it cannot be.
+std::wstring layoutsFolder(bool make) {
+    const std::wstring folder = pathOf(L"layouts", make);
+    if (folder.empty() || (make && !CreateDirectoryW(folder.c_str(), nullptr) &&
+                           GetLastError() != ERROR_ALREADY_EXISTS)) {
+        return std::wstring();
+    }
+    return folder;
+}
+
+void eachSavedLayout(void (*each)(const char* path, void* context), void* context) {
+    const std::wstring folder = layoutsFolder(false);
+    if (folder.empty()) {
+        return;
+    }
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileExW((folder + L"\\*.txt").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    int32_t count = 0;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            continue;
+        }
+        const std::string path = utf8FromWide((folder + L"\\" + found.cFileName).c_str());
+        if (!path.empty()) {
+            each(path.c_str(), context);
+            ++count;
+        }
+    } while (count < MaxSavedLayoutFiles && FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+bool saveLayout(const char* name, const char* text, size_t length, char* out, size_t outSize,
+                uint32_t* error) {
+    const std::wstring folder = layoutsFolder(true);
+    const std::wstring file = wideFromUtf8(name);
+    if (folder.empty() || file.empty()) {
+        *error = folder.empty() ? static_cast<uint32_t>(GetLastError()) : ERROR_INVALID_NAME;
+        return false;
+    }
+    const std::wstring path = folder + L"\\" + file;
+    const std::string utf8 = utf8FromWide(path.c_str());
+    if (utf8.empty() || utf8.size() >= outSize) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
+    if (!replaceFile(path, path + L".new", text, length, error)) {
+        return false;
+    }
+    std::memcpy(out, utf8.c_str(), utf8.size() + 1);
+    return true;
+}
+
 void writeToLog(const char* text, size_t length, bool append) {
     const std::wstring path = pathOf(L"padrelle.log", true);
     if (!path.empty()) {
@@ -144,5 +205,7 @@ void useWin32SettingsStore() {
         .appendLog = [](const char* text, size_t length) { writeToLog(text, length, true); },
         .readFile = readFile,
         .fullPath = fullPath,
+        .eachSavedLayout = eachSavedLayout,
+        .saveLayout = saveLayout,
     };
 }

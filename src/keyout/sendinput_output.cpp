@@ -32,6 +32,12 @@ SystemInputApi noSystemInput() {
         .unhookKeyboard = [] {},
         .keysDown = [](KeyStateBits* out) { *out = KeyStateBits{}; },
         .foregroundOutranksUs = [] { return false; },
+        .foregroundProgram =
+            [](char* out, size_t size) {
+                if (size > 0) {
+                    out[0] = '\0';
+                }
+            },
     };
 }
 

@@ -3,6 +3,7 @@
 // layer fills the table (system_input_win32.cpp); tests fill it with fakes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // One key event as SendInput takes it.
@@ -53,6 +54,11 @@ struct SystemInputApi {
     // drops every key injected into it, and SendInput does not say so. Kept
     // up to date as the foreground changes; cheap to ask.
     bool (*foregroundOutranksUs)();
+    // The file name of the program whose window is in the foreground
+    // ("popn.exe", UTF-8, no folder), as last heard: "" for none, for this
+    // program's own, and for one that keeps its name from us. Kept up to
+    // date as the foreground changes, as the one above.
+    void (*foregroundProgram)(char* out, size_t size);
 };
 
 // Takes nothing and sets no hook until filled.

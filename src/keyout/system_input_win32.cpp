@@ -8,8 +8,12 @@
 #include <windows.h>
 
 #include "engine/system_watches.h"
+#include "engine/wide_text.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -153,11 +157,27 @@ DWORD ownLevel() {
     return ownIntegrity;
 }
 
+std::string foregroundName;
+
+// The program file's name without its folder (QueryFullProcessImageNameW
+// gives the whole path, of any length); "" when it cannot be had.
+std::string programNameOf(HANDLE process) {
+    std::wstring path(32768, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    if (!QueryFullProcessImageNameW(process, 0, path.data(), &length)) {
+        return std::string();
+    }
+    path.resize(length);
+    const size_t slash = path.find_last_of(L"\\/");
+    return utf8FromWide(path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1));
+}
+
 // A foreground process that will not even be asked (an elevated one keeps
 // its token from a program that is not) is taken to outrank us.
 void checkForeground() {
     DWORD processId = 0;
     HWND window = GetForegroundWindow();
+    foregroundName.clear();
     if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 ||
         processId == GetCurrentProcessId()) {
         foregroundOutranks = false;
@@ -169,6 +189,7 @@ void checkForeground() {
         level = GetLastError() == ERROR_ACCESS_DENIED ? AccessDenied : 0;
     } else {
         level = integrityOf(process);
+        foregroundName = programNameOf(process);
         CloseHandle(process);
     }
     const DWORD own = ownLevel();
@@ -224,6 +245,19 @@ void useWin32SystemInput() {
         .unhookKeyboard = unhook,
         .keysDown = keysDown,
         .foregroundOutranksUs = outranked,
+        .foregroundProgram =
+            [](char* out, size_t size) {
+                if (!watchingForeground) {
+                    checkForeground();
+                }
+                // A name too long for the buffer is none: cut, it could
+                // pass for another's.
+                if (size > 0) {
+                    const size_t length = foregroundName.size() < size ? foregroundName.size() : 0;
+                    std::memcpy(out, foregroundName.data(), length);
+                    out[length] = '\0';
+                }
+            },
     };
 }
 

@@ -41,12 +41,22 @@ void installFakeDesktop() {
     fakeDesktop = FakeDesktop{};
     systemInput.send = sendToDesktop;
     systemInput.foregroundOutranksUs = [] { return fakeDesktop.seenElevated; };
+    systemInput.foregroundProgram = [](char* out, size_t size) {
+        const std::string& name = fakeDesktop.seenProgram;
+        std::snprintf(out, size, "%s", name.size() < size ? name.c_str() : "");
+    };
 }
 
 void foregroundEventDelivered() {
     fakeDesktop.seenElevated = fakeDesktop.elevatedForeground;
+    fakeDesktop.seenProgram = fakeDesktop.foregroundProgram;
     inputMayReachTheGameAgain();
     noteForegroundChange();
+}
+
+void bringToFront(const std::string& program) {
+    fakeDesktop.foregroundProgram = program;
+    foregroundEventDelivered();
 }
 
 std::vector<std::string> gameHeldKeys() {

@@ -24,6 +24,9 @@ struct FakeDesktop {
     InputDesktop desktop = InputDesktop::Default;
     bool elevatedForeground = false; // what UIPI goes by
     bool seenElevated = false;       // what the program last heard
+    // The foreground window's program file: "" for Padrelle's own or none.
+    std::string foregroundProgram;
+    std::string seenProgram; // what the program last heard
     // The keys the game holds: scancode, 0x100 for the extended flag.
     std::set<uint32_t> gameHolds;
     int32_t refused = 0; // events SendInput did not insert
@@ -37,5 +40,8 @@ void installFakeDesktop();
 // The foreground's WinEvent reaches the program, as the real hook's
 // callback does: the foreground asked anew, input may reach the game.
 void foregroundEventDelivered();
+// A window of that program ("" for Padrelle's own) takes the foreground,
+// and its WinEvent reaches the program.
+void bringToFront(const std::string& program);
 // What the game holds, as "2C" or "E0 4D", in order.
 std::vector<std::string> gameHeldKeys();
