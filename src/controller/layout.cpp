@@ -10,21 +10,6 @@
 
 namespace {
 
-// ASCII letters alike in either case, as Windows' file names (the others
-// compare byte for byte here).
-bool sameFileName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 constexpr uint32_t White = 0xFFFFFF;
 constexpr uint32_t Yellow = 0x00FFFF;
 constexpr uint32_t Green = 0x00C000;
@@ -325,6 +310,19 @@ Layout fittedToFrame(const Layout& layout) {
     return fitted;
 }
 
+bool sameProgramName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 FitScale fitScale(const Layout& layout) {
     if (layout.width <= 0 || layout.height <= 0) {
         return FitScale{1, 1, 0, 0};
@@ -353,12 +351,12 @@ bool isGameName(std::string_view name) {
     if (name.front() == ' ' || name.back() == ' ' || name.front() == '.') {
         return false;
     }
-    return sameFileName(name.substr(name.size() - Ending.size()), Ending);
+    return sameProgramName(name.substr(name.size() - Ending.size()), Ending);
 }
 
 bool layoutIsFor(const Layout& layout, const char* program) {
     for (int32_t i = 0; i < layout.gameCount && i < MaxGames; ++i) {
-        if (sameFileName(layout.games[i], program)) {
+        if (sameProgramName(layout.games[i], program)) {
             return true;
         }
     }
