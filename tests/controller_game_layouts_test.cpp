@@ -1,6 +1,7 @@
 // Layouts that follow the game in front: the switch, its keys, what the game
 // holds through it, and what changes nothing.
 #include "controller/controller_scene.h"
+#include "controller/editor_mode.h"
 #include "controller/game_layouts.h"
 #include "controller/launch_options.h"
 #include "controller/play_mode.h"
@@ -138,12 +139,13 @@ TEST_F(GameLayouts, TheGameInFrontBringsItsLayoutWithItsKeysAndTheGameLeavingTak
 
 TEST_F(GameLayouts, WhatIsHeardWhileNotPlayingIsActedOnOncePlayResumes) {
     start();
-    controllerMode = EditLayout;
+    enterEditor(playedLayout);
     front("popn.exe");
     front("");
-    EXPECT_STREQ(controllerLayout.name, "default");
+    EXPECT_EQ(controllerMode, EditLayout); // the editor stays on what it edits
+    EXPECT_STREQ(controllerLayout.name, "default-own");
     EXPECT_STREQ(lastProgramInFront(), "popn.exe"); // Padrelle's own is never offered
-    controllerMode = Play;
+    leaveEditor();
     pass();
     // The last change heard was Padrelle's own window: nothing changes.
     EXPECT_STREQ(controllerLayout.name, "default");

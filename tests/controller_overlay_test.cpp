@@ -1,6 +1,7 @@
 // The controller over the game: the window's shape against what the
 // controls answer for, the panel's place and buttons, the shape following
 // the window, and the overlay staying on top without ever being activated.
+#include "controller/editor_mode.h"
 #include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "engine/engine.h"
@@ -246,6 +247,45 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
     controllerMode = Play;
     updateController();
     EXPECT_EQ(fakePlatform.shape.size(), 9u);
+}
+
+// Editing over the game: the window takes the whole monitor (a control may
+// go anywhere the game's notes land) and takes input everywhere; the band
+// and its shape come back when editing ends. Never activated, no key sent.
+TEST_F(OverlayPlay, TheEditorWorksInPlaceOverTheWholeMonitor) {
+    updateController();
+    const WinRect& window = fakePlatform.windowRect;
+    EXPECT_EQ(std::vector<int32_t>({window.left, window.top, window.right, window.bottom}),
+              std::vector<int32_t>({10, 454, 1273, 711}));
+    mainWindowMessage(mainWindow, win::WM_SYSCOMMAND, EditLayoutMenuCommand, 0);
+    updateController();
+    ASSERT_EQ(controllerMode, EditLayout);
+    updateController();
+    EXPECT_EQ(std::vector<int32_t>({window.left, window.top, window.right, window.bottom}),
+              std::vector<int32_t>({0, 0, 1280, 720}));
+    ASSERT_EQ(fakePlatform.shape.size(), 1u);
+    EXPECT_EQ(fakePlatform.shape[0].right, 1280);
+    EXPECT_EQ(fakePlatform.shape[0].bottom, 720);
+    // Pad 2 goes 200 pixels up, to where the game's notes fall.
+    const LayoutPad pad = controllerLayout.pads[2];
+    down(1, pad.x + 3, pad.y + 3);
+    updateController();
+    for (int32_t dy = 50; dy <= 200; dy += 50) {
+        move(1, pad.x + 3, pad.y + 3 - dy);
+        updateController();
+    }
+    up(1, pad.x + 3, pad.y - 197);
+    updateController();
+    EXPECT_EQ(controllerLayout.pads[2].y, pad.y - 200);
+    EXPECT_TRUE(strokes().empty());
+    // The overlay's own panel does nothing meanwhile: the editor's bar lies there.
+    EXPECT_EQ(overlayState.opacity, 60);
+    leaveEditor();
+    updateController();
+    EXPECT_EQ(std::vector<int32_t>({window.left, window.top, window.right, window.bottom}),
+              std::vector<int32_t>({10, 454, 1273, 711}));
+    EXPECT_EQ(fakePlatform.shape.size(), 9u);
+    EXPECT_EQ(fakePlatform.activations, 0);
 }
 
 // Another program's topmost window over the overlay: it goes back on top,

@@ -1,6 +1,8 @@
 #include "controller/controller_render.h"
 
 #include "controller/controller_scene.h"
+#include "controller/editor_mode.h"
+#include "controller/editor_view.h"
 #include "controller/key_assignment.h"
 #include "controller/overlay.h"
 #include "controller/play_mode.h"
@@ -62,6 +64,29 @@ constexpr int32_t AnchorTopCentre = 8;
 // About the height of a line of text, to centre one in a box.
 constexpr int32_t TextHeight = 12;
 
+} // namespace
+
+// A line of the debug, health and notice lines, on a dark backing of its
+// own: readable over whatever control lies under it.
+void composeLine(Canvas& dc, int32_t y, const char* text, uint32_t colour) {
+    const size_t length = std::strlen(text);
+    if (length > 0) {
+        fillRect(dc,
+                 Rect{y, 0, y + LineHeight, static_cast<int32_t>(length) * BackingCharWidth + 4},
+                 ColourBacking);
+    }
+    drawText(dc, 0, y, text, colour, AnchorTopLeft);
+}
+
+void composeCell(Canvas& dc, const Rect& box, const char* text) {
+    fillRect(dc, Rect{box.top + 1, box.left + 1, box.bottom - 1, box.right - 1}, ColourBacking);
+    drawRectOutline(dc, box, ColourYellow);
+    drawText(dc, (box.left + box.right) / 2, (box.top + box.bottom - TextHeight) / 2, text,
+             ColourYellow, AnchorTopCentre);
+}
+
+namespace {
+
 void composePadNumber(Canvas& dc, const Sprite& pad, int32_t index) {
     char number[32];
     formatText(number, "%d", static_cast<int>(KeyScancodes[index]));
@@ -100,18 +125,6 @@ void composePads(Canvas& dc) {
     }
 }
 
-// A line of the debug, health and notice lines, on a dark backing of its
-// own: readable over whatever control lies under it.
-void composeLine(Canvas& dc, int32_t y, const char* text, uint32_t colour) {
-    const size_t length = std::strlen(text);
-    if (length > 0) {
-        fillRect(dc,
-                 Rect{y, 0, y + LineHeight, static_cast<int32_t>(length) * BackingCharWidth + 4},
-                 ColourBacking);
-    }
-    drawText(dc, 0, y, text, colour, AnchorTopLeft);
-}
-
 // Draws a notice from line y on, one screen line per wrapped line; gives the
 // y of the next line.
 int32_t composeNotice(Canvas& dc, const char* notice, int32_t y) {
@@ -143,17 +156,10 @@ void composeScratchLines(Canvas& dc) {
 
 namespace {
 
-void composeCell(Canvas& dc, const Rect& box, const char* text) {
-    fillRect(dc, Rect{box.top + 1, box.left + 1, box.bottom - 1, box.right - 1}, ColourBacking);
-    drawRectOutline(dc, box, ColourYellow);
-    drawText(dc, (box.left + box.right) / 2, (box.top + box.bottom - TextHeight) / 2, text,
-             ColourYellow, AnchorTopCentre);
-}
-
 // The overlay's panel: its opacity and the buttons that change it or make
 // the controller a window again.
 void composeOverlayPanel(Canvas& dc) {
-    if (!overlayState.on) {
+    if (!overlayState.on || controllerMode == EditLayout) {
         return;
     }
     char opacity[16];
@@ -167,6 +173,10 @@ void composeOverlayPanel(Canvas& dc) {
 // What comes after the pads and the disc, in the same order in the whole
 // frame and in the layered one.
 void composeTexts(Canvas& dc) {
+    if (controllerMode == EditLayout) {
+        composeEditor(dc);
+        return;
+    }
     if (controllerMode == AssignKeys) {
         drawText(dc, 600, 200, statusText, ColourYellow, AnchorCentre);
         composeCell(dc, LayoutKeysButton, LayoutKeysButtonText);
@@ -313,6 +323,9 @@ uint64_t controllerSceneContent() {
     }
     if (controllerMode == AssignKeys) {
         f.text(statusText);
+    }
+    if (controllerMode == EditLayout) {
+        f.value(editorVersion);
     }
     for (const char* line : touchDebugLines) {
         f.text(line);

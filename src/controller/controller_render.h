@@ -21,6 +21,12 @@ void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size);
 // at most maxChars characters, cut at a blank where the text goes on.
 size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length);
 
+// A line of text on a dark backing of its own, readable over whatever
+// control lies under it.
+void composeLine(Canvas& dc, int32_t y, const char* text, uint32_t colour);
+// A button: its text in a box.
+void composeCell(Canvas& dc, const Rect& box, const char* text);
+
 // A fingerprint of everything the controller screen shows but the health line.
 uint64_t controllerSceneContent();
 

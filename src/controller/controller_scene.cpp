@@ -1,5 +1,6 @@
 #include "controller/controller_scene.h"
 
+#include "controller/editor_mode.h"
 #include "controller/game_layouts.h"
 #include "controller/held_keys.h"
 #include "controller/key_assignment.h"
@@ -45,6 +46,7 @@ Sprite* padSprites[MaxPads] = {};
 Sprite* scratchDiscs[MaxDiscs] = {};
 Sprite*& scratchDisc = scratchDiscs[0];
 Layout controllerLayout = fittedToFrame(defaultLayout());
+Layout playedLayout = defaultLayout();
 
 int8_t KeyScancodes[MaxPads] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x10, 0x11};
 int8_t ScratchScancodes[MaxDiscs * ScratchKeyCount] = {0x1D, 0x2A};
@@ -101,6 +103,7 @@ void reportForcedDriverProblem() {
 } // namespace
 
 void useLayout(const Layout& layout) {
+    playedLayout = layout;
     controllerLayout = fittedToFrame(layout);
     std::memset(KeyScancodes, 0, sizeof KeyScancodes);
     std::memset(KeyPrefixes, 0, sizeof KeyPrefixes);
@@ -120,6 +123,7 @@ void resetController() {
     fullScreen = 0;
     resetOverlay();
     resetGameLayouts();
+    resetEditor();
     leftForFirewallQuestion = LeftForQuestion::Nothing;
     firewallQuestionSeen = false;
     for (ScratchTracker& tracker : ScratchTrackers) {
@@ -312,6 +316,10 @@ void updateController() {
         }
     } else if (controllerMode == Play) {
         updatePlayMode();
+    }
+    startEditorWhenAsked();
+    if (controllerMode == EditLayout) {
+        updateEditor();
     }
 }
 

@@ -27,6 +27,8 @@ constexpr uint32_t BlueCapColour = 0xFF6020;
 
 // The layout in use, fitted to the 1280 x 720 frame.
 extern Layout controllerLayout;
+// The same in its own units, as its file writes it.
+extern Layout playedLayout;
 // Takes a layout for the next entry of the scene, with its own keys.
 void useLayout(const Layout& layout);
 // Plays another layout at once, with these keys (its own when they do not

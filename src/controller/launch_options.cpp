@@ -12,7 +12,7 @@
 const char* const LaunchUsage =
     "padrelle.exe [--layout NAME|FILE] [--output auto|sendinput|interception]\n"
     "             [--assign | --keys K,K,...] [--remote [on|off|new]]\n"
-    "             [--overlay [on|off|PERCENT]]\n\n"
+    "             [--overlay [on|off|PERCENT]] [--edit [NAME|FILE]]\n\n"
     "--layout   the controller: default, mirrored, double, nine, knobs, lanes4,\n"
     "           lanes6, lanes7; over the game: overlay-turntable, overlay-nine,\n"
     "           overlay-knobs, overlay-lanes4, overlay-lanes6, overlay-lanes7; or a\n"
@@ -28,7 +28,10 @@ const char* const LaunchUsage =
     "           makes a new pairing code\n"
     "--overlay  the controller over the game on one touch screen: translucent, above\n"
     "           every window, never taking the focus; PERCENT its opacity (20 to 100,\n"
-    "           60 the first time); remembered until --overlay off";
+    "           60 the first time); remembered until --overlay off\n"
+    "--edit     shape a layout on the screen, by touch, mouse or pen: the one in\n"
+    "           use, or the built-in layout or layout file named; saved in\n"
+    "           %APPDATA%\\Padrelle\\layouts";
 
 namespace {
 
@@ -153,6 +156,18 @@ struct Parse {
         return true;
     }
 
+    bool edit(const std::string& value) {
+        if (options.edit) {
+            return fail("--edit is given twice.");
+        }
+        if (value.size() >= sizeof options.editLayout) {
+            return fail("--edit needs a layout's name or a file's path.");
+        }
+        options.edit = true;
+        std::snprintf(options.editLayout, sizeof options.editLayout, "%s", value.c_str());
+        return true;
+    }
+
     bool layout(const std::string& value) {
         if (options.layoutGiven) {
             return fail("--layout is given twice.");
@@ -219,7 +234,17 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
         const std::string name = word.substr(0, equals);
         const bool takesValue = name == "--output" || name == "--keys" || name == "--layout";
         std::string value;
-        if (name == "--remote" || name == "--overlay") {
+        if (name == "--edit") {
+            // Its layout may be left out: the one in use.
+            const bool next = equals == std::string::npos && i + 1 < words.size() &&
+                              words[i + 1].rfind("--", 0) != 0;
+            value = equals != std::string::npos ? word.substr(equals + 1)
+                    : next                      ? words[++i]
+                                                : std::string();
+            if (equals != std::string::npos && value.empty()) {
+                return parse.fail("--edit= needs a layout's name or a file's path.");
+            }
+        } else if (name == "--remote" || name == "--overlay") {
             // Its value may be left out: on. An overlay's opacity is a number.
             const bool next =
                 equals == std::string::npos && i + 1 < words.size() &&
@@ -251,6 +276,8 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
             good = parse.remote(value);
         } else if (name == "--overlay") {
             good = parse.overlay(value);
+        } else if (name == "--edit") {
+            good = parse.edit(value);
         } else if (name == "--assign") {
             good = !options.assign || parse.fail("--assign is given twice.");
             options.assign = true;

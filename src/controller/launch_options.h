@@ -26,7 +26,11 @@ struct LaunchOptions {
     RemoteChoice remote = RemoteUnsaid;    // --remote [on|off|new]
     OverlayChoice overlay = OverlayUnsaid; // --overlay [on|off|PERCENT]
     int32_t overlayOpacity = 0;            // percent; 0: not given
-    bool help = false;                     // --help
+    // --edit [NAME|FILE]: the layout editor at the start, on the layout in
+    // use or on the one named ("" for the layout in use).
+    bool edit = false;
+    char editLayout[LayoutPathSize] = {};
+    bool help = false; // --help
     // --guard PROCESS RECORD: this instance is the guard of another (not
     // said in the usage: the program starts it itself).
     bool guard = false;

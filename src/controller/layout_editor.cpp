@@ -203,10 +203,19 @@ void dragTo(EditorState& editor, int32_t x, int32_t y) {
     const double du = (x - editor.startX) / fit.scaleX;
     const double dv = (y - editor.startY) / fit.scaleY;
     const int32_t step = editor.grid ? gridStep(before) : 1;
-    const auto moved = [&](int32_t from, double by) {
+    // An axis the finger has not moved along keeps its place: a control
+    // dragged up does not jump sideways onto the grid.
+    const bool alongX = std::abs(x - editor.startX) > DragDeadZone;
+    const bool alongY = std::abs(y - editor.startY) > DragDeadZone;
+    const auto movedBy = [step](int32_t from, double by, bool along) {
+        if (!along) {
+            return from;
+        }
         const double to = std::clamp(from + by, -1e7, 1e7);
         return snap(static_cast<int32_t>(std::lround(to)), step);
     };
+    const auto moved = [&](int32_t from, double by) { return movedBy(from, by, alongX); };
+    const auto movedY = [&](int32_t from, double by) { return movedBy(from, by, alongY); };
     Layout candidate = before;
     const bool resize = editor.drag == DragKind::Resize;
     if (editor.selected < before.padCount) {
@@ -214,10 +223,10 @@ void dragTo(EditorState& editor, int32_t x, int32_t y) {
         const LayoutPad& was = before.pads[editor.selected];
         if (resize) {
             pad.width = moved(was.x + was.width, du) - was.x;
-            pad.height = moved(was.y + was.height, dv) - was.y;
+            pad.height = movedY(was.y + was.height, dv) - was.y;
         } else {
             pad.x = moved(was.x, du);
-            pad.y = moved(was.y, dv);
+            pad.y = movedY(was.y, dv);
         }
     } else {
         LayoutDisc& disc = candidate.discs[editor.selected - before.padCount];
@@ -226,7 +235,7 @@ void dragTo(EditorState& editor, int32_t x, int32_t y) {
             disc.radius = moved(was.radius, du);
         } else {
             disc.x = moved(was.x, du);
-            disc.y = moved(was.y, dv);
+            disc.y = movedY(was.y, dv);
         }
     }
     char problem[EditorProblemSize];

@@ -49,6 +49,7 @@ struct Overlay {
     WinRect shapedMonitor = {};
     WinRect shapedWindow = {};
     bool shapedAssigning = false;
+    bool shapedEditing = false;
     uint64_t shapedObjects = 0;
     bool foregroundChecked = false;
     uint32_t foregroundSeen = 0;
@@ -211,14 +212,20 @@ void reshape() {
     const int32_t width = whole.right - whole.left;
     const int32_t height = whole.bottom - whole.top;
     const bool assigning = controllerMode == AssignKeys;
+    // The editor moves controls anywhere on the monitor: it takes all of it.
+    const bool editing = controllerMode == EditLayout;
     if (state.shaped && sameRect(whole, state.shapedMonitor) &&
         sameRect(window, state.shapedWindow) && assigning == state.shapedAssigning &&
-        controllerObjectsVersion == state.shapedObjects) {
+        editing == state.shapedEditing && controllerObjectsVersion == state.shapedObjects) {
         return;
     }
     std::vector<WinRect> boxes;
     setFrameSpace(nullptr);
-    overlayShape(controllerLayout, assigning, width, height, boxes);
+    if (editing) {
+        boxes.assign(1, WinRect{0, 0, width, height});
+    } else {
+        overlayShape(controllerLayout, assigning, width, height, boxes);
+    }
     WinRect band = {width, height, 0, 0};
     for (const WinRect& box : boxes) {
         band = {std::min(band.left, std::max(box.left, 0)),
@@ -243,6 +250,7 @@ void reshape() {
     state.shapedMonitor = whole;
     state.shapedWindow = placed;
     state.shapedAssigning = assigning;
+    state.shapedEditing = editing;
     state.shapedObjects = controllerObjectsVersion;
 }
 
@@ -406,7 +414,9 @@ void updateOverlay() {
     if (!overlayState.on || mainWindow == nullptr) {
         return;
     }
-    tapPanel();
+    if (controllerMode != EditLayout) {
+        tapPanel();
+    }
     if (!overlayState.on) {
         return;
     }

@@ -1,6 +1,7 @@
 #include "controller/remembered.h"
 
 #include "controller/controller_scene.h"
+#include "controller/editor_mode.h"
 #include "controller/game_layouts.h"
 #include "controller/layout_file.h"
 #include "controller/overlay.h"
@@ -158,6 +159,14 @@ bool chooseStartLayout(char* problem, size_t problemSize) {
     }
     if (!checkLaunchKeys(launchOptions, layoutKeyCount(layout), problem, problemSize)) {
         return false;
+    }
+    if (launchOptions.edit) {
+        Layout edited = layout;
+        if (launchOptions.editLayout[0] != '\0' &&
+            !readLayout(launchOptions.editLayout, false, edited, problem, problemSize)) {
+            return false;
+        }
+        askForEditor(launchOptions.editLayout[0] != '\0' ? &edited : nullptr);
     }
     useLayout(layout);
     formatText(remembered.layoutName, "%s", layout.name);

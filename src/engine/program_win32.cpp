@@ -76,6 +76,7 @@ int runEngineWindow(const StartScreen& start, int showCommand) {
     if (menu != nullptr) {
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(menu, MF_STRING, OverlayMenuCommand, OverlayMenuText);
+        AppendMenuA(menu, MF_STRING, EditLayoutMenuCommand, EditLayoutMenuText);
     }
     if (start.overlay) {
         // Shaped, translucent and over the monitor before it is first seen.

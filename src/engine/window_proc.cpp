@@ -104,6 +104,7 @@ WindowHandle mainWindow = nullptr;
 int32_t windowActive = 0;
 MouseState mouseState = {};
 int32_t overlayAsked = 0;
+int32_t editLayoutAsked = 0;
 
 intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                            intptr_t lParam) {
@@ -184,8 +185,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             if ((wParam & win::MK_LBUTTON) == 0) {
                 dropMouseFinger();
             }
-        } else if ((wParam & win::MK_LBUTTON) != 0 && isOverlay(window) &&
-                   fromMouseOrPen(lParam)) {
+        } else if ((wParam & win::MK_LBUTTON) != 0 && isOverlay(window) && fromMouseOrPen(lParam)) {
             // Over the game the window is not in the foreground, and its
             // capture follows only its visible part: a mouse or pen held down
             // on one pad lost the window on the way to the next, and comes
@@ -255,6 +255,10 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     case win::WM_SYSCOMMAND:
         if ((wParam & win::SC_COMMAND_MASK) == OverlayMenuCommand) {
             overlayAsked = 1;
+            return 0;
+        }
+        if ((wParam & win::SC_COMMAND_MASK) == EditLayoutMenuCommand) {
+            editLayoutAsked = 1;
             return 0;
         }
         return platform.defWindowProc(window, message, wParam, lParam);
@@ -328,4 +332,5 @@ void resetWindowState() {
     windowActive = 0;
     mouseState = MouseState{};
     overlayAsked = 0;
+    editLayoutAsked = 0;
 }

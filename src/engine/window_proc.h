@@ -49,6 +49,10 @@ extern int32_t overlayAsked;
 // That command's number in the window menu (below the system's 0xF000).
 constexpr uintptr_t OverlayMenuCommand = 0x0100;
 constexpr const char* OverlayMenuText = "Over the game";
+// Set when the player chose "Edit layout" in the window menu, the same way.
+extern int32_t editLayoutAsked;
+constexpr uintptr_t EditLayoutMenuCommand = 0x0110;
+constexpr const char* EditLayoutMenuText = "Edit layout";
 
 // Acts on one window message as the engine's window procedure does; gives
 // the message's result. The Win32 mainWindowProc forwards here.
