@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 EditorState editor;
 uint64_t editorVersion = 0;
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int32_t ButtonWidth = 80;
 constexpr int32_t ButtonHeight = 40;
+constexpr int32_t FrameWidth = 1280;
 constexpr int32_t FrameHeight = 720;
 constexpr int32_t LineStep = 20;
 
@@ -35,7 +37,8 @@ enum class Awaiting : int32_t { Nothing, Key, Label, Name };
 struct Session {
     Layout original = {};
     KeySet originalKeys = {};
-    bool barAtBottom = false;
+    std::vector<Rect> barPlaces; // the bar's places, the freest first
+    int32_t barPlace = 0;
     int32_t dragFinger = -1;
     uint32_t ignored = 0; // fingers down when editing began, until they lift
     int32_t heldFinger = -1;
@@ -77,31 +80,66 @@ void offerName(Layout& layout) {
     std::memcpy(layout.name, name, sizeof name);
 }
 
+Rect barBox() {
+    if (session.barPlaces.empty()) {
+        return Rect{0, 0, ButtonHeight, ButtonWidth * EditorButtonCount};
+    }
+    return session.barPlaces[static_cast<size_t>(session.barPlace) % session.barPlaces.size()];
+}
+
 bool onBar(int32_t x, int32_t y) {
-    const Rect first = editorButtonBox(0);
-    return y >= first.top && y < first.bottom && x >= 0 && x < ButtonWidth * EditorButtonCount;
+    const Rect bar = barBox();
+    return y >= bar.top && y < bar.bottom && x >= bar.left && x < bar.right;
 }
 
 int32_t buttonAt(int32_t x, int32_t y) {
-    return onBar(x, y) ? x / ButtonWidth : -1;
+    if (!onBar(x, y)) {
+        return -1;
+    }
+    const Rect bar = barBox();
+    const int32_t columns = (bar.right - bar.left) / ButtonWidth;
+    return (y - bar.top) / ButtonHeight * columns + (x - bar.left) / ButtonWidth;
 }
 
-// The bar goes where the controls leave more of the screen's edge free.
-bool barBelongsAtBottom(const Layout& layout) {
-    const Layout fitted = fittedToFrame(layout);
-    int64_t top = 0;
-    int64_t bottom = 0;
-    constexpr int64_t Band = ButtonHeight + 2 * LineStep;
-    for (int32_t i = 0; i < controlCount(fitted); ++i) {
-        const ControlBox box = frameBoxOf(layout, i);
-        const int64_t width = std::max<int64_t>(0, std::min<int64_t>(box.right, 1280) -
-                                                       std::max<int64_t>(box.left, 0));
-        top += width *
-               std::max<int64_t>(0, std::min(box.bottom, Band) - std::max<int64_t>(box.top, 0));
-        bottom += width * std::max<int64_t>(0, std::min<int64_t>(box.bottom, FrameHeight) -
-                                                   std::max(box.top, FrameHeight - Band));
+// The bar's places: one row along the top or the bottom, or two, four or
+// eight rows in a corner or the middle of an edge; the freest of controls
+// first (the area of controls under it), so that it hides the least.
+std::vector<Rect> barPlaces(const Layout& layout) {
+    struct Ranked {
+        int64_t covered;
+        Rect place;
+    };
+    std::vector<Ranked> ranked;
+    for (const int32_t columns : {16, 8, 4, 2}) {
+        const int32_t width = columns * ButtonWidth;
+        const int32_t height = EditorButtonCount / columns * ButtonHeight;
+        for (const int32_t across : {0, 1, 2}) {
+            for (const int32_t down : {0, 1, 2}) {
+                const int32_t x = (FrameWidth - width) * across / 2;
+                const int32_t y = (FrameHeight - height) * down / 2;
+                if ((columns == 16 && across > 0) || (down == 1 && across == 1)) {
+                    continue;
+                }
+                int64_t covered = 0;
+                for (int32_t i = 0; i < controlCount(layout); ++i) {
+                    const ControlBox box = frameBoxOf(layout, i);
+                    const int64_t w = std::min<int64_t>(box.right + 1, x + width) -
+                                      std::max<int64_t>(box.left, x);
+                    const int64_t h = std::min<int64_t>(box.bottom + 1, y + height) -
+                                      std::max<int64_t>(box.top, y);
+                    covered += std::max<int64_t>(w, 0) * std::max<int64_t>(h, 0);
+                }
+                ranked.push_back(Ranked{covered, Rect{y, x, y + height, x + width}});
+            }
+        }
     }
-    return bottom < top;
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const Ranked& a, const Ranked& b) { return a.covered < b.covered; });
+    std::vector<Rect> places;
+    for (const Ranked& r : ranked) {
+        places.push_back(r.place);
+    }
+    return places;
 }
 
 void changed() {
@@ -311,7 +349,7 @@ void press(int32_t button) {
         nextPreset();
         break;
     case EditBar:
-        session.barAtBottom = !session.barAtBottom;
+        session.barPlace = (session.barPlace + 1) % static_cast<int32_t>(session.barPlaces.size());
         break;
     case EditSave:
         saveEditedLayout();
@@ -408,13 +446,18 @@ const char* editorButtonText(int32_t button) {
 }
 
 Rect editorButtonBox(int32_t button) {
-    const int32_t top = session.barAtBottom ? FrameHeight - ButtonHeight : 0;
-    return Rect{top, ButtonWidth * button, top + ButtonHeight, ButtonWidth * (button + 1)};
+    const Rect bar = barBox();
+    const int32_t columns = (bar.right - bar.left) / ButtonWidth;
+    const int32_t top = bar.top + button / columns * ButtonHeight;
+    const int32_t left = bar.left + button % columns * ButtonWidth;
+    return Rect{top, left, top + ButtonHeight, left + ButtonWidth};
 }
 
 int32_t editorLineY(int32_t line) {
-    return session.barAtBottom ? FrameHeight - ButtonHeight - 2 * LineStep + LineStep * line
-                               : ButtonHeight + 4 + LineStep * line;
+    // Over the bar when it lies in the lower half, else under it.
+    const Rect bar = barBox();
+    return bar.top > FrameHeight / 2 ? bar.top - 2 * LineStep + LineStep * line
+                                     : bar.bottom + 4 + LineStep * line;
 }
 
 const char* editorPrompt() {
@@ -429,7 +472,7 @@ void enterEditor(const Layout& from) {
     Layout start = sameLayout(from, playedLayout) ? withKeys(from, currentKeys()) : from;
     offerName(start);
     beginEditing(editor, start);
-    session.barAtBottom = barBelongsAtBottom(start);
+    session.barPlaces = barPlaces(start);
     for (int32_t i = 0; i < FingerCount; ++i) {
         if (fingerAt(i).down != 0) {
             session.ignored |= 1u << i;

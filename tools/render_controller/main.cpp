@@ -1,7 +1,8 @@
 // padrelle-render: draws one controller screen, 1280 x 720, through the real
 // scene and writes it as a PNG file.
 //
-//   padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N] [--touch X,Y]... OUT.png
+//   padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N | --edit]
+//                   [--touch X,Y]... OUT.png
 //
 // Exit status: 0 after writing OUT.png, 1 when it cannot be written or the
 // images directory is not one, 2 for a bad command line.
@@ -10,6 +11,7 @@
 #include "replay_run.h"
 #include "replay_trace.h"
 
+#include "engine/window_proc.h"
 #include "graphics/png_writer.h"
 #include "graphics/raster_frame_target.h"
 #include "touch/touch_table.h"
@@ -23,8 +25,8 @@ constexpr int ExitFileProblem = 1;
 constexpr int ExitBadCommandLine = 2;
 
 constexpr const char* UsageLine =
-    "usage: padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N] [--touch X,Y]... "
-    "OUT.png\n";
+    "usage: padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N | --edit] "
+    "[--touch X,Y]... OUT.png\n";
 // What --help prints after the usage line.
 constexpr const char* OptionsHelp =
     "Draws one controller screen (1280 x 720) through the real scene into OUT.png.\n"
@@ -33,7 +35,9 @@ constexpr const char* OptionsHelp =
     "  --layout L    the built-in layout L, or a layout file (default: default)\n"
     "  --assign N    the key-assignment screen with prompt N (0 to the layout's last)\n"
     "  --touch X,Y   a finger down at X,Y on the logical screen (play mode; up\n"
-    "                to 10): pads light up, the scratch lines follow the disc\n";
+    "                to 10): pads light up, the scratch lines follow the disc\n"
+    "  --edit        the layout editor: a first --touch selects the control there,\n"
+    "                a second drags it there (held)\n";
 
 // The frame drawn before the wait of one key-assignment prompt.
 struct AssignFrame {
@@ -58,6 +62,20 @@ Trace renderTrace(const RenderOptions& options) {
     Trace trace;
     trace.steps.push_back(TraceStep{TracePass, 1, {}});
     if (options.assignStep >= 0) {
+        return trace;
+    }
+    if (options.edit) {
+        // Pass 2 enters the editor (asked for after pass 1); the finger
+        // comes down in pass 3 and moves in pass 4.
+        trace.steps.push_back(TraceStep{TracePass, 2, {}});
+        for (size_t i = 0; i < options.touches.size(); ++i) {
+            const RenderTouch& touch = options.touches[i];
+            trace.steps.push_back(TraceStep{TracePass,
+                                            static_cast<int32_t>(3 + i),
+                                            {TracePoint{1, i == 0 ? TouchFlagDown : TouchFlagMove,
+                                                        touch.x * 100, touch.y * 100}}});
+        }
+        trace.steps.push_back(TraceStep{TracePass, 9, {}});
         return trace;
     }
     TraceStep fingers{TracePass, 2, {}};
@@ -95,6 +113,13 @@ int renderScreen(const RenderOptions& options) {
         target.onPresented(keepAssignFrame, &assign);
     }
     ReplayRun run;
+    if (options.edit) {
+        run.passEnded = [](int32_t pass, void*) {
+            if (pass == 1) {
+                editLayoutAsked = 1; // as the window menu does
+            }
+        };
+    }
     run.imagesDir = options.imagesDir;
     run.layout = &layout;
     run.target = &target;

@@ -52,7 +52,9 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options) {
         if (takesValue && (i + 1 >= argc || argv[i + 1][0] == '\0')) {
             return fail(arg.c_str(), " needs a value");
         }
-        if (arg == "--images") {
+        if (arg == "--edit") {
+            options.edit = true;
+        } else if (arg == "--images") {
             options.imagesDir = argv[++i];
         } else if (arg == "--layout") {
             options.layout = argv[++i];
@@ -78,6 +80,9 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options) {
         } else {
             options.outPath = arg;
         }
+    }
+    if (options.edit && (options.assignStep >= 0 || options.touches.size() > 2)) {
+        return fail("--edit takes at most two touches (a drag) and no --assign", "");
     }
     if (options.assignStep >= 0 && !options.touches.empty()) {
         return fail("--touch is for play mode: no touch is filed during key assignment", "");

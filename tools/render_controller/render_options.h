@@ -18,7 +18,10 @@ struct RenderOptions {
     std::string imagesDir;            // empty: the working directory
     std::string layout;               // empty: the default
     int32_t assignStep = -1;          // -1: play mode; else that prompt
-    std::vector<RenderTouch> touches; // play mode only
+    std::vector<RenderTouch> touches; // play mode, or the editor's drag
+    // The layout editor: the first touch comes down there, the second is
+    // where it has been dragged to (held).
+    bool edit = false;
     std::string outPath;
     bool help = false;
 };
