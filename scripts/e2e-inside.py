@@ -24,12 +24,18 @@ from outside with xdotool and wmctrl, as a player would drive it:
 7. the overlay over the test game in borderless full screen: translucent
    pads with the game seen through them, a click on a pad its key in the
    game, a click elsewhere the game's own, the panel's MORE and WINDOW, the
-   game the foreground window all along.
+   game the foreground window all along;
+8. layouts that follow the game: layout files naming the test game and a
+   second game (a copy under another name) come up as each is in front, the
+   player's own when a third program is;
+9. the layout editor (--edit): pad 0 dragged and resized by the mouse, a drag
+   onto pad 1 refused in red, SAVE, the file holding the new place and a
+   click there pad 0's key in the game.
 
 Each part is a module of scripts/e2e_inside/: common (constants, waiting,
 the X tools, files, figures), game (the test game and timed clicks),
 program (padrelle.exe's process), real_input (parts 1 to 5), phone (6, with
-admission), overlay (7). This file runs them in order.
+admission), overlay (7), editor (8 and 9). This file runs them in order.
 
 Environment (set by scripts/e2e): e2e_tmp (the staging folder with app-standin,
 app-sendinput, app-wrongarch and the test game), wine, wineserver.
@@ -39,6 +45,7 @@ import os
 import statistics
 import sys
 
+from e2e_inside.editor import editor_run, follow_run
 from e2e_inside.common import Failure, TMP, STANDIN_KEYS, figures, note, percentile, run, \
     start_openbox, windows_path
 from e2e_inside.game import Game
@@ -76,6 +83,8 @@ def main():
         ("close-during-assignment", lambda game: close_during_assignment()),
         ("diagnostics", lambda game: diagnostics()),
         ("overlay", lambda game: overlay_run(openbox)),
+        ("follow", lambda game: follow_run(game)),
+        ("editor", lambda game: editor_run(game)),
     ]
     # PADRELLE_E2E_ONLY=remote,overlay runs those parts alone (while working
     # on them); the test command runs every part.

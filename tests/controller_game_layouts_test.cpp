@@ -151,13 +151,21 @@ TEST_F(GameLayouts, WhatIsHeardWhileNotPlayingIsActedOnOncePlayResumes) {
     EXPECT_STREQ(controllerLayout.name, "default");
     front("popn.exe");
     EXPECT_STREQ(controllerLayout.name, "popn");
-    // The WinEvent not yet delivered: the program still sees what it heard.
+    // The WinEvent not yet delivered: nothing changes until it comes...
     fakeDesktop.foregroundProgram = "notepad.exe";
     pass();
     EXPECT_STREQ(controllerLayout.name, "popn");
     foregroundEventDelivered();
     pass();
     EXPECT_STREQ(controllerLayout.name, "default");
+    // ...or until the next look, half a second on, when it never comes.
+    fakeDesktop.foregroundProgram = "popn.exe";
+    fakePlatform.time += FollowLookMs - 3;
+    pass();
+    EXPECT_STREQ(controllerLayout.name, "default");
+    pass();
+    pass();
+    EXPECT_STREQ(controllerLayout.name, "popn");
 }
 
 TEST_F(GameLayouts, ALayoutNamingAProgramNotRunningOrAFileElsewhereChangesNothing) {

@@ -2,6 +2,7 @@
 and mouse button, and clicks timed against it."""
 import ctypes
 import os
+import shutil
 import subprocess
 import time
 
@@ -11,21 +12,31 @@ from e2e_inside.common import *  # noqa: F401,F403
 class Game:
     """The test game and its log."""
 
-    def __init__(self, log="game.log", full_screen=False):
+    def __init__(self, log="game.log", full_screen=False, program="padrelle-test-game.exe"):
+        """A copy of the game under another program's name is another game: its
+        title ends with the name."""
         self.log = os.path.join(TMP, log)
         args = ["--full-screen"] if full_screen else []
-        self.process = subprocess.Popen([WINE, os.path.join(TMP, "padrelle-test-game.exe"),
-                                         *args, windows_path(self.log)],
+        exe = os.path.join(TMP, program)
+        if not os.path.exists(exe):
+            shutil.copy(os.path.join(TMP, "padrelle-test-game.exe"), exe)
+        self.process = subprocess.Popen([WINE, exe, *args, windows_path(self.log)],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.title = FULL_GAME_TITLE if full_screen else GAME_TITLE
+        if program != "padrelle-test-game.exe":
+            self.title += ": " + program
         wait_for(60, "the test game's window did not appear", lambda: find_window(self.title))
         if not full_screen:
             self.focus()
 
     def focus(self):
-        run("wmctrl", "-F", "-a", GAME_TITLE)
-        wait_for(5, "the test game did not get the focus",
-                 lambda: active_window_name() == GAME_TITLE)
+        run("wmctrl", "-F", "-a", self.title)
+        wait_for(5, f"{self.title} did not get the focus",
+                 lambda: active_window_name() == self.title)
+
+    def end(self):
+        self.process.kill()
+        self.process.wait()
 
     def events(self):
         with open(self.log) as handle:

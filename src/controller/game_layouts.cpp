@@ -3,7 +3,9 @@
 #include "controller/controller_scene.h"
 #include "controller/remembered.h"
 #include "controller/settings_store.h"
+#include "engine/engine.h"
 #include "engine/format_text.h"
+#include "engine/platform.h"
 #include "keyout/system_input.h"
 
 #include <cstring>
@@ -18,7 +20,8 @@ struct Following {
     bool onGameLayout = false;
     uint32_t changesHeard = 0;
     bool heardOnce = false;
-    bool pending = false; // a change heard that play has not acted on
+    uint32_t lookedMs = 0; // when the program in front was last asked for
+    bool pending = false;  // a change heard that play has not acted on
     char inFront[GameNameSize] = "";
     char lastInFront[GameNameSize] = "";
 };
@@ -66,15 +69,27 @@ void backToPlayers(const char* program) {
     say(text);
 }
 
+// The program in front, asked for at each change of the foreground heard
+// and every FollowLookMs besides: a change whose event never came (a
+// system that refused the watch, or does not send it for every window) is
+// seen within that time.
 void hearForeground() {
     const uint32_t changes = foregroundChangeCount();
-    if (following.heardOnce && changes == following.changesHeard) {
+    const uint32_t now = platform.timeMs();
+    const bool heard = !following.heardOnce || changes != following.changesHeard;
+    const bool lookDue = now - following.lookedMs >= FollowLookMs;
+    requestPassBy((lookDue ? now : following.lookedMs) + FollowLookMs);
+    if (!heard && !lookDue) {
         return;
     }
     following.heardOnce = true;
     following.changesHeard = changes;
+    following.lookedMs = now;
     char program[GameNameSize] = "";
     systemInput.foregroundProgram(program, sizeof program);
+    if (!heard && std::strcmp(program, following.inFront) == 0) {
+        return;
+    }
     std::memcpy(following.inFront, program, sizeof program);
     if (program[0] != '\0') {
         std::memcpy(following.lastInFront, program, sizeof program);

@@ -8,6 +8,9 @@
 
 #include <cstdint>
 
+// How often the program in front is asked for besides its changes heard.
+constexpr uint32_t FollowLookMs = 500;
+
 // Reads the layout files kept in the layouts folder; those that name a
 // program follow it. A file that cannot be used is named in the log and
 // left out.
@@ -15,7 +18,8 @@ void loadGameLayouts();
 // The layout the player chose (the start's, the editor's): the one that
 // comes back when a game leaves, and that follows its own game lines.
 void setPlayersLayout(const Layout& layout);
-// Each pass: the program in front, as last heard, picks the layout. Only
+// Each pass: the program in front picks the layout: asked for at each change
+// of the foreground heard, and every FollowLookMs. Only
 // while playing; a change heard meanwhile is acted on once play resumes.
 // A window of Padrelle's own, or one whose program cannot be told, changes
 // nothing.

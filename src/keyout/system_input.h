@@ -56,8 +56,8 @@ struct SystemInputApi {
     bool (*foregroundOutranksUs)();
     // The file name of the program whose window is in the foreground
     // ("popn.exe", UTF-8, no folder), as last heard: "" for none, for this
-    // program's own, and for one that keeps its name from us. Kept up to
-    // date as the foreground changes, as the one above.
+    // program's own, and for one that keeps its name from us. The window
+    // in front is asked for at each call; its program when it is another.
     void (*foregroundProgram)(char* out, size_t size);
 };
 

@@ -158,6 +158,7 @@ DWORD ownLevel() {
 }
 
 std::string foregroundName;
+HWND checkedWindow = nullptr; // the foreground window checkForeground last looked at
 
 // The program file's name without its folder (QueryFullProcessImageNameW
 // gives the whole path, of any length); "" when it cannot be had.
@@ -177,6 +178,7 @@ std::string programNameOf(HANDLE process) {
 void checkForeground() {
     DWORD processId = 0;
     HWND window = GetForegroundWindow();
+    checkedWindow = window;
     foregroundName.clear();
     if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 ||
         processId == GetCurrentProcessId()) {
@@ -247,7 +249,9 @@ void useWin32SystemInput() {
         .foregroundOutranksUs = outranked,
         .foregroundProgram =
             [](char* out, size_t size) {
-                if (!watchingForeground) {
+                // The foreground asked for now (GetForegroundWindow costs
+                // little); its process only when the window is another.
+                if (!watchingForeground || GetForegroundWindow() != checkedWindow) {
                     checkForeground();
                 }
                 // A name too long for the buffer is none: cut, it could

@@ -42,14 +42,14 @@ void installFakeDesktop() {
     systemInput.send = sendToDesktop;
     systemInput.foregroundOutranksUs = [] { return fakeDesktop.seenElevated; };
     systemInput.foregroundProgram = [](char* out, size_t size) {
-        const std::string& name = fakeDesktop.seenProgram;
+        // GetForegroundWindow answers with the window in front now.
+        const std::string& name = fakeDesktop.foregroundProgram;
         std::snprintf(out, size, "%s", name.size() < size ? name.c_str() : "");
     };
 }
 
 void foregroundEventDelivered() {
     fakeDesktop.seenElevated = fakeDesktop.elevatedForeground;
-    fakeDesktop.seenProgram = fakeDesktop.foregroundProgram;
     inputMayReachTheGameAgain();
     noteForegroundChange();
 }

@@ -25,8 +25,9 @@ struct FakeDesktop {
     bool elevatedForeground = false; // what UIPI goes by
     bool seenElevated = false;       // what the program last heard
     // The foreground window's program file: "" for Padrelle's own or none.
+    // Asked for, it is the truth at once (GetForegroundWindow); only its
+    // change is heard late.
     std::string foregroundProgram;
-    std::string seenProgram; // what the program last heard
     // The keys the game holds: scancode, 0x100 for the extended flag.
     std::set<uint32_t> gameHolds;
     int32_t refused = 0; // events SendInput did not insert

@@ -15,6 +15,8 @@
 //                                         it also logs the clicks its window
 //                                         gets, and whether it was the
 //                                         foreground window then
+//   other.exe LOG                        a copy under another name: another
+//                                         game, "Padrelle test game: other.exe"
 //   padrelle-test-game.exe --floor        a small window titled "Padrelle
 //                                         floor" that never takes the focus and
 //                                         turns a click into SendInput of the
@@ -195,9 +197,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         }
         logLine("start", "");
         mouseHook = SetWindowsHookExA(WH_MOUSE_LL, mouseHookProc, instance, 0);
-        window = makeWindow(instance, "PadrelleTestGame",
-                            fullScreen ? "Padrelle test game, full screen" : "Padrelle test game",
-                            gameProc, 0, 0, 0, 300, 240);
+        // A copy under another program's name is another game: its title
+        // says which.
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, path, sizeof path);
+        const char* slash = std::strrchr(path, '\\');
+        const char* program = slash != nullptr ? slash + 1 : path;
+        char title[MAX_PATH + 32];
+        std::snprintf(title, sizeof title, "%s%s%s",
+                      fullScreen ? "Padrelle test game, full screen" : "Padrelle test game",
+                      _stricmp(program, "padrelle-test-game.exe") == 0 ? "" : ": ",
+                      _stricmp(program, "padrelle-test-game.exe") == 0 ? "" : program);
+        window = makeWindow(instance, "PadrelleTestGame", title, gameProc, 0, 0, 0, 300, 240);
         if (fullScreen && window != nullptr) {
             SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_VISIBLE));
             SetWindowPos(window, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
