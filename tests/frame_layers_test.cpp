@@ -118,7 +118,12 @@ TEST(FramePixels, StretchesOntoLargerWindowsAsTheNearestPixelAndOnlyInTheBox) {
     for (size_t i = 0; i < frame.size(); ++i) {
         frame[i] = static_cast<uint32_t>(i * 2654435761u);
     }
-    for (const auto& size : {std::pair{1280, 720}, {1916, 1076}, {1920, 1080}, {2561, 1441}}) {
+    for (const auto& size : {std::pair{1280, 720},
+                             {1916, 1076},
+                             {1920, 1080},
+                             {2561, 1441},
+                             {3836, 2156},
+                             {3840, 2160}}) {
         const auto [w, h] = size;
         const std::vector<int32_t> columns = sourceColumns(w);
         std::vector<uint32_t> whole(static_cast<size_t>(w) * h, 0);

@@ -267,8 +267,11 @@ FramePlan controllerFramePlan() {
             pressed[count++] = padRegion(*padSprites[i]);
         }
     }
+    Fingerprint shows;
+    shows.value(controllerSceneContent());
+    shows.text(healthLine);
     return FramePlan{controllerObjectsVersion, composeBaseLayer, composeLitLayer, pressed, count,
-                     composeTopLayer};
+                     composeTopLayer,          shows.hash};
 }
 
 size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length) {

@@ -147,6 +147,14 @@ void stretchFrame(const uint32_t* frame, uint32_t* destination, int32_t width, i
     if (x0 >= x1) {
         return;
     }
+    // Each source column of the box fills a run of destination columns (two
+    // or three on a 4K screen): where each run starts, cut to the box.
+    const int32_t c0 = columns[static_cast<size_t>(x0)];
+    const int32_t c1 = columns[static_cast<size_t>(x1 - 1)];
+    int32_t starts[FrameWidth + 1];
+    for (int32_t c = c0; c <= c1 + 1; ++c) {
+        starts[c - c0] = std::clamp(firstDestination(c, FrameWidth, width), x0, x1);
+    }
     int32_t lastSource = -1;
     const uint32_t* lastRow = nullptr;
     for (int32_t y = std::max(box.y0, 0); y < y1; ++y) {
@@ -158,8 +166,11 @@ void stretchFrame(const uint32_t* frame, uint32_t* destination, int32_t width, i
             continue;
         }
         const uint32_t* from = frame + static_cast<size_t>(source) * FrameWidth;
-        for (int32_t x = x0; x < x1; ++x) {
-            row[x] = from[columns[static_cast<size_t>(x)]];
+        for (int32_t c = c0; c <= c1; ++c) {
+            const uint32_t pixel = from[c];
+            for (int32_t x = starts[c - c0]; x < starts[c - c0 + 1]; ++x) {
+                row[x] = pixel;
+            }
         }
         lastSource = source;
         lastRow = row;

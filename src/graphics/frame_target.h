@@ -31,6 +31,9 @@ struct FramePlan {
     const PixelRegion* litRegions;
     int32_t litCount;
     ComposeFrame composeTop;
+    // Of everything the frame shows, the layers' version aside: a frame of
+    // the same fingerprint as the one shown is the same picture. 0: unknown.
+    uint64_t fingerprint;
 };
 
 class FrameTarget {

@@ -97,8 +97,13 @@ class GdiFrameTarget : public FrameTarget {
             // what the window-sized surface must take again when all of it
             // goes to the window.
             PixelBox boxes[MaxChangedBoxes] = {{0, 0, FrameWidth, FrameHeight}};
+            // The same picture as the one shown needs no looking: nothing changed.
+            const bool same = shown >= 0 && plan.fingerprint != 0 &&
+                              plan.fingerprint == shownFingerprint &&
+                              plan.layersVersion == layersVersion;
             int32_t count =
-                shown >= 0 && (!all || larger)
+                same ? 0
+                : shown >= 0 && (!all || larger)
                     ? changedBoxes(frame.bits, frames[shown].bits, boxes, MaxChangedBoxes)
                     : 1;
             // A window smaller than the frame gets the whole frame, once.
@@ -118,6 +123,7 @@ class GdiFrameTarget : public FrameTarget {
                 }
             }
             shown = next;
+            shownFingerprint = plan.fingerprint;
         }
         ReleaseDC(window, windowDc);
     }
@@ -156,12 +162,23 @@ class GdiFrameTarget : public FrameTarget {
         GdiFlush();
     }
 
-    // The bars beside a frame that keeps its proportions stay black.
+    // The bars beside a frame that keeps its proportions stay black: only
+    // they are painted, the frame goes over the rest.
     static void clearBars(HDC windowDc, const RECT& client) {
-        const FrameView view = frameViewIn(client.right - client.left, client.bottom - client.top);
-        if (view.x > 0 || view.y > 0) {
-            PatBlt(windowDc, client.left, client.top, client.right - client.left,
-                   client.bottom - client.top, BLACKNESS);
+        const int32_t width = client.right - client.left;
+        const int32_t height = client.bottom - client.top;
+        const FrameView view = frameViewIn(width, height);
+        const RECT bars[4] = {
+            {0, 0, width, view.y},                                      // above
+            {0, view.y + view.height, width, height},                   // below
+            {0, view.y, view.x, view.y + view.height},                  // left
+            {view.x + view.width, view.y, width, view.y + view.height}, // right
+        };
+        for (const RECT& bar : bars) {
+            if (bar.right > bar.left && bar.bottom > bar.top) {
+                PatBlt(windowDc, client.left + bar.left, client.top + bar.top, bar.right - bar.left,
+                       bar.bottom - bar.top, BLACKNESS);
+            }
         }
     }
 
@@ -239,6 +256,7 @@ class GdiFrameTarget : public FrameTarget {
     int scaledFrom = -1; // which of them the window-sized surface holds stretched
     bool layersReady = false;
     uint64_t layersVersion = 0;
+    uint64_t shownFingerprint = 0; // of the frame the window shows
 };
 
 GdiFrameTarget gdiFrameTarget;

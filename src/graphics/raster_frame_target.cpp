@@ -48,5 +48,5 @@ void RasterFrameTarget::onPresented(FramePresented newCallback, void* newContext
 }
 
 FramePlan wholeFramePlan(ComposeFrame compose) {
-    return FramePlan{0, nullptr, nullptr, nullptr, 0, compose};
+    return FramePlan{0, nullptr, nullptr, nullptr, 0, compose, 0};
 }
