@@ -61,8 +61,7 @@ char (&layoutNotice)[NoticeSize] = noticeLines[3];
 
 namespace {
 
-void deleteObjects() {
-    ++controllerObjectsVersion;
+void deleteControls() {
     for (Sprite*& pad : padSprites) {
         delete pad;
         pad = nullptr;
@@ -71,6 +70,11 @@ void deleteObjects() {
         delete disc;
         disc = nullptr;
     }
+}
+
+void deleteObjects() {
+    ++controllerObjectsVersion;
+    deleteControls();
     delete whiteImage;
     whiteImage = nullptr;
     delete blueImage;
@@ -155,14 +159,7 @@ namespace {
 
 // The sprites of the layout in use, made anew.
 void makeControls() {
-    for (Sprite*& pad : padSprites) {
-        delete pad;
-        pad = nullptr;
-    }
-    for (Sprite*& disc : scratchDiscs) {
-        delete disc;
-        disc = nullptr;
-    }
+    deleteControls();
     const Layout& layout = controllerLayout;
     // A layout that keeps its proportions keeps them on any screen.
     keepFrameProportions(layout.keepProportions);

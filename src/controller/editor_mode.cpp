@@ -11,6 +11,7 @@
 #include "engine/format_text.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
+#include "touch/button_tap.h"
 #include "touch/touch_table.h"
 
 #include <algorithm>
@@ -41,8 +42,7 @@ struct Session {
     int32_t barPlace = 0;
     int32_t dragFinger = -1;
     uint32_t ignored = 0; // fingers down when editing began, until they lift
-    int32_t heldFinger = -1;
-    int32_t heldButton = -1;
+    ButtonTap tap = {};
     Awaiting awaiting = Awaiting::Nothing;
     int32_t keyStep = 0;            // a disc's clockwise key, then its counter-clockwise one
     char text[LayoutNameSize] = ""; // a label or a name as it is typed
@@ -363,29 +363,14 @@ void press(int32_t button) {
     changed();
 }
 
-// A tap on a button: the finger that came down on it goes up without
-// leaving it.
+// A tap on a button of the bar acts. The drag's finger and one down when
+// editing began tap nothing.
 void tapBar() {
-    if (session.heldFinger >= 0) {
-        const TouchSlot& finger = fingerAt(session.heldFinger);
-        if (finger.down == 0) {
-            const int32_t button = session.heldButton;
-            session.heldFinger = session.heldButton = -1;
-            press(button);
-        } else if (buttonAt(finger.x, finger.y) != session.heldButton) {
-            session.heldFinger = session.heldButton = -1;
-        }
-        return;
-    }
-    for (int32_t i = 0; i < FingerCount; ++i) {
-        const TouchSlot& finger = fingerAt(i);
-        const bool free = (session.ignored & (1u << i)) == 0 && i != session.dragFinger;
-        const int32_t button = finger.down != 0 && free ? buttonAt(finger.x, finger.y) : -1;
-        if (button >= 0) {
-            session.heldFinger = i;
-            session.heldButton = button;
-            return;
-        }
+    const int32_t button = followTap(session.tap, buttonAt, [](int32_t finger) {
+        return (session.ignored & (1u << finger)) == 0 && finger != session.dragFinger;
+    });
+    if (button >= 0) {
+        press(button);
     }
 }
 
@@ -405,7 +390,7 @@ void followDragFinger() {
     for (int32_t i = 0; i < FingerCount; ++i) {
         const TouchSlot& finger = fingerAt(i);
         const bool ignored = (session.ignored & (1u << i)) != 0;
-        if (finger.down == 0 || ignored || i == session.heldFinger || onBar(finger.x, finger.y)) {
+        if (finger.down == 0 || ignored || i == session.tap.finger || onBar(finger.x, finger.y)) {
             continue;
         }
         stopAwaiting();

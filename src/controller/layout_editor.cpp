@@ -122,6 +122,20 @@ template <typename Place> bool placeNew(Layout& layout, int32_t control, Place p
     return false;
 }
 
+// The control just added to the candidate goes to its first free place and
+// is selected; refused with noRoom when there is none.
+template <typename Place>
+bool addAt(EditorState& editor, Layout& candidate, int32_t index, const char* noRoom, Place place) {
+    if (!placeNew(candidate, index, place)) {
+        return refuse(editor, noRoom);
+    }
+    if (!change(editor, candidate, index)) {
+        return false;
+    }
+    editor.selected = index;
+    return true;
+}
+
 bool selectedPad(const EditorState& editor) {
     return editor.selected >= 0 && editor.selected < editor.layout.padCount;
 }
@@ -273,18 +287,11 @@ bool addPad(EditorState& editor) {
     pad = LayoutPad{
         0, 0,  std::max(1, candidate.width / 10), std::max(1, candidate.height / 6), LookWhite,
         0, {}, unusedKey(editor.layout)};
-    if (!placeNew(candidate, index, [&pad](int32_t x, int32_t y) {
-            pad.x = x;
-            pad.y = y;
-        })) {
-        return refuse(editor, "there is no room for another pad");
-    }
-    // The discs come after the pads: a selected disc moves up by one.
-    if (!change(editor, candidate, index)) {
-        return false;
-    }
-    editor.selected = index;
-    return true;
+    return addAt(editor, candidate, index, "there is no room for another pad",
+                 [&pad](int32_t x, int32_t y) {
+                     pad.x = x;
+                     pad.y = y;
+                 });
 }
 
 bool addDisc(EditorState& editor) {
@@ -298,17 +305,11 @@ bool addDisc(EditorState& editor) {
     disc = LayoutDisc{0, 0, radius, 0.05, {first, first}};
     disc.keys[1] = unusedKey(candidate);
     const int32_t index = controlCount(candidate) - 1;
-    if (!placeNew(candidate, index, [&disc, radius](int32_t x, int32_t y) {
-            disc.x = x + radius;
-            disc.y = y + radius;
-        })) {
-        return refuse(editor, "there is no room for another disc");
-    }
-    if (!change(editor, candidate, index)) {
-        return false;
-    }
-    editor.selected = index;
-    return true;
+    return addAt(editor, candidate, index, "there is no room for another disc",
+                 [&disc, radius](int32_t x, int32_t y) {
+                     disc.x = x + radius;
+                     disc.y = y + radius;
+                 });
 }
 
 bool deleteSelected(EditorState& editor) {

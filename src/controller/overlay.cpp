@@ -10,6 +10,7 @@
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/system_input.h"
+#include "touch/button_tap.h"
 #include "touch/touch_table.h"
 
 #include <algorithm>
@@ -40,9 +41,8 @@ constexpr uint32_t CoverCheckMs = 500;
 
 struct Overlay {
     Rect panel = {};
-    bool upright = false;    // the cells one above the other
-    int32_t heldFinger = -1; // the finger on a button, and which
-    int32_t heldButton = -1;
+    bool upright = false; // the cells one above the other
+    ButtonTap tap = {};
     // What the window's place and shape were made for: the monitor, the
     // window's place on the screen, the prompt, the controls.
     bool shaped = false;
@@ -168,27 +168,11 @@ void press(int32_t button) {
     }
 }
 
-// A tap: the finger that came down on a button goes up without leaving it.
+// A tap on a button of the panel acts.
 void tapPanel() {
-    if (state.heldFinger >= 0) {
-        const TouchSlot& finger = fingerAt(state.heldFinger);
-        if (finger.down == 0) {
-            const int32_t button = state.heldButton;
-            state.heldFinger = state.heldButton = -1;
-            press(button);
-        } else if (buttonAt(finger.x, finger.y) != state.heldButton) {
-            state.heldFinger = state.heldButton = -1;
-        }
-        return;
-    }
-    for (int32_t i = 0; i < FingerCount; ++i) {
-        const TouchSlot& finger = fingerAt(i);
-        const int32_t button = finger.down != 0 ? buttonAt(finger.x, finger.y) : -1;
-        if (button >= 0) {
-            state.heldFinger = i;
-            state.heldButton = button;
-            return;
-        }
+    const int32_t button = followTap(state.tap, buttonAt);
+    if (button >= 0) {
+        press(button);
     }
 }
 
