@@ -1,6 +1,7 @@
 // Composing the controller screen.
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
+#include "controller/editor_mode.h"
 #include "controller/key_assignment.h"
 #include "controller/layout_file.h"
 #include "controller/overlay.h"
@@ -228,6 +229,44 @@ TEST_F(RenderControllerTest, EverythingTheScreenShowsChangesTheFingerprint) {
 }
 
 } // namespace
+
+// The editor's screen: its bar of buttons, its two lines, the selection, and
+// a refused place in red; none of play's lines; every change a new print.
+TEST_F(RenderControllerTest, TheEditorShowsItsBarItsLinesAndARefusedPlace) {
+    controllerMode = Play;
+    enterEditor(playedLayout);
+    formatText(touchDebugLines[0], "%s", "0: 100 200");
+    const uint64_t before = controllerSceneContent();
+    startDrag(editor, 755, 595); // pad 0, onto pad 1
+    dragTo(editor, 755, 400);
+    ++editorVersion;
+    EXPECT_NE(controllerSceneContent(), before);
+    const RecordingCanvas canvas = compose();
+    std::vector<std::string> buttons;
+    bool touchLine = false;
+    bool refusedLine = false;
+    for (const DrawnText& text : canvas.texts) {
+        touchLine = touchLine || std::string(text.text) == "0: 100 200";
+        refusedLine = refusedLine || std::string(text.text) == "refused: pads 0 and 1 overlap";
+        if (text.anchor == 8) {
+            buttons.push_back(text.text);
+        }
+    }
+    EXPECT_EQ(buttons.size(), static_cast<size_t>(EditorButtonCount));
+    EXPECT_EQ(buttons.front(), "+PAD");
+    EXPECT_EQ(buttons.back(), "LEAVE");
+    EXPECT_FALSE(touchLine);
+    EXPECT_TRUE(refusedLine);
+    // Where pad 0 would lie, 195 pixels up: outlined in red.
+    bool outlined = false;
+    for (const DrawnOutline& outline : canvas.outlines) {
+        outlined = outlined || (outline.colour == ColourRed && outline.rect.left == 690 &&
+                                outline.rect.top == 300);
+    }
+    EXPECT_TRUE(outlined);
+    endDrag(editor);
+    leaveEditor();
+}
 
 // A layout of the most pads: every one is drawn with its number, every one
 // presses its own key, and every one is let go at the end.
