@@ -36,6 +36,41 @@ std::string keyList(const KeySet& keys) {
     return text;
 }
 
+TEST(LaunchOptions, EditTakesALayoutOnlyWhereOneFollows) {
+    const struct {
+        const char* line;
+        bool taken;
+        const char* layout; // the layout to edit, or part of the problem
+    } cases[] = {
+        {"--edit", true, ""},
+        {"--edit mine.txt", true, "mine.txt"},
+        {"--edit \"D:\\My Layouts\\a.txt\" --assign", true, "D:\\My Layouts\\a.txt"},
+        {"--edit --assign", true, ""},
+        {"--edit=double", true, "double"},
+        {"--edit=", false, "--edit= needs a layout's name or a file's path."},
+        {"--edit a --edit b", false, "--edit is given twice."},
+        {"--edit a b", false, "Unknown option \"b\"."},
+    };
+    for (const auto& c : cases) {
+        LaunchOptions options;
+        char problem[LaunchProblemSize] = "";
+        ASSERT_EQ(parseLaunchOptions(c.line, options, problem, sizeof problem), c.taken) << c.line;
+        if (c.taken) {
+            EXPECT_TRUE(options.edit) << c.line;
+            EXPECT_STREQ(options.editLayout, c.layout) << c.line;
+        } else {
+            EXPECT_EQ(std::string(problem).rfind(c.layout, 0), 0u) << c.line << ": " << problem;
+        }
+    }
+    const std::string longest(LayoutPathSize - 1, 'x');
+    LaunchOptions options;
+    char problem[LaunchProblemSize] = "";
+    EXPECT_TRUE(
+        parseLaunchOptions(("--edit " + longest).c_str(), options, problem, sizeof problem));
+    EXPECT_FALSE(
+        parseLaunchOptions(("--edit " + longest + "x").c_str(), options, problem, sizeof problem));
+}
+
 TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
     const struct {
         const char* line;
