@@ -172,8 +172,11 @@ TEST_F(EditorMode, WhatCannotBeSavedIsSaidAndNothingIsWritten) {
     store.writable = true;
     tap(EditPreset); // the first preset, under its offered name
     EXPECT_STREQ(editor.layout.name, "default-own");
-    formatText(editor.layout.name, "%s", "double");
-    EXPECT_FALSE(saveEditedLayout());
+    for (const char* taken : {"double", "nul"}) {
+        formatText(editor.layout.name, "%s", taken);
+        EXPECT_FALSE(saveEditedLayout()) << taken;
+        EXPECT_STREQ(editor.problem, "choose another name: that one is taken");
+    }
     EXPECT_TRUE(store.files.empty());
     // Names and labels typed that the file would refuse are not taken.
     formatText(editor.layout.name, "%s", "default-own");

@@ -210,8 +210,12 @@ TEST(LayoutEditor, NamesLabelsLooksAndGamesAreTakenOnlyAsTheFileTakesThem) {
         EXPECT_TRUE(nextLook(editor));
     }
     EXPECT_EQ(editor.layout.pads[2].look, first);
-    for (const char* bad : {"", "default", "double", "with space", "caf\xc3\xa9"}) {
+    for (const char* bad : {"", "default", "double", "with space", "caf\xc3\xa9", "con", "NUL",
+                            "Com1", "lpt9", "aux", "prn"}) {
         EXPECT_FALSE(setName(editor, bad)) << bad;
+    }
+    for (const char* fine : {"console", "com", "com10", "lpt", "nul1"}) {
+        EXPECT_FALSE(isDeviceName(fine)) << fine;
     }
     EXPECT_TRUE(setName(editor, "my-own_1"));
     EXPECT_FALSE(toggleGame(editor, ""));

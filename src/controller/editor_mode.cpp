@@ -493,8 +493,9 @@ bool saveEditedLayout() {
         return false;
     }
     // Its keys are saved by its name: a built-in layout's would be shared.
-    if (presetNamed(layout.name) != nullptr) {
-        formatText(editor.problem, "%s", "that name is a built-in layout's: choose another");
+    // A device's name is no file's (a file read with --edit may have one).
+    if (presetNamed(layout.name) != nullptr || isDeviceName(layout.name)) {
+        formatText(editor.problem, "%s", "choose another name: that one is taken");
         return false;
     }
     static char text[LayoutFileMaxBytes];

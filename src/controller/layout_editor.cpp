@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -439,9 +440,24 @@ bool setLabel(EditorState& editor, const char* label) {
     return change(editor, candidate, -1);
 }
 
+bool isDeviceName(std::string_view name) {
+    std::string upper(name);
+    for (char& c : upper) {
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") {
+        return true;
+    }
+    return upper.size() == 4 && (upper.rfind("COM", 0) == 0 || upper.rfind("LPT", 0) == 0) &&
+           upper[3] >= '0' && upper[3] <= '9';
+}
+
 bool setName(EditorState& editor, const char* name) {
     if (!isLayoutName(name)) {
         return refuse(editor, "a name is 1 to 31 letters, digits, - or _");
+    }
+    if (isDeviceName(name)) {
+        return refuse(editor, "Windows keeps that name for a device: choose another");
     }
     if (presetNamed(name) != nullptr) {
         return refuse(editor, "that name is a built-in layout's: choose another");

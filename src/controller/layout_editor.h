@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 enum class DragKind : int32_t { None, Move, Resize };
@@ -81,6 +82,9 @@ bool toggleGame(EditorState& editor, const char* program);
 bool setKey(EditorState& editor, int32_t which, const AssignedKey& key);
 bool setLabel(EditorState& editor, const char* label);
 bool setName(EditorState& editor, const char* name);
+// CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9 in either case: names
+// Windows keeps for devices, which no file may have.
+bool isDeviceName(std::string_view name);
 // Another layout whole (a preset): undone as one step.
 bool replaceLayout(EditorState& editor, const Layout& layout);
 
