@@ -183,6 +183,16 @@ TEST(LayoutEditor, AddingAndDeletingKeepToTheCountsAndFindAFreePlace) {
     EXPECT_EQ(editor.selected, -1);
     EXPECT_FALSE(deleteSelected(editor));
     EXPECT_STREQ(editor.problem, "touch a control first");
+    // A place apart in units but not in the frame's pixels is passed over:
+    // a column 98 units wide of a 6400-unit layout ends on pixel 20, where
+    // a pad on the next step of the grid, 100, would begin.
+    Layout wide = one;
+    wide.width = 6400;
+    wide.height = 3600;
+    wide.pads[0] = LayoutPad{0, 0, 98, 3600, LookWhite, 0, {}, {0x2C, 0}};
+    beginEditing(editor, wide);
+    ASSERT_TRUE(addPad(editor)) << editor.problem;
+    EXPECT_EQ(editor.layout.pads[1].x, 200);
     // A layout with no room left: a pad over the whole screen.
     one.pads[0] = LayoutPad{0, 0, 1280, 720, LookWhite, 0, {}, {0x2C, 0}};
     beginEditing(editor, one);
