@@ -228,6 +228,14 @@ TEST_F(EditorMode, TheBarAddsDeletesUndoesAndOffersTheGameLastInFront) {
     // No program has been in front: nothing to offer.
     tap(EditGame);
     EXPECT_STREQ(editor.problem, "no other program's window has been in front yet");
+    // The bar began where it hides the fewest of the default's controls: two
+    // columns of eight at the top's middle, between the disc and the pads.
+    // Its lines go under it.
+    EXPECT_EQ(editorButtonBox(EditAddPad).left, 560);
+    EXPECT_EQ(editorButtonBox(EditAddPad).top, 0);
+    EXPECT_EQ(editorButtonBox(EditLeave).right, 720);
+    EXPECT_EQ(editorButtonBox(EditLeave).bottom, 320);
+    EXPECT_EQ(editorLineY(0), 324);
     // The bar moves to its next place, and its buttons with it.
     const Rect before = editorButtonBox(EditBar);
     tap(EditBar);

@@ -174,6 +174,17 @@ TEST(LayoutEditor, AddingAndDeletingKeepToTheCountsAndFindAFreePlace) {
     EXPECT_TRUE(addDisc(editor));
     EXPECT_NE(editor.layout.discs[0].keys[0].code, editor.layout.discs[0].keys[1].code);
     EXPECT_EQ(problemOf(editor.layout), "");
+    // The first of two discs deleted: the second is the first now.
+    {
+        EditorState discs;
+        beginEditing(discs, *presetNamed("double"));
+        const LayoutDisc second = discs.layout.discs[1];
+        discs.selected = discs.layout.padCount;
+        ASSERT_TRUE(deleteSelected(discs));
+        ASSERT_EQ(discs.layout.discCount, 1);
+        EXPECT_EQ(discs.layout.discs[0].x, second.x);
+        EXPECT_EQ(discs.layout.discs[0].keys[1].code, second.keys[1].code);
+    }
     // Deleting the disc, then a pad: the others keep their order.
     EXPECT_TRUE(deleteSelected(editor));
     editor.selected = 0;
