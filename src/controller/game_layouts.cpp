@@ -77,8 +77,13 @@ void hearForeground() {
     const uint32_t changes = foregroundChangeCount();
     const uint32_t now = platform.timeMs();
     const bool heard = !following.heardOnce || changes != following.changesHeard;
-    const bool lookDue = now - following.lookedMs >= FollowLookMs;
-    requestPassBy((lookDue ? now : following.lookedMs) + FollowLookMs);
+    // Looked for only while a layout follows a game: otherwise the program
+    // sleeps until something happens.
+    const bool looking = !following.layouts.empty() || following.players.gameCount > 0;
+    const bool lookDue = looking && now - following.lookedMs >= FollowLookMs;
+    if (looking) {
+        requestPassBy((lookDue ? now : following.lookedMs) + FollowLookMs);
+    }
     if (!heard && !lookDue) {
         return;
     }
