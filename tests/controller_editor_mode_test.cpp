@@ -251,6 +251,16 @@ TEST_F(EditorMode, TheBarAddsDeletesUndoesAndOffersTheGameLastInFront) {
     up(6, look.left + 5, look.top - 200);
     pass();
     EXPECT_EQ(static_cast<int32_t>(editor.undo.size()), undos);
+    // PRESET brings the built-in layouts one after the other, then again.
+    int32_t presets = 0;
+    while (presetLayout(presets) != nullptr) {
+        ++presets;
+    }
+    for (int32_t i = 0; i <= presets; ++i) {
+        tap(EditPreset);
+        EXPECT_EQ(std::string(editor.layout.name),
+                  std::string(presetLayout(i % presets)->name) + "-own");
+    }
 }
 
 TEST_F(EditorMode, EditOnTheCommandLineBeginsOnceTheKeysAreKnown) {

@@ -100,6 +100,18 @@ TEST(LayoutEditor, ADragMovesAControlOnTheGridAndADragThatWouldBeRefusedLeavesIt
     EXPECT_EQ(editor.layout.pads[0].x, 707);
     EXPECT_EQ(editor.layout.pads[0].y, 487);
     EXPECT_TRUE(editor.redo.empty()); // a new change ends what could be redone
+    // Its middle on the screen's bottom edge is on the screen; a pixel lower
+    // is not (pad 0 is 190 high: its middle at 720 when its top is at 625).
+    jump(editor, 760, 580, 760, 580 + 625 - 487);
+    endDrag(editor);
+    EXPECT_EQ(editor.layout.pads[0].y, 625) << editor.problem;
+    jump(editor, 760, 700, 760, 696);
+    endDrag(editor);
+    EXPECT_EQ(editor.layout.pads[0].y, 621);
+    jump(editor, 760, 700, 760, 705); // to 626: its middle at 721
+    EXPECT_TRUE(editor.refused);
+    endDrag(editor);
+    EXPECT_EQ(editor.layout.pads[0].y, 621);
 }
 
 TEST(LayoutEditor, TheHandleResizesAPadOrADiscWithinWhatTheFileTakes) {
@@ -112,6 +124,8 @@ TEST(LayoutEditor, TheHandleResizesAPadOrADiscWithinWhatTheFileTakes) {
     const ControlBox corner = handleBox(editor);
     EXPECT_EQ(corner.left + HandleSize / 2, 1276);
     EXPECT_EQ(corner.top + HandleSize / 2, 200);
+    EXPECT_EQ(corner.right - corner.left, HandleSize);
+    EXPECT_EQ(corner.bottom - corner.top, HandleSize);
     // Its handle at the bottom right corner: smaller, then inside out.
     drag(editor, 1276, 200, 1236, 150);
     endDrag(editor);
