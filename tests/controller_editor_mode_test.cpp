@@ -225,6 +225,15 @@ TEST_F(EditorMode, TheBarAddsDeletesUndoesAndOffersTheGameLastInFront) {
     pass();
     EXPECT_EQ(editor.layout.discs[1].keys[0].prefix, 0x02);
     EXPECT_EQ(editor.layout.discs[1].keys[1].code, 0x4D);
+    // The first disc too: it lies right after the pads.
+    editor.selected = editor.layout.padCount;
+    tap(EditKey);
+    EXPECT_STREQ(editorPrompt(), "PRESS THE KEY FOR DISC 0 CLOCKWISE");
+    scriptKeyPress(1, 0x10);
+    scriptKeyPress(1, 0x11);
+    pass();
+    EXPECT_EQ(editor.layout.discs[0].keys[0].code, 0x10);
+    EXPECT_EQ(editor.layout.discs[0].keys[1].code, 0x11);
     // No program has been in front: nothing to offer.
     tap(EditGame);
     EXPECT_STREQ(editor.problem, "no other program's window has been in front yet");

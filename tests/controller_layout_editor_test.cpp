@@ -126,6 +126,14 @@ TEST(LayoutEditor, TheHandleResizesAPadOrADiscWithinWhatTheFileTakes) {
     EXPECT_EQ(corner.top + HandleSize / 2, 200);
     EXPECT_EQ(corner.right - corner.left, HandleSize);
     EXPECT_EQ(corner.bottom - corner.top, HandleSize);
+    // Every control has its handle, the first one too; none without a selection.
+    for (const int32_t selected : {0, 9}) {
+        editor.selected = selected;
+        EXPECT_EQ(handleBox(editor).right - handleBox(editor).left, HandleSize) << selected;
+    }
+    editor.selected = -1;
+    EXPECT_LT(handleBox(editor).right, handleBox(editor).left);
+    editor.selected = 8;
     // Its handle at the bottom right corner: smaller, then inside out.
     drag(editor, 1276, 200, 1236, 150);
     endDrag(editor);
