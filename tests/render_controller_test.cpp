@@ -264,6 +264,13 @@ TEST_F(RenderControllerTest, TheEditorShowsItsBarItsLinesAndARefusedPlace) {
                                 outline.rect.top == 300);
     }
     EXPECT_TRUE(outlined);
+    // Pad 0 selected: its handle filled at its bottom right corner.
+    bool handle = false;
+    for (const DrawnOutline& fill : canvas.fills) {
+        handle = handle || (fill.colour == ColourYellow && fill.rect.left == 820 - HandleSize / 2 &&
+                            fill.rect.top == 690 - HandleSize / 2);
+    }
+    EXPECT_TRUE(handle);
     endDrag(editor);
     leaveEditor();
 }
