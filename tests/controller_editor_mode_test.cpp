@@ -122,7 +122,11 @@ TEST_F(EditorMode, SaveWritesALayoutFileThatPlaysAtOnceAndIsRememberedWithItsKey
     EXPECT_EQ(editor.layout.pads[0].key.code, 0x1E);
     EXPECT_STREQ(editorPrompt(), "");
     tap(EditName);
-    for (const unsigned short key : {0x19, 0x18, 0x19, 0x31, 0x0E, 0x31, 0x39, 0x02, 0x1C}) {
+    EXPECT_STREQ(editorPrompt(), "TYPE THE NAME: _  (RETURN TAKES IT, ESC LEAVES IT)");
+    scriptKeyPress(1, 0x19);
+    pass();
+    EXPECT_STREQ(editorPrompt(), "TYPE THE NAME: p_  (RETURN TAKES IT, ESC LEAVES IT)");
+    for (const unsigned short key : {0x18, 0x19, 0x31, 0x0E, 0x31, 0x39, 0x02, 0x1C}) {
         scriptKeyPress(1, key); // p o p n, backspace, n, space, 1, return
     }
     pass();
