@@ -593,6 +593,32 @@ TEST_F(RemoteLink, EachRefusalIsCountedOnceAndShutsItsAddressOut) {
     EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
 }
 
+// Another layout plays while a phone holds the controller (a game's came up,
+// one was saved in the editor): the page is sent it at once, and the
+// phone's touches land on its controls; the same layout again sends nothing.
+TEST_F(RemoteLink, ThePageGetsEveryNewLayoutAtOnce) {
+    server().opened(1);
+    pass();
+    ASSERT_EQ(fakeNetwork.sent.size(), 1u);
+    const Layout& lanes = *presetNamed("lanes4");
+    playLayout(lanes, layoutKeys(lanes));
+    ASSERT_EQ(fakeNetwork.sent.size(), 2u);
+    EXPECT_EQ(fakeNetwork.sent[1].first, 1u);
+    EXPECT_EQ(fakeNetwork.sent[1].second.rfind("layout\nlayout 1\nname lanes4\n", 0), 0u);
+    playLayout(lanes, layoutKeys(lanes));
+    EXPECT_EQ(fakeNetwork.sent.size(), 2u);
+    clearStrokes();
+    EXPECT_TRUE(send(1, touchMessage({{RemoteFingerDown, 0, 100, 300}}))); // lane 0
+    pass();
+    char lane0[8];
+    writeKeyName(lanes.pads[0].key, lane0, sizeof lane0);
+    EXPECT_EQ(strokes(), (std::vector<std::string>{std::string("make 0x") + lane0}));
+    // A page that comes later gets the layout in use.
+    server().opened(2);
+    pass();
+    EXPECT_EQ(fakeNetwork.sent.back().second.rfind("layout\nlayout 1\nname lanes4\n", 0), 0u);
+}
+
 TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem) {
     EXPECT_EQ(fakeNetwork.settings.port, RemotePort);
     EXPECT_STREQ(remoteStatus().address, "http://192.168.1.20:8750/#7k2m9xq4hd0c");

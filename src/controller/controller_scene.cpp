@@ -203,6 +203,7 @@ void playLayout(const Layout& layout, const KeySet& keys) {
     if (whiteImage != nullptr) {
         makeControls();
     }
+    showLayoutToPhone();
 }
 
 void enterController() {

@@ -29,13 +29,24 @@ struct Code {
 
 Code code;
 
-} // namespace
-
-void startRemoteController(const char* pairingCode) {
-    char layout[LayoutFileMaxBytes];
+// The page's layout: the layout in use as fitted to the frame, as a file.
+void pageLayout(char (&layout)[LayoutFileMaxBytes]) {
     if (writeLayoutFile(controllerLayout, layout, sizeof layout) == 0) {
         layout[0] = '\0';
     }
+}
+
+} // namespace
+
+void showLayoutToPhone() {
+    char layout[LayoutFileMaxBytes];
+    pageLayout(layout);
+    changeRemoteLayout(layout);
+}
+
+void startRemoteController(const char* pairingCode) {
+    char layout[LayoutFileMaxBytes];
+    pageLayout(layout);
     code = Code{};
     if (!startRemote(pairingCode, layout)) {
         return;

@@ -11,6 +11,8 @@
 // problem, if it cannot, is on the remote line.
 void startRemoteController(const char* code);
 void stopRemoteController();
+// The layout in use changed: the phone's page shows it from now on.
+void showLayoutToPhone();
 // The remote line: the address while no phone holds the controller, the
 // phone and its round trip while one does, the problem when the server
 // could not start; "" when the remote controller is off.

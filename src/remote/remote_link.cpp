@@ -294,6 +294,16 @@ bool startRemote(const char* code, const char* layoutText, uint16_t port) {
     return true;
 }
 
+void changeRemoteLayout(const char* layoutText) {
+    if (session.layoutText == layoutText) {
+        return;
+    }
+    session.layoutText = layoutText;
+    if (session.running && session.holder != 0) {
+        sendText(session.holder, "layout\n" + session.layoutText);
+    }
+}
+
 void stopRemote() {
     endReachCheck();
     // The page's fingers lift first; the server may take its time to stop.

@@ -46,6 +46,9 @@ struct RemoteStatus {
 // Starts the server with the code and the page's layout (a layout file's
 // text); false, with the problem in the status, when it cannot listen.
 bool startRemote(const char* code, const char* layoutText, uint16_t port = RemotePort);
+// Another layout plays (a game's, or one just saved): the page that holds the
+// controller gets it at once, a page that comes later too.
+void changeRemoteLayout(const char* layoutText);
 // The server stopped, every finger of the page let go.
 void stopRemote();
 // Main thread, every pass: what came from the page, in order.
