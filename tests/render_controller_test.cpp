@@ -94,7 +94,7 @@ TEST_F(RenderControllerTest, TheOverlaysPanelOnlyOverTheGame) {
     overlayState = OverlayState{true, 40};
     // The default layout leaves room upright along the right edge.
     EXPECT_EQ(panel(), (std::vector<std::string>{"40% 1240,222", "LESS 1240,274", "MORE 1240,326",
-                                                 "WINDOW 1240,378"}));
+                                                 "WINDOW 1240,378", "EDIT 1240,430"}));
 }
 
 TEST_F(RenderControllerTest, CreditTouchHealthAndNoticeLines) {

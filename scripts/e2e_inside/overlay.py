@@ -10,15 +10,18 @@ from e2e_inside.program import *  # noqa: F401,F403
 
 # The overlay-turntable layout over a 1920 x 1080 screen, stretched 1.5 times:
 # pad 2 (key 2E) covers x 519-601, y 930-1066; the panel lies just above the
-# controls at the right, its buttons MORE at (1758, 717) and WINDOW at
-# (1860, 717); the window is the band of the controls and the panel, from
-# row 681 (unit 454) down.
+# controls at the right, its buttons MORE at (1656, 717), WINDOW at
+# (1758, 717) and EDIT at (1860, 717); the window is the band of the
+# controls and the panel, from row 681 (unit 454) down. In the editor its bar
+# is a row along the top: LEAVE at (1860, 30).
 OVERLAY_KEYS = "2C,2D,2E,2F,30,31,32,1D,2A"
 OVERLAY_PAD = (560, 1000)
 OVERLAY_PAD_SAMPLES = ((530, 950), (570, 950))  # over two lanes of the game
 OVERLAY_OUTSIDE = (1200, 400)
-OVERLAY_MORE = (1758, 717)
-OVERLAY_WINDOW = (1860, 717)
+OVERLAY_MORE = (1656, 717)
+OVERLAY_WINDOW = (1758, 717)
+OVERLAY_EDIT = (1860, 717)
+EDITOR_LEAVE = (1860, 30)
 OVERLAY_BAND_TOP = 681
 
 
@@ -90,6 +93,15 @@ def overlay_run(openbox):
         under = pixel(before, *OVERLAY_PAD_SAMPLES[0])
         if distance(more, under) <= distance(left, under):
             raise Failure(f"MORE did not make the overlay more opaque: {left} then {more}")
+        # EDIT: the editor in place, over the whole monitor; LEAVE gives the
+        # band back.
+        screen_click(OVERLAY_EDIT)
+        wait_for(10, "EDIT did not spread the overlay over the whole monitor",
+                 lambda: geometry(window) == (0, 0, 1920, 1080))
+        screen_click(EDITOR_LEAVE)
+        wait_for(10, "LEAVE did not give the overlay its band back",
+                 lambda: abs(geometry(window)[1] - OVERLAY_BAND_TOP) <= 1)
+        note("overlay: EDIT opened the editor over the whole monitor, LEAVE gave the band back")
         screen_click(OVERLAY_WINDOW)
         def windowed():
             # Hidden for a moment while its styles change: not found then.

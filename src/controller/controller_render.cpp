@@ -168,6 +168,7 @@ void composeOverlayPanel(Canvas& dc) {
     composeCell(dc, overlayButtonBox(OverlayLess), "LESS");
     composeCell(dc, overlayButtonBox(OverlayMore), "MORE");
     composeCell(dc, overlayButtonBox(OverlayLeave), "WINDOW");
+    composeCell(dc, overlayButtonBox(OverlayEdit), "EDIT");
 }
 
 // What comes after the pads and the disc, in the same order in the whole

@@ -165,6 +165,8 @@ void press(int32_t button) {
         changeOpacity(OverlayOpacityStep);
     } else if (button == OverlayLeave) {
         leaveOverlay();
+    } else if (button == OverlayEdit) {
+        editLayoutAsked = 1; // as the window menu does, which cannot be reached here
     }
 }
 

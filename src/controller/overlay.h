@@ -1,7 +1,8 @@
 // The controller over the game: the same window as a translucent layer on
 // the game's monitor that takes input only where a control is, with a small
 // panel of its own in a free corner (less opaque, more opaque, back to a
-// window), since the overlay is never active and Return cannot reach it.
+// window, the layout editor), since the overlay is never active and neither
+// Return nor the window menu can reach it.
 #pragma once
 
 #include "controller/layout.h"
@@ -17,7 +18,13 @@ struct OverlayState {
 };
 extern OverlayState overlayState;
 
-enum OverlayButton : int32_t { OverlayLess = 0, OverlayMore, OverlayLeave, OverlayButtonCount };
+enum OverlayButton : int32_t {
+    OverlayLess = 0,
+    OverlayMore,
+    OverlayLeave,
+    OverlayEdit, // the layout editor, in place over the game
+    OverlayButtonCount
+};
 
 // The panel in the frame's units: the opacity's label, then the buttons.
 // It goes across the first corner of the frame (top right, top left, bottom
