@@ -260,7 +260,18 @@ void composeControllerFrame(Canvas& dc) {
     composeTexts(dc);
 }
 
-FramePlan controllerFramePlan() {
+namespace {
+
+// Everything a frame shows: the scene's fingerprint and the health line.
+uint64_t frameFingerprint(uint64_t scene) {
+    Fingerprint shows;
+    shows.value(scene);
+    shows.text(healthLine);
+    return shows.hash;
+}
+
+// The frame in layers, of a known fingerprint.
+FramePlan framePlan(uint64_t fingerprint) {
     static PixelRegion pressed[MaxPads];
     int32_t count = 0;
     for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
@@ -268,11 +279,14 @@ FramePlan controllerFramePlan() {
             pressed[count++] = padRegion(*padSprites[i]);
         }
     }
-    Fingerprint shows;
-    shows.value(controllerSceneContent());
-    shows.text(healthLine);
     return FramePlan{controllerObjectsVersion, composeBaseLayer, composeLitLayer, pressed, count,
-                     composeTopLayer,          shows.hash};
+                     composeTopLayer,          fingerprint};
+}
+
+} // namespace
+
+FramePlan controllerFramePlan() {
+    return framePlan(frameFingerprint(controllerSceneContent()));
 }
 
 size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length) {
@@ -355,7 +369,7 @@ void writePassLines() {
 }
 
 void presentController(uint64_t scene, uint64_t whole) {
-    frameTarget->present(controllerFramePlan(), repaintPending());
+    frameTarget->present(framePlan(frameFingerprint(scene)), repaintPending());
     frameShown(whole);
     noteFramePresented(scene != shownScene);
     shownScene = scene;
@@ -369,11 +383,9 @@ void renderController() {
     }
     writePassLines();
     const uint64_t scene = controllerSceneContent();
-    Fingerprint whole;
-    whole.value(scene);
-    whole.text(healthLine);
-    if (frameDue(whole.hash)) {
-        presentController(scene, whole.hash);
+    const uint64_t whole = frameFingerprint(scene);
+    if (frameDue(whole)) {
+        presentController(scene, whole);
     }
 }
 
