@@ -72,6 +72,12 @@ void deleteControls() {
     }
 }
 
+void resetScratchTrackers() {
+    for (ScratchTracker& tracker : ScratchTrackers) {
+        tracker = ScratchTracker{};
+    }
+}
+
 void deleteObjects() {
     ++controllerObjectsVersion;
     deleteControls();
@@ -130,9 +136,7 @@ void resetController() {
     resetEditor();
     leftForFirewallQuestion = LeftForQuestion::Nothing;
     firewallQuestionSeen = false;
-    for (ScratchTracker& tracker : ScratchTrackers) {
-        tracker = ScratchTracker{};
-    }
+    resetScratchTrackers();
     std::memset(statusText, 0, sizeof statusText);
     resetKeyboardOutput();
 }
@@ -195,9 +199,7 @@ void makeControls() {
 
 void playLayout(const Layout& layout, const KeySet& keys) {
     releaseHeldKeys();
-    for (ScratchTracker& tracker : ScratchTrackers) {
-        tracker = ScratchTracker{};
-    }
+    resetScratchTrackers();
     useLayout(layout);
     useKeys(keys);
     if (whiteImage != nullptr) {

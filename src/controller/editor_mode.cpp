@@ -5,7 +5,6 @@
 #include "controller/held_keys.h"
 #include "controller/layout_file.h"
 #include "controller/remembered.h"
-#include "controller/saved_settings.h"
 #include "controller/settings_store.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
@@ -414,7 +413,7 @@ void backToPlay(const Layout& layout, const KeySet& keys) {
     if (session.dragFinger >= 0) {
         endDrag(editor);
     }
-    // The fingers on the screen now press nothing until they lift.
+    // A finger still on the screen presses what it lies on, as in play.
     playLayout(layout, keys);
     controllerMode = Play;
     session = Session{};
@@ -511,10 +510,7 @@ bool saveEditedLayout() {
         return false;
     }
     const KeySet keys = layoutKeys(layout);
-    if (!rememberLayoutFile(path, layout, keys)) {
-        formatText(settingsNotice, "the keys of more than %d layouts cannot be saved",
-                   static_cast<int>(MaxSavedLayouts));
-    }
+    rememberLayoutFile(path, layout, keys);
     setPlayersLayout(layout);
     loadGameLayouts();
     backToPlay(layout, keys);

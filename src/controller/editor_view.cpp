@@ -3,6 +3,7 @@
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/editor_mode.h"
+#include "controller/layout_file.h"
 #include "engine/format_text.h"
 
 #include <cstring>
@@ -15,15 +16,6 @@ Rect rectOf(const ControlBox& box, int32_t grow) {
     return Rect{static_cast<int32_t>(box.top) - grow, static_cast<int32_t>(box.left) - grow,
                 static_cast<int32_t>(box.bottom) + grow + 1,
                 static_cast<int32_t>(box.right) + grow + 1};
-}
-
-void lookName(const LayoutPad& pad, char* out, size_t size) {
-    if (pad.look != LookColour) {
-        formatTextN(out, size, "%s", pad.look == LookBlue ? "blue" : "white");
-        return;
-    }
-    const uint32_t c = pad.colour;
-    formatTextN(out, size, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
 void composeSelection(Canvas& dc) {
@@ -60,7 +52,7 @@ void describeSelection(char* out, size_t size) {
     if (editor.selected >= 0 && editor.selected < layout.padCount) {
         const LayoutPad& pad = layout.pads[editor.selected];
         char look[16];
-        lookName(pad, look, sizeof look);
+        writeLookName(pad, look, sizeof look);
         writeKeyName(pad.key, keys[0], sizeof keys[0]);
         formatTextN(out, size, "pad %d  x %d  y %d  %d x %d  key %s  %s  label %s",
                     static_cast<int>(editor.selected), pad.x, pad.y, pad.width, pad.height, keys[0],

@@ -61,9 +61,9 @@ void takeGameLayout(const Layout& layout, const char* program) {
 
 void backToPlayers(const char* program) {
     following.onGameLayout = false;
+    // Keys that do not fit it leave its own (--keys of another layout).
     const Layout& players = following.players;
-    const KeySet& keys = following.playersKeys;
-    playLayout(players, keys.count == layoutKeyCount(players) ? keys : layoutKeys(players));
+    playLayout(players, following.playersKeys);
     char text[NoticeSize];
     formatText(text, "layout %s again: %s is in front", players.name, program);
     say(text);

@@ -21,14 +21,23 @@ constexpr uint8_t NewKeys[] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x1E, 0
                                0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x02, 0x03, 0x04, 0x05,
                                0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x1D, 0x2A, 0x36, 0x39};
 
-// The looks a pad goes through: the key caps, then the file's colours.
+// The looks a pad goes through: the key caps, then the colours the file
+// names (its white and blue are the caps' names).
 struct Look {
     PadLook look;
     uint32_t colour;
 };
-constexpr Look Looks[] = {{LookWhite, 0},         {LookBlue, 0},          {LookColour, 0xC0C0C0},
-                          {LookColour, 0x0000FF}, {LookColour, 0x00C000}, {LookColour, 0x00FFFF},
-                          {LookColour, 0x008CFF}};
+
+std::vector<Look> padLooks() {
+    std::vector<Look> looks = {{LookWhite, 0}, {LookBlue, 0}};
+    for (int32_t i = 0; namedColour(i) != nullptr; ++i) {
+        const std::string_view name = namedColour(i)->name;
+        if (name != "white" && name != "blue") {
+            looks.push_back(Look{LookColour, namedColour(i)->value});
+        }
+    }
+    return looks;
+}
 
 bool sends(const Layout& layout, uint8_t code) {
     for (const AssignedKey& key : layoutKeys(layout).keys) {
@@ -371,12 +380,13 @@ bool nextLook(EditorState& editor) {
     }
     Layout candidate = editor.layout;
     LayoutPad& pad = candidate.pads[editor.selected];
+    static const std::vector<Look> looks = padLooks();
     size_t at = 0;
-    while (at < std::size(Looks) && !(Looks[at].look == pad.look &&
-                                      (pad.look != LookColour || Looks[at].colour == pad.colour))) {
+    while (at < looks.size() && !(looks[at].look == pad.look &&
+                                  (pad.look != LookColour || looks[at].colour == pad.colour))) {
         ++at;
     }
-    const Look& next = Looks[at < std::size(Looks) ? (at + 1) % std::size(Looks) : 0];
+    const Look& next = looks[at < looks.size() ? (at + 1) % looks.size() : 0];
     pad.look = next.look;
     pad.colour = next.colour;
     return change(editor, candidate, -1);

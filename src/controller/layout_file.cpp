@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -74,14 +75,9 @@ bool decimal(std::string_view word, double low, double high, double& value) {
     return true;
 }
 
-struct Colour {
-    const char* name;
-    uint32_t value; // 0x00BBGGRR
-};
-
-constexpr Colour Colours[] = {{"white", 0xFFFFFF}, {"grey", 0xC0C0C0}, {"red", 0x0000FF},
-                              {"green", 0x00C000}, {"blue", 0xFF8000}, {"yellow", 0x00FFFF},
-                              {"orange", 0x008CFF}};
+constexpr NamedColour Colours[] = {{"white", 0xFFFFFF}, {"grey", 0xC0C0C0}, {"red", 0x0000FF},
+                                   {"green", 0x00C000}, {"blue", 0xFF8000}, {"yellow", 0x00FFFF},
+                                   {"orange", 0x008CFF}};
 
 bool look(std::string_view word, PadLook& look, uint32_t& colour) {
     if (word == "white" || word == "blue") {
@@ -90,7 +86,7 @@ bool look(std::string_view word, PadLook& look, uint32_t& colour) {
         colour = 0;
         return true;
     }
-    for (const Colour& c : Colours) {
+    for (const NamedColour& c : Colours) {
         if (word == c.name) {
             look = LookColour;
             colour = c.value;
@@ -338,6 +334,20 @@ struct Reading {
 
 } // namespace
 
+const NamedColour* namedColour(int32_t index) {
+    return index >= 0 && static_cast<size_t>(index) < std::size(Colours) ? &Colours[index]
+                                                                         : nullptr;
+}
+
+void writeLookName(const LayoutPad& pad, char* out, size_t size) {
+    if (pad.look != LookColour) {
+        formatTextN(out, size, "%s", pad.look == LookBlue ? "blue" : "white");
+        return;
+    }
+    const uint32_t c = pad.colour;
+    formatTextN(out, size, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
 bool isLayoutName(std::string_view name) {
     if (name.empty() || name.size() >= static_cast<size_t>(LayoutNameSize)) {
         return false;
@@ -379,14 +389,8 @@ size_t writeLayoutFile(const Layout& layout, char* out, size_t size) {
         const LayoutPad& p = layout.pads[i];
         text += "pad " + std::to_string(p.x) + " " + std::to_string(p.y) + " " +
                 std::to_string(p.width) + " " + std::to_string(p.height) + " ";
-        if (p.look == LookColour) {
-            const uint32_t c = p.colour;
-            formatTextN(word, sizeof word, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF,
-                        (c >> 16) & 0xFF);
-            text += word;
-        } else {
-            text += p.look == LookBlue ? "blue" : "white";
-        }
+        writeLookName(p, word, sizeof word);
+        text += word;
         writeKeyName(p.key, word, sizeof word);
         text += std::string(" ") + word;
         if (p.label[0] != '\0') {

@@ -29,5 +29,15 @@ bool parseLayoutFile(std::string_view text, Layout& layout, char* problem, size_
 // does not fit.
 size_t writeLayoutFile(const Layout& layout, char* out, size_t size);
 
+// The colours a look may name, 0x00BBGGRR; null past the last. Their white
+// and blue are the key caps' names, which come first.
+struct NamedColour {
+    const char* name;
+    uint32_t value;
+};
+const NamedColour* namedColour(int32_t index);
+// A pad's look as the file writes it: "white", "blue" or "#RRGGBB".
+void writeLookName(const LayoutPad& pad, char* out, size_t size);
+
 // A layout's name: 1 to 31 letters, digits, '-' or '_'.
 bool isLayoutName(std::string_view name);

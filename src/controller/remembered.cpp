@@ -180,12 +180,11 @@ bool useStartKeys() {
         formatText(settingsNotice, "%s", "keys from --keys, for this run only");
         return true;
     }
-    const KeySet* saved = remembered.saved && !launchOptions.assign
-                              ? savedKeysOf(remembered.settings, controllerLayout.name)
-                              : nullptr;
     // Keys saved for a layout of that name but another count: the file was
     // changed since; they are asked for again.
-    if (saved != nullptr && saved->count == layoutKeyCount(controllerLayout)) {
+    const KeySet* saved =
+        remembered.saved && !launchOptions.assign ? savedKeysFor(controllerLayout) : nullptr;
+    if (saved != nullptr) {
         useKeys(*saved);
         return true;
     }
@@ -231,23 +230,34 @@ const KeySet* savedKeysFor(const Layout& layout) {
     return saved != nullptr && saved->count == layoutKeyCount(layout) ? saved : nullptr;
 }
 
-bool rememberLayoutFile(const char* path, const Layout& layout, const KeySet& keys) {
-    if (std::strlen(path) >= sizeof remembered.layout ||
-        !saveKeysOf(remembered.settings, layout.name, keys)) {
+namespace {
+
+// The keys of a layout kept beside the others; said on the screen when no
+// more layouts fit.
+bool keepKeys(const char* layout, const KeySet& keys) {
+    if (!saveKeysOf(remembered.settings, layout, keys)) {
+        formatText(settingsNotice, "the keys of more than %d layouts cannot be saved",
+                   static_cast<int>(MaxSavedLayouts));
         return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void rememberLayoutFile(const char* path, const Layout& layout, const KeySet& keys) {
+    if (!keepKeys(layout.name, keys)) {
+        return;
     }
     remembered.layoutFromFile = true;
     formatText(remembered.layout, "%s", path);
     formatText(remembered.layoutName, "%s", layout.name);
     takeScreenNow();
     save();
-    return true;
 }
 
 void saveAssignedKeys() {
-    if (!saveKeysOf(remembered.settings, controllerLayout.name, currentKeys())) {
-        formatText(settingsNotice, "the keys of more than %d layouts cannot be saved",
-                   static_cast<int>(MaxSavedLayouts));
+    if (!keepKeys(controllerLayout.name, currentKeys())) {
         return;
     }
     takeScreenNow();

@@ -32,10 +32,11 @@ StartScreen rememberedStartScreen();
 // The keys saved for that layout, when they are as many as it asks for;
 // else null.
 const KeySet* savedKeysFor(const Layout& layout);
-// The player saved a layout file in the editor and plays it: it is the
-// layout remembered from now on, with these keys, saved at once. False when
-// no more layouts' keys fit in the file.
-bool rememberLayoutFile(const char* path, const Layout& layout, const KeySet& keys);
+// The player saved a layout file (its whole path, as the layouts folder
+// gives it) in the editor and plays it: it is the layout remembered from now
+// on, with these keys, saved at once; when no more layouts' keys fit in the
+// file, the screen says so and nothing changes.
+void rememberLayoutFile(const char* path, const Layout& layout, const KeySet& keys);
 // After a key assignment: the keys, with the screen now, saved.
 void saveAssignedKeys();
 // Whether this run serves the phone's controller page, and its pairing code:
