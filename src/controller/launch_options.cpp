@@ -103,6 +103,7 @@ struct Parse {
             return fail("--output is given twice.");
         }
         outputSeen = true;
+        options.outputGiven = true;
         if (value == "auto") {
             options.output = OutputAuto;
         } else if (value == "sendinput") {

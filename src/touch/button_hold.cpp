@@ -2,7 +2,8 @@
 
 #include "touch/touch_table.h"
 
-int32_t followHold(ButtonHold& hold, bool (*onButton)(int32_t x, int32_t y), uint32_t nowMs) {
+int32_t followHold(ButtonHold& hold, bool (*onButton)(int32_t x, int32_t y), uint32_t nowMs,
+                   bool (*mayHold)(int32_t finger)) {
     uint32_t down = 0;
     for (int32_t i = 0; i < FingerCount; ++i) {
         if (fingerAt(i).down != 0) {
@@ -22,7 +23,8 @@ int32_t followHold(ButtonHold& hold, bool (*onButton)(int32_t x, int32_t y), uin
     }
     for (int32_t i = 0; i < FingerCount; ++i) {
         const TouchSlot& finger = fingerAt(i);
-        if ((cameDown & (1u << i)) != 0 && onButton(finger.x, finger.y)) {
+        if ((cameDown & (1u << i)) != 0 && onButton(finger.x, finger.y) &&
+            (mayHold == nullptr || mayHold(i))) {
             hold.finger = i;
             hold.sinceMs = nowMs;
             return 0;

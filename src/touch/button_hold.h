@@ -15,5 +15,7 @@ struct ButtonHold {
 
 // One pass of the fingers at nowMs: how long the button has been held, or
 // -1 while no finger holds it. onButton tells whether a point lies on the
-// button.
-int32_t followHold(ButtonHold& hold, bool (*onButton)(int32_t x, int32_t y), uint32_t nowMs);
+// button; a finger for which mayHold is false starts no hold (null: every
+// finger may).
+int32_t followHold(ButtonHold& hold, bool (*onButton)(int32_t x, int32_t y), uint32_t nowMs,
+                   bool (*mayHold)(int32_t finger) = nullptr);
