@@ -196,7 +196,7 @@ bool ownKeysInUse() {
     return sameKeys(currentKeys(), layoutKeys(controllerLayout));
 }
 
-constexpr const char* ScreenKept = "the next start opens so too";
+constexpr const char* ScreenKept = "the next start opens the same way";
 constexpr const char* OpacityKept = "the next start keeps this opacity";
 constexpr const char* KeysKept = "the keys are saved for this layout";
 constexpr const char* OutputKept = "the next start sends the keys this way too";

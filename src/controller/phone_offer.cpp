@@ -9,8 +9,9 @@
 #include "touch/button_tap.h"
 #include "touch/touch_table.h"
 
-// Under the prompt's own button (the layout's own keys).
-const Rect PhoneOfferButton = {275, 420, 325, 860}; // top, left, bottom, right
+// Under the prompt's own button (the layout's own keys), left of the
+// default layout's upper pads.
+const Rect PhoneOfferButton = {275, 420, 325, 760}; // top, left, bottom, right
 
 namespace {
 
