@@ -17,7 +17,6 @@
 #include "keyout/keyboard_output.h"
 #include "remote/remote_link.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -64,6 +63,9 @@ void phoneOn(bool fresh) {
 void phoneOff() {
     if (remoteStatus().state != RemoteState::Off) {
         stopRemoteController();
+    }
+    if (remoteStatus().state == RemoteState::Failed) {
+        resetRemote(); // off: why it could not start is no longer the news
     }
     char code[16];
     rememberRemote(false, false, code, sizeof code);
