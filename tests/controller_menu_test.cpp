@@ -59,10 +59,7 @@ class Menu : public ControllerFixture {
     }
     // A start as the program makes it, in play once keys are known.
     static void start(const char* commandLine = "") {
-        char problem[LaunchProblemSize];
-        ASSERT_TRUE(parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem));
-        loadRememberedSettings();
-        ASSERT_TRUE(chooseStartLayout(problem, sizeof problem)) << problem;
+        startWith(commandLine);
         const StartScreen screen = rememberedStartScreen();
         fullScreen = screen.fullScreen ? 1 : 0;
         mainWindow = Window;
