@@ -402,6 +402,17 @@ TEST_F(Menu, TheLayoutsWithTheirPicturesAndABadFileNamed) {
     EXPECT_EQ(controllerMode, Play);
     EXPECT_STREQ(controllerLayout.name, "double");
     EXPECT_NE(store.file.find("layout double\n"), std::string::npos) << store.file;
+    // The files gone while their page is shown: the window menu, as it
+    // opens, reads the folder again, and the page follows it.
+    openAt(PageLayout);
+    press(TargetLater, 0);
+    store.files.clear();
+    mainWindowMessage(Window, win::WM_INITMENU, 0, 0);
+    pass();
+    EXPECT_NE(button(TargetLayout, 13), nullptr);
+    EXPECT_EQ(button(TargetLayout, 14), nullptr);
+    RecordingCanvas after;
+    composeControllerFrame(after);
 }
 
 // Every page inside the frame at 1280 x 720, its texts inside the panel and

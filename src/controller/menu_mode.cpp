@@ -44,7 +44,8 @@ struct Menu {
     MenuPage page = PageMain;
     int32_t firstLayout = 0;
     std::vector<MenuButton> buttons;
-    uint32_t ignored = 0; // fingers down as the menu opened, until they lift
+    uint64_t layoutsLaidOut = 0; // the layouts' version the buttons were made for
+    uint32_t ignored = 0;        // fingers down as the menu opened, until they lift
     ButtonTap tap = {};
     uint64_t version = 0;
 };
@@ -70,6 +71,7 @@ Rect bottom(int32_t column) {
 void layOut() {
     std::vector<MenuButton>& buttons = menu.buttons;
     buttons.clear();
+    menu.layoutsLaidOut = menuLayoutsVersion();
     if (menu.page == PageMain) {
         // The pages, with the first page's own commands (Edit layout after
         // Screen, About at the end) among them.
@@ -87,6 +89,9 @@ void layOut() {
     }
     if (menu.page == PageLayout) {
         const auto count = static_cast<int32_t>(menuLayouts().size());
+        if (menu.firstLayout >= count) {
+            menu.firstLayout = 0; // the folder lost layouts meanwhile
+        }
         for (int32_t i = 0; i < MenuLayoutsShown && menu.firstLayout + i < count; ++i) {
             buttons.push_back(
                 {cell(i % LayoutColumns, i / LayoutColumns, LayoutCellHeight, LayoutRowStep),
@@ -242,6 +247,11 @@ void closeMenu() {
 }
 
 void updateMenu() {
+    // The window menu, as it opens, reads the layouts folder again.
+    if (menu.layoutsLaidOut != menuLayoutsVersion()) {
+        layOut();
+        menuChanged();
+    }
     forgetLiftedFingers();
     if (ActionMap[ActionEsc].pressed != 0) {
         closeMenu();
@@ -269,7 +279,9 @@ void menuButtonText(const MenuButton& button, char* out, size_t size) {
         text = menuPageTitle(static_cast<MenuPage>(button.value));
         break;
     case TargetLayout:
-        text = menuLayouts()[static_cast<size_t>(button.value)].name;
+        text = static_cast<size_t>(button.value) < menuLayouts().size()
+                   ? menuLayouts()[static_cast<size_t>(button.value)].name
+                   : "";
         break;
     case TargetBack:
         text = "Back";
@@ -293,7 +305,8 @@ void menuButtonText(const MenuButton& button, char* out, size_t size) {
 
 bool menuButtonMarked(const MenuButton& button) {
     if (button.kind == TargetLayout) {
-        return layoutInUse(menuLayouts()[static_cast<size_t>(button.value)]);
+        const auto index = static_cast<size_t>(button.value);
+        return index < menuLayouts().size() && layoutInUse(menuLayouts()[index]);
     }
     if (button.kind != TargetCommand) {
         return false;
@@ -327,7 +340,9 @@ void menuChanged() {
 }
 
 void resetMenu() {
-    menu = Menu{menu.page, 0, {}, 0, {}, menu.version + 1};
+    const uint64_t version = menu.version + 1; // never the same twice: it names the layers
+    menu = Menu{};
+    menu.version = version;
     holdButton = NoPlace;
     hold = ButtonHold{};
     holdShare = -1;

@@ -67,6 +67,9 @@ void composeMarked(Canvas& dc, const Rect& box, const char* text) {
 // A layout's cell: its picture, its name under it; a file that cannot be
 // used says so in red.
 void composeLayoutCell(Canvas& dc, const MenuButton& button, const char* name) {
+    if (static_cast<size_t>(button.value) >= menuLayouts().size()) {
+        return; // laid out again in the next pass
+    }
     const MenuLayout& entry = menuLayouts()[static_cast<size_t>(button.value)];
     const Rect& box = button.box;
     const bool marked = menuButtonMarked(button);
