@@ -30,12 +30,18 @@ from outside with xdotool and wmctrl, as a player would drive it:
    player's own when a third program is;
 9. the layout editor (--edit): pad 0 dragged and resized by the mouse, a drag
    onto pad 1 refused in red, SAVE, the file holding the new place and a
-   click there pad 0's key in the game.
+   click there pad 0's key in the game;
+10. the menu, by the mouse alone: the first start without a touch screen
+   offering the phone (its QR code the address in the log), another layout,
+   the keys asked again, SendInput, the phone off and on with a page in
+   Chromium pressing a key, over the game and back, each choice found again
+   at the next start.
 
 Each part is a module of scripts/e2e_inside/: common (constants, waiting,
 the X tools, files, figures), game (the test game and timed clicks),
 program (padrelle.exe's process), real_input (parts 1 to 5), phone (6, with
-admission), overlay (7), editor (8 and 9). This file runs them in order.
+admission), overlay (7), editor (8 and 9), menu (10). This file runs them in
+order.
 
 Environment (set by scripts/e2e): e2e_tmp (the staging folder with app-standin,
 app-sendinput, app-wrongarch and the test game), wine, wineserver.
@@ -49,6 +55,7 @@ from e2e_inside.editor import editor_run, follow_run
 from e2e_inside.common import Failure, TMP, STANDIN_KEYS, figures, note, percentile, run, \
     start_openbox, windows_path
 from e2e_inside.game import Game
+from e2e_inside.menu import menu_run
 from e2e_inside.overlay import overlay_run
 from e2e_inside.phone import admission_run, page_retries, remote_run, socket_wait_check
 from e2e_inside.real_input import close_during_assignment, diagnostics, hard_kill, later_start, \
@@ -85,6 +92,7 @@ def main():
         ("overlay", lambda game: overlay_run(openbox)),
         ("follow", lambda game: follow_run(game)),
         ("editor", lambda game: editor_run(game)),
+        ("menu", lambda game: menu_run(game)),
     ]
     # PADRELLE_E2E_ONLY=remote,overlay runs those parts alone (while working
     # on them); the test command runs every part.

@@ -33,10 +33,7 @@ class EditorMode : public ControllerFixture {
         resetSettingsStore();
     }
     static void start(const char* commandLine = "") {
-        char problem[LaunchProblemSize];
-        ASSERT_TRUE(parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem));
-        loadRememberedSettings();
-        ASSERT_TRUE(chooseStartLayout(problem, sizeof problem)) << problem;
+        startWith(commandLine);
         enterPlay();
     }
     static void pass() {

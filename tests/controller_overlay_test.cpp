@@ -41,7 +41,7 @@ bool answered(const Layout& fitted, bool assigning, int32_t x, int32_t y) {
         }
     }
     return inside(x, y, overlayPanelBox()) ||
-           (assigning && inside(x, y, Rect{186, 200, 268, 1080}));
+           (assigning && inside(x, y, Rect{186, 200, 500, 1080}));
 }
 
 bool shaped(const std::vector<WinRect>& boxes, int32_t x, int32_t y) {
@@ -113,12 +113,12 @@ TEST(OverlayPanel, GoesWhereNoControlLies) {
     } cases[] = {
         // Just above the controls, to the right: the window need cover no
         // more than their band and the panel.
-        {"overlay-turntable", {454, 936, 502, 1272}},
-        {"overlay-lanes4", {504, 936, 552, 1272}},
-        {"nine", {174, 936, 222, 1272}},
-        {"lanes4", {8, 936, 56, 1272}}, // lanes reach every corner: shared
-        {"default", {204, 1208, 460, 1272}},
-        {"mirrored", {204, 8, 460, 72}},
+        {"overlay-turntable", {454, 868, 502, 1272}},
+        {"overlay-lanes4", {504, 868, 552, 1272}},
+        {"nine", {174, 868, 222, 1272}},
+        {"lanes4", {8, 868, 56, 1272}}, // lanes reach every corner: shared
+        {"default", {204, 1208, 494, 1272}},
+        {"mirrored", {204, 8, 494, 72}},
     };
     for (const auto& c : cases) {
         placeOverlayPanel(fittedToFrame(*presetNamed(c.layout)));
@@ -126,10 +126,10 @@ TEST(OverlayPanel, GoesWhereNoControlLies) {
         EXPECT_EQ(std::vector<int32_t>({box.top, box.left, box.bottom, box.right}),
                   std::vector<int32_t>({c.panel.top, c.panel.left, c.panel.bottom, c.panel.right}))
             << c.layout;
-        // The buttons lie apart inside it, below or beside the label.
-        Rect previous = overlayLabelBox();
-        for (int32_t b = 0; b < OverlayButtonCount; ++b) {
-            const Rect button = overlayButtonBox(b);
+        // MENU first, then the label, then the other buttons, apart inside it.
+        Rect previous = overlayButtonBox(OverlayMenu);
+        for (int32_t b = -1; b < OverlayMenu; ++b) {
+            const Rect button = b < 0 ? overlayLabelBox() : overlayButtonBox(b);
             EXPECT_TRUE(inside(button.left, button.top, box) &&
                         inside(button.right, button.bottom, box))
                 << c.layout;

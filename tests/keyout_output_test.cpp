@@ -67,7 +67,7 @@ TEST_F(KeyoutOutputTest, TheDriverWhenItCanBeUsedElseSendInputWithTheReason) {
         {"no keyboard", [] { fakeInterception.hardwareIds = 0; }, OutputAuto, true, SendInputOutput,
          "no keyboard is attached"},
         {"SendInput asked for", [] {}, OutputSendInput, true, SendInputOutput,
-         "SendInput (--output sendinput)"},
+         "SendInput, as chosen (--output sendinput"},
         {"the driver asked for", [] {}, OutputInterception, true, DriverOutput, "keyboard 1"},
         {"the driver asked for, none there", [] { fakeInterception.contextFails = true; },
          OutputInterception, false, NoOutput, "no keys go out: the Interception driver"},

@@ -31,6 +31,7 @@ class RefusedBreaks : public ControllerFixture {
         ControllerFixture::SetUp();
         resetWindowState();
         launchOptions.output = OutputSendInput;
+        launchOptions.outputGiven = true;
         installFakeDesktop();
     }
     void TearDown() override {

@@ -118,10 +118,24 @@ def wine_pid(name):
     return pids[0] if pids else None
 
 
+def own_prefix(pid):
+    """Whether a process runs in this run's Wine prefix: another run on the same
+    machine has padrelle.exe processes of its own."""
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as handle:
+            environment = handle.read().split(b"\0")
+    except OSError:
+        return False
+    return f"WINEPREFIX={os.environ['WINEPREFIX']}".encode() in environment
+
+
 def padrelle_pids():
-    """(main, guard) Linux processes of padrelle.exe; None where there is none."""
+    """(main, guard) Linux processes of padrelle.exe in this run's prefix; None
+    where there is none."""
     main = guard = None
     for pid in run("pgrep", "-f", "padrelle.exe", check=False).split():
+        if not own_prefix(pid):
+            continue
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as handle:
                 words = handle.read().split(b"\0")

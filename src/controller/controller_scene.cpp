@@ -4,7 +4,10 @@
 #include "controller/game_layouts.h"
 #include "controller/held_keys.h"
 #include "controller/key_assignment.h"
+#include "controller/menu_commands.h"
+#include "controller/menu_mode.h"
 #include "controller/overlay.h"
+#include "controller/phone_offer.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
 #include "controller/remote_panel.h"
@@ -134,6 +137,8 @@ void resetController() {
     resetOverlay();
     resetGameLayouts();
     resetEditor();
+    resetMenu();
+    resetMenuCommands();
     leftForFirewallQuestion = LeftForQuestion::Nothing;
     firewallQuestionSeen = false;
     resetScratchTrackers();
@@ -193,6 +198,7 @@ void makeControls() {
     }
     ++controllerObjectsVersion;
     placeOverlayPanel(layout);
+    placeMenuButton(playedLayout);
 }
 
 } // namespace
@@ -215,8 +221,13 @@ void enterController() {
     scratchImage = loadPicture("img/scratch.bmp");
     makeControls();
     setFrameRate(1000, 4);
-    if (!openKeyboardOutput(launchOptions.output)) {
+    // The output given on the command line, else the one remembered: a
+    // driver remembered that cannot be had now gives SendInput and says why.
+    const OutputChoice output = startOutputChoice();
+    if (!openKeyboardOutput(output) && outputDemanded()) {
         reportForcedDriverProblem();
+    } else if (outputInUse == NoOutput) {
+        openKeyboardOutput(OutputAuto);
     }
     describeKeyboardOutput(outputNotice, sizeof outputNotice);
     // Five Shifts of a scratch must not bring up the Sticky Keys question.
@@ -309,13 +320,18 @@ void updateController() {
     watchTheGame();
     followTheGame();
     updateOverlay();
+    takeWindowMenuChoice();
     if (controllerMode == AssignKeys) {
+        offerThePhone();
         if (assignKeys()) {
             saveAssignedKeys();
             writeStartLog();
         }
-    } else if (controllerMode == Play) {
+    } else if (controllerMode == Play && !watchMenuButton()) {
         updatePlayMode();
+    }
+    if (controllerMode == MenuOpen) {
+        updateMenu();
     }
     startEditorWhenAsked();
     if (controllerMode == EditLayout) {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-enum ControllerMode : int32_t { AssignKeys = 0, Play = 1, EditLayout = 2 };
+enum ControllerMode : int32_t { AssignKeys = 0, Play = 1, EditLayout = 2, MenuOpen = 3 };
 
 // The default layout's pads; a layout may have up to MaxPads.
 constexpr int32_t PadCount = 9;

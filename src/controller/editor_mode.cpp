@@ -1,6 +1,7 @@
 #include "controller/editor_mode.h"
 
 #include "controller/controller_scene.h"
+#include "controller/free_place.h"
 #include "controller/game_layouts.h"
 #include "controller/held_keys.h"
 #include "controller/layout_file.h"
@@ -24,7 +25,6 @@ namespace {
 
 constexpr int32_t ButtonWidth = 80;
 constexpr int32_t ButtonHeight = 40;
-constexpr int32_t FrameWidth = 1280;
 constexpr int32_t FrameHeight = 720;
 constexpr int32_t LineStep = 20;
 
@@ -104,41 +104,13 @@ int32_t buttonAt(int32_t x, int32_t y) {
 // eight rows in a corner or the middle of an edge; the freest of controls
 // first (the area of controls under it), so that it hides the least.
 std::vector<Rect> barPlaces(const Layout& layout) {
-    struct Ranked {
-        int64_t covered;
-        Rect place;
-    };
-    std::vector<Ranked> ranked;
-    for (const int32_t columns : {16, 8, 4, 2}) {
-        const int32_t width = columns * ButtonWidth;
-        const int32_t height = EditorButtonCount / columns * ButtonHeight;
-        for (const int32_t across : {0, 1, 2}) {
-            for (const int32_t down : {0, 1, 2}) {
-                const int32_t x = (FrameWidth - width) * across / 2;
-                const int32_t y = (FrameHeight - height) * down / 2;
-                if ((columns == 16 && across > 0) || (down == 1 && across == 1)) {
-                    continue;
-                }
-                int64_t covered = 0;
-                for (int32_t i = 0; i < controlCount(layout); ++i) {
-                    const ControlBox box = frameBoxOf(layout, i);
-                    const int64_t w = std::min<int64_t>(box.right + 1, x + width) -
-                                      std::max<int64_t>(box.left, x);
-                    const int64_t h = std::min<int64_t>(box.bottom + 1, y + height) -
-                                      std::max<int64_t>(box.top, y);
-                    covered += std::max<int64_t>(w, 0) * std::max<int64_t>(h, 0);
-                }
-                ranked.push_back(Ranked{covered, Rect{y, x, y + height, x + width}});
-            }
-        }
-    }
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const Ranked& a, const Ranked& b) { return a.covered < b.covered; });
     std::vector<Rect> places;
-    for (const Ranked& r : ranked) {
-        places.push_back(r.place);
+    for (const int32_t columns : {16, 8, 4, 2}) {
+        const std::vector<Rect> edge =
+            edgePlaces(columns * ButtonWidth, EditorButtonCount / columns * ButtonHeight, 0);
+        places.insert(places.end(), edge.begin(), edge.end());
     }
-    return places;
+    return byCover(layout, places);
 }
 
 void changed() {

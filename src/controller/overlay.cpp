@@ -19,15 +19,17 @@ OverlayState overlayState;
 
 namespace {
 
-// The panel: a label and three buttons in a row, big enough for a finger.
+// The panel: MENU, a label and four buttons in a row, big enough for a
+// finger.
 constexpr int32_t PanelMargin = 8;
 constexpr int32_t CellWidth = 64;
 constexpr int32_t CellHeight = 48;
 constexpr int32_t CellGap = 4;
 constexpr int32_t CellCount = 1 + OverlayButtonCount;
 constexpr int32_t PanelWidth = CellCount * CellWidth + (CellCount - 1) * CellGap;
-// The key assignment's prompt and its button, while keys are asked for.
-constexpr Rect AssignmentBox = {186, 200, 268, 1080};
+// The key assignment's prompt and its buttons, and the phone's code under
+// them, while keys are asked for.
+constexpr Rect AssignmentBox = {186, 200, 500, 1080};
 constexpr const char* ExclusiveNotice =
     "the game holds the screen in exclusive full screen: no window can lie over it, and the "
     "controller stands aside (hidden) until it lets go; choose borderless or windowed full "
@@ -64,7 +66,10 @@ struct Overlay {
 
 Overlay state;
 
-constexpr int32_t PanelHeight = CellCount * CellHeight + (CellCount - 1) * CellGap;
+// Upright, a little lower: it fits between the default layout's right-hand
+// pads.
+constexpr int32_t UprightCellHeight = 45;
+constexpr int32_t PanelHeight = CellCount * UprightCellHeight + (CellCount - 1) * CellGap;
 
 Rect panelInCorner(int32_t corner) {
     const bool right = corner == 0 || corner == 2;
@@ -101,8 +106,8 @@ bool clearOfControls(const Rect& panel, const Layout& fitted) {
 
 Rect cell(int32_t index) {
     if (state.upright) {
-        const int32_t top = state.panel.top + index * (CellHeight + CellGap);
-        return Rect{top, state.panel.left, top + CellHeight, state.panel.right};
+        const int32_t top = state.panel.top + index * (UprightCellHeight + CellGap);
+        return Rect{top, state.panel.left, top + UprightCellHeight, state.panel.right};
     }
     const int32_t left = state.panel.left + index * (CellWidth + CellGap);
     return Rect{state.panel.top, left, state.panel.bottom, left + CellWidth};
@@ -143,8 +148,9 @@ void addBox(const FrameView& view, const ControlBox& box, std::vector<WinRect>& 
     }
 }
 
+// The buttons a tap acts on: MENU is held instead.
 int32_t buttonAt(int32_t x, int32_t y) {
-    for (int32_t b = 0; b < OverlayButtonCount; ++b) {
+    for (int32_t b = 0; b < OverlayMenu; ++b) {
         if (pointInRect(x, y, overlayButtonBox(b))) {
             return b;
         }
@@ -152,17 +158,11 @@ int32_t buttonAt(int32_t x, int32_t y) {
     return -1;
 }
 
-void changeOpacity(int32_t by) {
-    overlayState.opacity =
-        std::clamp(overlayState.opacity + by, OverlayOpacityMin, OverlayOpacityMax);
-    setOverlayOpacity(mainWindow, overlayState.opacity);
-}
-
 void press(int32_t button) {
     if (button == OverlayLess) {
-        changeOpacity(-OverlayOpacityStep);
+        changeOverlayOpacity(-OverlayOpacityStep);
     } else if (button == OverlayMore) {
-        changeOpacity(OverlayOpacityStep);
+        changeOverlayOpacity(OverlayOpacityStep);
     } else if (button == OverlayLeave) {
         leaveOverlay();
     } else if (button == OverlayEdit) {
@@ -198,8 +198,9 @@ void reshape() {
     const int32_t width = whole.right - whole.left;
     const int32_t height = whole.bottom - whole.top;
     const bool assigning = controllerMode == AssignKeys;
-    // The editor moves controls anywhere on the monitor: it takes all of it.
-    const bool editing = controllerMode == EditLayout;
+    // The editor moves controls anywhere on the monitor: it takes all of it,
+    // as the menu does.
+    const bool editing = controllerMode == EditLayout || controllerMode == MenuOpen;
     if (state.shaped && sameRect(whole, state.shapedMonitor) &&
         sameRect(window, state.shapedWindow) && assigning == state.shapedAssigning &&
         editing == state.shapedEditing && controllerObjectsVersion == state.shapedObjects) {
@@ -362,11 +363,11 @@ Rect overlayPanelBox() {
 }
 
 Rect overlayLabelBox() {
-    return cell(0);
+    return cell(1);
 }
 
 Rect overlayButtonBox(int32_t button) {
-    return cell(1 + button);
+    return cell(button == OverlayMenu ? 0 : 2 + button);
 }
 
 void overlayOpacityText(char* out, size_t size) {
@@ -400,7 +401,7 @@ void updateOverlay() {
     if (!overlayState.on || mainWindow == nullptr) {
         return;
     }
-    if (controllerMode != EditLayout) {
+    if (controllerMode != EditLayout && controllerMode != MenuOpen) {
         tapPanel();
     }
     if (!overlayState.on) {
@@ -431,6 +432,23 @@ void enterOverlay() {
     state = Overlay{state.panel, state.upright};
     fullScreen = 0;
     setOverlayModeHere(mainWindow, overlayState.opacity);
+}
+
+void changeOverlayOpacity(int32_t by) {
+    overlayState.opacity =
+        std::clamp(overlayState.opacity + by, OverlayOpacityMin, OverlayOpacityMax);
+    if (overlayState.on) {
+        const bool menu = controllerMode == MenuOpen;
+        setOverlayOpacity(mainWindow, menu ? std::max(overlayState.opacity, MenuOpacityMin)
+                                           : overlayState.opacity);
+    }
+}
+
+void overlayMenuOpen(bool open) {
+    if (overlayState.on && mainWindow != nullptr) {
+        setOverlayOpacity(mainWindow, open ? std::max(overlayState.opacity, MenuOpacityMin)
+                                           : overlayState.opacity);
+    }
 }
 
 void resetOverlay() {

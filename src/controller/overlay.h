@@ -23,10 +23,12 @@ enum OverlayButton : int32_t {
     OverlayMore,
     OverlayLeave,
     OverlayEdit, // the layout editor, in place over the game
+    OverlayMenu, // the menu, held as its button in a window is (first in the panel)
     OverlayButtonCount
 };
 
-// The panel in the frame's units: the opacity's label, then the buttons.
+// The panel in the frame's units: MENU, the opacity's label, then the other
+// buttons.
 // It goes across the first corner of the frame (top right, top left, bottom
 // right, bottom left) where no control of the layout lies; else upright
 // along the right edge, or the left, the highest place free; top right when
@@ -54,5 +56,14 @@ void leaveOverlay();
 // The window goes over the game on its monitor, at the opacity last had
 // (the window menu's "Over the game").
 void enterOverlay();
+// The opacity changed by a step, kept within its bounds; the window shows
+// it at once.
+void changeOverlayOpacity(int32_t by);
+// The menu opened or closed over the game: while it is open the window
+// covers the whole monitor, at least MenuOpacityMin opaque so that the
+// menu can be read, and the panel is not drawn.
+void overlayMenuOpen(bool open);
+constexpr int32_t MenuOpacityMin = 80;
+
 // Which way the next start goes: the choice of this run (an opacity kept).
 void resetOverlay();

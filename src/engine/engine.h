@@ -1,6 +1,8 @@
 // Scenes, the frame clock and the main loop.
 #pragma once
 
+#include "engine/platform.h"
+
 #include <cstdint>
 
 using SceneHandler = void (*)();
@@ -29,6 +31,11 @@ struct FrameClock {
 constexpr int32_t SceneCount = 2;
 
 extern Scene SceneTable[SceneCount];
+// The scene's entries of the window menu: written into entries (at most
+// max), their count given. The window menu is built from them when the
+// window is made and each time it opens. Named with the scene table.
+using WindowMenuSource = int32_t (*)(WindowMenuEntry* entries, int32_t max);
+extern const WindowMenuSource sceneWindowMenu;
 extern int32_t currentScene;
 extern FrameClock frameClock;
 extern void* moduleInstance; // HINSTANCE of the program

@@ -47,6 +47,16 @@ struct TouchInput {
     uint64_t timeUs = 0;
 };
 
+// An entry of the window menu below the system's own: a command, or the
+// start or the end of a submenu.
+enum WindowMenuKind : int32_t { WindowMenuCommand = 0, WindowMenuSubmenu, WindowMenuSubmenuEnd };
+struct WindowMenuEntry {
+    int32_t kind;
+    uintptr_t command; // WM_SYSCOMMAND's number: below 0xF000, its low four bits 0
+    bool checked;
+    char text[64]; // UTF-8
+};
+
 struct Platform {
     // Clocks and keyboard state.
     uint32_t (*timeMs)();                         // timeGetTime
@@ -159,6 +169,22 @@ struct Platform {
     int32_t (*messageBox)(WindowHandle owner, const char* text, const char* caption, uint32_t type);
     // PlaySoundA with no module; for SND_RESOURCE the name is an integer id.
     bool (*playSound)(const char* name, uint32_t flags);
+
+    // GetSystemMetrics(SM_MAXIMUMTOUCHES): how many touch points the PC's
+    // touch screens take at once; 0 without a touch screen.
+    int32_t (*touchPoints)();
+    // Whether a keyboard is attached (GetRawInputDeviceList lists a device
+    // of RIM_TYPEKEYBOARD).
+    bool (*keyboardAttached)();
+    // ShellExecuteW's "open" of a file, a folder or a program, with its
+    // parameters (both UTF-8; parameters null: none): a folder in Explorer,
+    // a page in the browser. 0 when done, else the system's error.
+    uint32_t (*openInShell)(const char* file, const char* parameters);
+    // PostMessage(WM_CLOSE): the window closes as by its close button.
+    void (*closeWindow)(WindowHandle window);
+    // The window menu (GetSystemMenu): the system's own entries, then a
+    // separator and these, made anew each time.
+    void (*setWindowMenu)(WindowHandle window, const WindowMenuEntry* entries, int32_t count);
 
     // SetTimer on the window (WM_TIMER with that id every ms, however the
     // thread's messages are taken, a modal loop's included), and KillTimer.

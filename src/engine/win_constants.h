@@ -23,6 +23,10 @@ constexpr uint32_t WM_EXITMENULOOP = 0x0212;
 constexpr uint32_t WM_ENTERSIZEMOVE = 0x0231;
 constexpr uint32_t WM_EXITSIZEMOVE = 0x0232;
 constexpr uintptr_t SC_CLOSE = 0xF060;
+// A menu's command (a popup menu of the window menu sends it under Wine),
+// and a menu about to open.
+constexpr uint32_t WM_COMMAND = 0x0111;
+constexpr uint32_t WM_INITMENU = 0x0116;
 // The window menu's commands: the system's are 0xF000 and above, and the
 // four low bits of wParam are its own.
 constexpr uintptr_t SC_COMMAND_MASK = 0xFFF0;

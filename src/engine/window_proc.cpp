@@ -9,6 +9,8 @@
 #include "touch/touch_message.h"
 #include "touch/touch_table.h"
 
+#include <iterator>
+
 // No press-and-hold (it delays every touch until the system has decided it
 // is no hold), no flicks, no pen feedback drawn over the pads.
 const uint32_t SystemGesturesOff =
@@ -98,9 +100,28 @@ void powerChange(uintptr_t event, intptr_t lParam) {
     }
 }
 
+// The window menu: the system's entries, then the scene's, as they are now.
+void buildWindowMenu(WindowHandle window) {
+    static WindowMenuEntry entries[256];
+    const int32_t count = sceneWindowMenu(entries, static_cast<int32_t>(std::size(entries)));
+    platform.setWindowMenu(window, entries, count);
+}
+
+// A command of the scene's entries: the window menu's own, or a popup
+// menu's in it, which comes as WM_COMMAND under Wine.
+bool sceneMenuCommand(uintptr_t command) {
+    if (command < WindowMenuFirst || command >= WindowMenuEnd || (command & 0xF) != 0) {
+        return false;
+    }
+    windowMenuChosen = command;
+    requestPassIn(0);
+    return true;
+}
+
 } // namespace
 
 WindowHandle mainWindow = nullptr;
+uintptr_t windowMenuChosen = 0;
 int32_t windowActive = 0;
 MouseState mouseState = {};
 int32_t overlayAsked = 0;
@@ -113,6 +134,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     case win::WM_CREATE:
         noteSystemWatch(WatchTouch, platform.registerTouchWindow(window, win::TWF_WANTPALM));
         watchSession(window);
+        buildWindowMenu(window);
         return 0;
     case win::WM_DESTROY:
         sessionWatch = SessionWatch{};
@@ -261,6 +283,18 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             editLayoutAsked = 1;
             return 0;
         }
+        if (sceneMenuCommand(wParam & win::SC_COMMAND_MASK)) {
+            return 0;
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_COMMAND:
+        // From a menu (not a control, not an accelerator).
+        if (lParam == 0 && (wParam >> 16) == 0 && sceneMenuCommand(wParam & 0xFFFF)) {
+            return 0;
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_INITMENU:
+        buildWindowMenu(window);
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_TABLET_QUERYSYSTEMGESTURESTATUS:
         return static_cast<intptr_t>(SystemGesturesOff);
@@ -333,4 +367,5 @@ void resetWindowState() {
     mouseState = MouseState{};
     overlayAsked = 0;
     editLayoutAsked = 0;
+    windowMenuChosen = 0;
 }

@@ -54,6 +54,13 @@ extern int32_t editLayoutAsked;
 constexpr uintptr_t EditLayoutMenuCommand = 0x0110;
 constexpr const char* EditLayoutMenuText = "Edit layout";
 
+// The scene's commands in the window menu (its entries from
+// sceneWindowMenu): the last one chosen (0: none), for the scene to take and
+// clear. Their numbers lie from WindowMenuFirst to before WindowMenuEnd.
+extern uintptr_t windowMenuChosen;
+constexpr uintptr_t WindowMenuFirst = 0x0100;
+constexpr uintptr_t WindowMenuEnd = 0x1000;
+
 // Acts on one window message as the engine's window procedure does; gives
 // the message's result. The Win32 mainWindowProc forwards here.
 intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,

@@ -165,6 +165,16 @@ void closeKeyboardOutput() {
     outputInUse = NoOutput;
 }
 
+OutputChoice outputChoice() {
+    return outputChosen;
+}
+
+const char* outputChoiceName(OutputChoice choice) {
+    return choice == OutputSendInput      ? "sendinput"
+           : choice == OutputInterception ? "interception"
+                                          : "auto";
+}
+
 void describeKeyboardOutput(char* buffer, size_t size) {
     if (buffer == nullptr || size == 0) {
         return;
@@ -177,7 +187,9 @@ void describeKeyboardOutput(char* buffer, size_t size) {
         break;
     case SendInputOutput:
         if (outputChosen == OutputSendInput) {
-            formatTextN(buffer, size, "keys go out through SendInput (--output sendinput)");
+            formatTextN(
+                buffer, size,
+                "keys go out through SendInput, as chosen (--output sendinput, or the menu)");
         } else {
             describeKeyboardLibrary(keyboardLibrary, reason, sizeof reason);
             formatTextN(buffer, size, "keys go out through SendInput: %s", reason);

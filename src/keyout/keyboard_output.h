@@ -48,6 +48,10 @@ extern KeyOutput keyOutput;
 enum OutputChoice : int32_t { OutputAuto = 0, OutputSendInput = 1, OutputInterception = 2 };
 enum OutputInUse : int32_t { NoOutput = 0, DriverOutput = 1, SendInputOutput = 2 };
 extern OutputInUse outputInUse;
+// The choice the output was last opened with, and its name as the command
+// line and the settings file give it: "auto", "sendinput", "interception".
+OutputChoice outputChoice();
+const char* outputChoiceName(OutputChoice choice);
 
 // Opens the output asked for: Auto takes the driver when it can be used and
 // SendInput otherwise; SendInput and Interception only that one. False when

@@ -64,5 +64,12 @@ void liftAllFingers();
 // Lifts the finger of that id if one is down; false when none is.
 bool liftFinger(uint32_t id);
 
+// Every finger down now is passed over by the hit queries (isTouched,
+// touchIndexOn) until it lifts: fingers held as play resumes press nothing
+// until they come down again.
+void holdBackFingersDown();
+// Whether that finger is held back.
+bool fingerHeldBack(int32_t index);
+
 // Every slot up with id 0 at (0, 0), every debug line empty, the mouse finger up.
 void resetTouchTable();

@@ -331,6 +331,20 @@ void installFakePlatform() {
         .programFolder = [](char*, size_t) { return false; },
         .messageBox = fakeMessageBox,
         .playSound = fakeSound,
+        .touchPoints = [] { return fakePlatform.touchPoints; },
+        .keyboardAttached = [] { return fakePlatform.keyboardAttached; },
+        .openInShell =
+            [](const char* file, const char* parameters) {
+                fakePlatform.opened.push_back(std::string(file) +
+                                              (parameters != nullptr ? " " : "") +
+                                              (parameters != nullptr ? parameters : ""));
+                return fakePlatform.openError;
+            },
+        .closeWindow = [](WindowHandle) { ++fakePlatform.closeRequests; },
+        .setWindowMenu =
+            [](WindowHandle, const WindowMenuEntry* entries, int32_t count) {
+                fakePlatform.windowMenu.assign(entries, entries + count);
+            },
         .setTimer =
             [](WindowHandle, uintptr_t id, uint32_t ms) {
                 fakePlatform.timers[id] = ms;

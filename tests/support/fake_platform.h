@@ -123,6 +123,17 @@ struct FakePlatform {
     // The window's timers by id: their period in ms.
     std::map<uintptr_t, uint32_t> timers;
 
+    // A touch screen of ten points and a keyboard, unless a test says not.
+    int32_t touchPoints = 10;
+    bool keyboardAttached = true;
+    // What the shell was asked to open ("FILE" or "FILE PARAMETERS"), and
+    // the error it answers (0: done).
+    std::vector<std::string> opened;
+    uint32_t openError = 0;
+    int32_t closeRequests = 0;
+    // The window menu's entries below the system's own, as last set.
+    std::vector<WindowMenuEntry> windowMenu;
+
     std::vector<FakeMessageBox> messageBoxes;
     std::vector<std::pair<std::string, uint32_t>> sounds;
 
