@@ -7,6 +7,7 @@
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
 #include "engine/engine.h"
+#include "keyout/held_record.h"
 #include "keyout/system_input.h"
 #include "support/controller_fixture.h"
 #include "support/fake_desktop.h"
@@ -166,6 +167,28 @@ TEST_F(GameLayouts, WhatIsHeardWhileNotPlayingIsActedOnOncePlayResumes) {
     pass();
     pass();
     EXPECT_STREQ(controllerLayout.name, "popn");
+}
+
+// Wine 8 sends no foreground event: an elevated window came in front, a
+// break taken meanwhile was dropped on the way (UIPI), and the game came
+// back, each found only by the look. The break goes again.
+TEST_F(GameLayouts, AChangeFoundByTheLookReachesTheKeysAsItsEventWould) {
+    start();
+    down(1, 700, 600);
+    pass();
+    fakeDesktop.foregroundProgram = "taskmgr.exe";
+    fakeDesktop.elevatedForeground = true;
+    up(1, 700, 600);
+    pass(); // taken, and dropped
+    EXPECT_EQ(gameHeldKeys(), Keys{"2C"});
+    fakePlatform.time += FollowLookMs;
+    pass();
+    fakeDesktop.foregroundProgram = "game.exe";
+    fakeDesktop.elevatedForeground = false;
+    fakePlatform.time += FollowLookMs;
+    pass();
+    EXPECT_EQ(gameHeldKeys(), Keys{});
+    EXPECT_EQ(keysHeldInRecord(*heldRecord), 0);
 }
 
 TEST_F(GameLayouts, ALayoutNamingAProgramNotRunningOrAFileElsewhereChangesNothing) {

@@ -26,7 +26,8 @@ class KeyoutOutputTest : public ::testing::Test {
         installFakeInterception();
         injected.clear();
         systemTakes = 1000;
-        systemInput.send = [](const SystemKeyEvent* events, uint32_t count) {
+        systemInput.send = [](const SystemKeyEvent* events, uint32_t count, uint32_t* error) {
+            *error = 0;
             const uint32_t taken = count < systemTakes ? count : systemTakes;
             injected.insert(injected.end(), events, events + taken);
             return taken;

@@ -15,10 +15,8 @@
 
 namespace {
 
-// Taken by SendInput and not in front of a window that outranks us, whose
-// process drops it without a word.
 bool sendInputBreak(uint16_t code, unsigned short prefix, void*) {
-    return injectKey(code, prefix, false) && !systemInput.foregroundOutranksUs();
+    return injectGuardBreak(code, prefix);
 }
 
 void pause(uint32_t ms) {

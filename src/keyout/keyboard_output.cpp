@@ -6,6 +6,7 @@
 #include "keyout/held_record.h"
 #include "keyout/interception_output.h"
 #include "keyout/sendinput_output.h"
+#include "keyout/system_input.h"
 
 #include <cstring>
 
@@ -127,6 +128,9 @@ int32_t retryOwedBreaks() {
     }
     retryAtOnce = false;
     lastRetryMs = now;
+    // A new window in front whose event never came: found here, it owes
+    // again what was taken since the last change.
+    lookAtForeground();
     heldRecord->keyboardDevice = keyboardDevice;
     KeyBits owed;
     static_assert(sizeof owed == sizeof owedBreaks);

@@ -27,17 +27,23 @@ HookCapture capture;
 
 SystemInputApi noSystemInput() {
     return SystemInputApi{
-        .send = [](const SystemKeyEvent*, uint32_t) { return uint32_t{0}; },
+        .send =
+            [](const SystemKeyEvent*, uint32_t, uint32_t* error) {
+                *error = 0;
+                return uint32_t{0};
+            },
         .hookKeyboard = [] { return false; },
         .unhookKeyboard = [] {},
         .keysDown = [](KeyStateBits* out) { *out = KeyStateBits{}; },
         .foregroundOutranksUs = [] { return false; },
+        .foregroundKnown = [] { return true; },
         .foregroundProgram =
             [](char* out, size_t size) {
                 if (size > 0) {
                     out[0] = '\0';
                 }
             },
+        .lookAtForeground = [] { return false; },
     };
 }
 
@@ -75,12 +81,18 @@ void watchHook(uint32_t now, const KeyStateBits& keys) {
     }
 }
 
+// Counted as inserted, and perhaps dropped on the way all the same: the game
+// outranks us (UIPI), or this thread sees no window in front (its desktop is
+// not the input desktop, or the foreground is changing hands).
+bool mayBeDropped() {
+    return !systemInput.foregroundKnown() || systemInput.foregroundOutranksUs();
+}
+
 StrokeResult sendInputSend(uint16_t code, unsigned short prefix, bool down) {
     if (!injectKey(code, prefix, down)) {
         return StrokeRefused;
     }
-    // Taken, and perhaps dropped on the way all the same: the game outranks us.
-    return systemInput.foregroundOutranksUs() ? StrokeDoubtful : StrokeTaken;
+    return mayBeDropped() ? StrokeDoubtful : StrokeTaken;
 }
 
 } // namespace
@@ -99,6 +111,19 @@ uint32_t foregroundChangeCount() {
 
 void noteForegroundChange() {
     ++foregroundChanges;
+}
+
+void foregroundChangeHeard() {
+    inputMayReachTheGameAgain();
+    noteForegroundChange();
+}
+
+bool lookAtForeground() {
+    if (!systemInput.lookAtForeground()) {
+        return false;
+    }
+    foregroundChangeHeard();
+    return true;
 }
 
 void resetSystemInput() {
@@ -133,7 +158,17 @@ bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKe
 
 bool injectKey(uint16_t code, unsigned short prefix, bool down) {
     SystemKeyEvent event = {};
-    return systemKeyEventFor(code, prefix, down, &event) && systemInput.send(&event, 1) == 1;
+    if (!systemKeyEventFor(code, prefix, down, &event)) {
+        return false;
+    }
+    // On another desktop SendInput may count the event and say so only by
+    // its last error.
+    uint32_t error = 0;
+    return systemInput.send(&event, 1, &error) == 1 && error != SystemErrorAccessDenied;
+}
+
+bool injectGuardBreak(uint16_t code, unsigned short prefix) {
+    return injectKey(code, prefix, false) && !mayBeDropped();
 }
 
 CapturedKey keyFromHook(uint32_t scanCode, uint32_t flags, uint32_t virtualKey) {

@@ -22,6 +22,9 @@ constexpr uint16_t VirtualKeyNumLock = 0x90;
 bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKeyEvent* event);
 // One stroke through SendInput; true when the system took it.
 bool injectKey(uint16_t code, unsigned short prefix, bool down);
+// The guard's break through SendInput: true only when it surely reached the
+// window in front.
+bool injectGuardBreak(uint16_t code, unsigned short prefix);
 
 // The key a hooked key-down stands for, as a keyboard sends it: Pause as
 // E1 1D; Num Lock and right Shift, which the hook marks extended, without E0.

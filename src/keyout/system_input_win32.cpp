@@ -27,7 +27,7 @@ struct HookThread {
 
 HookThread hookThread;
 
-uint32_t sendEvents(const SystemKeyEvent* events, uint32_t count) {
+uint32_t sendEvents(const SystemKeyEvent* events, uint32_t count, uint32_t* error) {
     constexpr uint32_t MaxEvents = 16;
     INPUT inputs[MaxEvents] = {};
     const uint32_t n = count < MaxEvents ? count : MaxEvents;
@@ -48,7 +48,13 @@ uint32_t sendEvents(const SystemKeyEvent* events, uint32_t count) {
         // So that the program's own hook knows its strokes.
         inputs[i].ki.dwExtraInfo = PadrelleInputTag;
     }
-    return SendInput(n, inputs, sizeof(INPUT));
+    // SendInput leaves the last error alone when it succeeds; while another
+    // desktop has the input it sets ERROR_ACCESS_DENIED and may count the
+    // events all the same.
+    SetLastError(ERROR_SUCCESS);
+    const UINT sent = SendInput(n, inputs, sizeof(INPUT));
+    *error = GetLastError();
+    return sent;
 }
 
 LRESULT CALLBACK keyboardHookProc(int code, WPARAM message, LPARAM data) {
@@ -200,11 +206,11 @@ void checkForeground() {
 }
 
 // Another window came to the foreground: keys that were dropped on the way
-// to an elevated one may reach the game now.
+// to an elevated one may reach the game now. A look that finds another
+// window in front goes the same way (lookAtForeground).
 void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
     checkForeground();
-    inputMayReachTheGameAgain();
-    noteForegroundChange();
+    foregroundChangeHeard();
     PostThreadMessageW(mainThreadId, WM_NULL, 0, 0);
 }
 
@@ -247,11 +253,11 @@ void useWin32SystemInput() {
         .unhookKeyboard = unhook,
         .keysDown = keysDown,
         .foregroundOutranksUs = outranked,
+        .foregroundKnown = [] { return GetForegroundWindow() != nullptr; },
         .foregroundProgram =
             [](char* out, size_t size) {
-                // The foreground asked for now (GetForegroundWindow costs
-                // little); its process only when the window is another.
-                if (!watchingForeground || GetForegroundWindow() != checkedWindow) {
+                // As last heard; without the watch (the guard), asked now.
+                if (!watchingForeground) {
                     checkForeground();
                 }
                 // A name too long for the buffer is none: cut, it could
@@ -261,6 +267,16 @@ void useWin32SystemInput() {
                     std::memcpy(out, foregroundName.data(), length);
                     out[length] = '\0';
                 }
+            },
+        .lookAtForeground =
+            [] {
+                // GetForegroundWindow costs little; the process is asked
+                // only when the window is another.
+                if (GetForegroundWindow() == checkedWindow) {
+                    return false;
+                }
+                checkForeground();
+                return true;
             },
     };
 }

@@ -10,14 +10,22 @@ FakeDesktop fakeDesktop;
 
 namespace {
 
-uint32_t sendToDesktop(const SystemKeyEvent* events, uint32_t count) {
+bool onAnotherDesktop() {
+    return fakeDesktop.desktop == InputDesktop::Locked ||
+           fakeDesktop.desktop == InputDesktop::SecureDesktop;
+}
+
+// SendInput leaves the last error alone when it inserts the events.
+uint32_t sendToDesktop(const SystemKeyEvent* events, uint32_t count, uint32_t* error) {
+    *error = 0;
     if (fakeDesktop.desktop == InputDesktop::Switching) {
         fakeDesktop.dropped += static_cast<int32_t>(count);
         return count;
     }
-    if (fakeDesktop.desktop != InputDesktop::Default) {
+    if (onAnotherDesktop()) {
         fakeDesktop.refused += static_cast<int32_t>(count);
-        return 0;
+        *error = SystemErrorAccessDenied;
+        return fakeDesktop.refusesWithZero ? 0 : count;
     }
     for (uint32_t i = 0; i < count; ++i) {
         if (fakeDesktop.elevatedForeground) {
@@ -41,17 +49,24 @@ void installFakeDesktop() {
     fakeDesktop = FakeDesktop{};
     systemInput.send = sendToDesktop;
     systemInput.foregroundOutranksUs = [] { return fakeDesktop.seenElevated; };
+    systemInput.foregroundKnown = [] { return !onAnotherDesktop(); };
     systemInput.foregroundProgram = [](char* out, size_t size) {
-        // GetForegroundWindow answers with the window in front now.
-        const std::string& name = fakeDesktop.foregroundProgram;
+        const std::string& name = fakeDesktop.seenProgram;
         std::snprintf(out, size, "%s", name.size() < size ? name.c_str() : "");
+    };
+    systemInput.lookAtForeground = [] {
+        const bool changed = fakeDesktop.foregroundProgram != fakeDesktop.seenProgram ||
+                             fakeDesktop.elevatedForeground != fakeDesktop.seenElevated;
+        fakeDesktop.seenProgram = fakeDesktop.foregroundProgram;
+        fakeDesktop.seenElevated = fakeDesktop.elevatedForeground;
+        return changed;
     };
 }
 
 void foregroundEventDelivered() {
+    fakeDesktop.seenProgram = fakeDesktop.foregroundProgram;
     fakeDesktop.seenElevated = fakeDesktop.elevatedForeground;
-    inputMayReachTheGameAgain();
-    noteForegroundChange();
+    foregroundChangeHeard();
 }
 
 void bringToFront(const std::string& program) {

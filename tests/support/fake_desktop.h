@@ -1,16 +1,20 @@
 // The system's input as Windows treats injected keys, for SendInput tests.
 //
 // While the input desktop is the lock screen or a UAC prompt's secure
-// desktop, SendInput inserts nothing and returns 0; while it switches, it
-// says it inserted them, and they go to the desktop that is going (its page
-// promises only that 0 means the input was blocked). While the foreground
+// desktop, SendInput inserts nothing, sets ERROR_ACCESS_DENIED and returns
+// the whole count (0 on some 64-bit Windows): Wine's winstation.c, run on
+// Windows; and GetForegroundWindow is null for the program's thread, which
+// is not on the input desktop. While it switches, SendInput says it inserted
+// them, and they go to the desktop that is going. While the foreground
 // window belongs to a process of a higher integrity level, UIPI drops every
 // injected key and SendInput still says it inserted them. Otherwise the keys
 // reach the game in the foreground, which holds what it got a make of.
 //
-// The program learns of a new foreground only from its WinEvent, which comes
-// when its main thread next takes messages: until foregroundEventDelivered(),
-// it sees the foreground of before.
+// The program learns of a new foreground from its WinEvent, which comes when
+// its main thread next takes messages (Wine 8 never sends it), or when it
+// looks (GetForegroundWindow answers with the truth at once): until then it
+// sees the foreground of before. Setting foregroundProgram or
+// elevatedForeground alone is a change whose event has not come.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +26,14 @@ enum class InputDesktop { Default, Locked, SecureDesktop, Switching };
 
 struct FakeDesktop {
     InputDesktop desktop = InputDesktop::Default;
+    // SendInput's answer on another desktop: 0 instead of the count.
+    bool refusesWithZero = false;
     bool elevatedForeground = false; // what UIPI goes by
     bool seenElevated = false;       // what the program last heard
-    // The foreground window's program file: "" for Padrelle's own or none.
-    // Asked for, it is the truth at once (GetForegroundWindow); only its
-    // change is heard late.
+    // The foreground window's program file: "" for Padrelle's own or none;
+    // and the one the program last heard of.
     std::string foregroundProgram;
+    std::string seenProgram;
     // The keys the game holds: scancode, 0x100 for the extended flag.
     std::set<uint32_t> gameHolds;
     int32_t refused = 0; // events SendInput did not insert
