@@ -180,6 +180,9 @@ int runGuard(uint64_t processHandle, uint64_t recordHandle) {
         return 1;
     }
     useWin32AccessibilityApi();
+    // The breaks go as the program made their keys (a numpad key as the
+    // virtual key of its make).
+    heldRecord = record;
     DriverTarget target = {nullptr, record->keyboardDevice};
     if (record->cleanExit == 0 && record->output == DriverOutput && keysHeldInRecord(*record) > 0) {
         bindKeyboardLibrary();

@@ -1,6 +1,7 @@
 #include "keyout/sendinput_output.h"
 
 #include "engine/platform.h"
+#include "keyout/held_record.h"
 #include "keyout/key_taker.h"
 
 #include <cstring>
@@ -35,6 +36,7 @@ SystemInputApi noSystemInput() {
         .hookKeyboard = [] { return false; },
         .unhookKeyboard = [] {},
         .keysDown = [](KeyStateBits* out) { *out = KeyStateBits{}; },
+        .numLockOn = [] { return false; },
         .foregroundOutranksUs = [] { return false; },
         .foregroundKnown = [] { return true; },
         .foregroundProgram =
@@ -141,8 +143,43 @@ int32_t hookRestarts() {
     return capture.restarts;
 }
 
+namespace {
+
+// Each numpad key's virtual key with NumLock on and off, from 47 on; 0 for
+// the two (4A, 4E) that NumLock leaves alone.
+struct NumpadVirtualKeys {
+    uint8_t numLockOn;
+    uint8_t numLockOff;
+};
+constexpr NumpadVirtualKeys NumpadVirtualKey[NumpadKeyCount] = {
+    {0x67, 0x24}, {0x68, 0x26}, {0x69, 0x21}, {0, 0},       {0x64, 0x25},
+    {0x65, 0x0C}, {0x66, 0x27}, {0, 0},       {0x61, 0x23}, {0x62, 0x28},
+    {0x63, 0x22}, {0x60, 0x2D}, {0x6E, 0x2E}};
+
+// The virtual key a numpad key goes as: the one NumLock gives at its make,
+// and the make's at its break. 0 for any other key.
+uint16_t numpadVirtualKey(uint16_t code, unsigned short prefix, bool down) {
+    const uint32_t index = static_cast<uint32_t>(code) - FirstNumpadCode;
+    if (prefix != 0 || index >= static_cast<uint32_t>(NumpadKeyCount) ||
+        NumpadVirtualKey[index].numLockOn == 0) {
+        return 0;
+    }
+    uint8_t& made = heldRecord->numpadVirtualKeys[index];
+    if (down || made == 0) {
+        const NumpadVirtualKeys& keys = NumpadVirtualKey[index];
+        made = systemInput.numLockOn() ? keys.numLockOn : keys.numLockOff;
+    }
+    return made;
+}
+
+} // namespace
+
 bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKeyEvent* event) {
     const uint32_t up = down ? 0 : KeyEventUp;
+    if (const uint16_t numpad = numpadVirtualKey(code, prefix, down); numpad != 0) {
+        *event = SystemKeyEvent{numpad, code, up};
+        return true;
+    }
     if ((prefix & KeyStateE1) != 0) {
         if ((code & 0xFF) != PauseMakeCode) {
             return false;

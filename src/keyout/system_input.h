@@ -54,6 +54,8 @@ struct SystemInputApi {
     void (*unhookKeyboard)();
     // Which keys are down now, one bit a virtual key (GetAsyncKeyState).
     void (*keysDown)(KeyStateBits* out);
+    // Whether NumLock is on (GetKeyState's toggle bit).
+    bool (*numLockOn)();
     // Whether the foreground window's process runs at a higher integrity
     // level than this one (a game started as administrator): Windows then
     // drops every key injected into it, and SendInput does not say so. Kept

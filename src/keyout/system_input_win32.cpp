@@ -252,6 +252,7 @@ void useWin32SystemInput() {
         .hookKeyboard = hook,
         .unhookKeyboard = unhook,
         .keysDown = keysDown,
+        .numLockOn = [] { return (GetKeyState(VK_NUMLOCK) & 1) != 0; },
         .foregroundOutranksUs = outranked,
         .foregroundKnown = [] { return GetForegroundWindow() != nullptr; },
         .foregroundProgram =

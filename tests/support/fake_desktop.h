@@ -10,6 +10,12 @@
 // injected key and SendInput still says it inserted them. Otherwise the keys
 // reach the game in the foreground, which holds what it got a make of.
 //
+// A scancode becomes its virtual key at each event, through the layout and
+// the NumLock state (KEYBDINPUT: the virtual key "may alter depending on the
+// current keyboard layout or what other keys were pressed"): numpad 7 is
+// VK_NUMPAD7 with NumLock on, VK_HOME with it off. An event without
+// KEYEVENTF_SCANCODE is the virtual key it names.
+//
 // The program learns of a new foreground from its WinEvent, which comes when
 // its main thread next takes messages (Wine 8 never sends it), or when it
 // looks (GetForegroundWindow answers with the truth at once): until then it
@@ -34,8 +40,11 @@ struct FakeDesktop {
     // and the one the program last heard of.
     std::string foregroundProgram;
     std::string seenProgram;
-    // The keys the game holds: scancode, 0x100 for the extended flag.
+    bool numLock = true;
+    // The keys the game holds: scancode, 0x100 for the extended flag; and
+    // the virtual keys it holds.
     std::set<uint32_t> gameHolds;
+    std::set<uint32_t> gameHoldsVirtual;
     int32_t refused = 0; // events SendInput did not insert
     int32_t dropped = 0; // events inserted and dropped by UIPI
 };
