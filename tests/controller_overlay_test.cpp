@@ -4,12 +4,15 @@
 #include "controller/editor_mode.h"
 #include "controller/overlay.h"
 #include "controller/play_mode.h"
+#include "controller/remembered.h"
 #include "engine/engine.h"
 #include "engine/logical_scale.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
 #include "support/controller_fixture.h"
+#include "support/fake_desktop.h"
 
 #include <gtest/gtest.h>
 
@@ -397,6 +400,40 @@ TEST_F(ControllerFixture, TheWindowMenuLaysAWindowOverTheGameAndBack) {
     EXPECT_FALSE(overlayState.on);
     EXPECT_EQ(fakePlatform.taskbarStyleChangesWhileShown, 0);
     EXPECT_EQ(fakePlatform.activations, 0);
+    mainWindow = nullptr;
+}
+
+// A window hidden with SetWindowPos (SWP_HIDEWINDOW | SWP_NOACTIVATE) stays
+// active, foreground and focused: "Over the game" chosen from the menu of
+// the active controller would keep the keyboard, and SendInput's keys, with
+// Padrelle. The window the player left for it gets the foreground first; a
+// window that was never active hands nothing.
+TEST_F(ControllerFixture, OverTheGameFromTheActiveControllerGivesTheGameTheForeground) {
+    const auto window = reinterpret_cast<WindowHandle>(0x42);
+    const auto game = reinterpret_cast<WindowHandle>(0x77);
+    launchOptions.output = OutputSendInput;
+    for (const bool active : {true, false}) {
+        switchScene(0);
+        installFakePlatform();
+        installFakeDesktop();
+        overlayState = OverlayState{};
+        enterPlay();
+        mainWindowMessage(window, win::WM_ACTIVATE, active ? win::WA_ACTIVE : win::WA_INACTIVE,
+                          reinterpret_cast<intptr_t>(game));
+        fakePlatform.ownWindowInFront = active;
+        mainWindowMessage(window, win::WM_SYSCOMMAND, OverlayMenuCommand, 0);
+        updateController();
+        EXPECT_TRUE(overlayState.on);
+        EXPECT_FALSE(fakePlatform.ownWindowInFront) << active;
+        EXPECT_EQ(fakePlatform.foregroundGivenTo, active ? game : nullptr);
+        EXPECT_EQ(windowActive, 0);
+        sendKey(0x2C, 1);
+        EXPECT_EQ(gameHeldKeys(), std::vector<std::string>{"2C"}) << active;
+        EXPECT_EQ(fakePlatform.activations, 0);
+    }
+    switchScene(0);
+    launchOptions.output = OutputAuto;
+    resetSystemInput();
     mainWindow = nullptr;
 }
 

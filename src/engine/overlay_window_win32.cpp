@@ -108,3 +108,27 @@ bool win32ExclusiveFullScreen() {
     QUERY_USER_NOTIFICATION_STATE state = {};
     return SHQueryUserNotificationState(&state) == S_OK && state == QUNS_RUNNING_D3D_FULL_SCREEN;
 }
+
+namespace {
+
+// A window that can have the foreground: shown, not minimised, enabled, not
+// a tool window, and not owned by another.
+bool canTakeForeground(HWND window) {
+    return window != nullptr && IsWindow(window) && IsWindowVisible(window) && !IsIconic(window) &&
+           IsWindowEnabled(window) && GetWindow(window, GW_OWNER) == nullptr &&
+           (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
+}
+
+} // namespace
+
+// Windows activates another window itself only for ShowWindow(SW_HIDE),
+// which need not be the game; hidden by SetWindowPos the active window stays
+// active, foreground and focused.
+bool win32GiveForeground(WindowHandle window, WindowHandle to) {
+    HWND target = asWindow(to);
+    for (HWND next = GetWindow(asWindow(window), GW_HWNDNEXT);
+         !canTakeForeground(target) && next != nullptr; next = GetWindow(next, GW_HWNDNEXT)) {
+        target = next;
+    }
+    return canTakeForeground(target) && SetForegroundWindow(target) != 0;
+}

@@ -48,6 +48,7 @@ constexpr Platform defaultPlatform = {
     .playSound = [](const char*, uint32_t) { return false; },
     .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return false; },
     .killTimer = [](WindowHandle, uintptr_t) {},
+    .giveForeground = [](WindowHandle, WindowHandle) { return false; },
 };
 
 } // namespace

@@ -164,6 +164,13 @@ struct Platform {
     // thread's messages are taken, a modal loop's included), and KillTimer.
     bool (*setTimer)(WindowHandle window, uintptr_t id, uint32_t ms);
     void (*killTimer)(WindowHandle window, uintptr_t id);
+
+    // Hands the foreground, and with it the keyboard, from this window,
+    // active, to another: `to` while it is a visible window that is not
+    // minimised, else the next such window below this one
+    // (SetForegroundWindow, which the foreground's own process may call).
+    // False when none took it.
+    bool (*giveForeground)(WindowHandle window, WindowHandle to);
 };
 
 constexpr uint32_t WaitForever = 0xFFFFFFFFu;

@@ -494,5 +494,6 @@ void useWin32Platform() {
             },
         .killTimer = [](WindowHandle window,
                         uintptr_t id) { KillTimer(static_cast<HWND>(window), id); },
+        .giveForeground = win32GiveForeground,
     };
 }

@@ -19,11 +19,15 @@ uint32_t styleOf(WindowHandle window, int32_t index) {
 // Hidden for a change of mode: the window's contacts end there and their ups
 // never come (a hidden window loses the capture of its pointers), so every
 // touch finger and the mouse finger lift now, and their keys go up in the
-// next pass.
+// next pass. Hidden by SetWindowPos, an active window would stay active and
+// keep the keyboard, SendInput's keys too: the game gets it back first.
 void hideWindow(WindowHandle window) {
     liftAllFingers();
     dropMouseFinger();
     requestPassIn(0);
+    if (windowActive != 0) {
+        platform.giveForeground(window, windowLeftForUs);
+    }
     platform.showWindow(window, win::SW_HIDE);
 }
 

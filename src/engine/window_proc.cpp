@@ -102,6 +102,7 @@ void powerChange(uintptr_t event, intptr_t lParam) {
 
 WindowHandle mainWindow = nullptr;
 int32_t windowActive = 0;
+WindowHandle windowLeftForUs = nullptr;
 MouseState mouseState = {};
 int32_t overlayAsked = 0;
 int32_t editLayoutAsked = 0;
@@ -124,6 +125,8 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         windowActive = (wParam & 0xFFFF) != win::WA_INACTIVE ? 1 : 0;
         if (windowActive == 0) {
             dropMouseFinger();
+        } else {
+            windowLeftForUs = reinterpret_cast<WindowHandle>(lParam);
         }
         // Whatever window is active keeps the focus when this one is clicked.
         allowActivation(window, windowActive != 0);
@@ -330,6 +333,7 @@ void resetWindowState() {
     sessionWatch = SessionWatch{};
     mainWindow = nullptr;
     windowActive = 0;
+    windowLeftForUs = nullptr;
     mouseState = MouseState{};
     overlayAsked = 0;
     editLayoutAsked = 0;

@@ -42,6 +42,10 @@ extern const uint32_t SystemGesturesOff;
 
 extern WindowHandle mainWindow;
 extern int32_t windowActive;
+// The window that was active before this one last became so (WM_ACTIVATE's
+// lParam; null when the system did not say): the game, most often, which
+// gets the foreground back when this window hides itself while active.
+extern WindowHandle windowLeftForUs;
 extern MouseState mouseState;
 // Set when the player chose "Over the game" in the window menu; the scene
 // takes it and clears it.

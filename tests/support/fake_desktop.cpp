@@ -3,6 +3,7 @@
 #include "keyout/keyboard_output.h"
 #include "keyout/sendinput_output.h"
 #include "keyout/system_input.h"
+#include "support/fake_platform.h"
 
 #include <cstdio>
 
@@ -52,7 +53,7 @@ uint32_t sendToDesktop(const SystemKeyEvent* events, uint32_t count, uint32_t* e
         return fakeDesktop.refusesWithZero ? 0 : count;
     }
     for (uint32_t i = 0; i < count; ++i) {
-        if (fakeDesktop.elevatedForeground) {
+        if (fakeDesktop.elevatedForeground || fakePlatform.ownWindowInFront) {
             ++fakeDesktop.dropped;
             continue;
         }

@@ -46,7 +46,7 @@ struct FakeDesktop {
     std::set<uint32_t> gameHolds;
     std::set<uint32_t> gameHoldsVirtual;
     int32_t refused = 0; // events SendInput did not insert
-    int32_t dropped = 0; // events inserted and dropped by UIPI
+    int32_t dropped = 0; // events inserted and not the game's (UIPI, Padrelle's own window)
 };
 
 extern FakeDesktop fakeDesktop;

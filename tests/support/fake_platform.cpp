@@ -337,5 +337,15 @@ void installFakePlatform() {
                 return true;
             },
         .killTimer = [](WindowHandle, uintptr_t id) { fakePlatform.timers.erase(id); },
+        .giveForeground =
+            [](WindowHandle window, WindowHandle to) {
+                fakePlatform.calls.push_back("giveForeground");
+                fakePlatform.foregroundGivenTo = to;
+                fakePlatform.ownWindowInFront = false;
+                // Sent at once, as SetForegroundWindow does.
+                mainWindowMessage(window, win::WM_ACTIVATE, win::WA_INACTIVE,
+                                  reinterpret_cast<intptr_t>(to));
+                return true;
+            },
     };
 }

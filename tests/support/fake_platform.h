@@ -97,6 +97,13 @@ struct FakePlatform {
     int32_t activations = 0;        // SetWindowPos calls without SWP_NOACTIVATE
     std::vector<std::string> calls; // "setWindowLong style 0x...", "setCapture", ...
 
+    // Padrelle's window is the active, foreground window: the keyboard's
+    // keys, SendInput's among them, go to it and not to the game. Hiding it
+    // with SetWindowPos (SWP_HIDEWINDOW | SWP_NOACTIVATE) leaves it so
+    // (Wine's win.c, run on Windows); handing the foreground to another
+    // window ends it, with WM_ACTIVATE (WA_INACTIVE) sent to ours.
+    bool ownWindowInFront = false;
+    WindowHandle foregroundGivenTo = nullptr;
     // Shown or hidden (ShowWindow), the layered window's alpha (-1: never
     // set), and its shape: none (the whole window) or these boxes.
     bool visible = true;

@@ -271,6 +271,7 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .playSound = replaySound,
         .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return true; },
         .killTimer = [](WindowHandle, uintptr_t) {},
+        .giveForeground = [](WindowHandle, WindowHandle) { return false; },
     };
 }
 
