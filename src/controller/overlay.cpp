@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "engine/format_text.h"
 #include "engine/logical_scale.h"
+#include "engine/shape_bands.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/system_input.h"
@@ -390,6 +391,7 @@ void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int
     if (assigning) {
         addBox(view, boxOf(AssignmentBox), boxes);
     }
+    shapeBands(boxes);
 }
 
 void updateOverlay() {

@@ -41,6 +41,7 @@ void overlayOpacityText(char* out, size_t size);
 // Where the window is drawn and takes input, in client pixels: every pixel
 // whose place in the frame a control (its box: a disc's square) or the
 // panel answers for; while keys are assigned, also the prompt and its button.
+// In bands, as a region's data holds them.
 void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int32_t clientHeight,
                   std::vector<WinRect>& boxes);
 

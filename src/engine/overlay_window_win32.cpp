@@ -33,8 +33,8 @@ bool win32SetWindowOpacity(WindowHandle window, uint8_t alpha) {
     return SetLayeredWindowAttributes(asWindow(window), 0, alpha, LWA_ALPHA) != 0;
 }
 
-// The boxes joined in one region; the system owns it once it is the
-// window's, and frees it itself.
+// The boxes, sorted and apart as RGNDATA takes them (shapeBands), in one
+// region; the system owns it once it is the window's, and frees it itself.
 bool win32SetWindowShape(WindowHandle window, const WinRect* boxes, int32_t count) {
     if (boxes == nullptr) {
         return SetWindowRgn(asWindow(window), nullptr, TRUE) != 0;

@@ -118,7 +118,9 @@ struct Platform {
     // SetWindowRgn: the window is drawn and takes input only inside these
     // boxes (client coordinates, right and bottom outside); clicks elsewhere
     // go to the windows below. No boxes (count 0): nowhere; boxes null: the
-    // whole window again.
+    // whole window again. The boxes go to ExtCreateRegion as RGNDATA's,
+    // which are sorted top to bottom, left to right, and apart
+    // (shape_bands.h makes any boxes so).
     bool (*setWindowShape)(WindowHandle window, const WinRect* boxes, int32_t count);
     // SHQueryUserNotificationState: a game holds the display in exclusive
     // full screen (QUNS_RUNNING_D3D_FULL_SCREEN), where no window can lie

@@ -219,6 +219,26 @@ bool fakeSound(const char* name, uint32_t flags) {
 
 } // namespace
 
+bool inRegionDataForm(const WinRect* boxes, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const WinRect& a = boxes[i];
+        if (a.right <= a.left || a.bottom <= a.top) {
+            return false;
+        }
+        if (i > 0 && (a.top < boxes[i - 1].top ||
+                      (a.top == boxes[i - 1].top && a.left < boxes[i - 1].right))) {
+            return false;
+        }
+        for (size_t j = 0; j < i; ++j) {
+            const WinRect& b = boxes[j];
+            if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void installFakePlatform() {
     fakePlatform = FakePlatform{};
     platform = Platform{
@@ -269,6 +289,10 @@ void installFakePlatform() {
         .setWindowShape =
             [](WindowHandle, const WinRect* boxes, int32_t count) {
                 ++fakePlatform.shapeCalls;
+                if (boxes != nullptr && !inRegionDataForm(boxes, static_cast<size_t>(count))) {
+                    ++fakePlatform.shapesRefused;
+                    return false;
+                }
                 fakePlatform.shaped = boxes != nullptr;
                 fakePlatform.shape.assign(boxes, boxes != nullptr ? boxes + count : boxes);
                 return true;

@@ -111,6 +111,10 @@ struct FakePlatform {
     bool shaped = false;
     std::vector<WinRect> shape;
     int32_t shapeCalls = 0;
+    // Boxes given in another form than RGNDATA's (ExtCreateRegion): sorted
+    // top to bottom, left to right, none overlapping. Refused, as nothing
+    // promises what such data makes.
+    int32_t shapesRefused = 0;
     // The taskbar and Alt+Tab follow a change of the tool-window or
     // app-window style only while the window is hidden: a change while it
     // is shown is counted here (the taskbar would keep the old button).
@@ -138,5 +142,9 @@ struct FakePlatform {
 };
 
 extern FakePlatform fakePlatform;
+
+// Whether boxes are as RGNDATA holds a region's rectangles: each one not
+// empty, sorted top to bottom, then left to right, none overlapping another.
+bool inRegionDataForm(const WinRect* boxes, size_t count);
 
 void installFakePlatform();
