@@ -74,6 +74,13 @@ constexpr uint32_t WA_CLICKACTIVE = 2;
 
 constexpr uint32_t TWF_WANTPALM = 0x00000002;
 
+// A press on the frame outside the client area, and where it lies: the
+// caption's buttons (each held down runs a modal loop of the system's).
+constexpr uint32_t WM_NCLBUTTONDOWN = 0x00A1;
+constexpr uintptr_t HTMINBUTTON = 8;
+constexpr uintptr_t HTMAXBUTTON = 9;
+constexpr uintptr_t HTCLOSE = 20;
+
 // Touch record flags beyond move, down and up.
 constexpr uint32_t TOUCHEVENTF_INRANGE = 0x0008;
 constexpr uint32_t TOUCHEVENTF_PALM = 0x0080;

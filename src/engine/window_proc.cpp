@@ -98,6 +98,36 @@ void powerChange(uintptr_t event, intptr_t lParam) {
     }
 }
 
+// The system's modal loops the window is in now (a title-bar drag, the
+// window menu, a caption button held down; one may hold another). They run
+// none of the main loop's passes and lose the thread messages that wake it:
+// a timer keeps strokes, lifts, the phone's fingers and owed breaks going
+// until the last ends. It ticks at the system's tick (about 15.6 ms, not
+// the 10 ms asked), so a contact's message handled inside runs a pass at
+// once.
+int32_t modalLoops = 0;
+
+void modalLoopBegins(WindowHandle window) {
+    if (modalLoops++ == 0) {
+        platform.setTimer(window, ModalPassTimer, ModalPassMs);
+    }
+}
+
+void modalLoopEnds(WindowHandle window) {
+    if (modalLoops > 0 && --modalLoops == 0) {
+        platform.killTimer(window, ModalPassTimer);
+        requestPassIn(0);
+    }
+}
+
+// A contact's message handled: inside a modal loop its strokes go now.
+intptr_t passInsideModalLoop(intptr_t result) {
+    if (modalLoops > 0) {
+        runModalPass();
+    }
+    return result;
+}
+
 } // namespace
 
 WindowHandle mainWindow = nullptr;
@@ -139,16 +169,20 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return win::PA_NOACTIVATE;
     case win::WM_ENTERSIZEMOVE:
     case win::WM_ENTERMENULOOP:
-        // The system's modal loop runs none of the main loop's passes, and
-        // loses the thread messages that wake it: a timer keeps strokes,
-        // lifts and owed breaks going until it ends.
-        platform.setTimer(window, ModalPassTimer, ModalPassMs);
+        modalLoopBegins(window);
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_EXITSIZEMOVE:
     case win::WM_EXITMENULOOP:
-        platform.killTimer(window, ModalPassTimer);
-        requestPassIn(0);
+        modalLoopEnds(window);
         return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_NCLBUTTONDOWN: {
+        // A caption button held down (minimise, maximise, close) is followed
+        // in a loop of the default handling's own, which says nothing of it.
+        modalLoopBegins(window);
+        const intptr_t result = platform.defWindowProc(window, message, wParam, lParam);
+        modalLoopEnds(window);
+        return result;
+    }
     case win::WM_TIMER:
         if (wParam == ModalPassTimer) {
             runModalPass();
@@ -165,7 +199,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             liftAllFingers();
         }
         requestPassIn(0);
-        return platform.defWindowProc(window, message, wParam, lParam);
+        return passInsideModalLoop(platform.defWindowProc(window, message, wParam, lParam));
     case win::WM_LBUTTONDOWN:
         mouseState.leftHeld = 1;
         mouseState.leftDownLatch = 1;
@@ -174,13 +208,13 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         if (fromMouseOrPen(lParam)) {
             fingerButton(true);
         }
-        return 0;
+        return passInsideModalLoop(0);
     case win::WM_LBUTTONUP:
         mouseState.leftHeld = 0;
         if (fromMouseOrPen(lParam)) {
             fingerButton(false);
         }
-        return 0;
+        return passInsideModalLoop(0);
     case win::WM_MOUSEMOVE:
         if (fromMouseOrPen(lParam) && mouseState.fingerHeld != 0) {
             noteInputReport();
@@ -202,7 +236,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             noteInputReport();
             dropMouseFinger();
         }
-        return 0;
+        return passInsideModalLoop(0);
     case win::WM_CAPTURECHANGED:
         // The mouse went elsewhere: its button counts as released.
         if (reinterpret_cast<WindowHandle>(lParam) != window) {
@@ -268,7 +302,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     case win::WM_TABLET_QUERYSYSTEMGESTURESTATUS:
         return static_cast<intptr_t>(SystemGesturesOff);
     case win::WM_TOUCH:
-        return handleTouchMessage(window, wParam, lParam);
+        return passInsideModalLoop(handleTouchMessage(window, wParam, lParam));
     case win::WM_PAINT:
     case win::WM_SIZE:
         // The window's picture is gone or no longer fits: the next frame is
@@ -331,6 +365,7 @@ bool sessionWatched() {
 
 void resetWindowState() {
     sessionWatch = SessionWatch{};
+    modalLoops = 0;
     mainWindow = nullptr;
     windowActive = 0;
     windowLeftForUs = nullptr;

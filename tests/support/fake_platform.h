@@ -131,8 +131,16 @@ struct FakePlatform {
     // received the last input event.
     bool mayRaise = true;
 
-    // The window's timers by id: their period in ms.
+    // The window's timers by id: their period in ms as asked; and when each
+    // next ticks, in microseconds of the fake clock. Windows rounds a period
+    // up to the system's tick (Wine's msg.c, run on Windows: a 10 ms timer
+    // ticks 64 or 43 times a second, not 100).
     std::map<uintptr_t, uint32_t> timers;
+    std::map<uintptr_t, uint64_t> timerDueUs;
+    // What DefWindowProc does with a caption button pressed (WM_NCLBUTTONDOWN
+    // on HTMINBUTTON, HTMAXBUTTON or HTCLOSE): a modal loop of the system's
+    // until the button comes up, without WM_ENTERSIZEMOVE.
+    std::function<void(WindowHandle)> captionButtonLoop;
 
     std::vector<FakeMessageBox> messageBoxes;
     std::vector<std::pair<std::string, uint32_t>> sounds;
@@ -142,6 +150,15 @@ struct FakePlatform {
 };
 
 extern FakePlatform fakePlatform;
+
+// The system's timer tick, and a timer's period as Windows keeps it.
+constexpr uint64_t SystemTickUs = 15625;
+uint64_t timerPeriodUs(uint32_t askedMs);
+// A modal loop of the system's for ms milliseconds of the fake clock: every
+// millisecond `during` may queue messages, which the loop dispatches to the
+// window at once, with WM_TIMER of each timer when due; it runs no pass of
+// the program's own.
+void runModalLoop(WindowHandle window, uint32_t ms, const std::function<void(uint32_t)>& during);
 
 // Whether boxes are as RGNDATA holds a region's rectangles: each one not
 // empty, sorted top to bottom, then left to right, none overlapping another.
