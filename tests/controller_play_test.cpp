@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "remote/remote_fingers.h"
 #include "support/controller_fixture.h"
 #include "support/fake_platform.h"
 
@@ -48,26 +49,67 @@ TEST_F(ControllerPlayTest, ReturnTogglesOnlyWhenActive) {
 
 } // namespace
 
-// A contact whose capture the window loses sends no up: its finger lifts and
-// its key goes up; another finger keeps its key. A pointer that no finger
-// stands for lifts every touch finger.
-TEST_F(ControllerFixture, AContactWhoseCaptureIsLostLetsGoOfItsKey) {
+// A contact whose capture the window loses sends no up: its finger lifts
+// and its key goes up. Nothing else lifts: not another finger, not a
+// phone's, not for a pointer no finger has (a message that came after an
+// ordinary up, a pointer of another kind).
+TEST_F(ControllerFixture, AContactWhoseCaptureIsLostLetsGoOfItsKeyAndNoOther) {
     enterPlay();
-    down(5, 700, 600);  // pad 0: 2C
-    down(6, 1150, 100); // pad 8: 11
+    down(5, 700, 600);                     // pad 0: 2C
+    down(6, 1150, 100);                    // pad 8: 11
+    down(RemoteTouchIdBase + 1, 930, 300); // the phone's, pad 3: 2F
     updateController();
-    ASSERT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "make 0x11"}));
     const auto window = reinterpret_cast<WindowHandle>(0x42);
     mainWindowMessage(window, win::WM_POINTERCAPTURECHANGED, 5, 0);
     updateController();
-    EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "make 0x11", "break 0x2C"}));
-    move(6, 1151, 100); // the other finger is still down
+    EXPECT_EQ(strokes(),
+              (std::vector<std::string>{"make 0x2C", "make 0x2F", "make 0x11", "break 0x2C"}));
+    for (const uintptr_t pointer : {uintptr_t{5}, uintptr_t{0x10063}, uintptr_t{1}}) {
+        mainWindowMessage(window, win::WM_POINTERCAPTURECHANGED, pointer, 0);
+        updateController();
+    }
+    EXPECT_EQ(strokes().size(), 4u);
+    EXPECT_EQ(fakePlatform.defaultHandled.back().message, win::WM_POINTERCAPTURECHANGED);
+}
+
+// Windows minimises or hides the window (Win+M, Win+D, its taskbar button,
+// another program): no up of its contacts comes. They lift, and the mouse
+// finger; the phone's fingers, on no screen of this PC, do not.
+TEST_F(ControllerFixture, AWindowMinimisedOrHiddenByWindowsLetsGoOfItsContacts) {
+    const auto window = reinterpret_cast<WindowHandle>(0x42);
+    // WINDOWPOS as WM_WINDOWPOSCHANGED points at it: SWP_HIDEWINDOW.
+    struct {
+        WindowHandle window, after;
+        int32_t x, y, width, height;
+        uint32_t flags;
+    } hidden = {window, nullptr, 0, 0, 0, 0, 0x0080};
+    const FakeMessage cases[] = {
+        {win::WM_SIZE, win::SIZE_MINIMIZED, 0},
+        {win::WM_SHOWWINDOW, 0, 0},
+        {win::WM_WINDOWPOSCHANGED, 0, reinterpret_cast<intptr_t>(&hidden)},
+    };
+    for (const FakeMessage& c : cases) {
+        switchScene(0);
+        resetTouchTable();
+        clearStrokes();
+        enterPlay();
+        down(5, 700, 600);
+        down(RemoteTouchIdBase + 1, 930, 300);
+        updateController();
+        mainWindowMessage(window, c.message, c.wParam, c.lParam);
+        updateController();
+        EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "make 0x2F", "break 0x2C"}))
+            << c.message;
+    }
+    // Restored, shown or moved: nothing lifts.
+    for (const FakeMessage& c :
+         {FakeMessage{win::WM_SIZE, 0, 0}, FakeMessage{win::WM_SHOWWINDOW, 1, 0}}) {
+        mainWindowMessage(window, c.message, c.wParam, c.lParam);
+    }
+    hidden.flags = 0x0040; // SWP_SHOWWINDOW
+    mainWindowMessage(window, win::WM_WINDOWPOSCHANGED, 0, reinterpret_cast<intptr_t>(&hidden));
     updateController();
     EXPECT_EQ(strokes().size(), 3u);
-    mainWindowMessage(window, win::WM_POINTERCAPTURECHANGED, 0x10063, 0); // pointer 99
-    updateController();
-    EXPECT_EQ(strokes().back(), "break 0x11");
-    EXPECT_EQ(fakePlatform.defaultHandled.back().message, win::WM_POINTERCAPTURECHANGED);
 }
 
 // The system's modal loops take and dispatch the window's messages and run

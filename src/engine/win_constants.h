@@ -81,6 +81,12 @@ constexpr uintptr_t HTMINBUTTON = 8;
 constexpr uintptr_t HTMAXBUTTON = 9;
 constexpr uintptr_t HTCLOSE = 20;
 
+// The window shown or hidden, placed, sized: minimised among its sizes.
+constexpr uint32_t WM_SHOWWINDOW = 0x0018;
+constexpr uint32_t WM_WINDOWPOSCHANGED = 0x0047;
+constexpr uintptr_t SIZE_MINIMIZED = 1;
+constexpr uint32_t SWP_HIDEWINDOW = 0x0080;
+
 // Touch record flags beyond move, down and up.
 constexpr uint32_t TOUCHEVENTF_INRANGE = 0x0008;
 constexpr uint32_t TOUCHEVENTF_PALM = 0x0080;

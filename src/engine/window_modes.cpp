@@ -22,9 +22,7 @@ uint32_t styleOf(WindowHandle window, int32_t index) {
 // next pass. Hidden by SetWindowPos, an active window would stay active and
 // keep the keyboard, SendInput's keys too: the game gets it back first.
 void hideWindow(WindowHandle window) {
-    liftAllFingers();
-    dropMouseFinger();
-    requestPassIn(0);
+    dropWindowContacts();
     if (windowActive != 0) {
         platform.giveForeground(window, windowLeftForUs);
     }

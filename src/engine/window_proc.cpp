@@ -18,6 +18,17 @@ const uint32_t SystemGesturesOff =
 
 namespace {
 
+// WINDOWPOS, as WM_WINDOWPOSCHANGED's lParam points at it.
+struct WindowPlaced {
+    WindowHandle window;
+    WindowHandle insertAfter;
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+    uint32_t flags;
+};
+
 // A mouse message's lParam holds the cursor's client position, two signed
 // 16-bit numbers; with the mouse captured it may lie outside the window.
 void noteCursor(intptr_t lParam) {
@@ -191,13 +202,10 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_POINTERCAPTURECHANGED:
         // The window lost a contact: "typically, no further notifications"
-        // of that pointer follow, its up among them. Its finger lifts; where
-        // no finger has its id (a touch record's id is not documented to be
-        // its pointer's), every touch finger does, as the system's other
-        // cuts of input do: a key held on for good is worse than one let go.
-        if (!liftFinger(static_cast<uint32_t>(wParam & 0xFFFF))) {
-            liftAllFingers();
-        }
+        // of that pointer follow, its up among them. Its finger lifts, and
+        // no other: the message may come after an ordinary up, for a pointer
+        // no finger has, and a phone's finger is no pointer of this window.
+        liftFinger(static_cast<uint32_t>(wParam & 0xFFFF));
         requestPassIn(0);
         return passInsideModalLoop(platform.defWindowProc(window, message, wParam, lParam));
     case win::WM_LBUTTONDOWN:
@@ -303,8 +311,27 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return static_cast<intptr_t>(SystemGesturesOff);
     case win::WM_TOUCH:
         return passInsideModalLoop(handleTouchMessage(window, wParam, lParam));
-    case win::WM_PAINT:
+    case win::WM_SHOWWINDOW:
+        // Hidden by another program (ShowWindow): its contacts end there.
+        if (wParam == 0) {
+            dropWindowContacts();
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_WINDOWPOSCHANGED:
+        // Hidden by SetWindowPos, which sends no WM_SHOWWINDOW.
+        if (lParam != 0 &&
+            (reinterpret_cast<const WindowPlaced*>(lParam)->flags & win::SWP_HIDEWINDOW) != 0) {
+            dropWindowContacts();
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_SIZE:
+        // Minimised by Windows (Win+M, Win+D, the taskbar button).
+        if (wParam == win::SIZE_MINIMIZED) {
+            dropWindowContacts();
+        }
+        repaintWindow();
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_PAINT:
         // The window's picture is gone or no longer fits: the next frame is
         // drawn whole. The default handling validates the window.
         repaintWindow();
@@ -317,6 +344,12 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
 bool madeFromTouch(uintptr_t extraInfo) {
     const auto info = static_cast<uint32_t>(extraInfo);
     return (info & win::SIGNATURE_MASK) == win::MI_WP_SIGNATURE && (info & win::MI_TOUCH_BIT) != 0;
+}
+
+void dropWindowContacts() {
+    liftScreenFingers();
+    dropMouseFinger();
+    requestPassIn(0);
 }
 
 void cancelAllInput() {

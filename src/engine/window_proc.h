@@ -76,6 +76,10 @@ void dropMouseFinger();
 // cursor leaves the window; called after the pass's strokes, which need not
 // wait for either.
 void finishMouseCapture();
+// The window's contacts end without their ups (it was hidden or minimised):
+// every touch finger on it and the mouse finger lift, the phone's stay, and
+// their keys go up in the next pass.
+void dropWindowContacts();
 // The system says that no input goes on as it was (the secure desktop, a
 // lock, sleep, a session switch, a cancelled mode): every finger lifts, the
 // mouse finger too, and the scene lets go of its keys at once.

@@ -22,6 +22,14 @@ void liftAllFingers() {
     }
 }
 
+void liftScreenFingers() {
+    for (TouchSlot& slot : TouchTable) {
+        if (slot.id < FirstFarTouchId) {
+            slot.down = 0;
+        }
+    }
+}
+
 bool liftFinger(uint32_t id) {
     for (TouchSlot& slot : TouchTable) {
         if (slot.down != 0 && slot.id == id) {
