@@ -473,7 +473,7 @@ TEST_F(OverlayPlay, UnderAGameInExclusiveFullScreenItStandsAsideUntilTheGameLets
     updateController();
     EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "break 0x2C"}));
     fakePlatform.exclusiveFullScreen = false;
-    fakePlatform.time += 999;
+    fakePlatform.time += OverlayLookMs - 1;
     updateController();
     EXPECT_FALSE(fakePlatform.visible);
     fakePlatform.positions.clear();

@@ -78,6 +78,21 @@ void composeLine(Canvas& dc, int32_t y, const char* text, uint32_t colour) {
     drawText(dc, 0, y, text, colour, AnchorTopLeft);
 }
 
+Rect firstNoticeBox(const char* notice) {
+    int32_t y = NoticeLineY;
+    size_t widest = 0;
+    for (size_t at = 0, length = 0; notice[at] != '\0'; y += LineStep) {
+        at = wrapLine(notice, at, NoticeLineChars, &length);
+        widest = std::max(widest, length);
+        at += length;
+    }
+    if (y == NoticeLineY) {
+        return Rect{NoticeLineY, 0, NoticeLineY, 0};
+    }
+    return Rect{NoticeLineY, 0, y - LineStep + LineHeight,
+                static_cast<int32_t>(widest) * BackingCharWidth + 4};
+}
+
 void composeCell(Canvas& dc, const Rect& box, const char* text) {
     fillRect(dc, Rect{box.top + 1, box.left + 1, box.bottom - 1, box.right - 1}, ColourBacking);
     drawRectOutline(dc, box, ColourYellow);

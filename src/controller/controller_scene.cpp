@@ -54,10 +54,12 @@ unsigned short KeyPrefixes[MaxPads] = {};
 unsigned short ScratchPrefixes[MaxDiscs * ScratchKeyCount] = {};
 ControllerMode controllerMode = AssignKeys;
 char noticeLines[NoticeCount][NoticeSize];
-char (&outputNotice)[NoticeSize] = noticeLines[0];
-char (&settingsNotice)[NoticeSize] = noticeLines[1];
-char (&gameNotice)[NoticeSize] = noticeLines[2];
-char (&layoutNotice)[NoticeSize] = noticeLines[3];
+// First: over the game only its lines are seen, where the frame's notices begin.
+char (&coverNotice)[NoticeSize] = noticeLines[0];
+char (&outputNotice)[NoticeSize] = noticeLines[1];
+char (&settingsNotice)[NoticeSize] = noticeLines[2];
+char (&gameNotice)[NoticeSize] = noticeLines[3];
+char (&layoutNotice)[NoticeSize] = noticeLines[4];
 
 namespace {
 

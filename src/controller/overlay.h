@@ -45,6 +45,15 @@ void overlayOpacityText(char* out, size_t size);
 void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int32_t clientHeight,
                   std::vector<WinRect>& boxes);
 
+// How often the overlay looks, whatever it heard: at the window in front
+// (its change may come without its event), whether a game holds the screen
+// in exclusive full screen, and whether another window lies over it.
+constexpr uint32_t OverlayLookMs = 500;
+// Raises refused this long (a topmost window over every control takes every
+// touch, so the program never has the right to raise its own): said on the
+// screen and in the log.
+constexpr uint32_t RaiseFailsSaidMs = 2000;
+
 // Each pass while the overlay is on: a tap on a button of the panel (the
 // finger down on it and up again without leaving it) acts; the window's
 // shape follows its size and what is shown; the overlay goes back over a
