@@ -518,9 +518,29 @@ TEST_F(OverlayPlay, TheMouseSlidesFromPadToPadOverTheGame) {
     pollMouse();
     updateController();
     EXPECT_EQ(strokes().size(), 4u);
-    // Hovering without the button presses nothing.
-    mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, 0, at(from));
-    pollMouse();
-    updateController();
-    EXPECT_EQ(strokes().size(), 4u);
+    // Hovering without the button presses nothing, nor does a drag begun in
+    // the game that crosses the overlay.
+    for (const uintptr_t keys : {uintptr_t{0}, win::MK_LBUTTON}) {
+        mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, keys, at(from));
+        pollMouse();
+        updateController();
+        EXPECT_EQ(strokes().size(), 4u) << keys;
+    }
+    // A drag from the overlay let go out in the game (the button asked for
+    // says so), then one begun there: nothing either.
+    const auto pass = [] {
+        pollMouse();
+        updateController();
+    };
+    mainWindowMessage(mainWindow, win::WM_LBUTTONDOWN, win::MK_LBUTTON, at(from));
+    pass();
+    mainWindowMessage(mainWindow, win::WM_MOUSELEAVE, 0, 0);
+    pass();
+    fakePlatform.buttonDown = false;
+    fakePlatform.time += ButtonCheckMs;
+    pass();
+    fakePlatform.buttonDown = true;
+    mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, win::MK_LBUTTON, at(to));
+    pass();
+    EXPECT_EQ(strokes().size(), 6u);
 }

@@ -55,6 +55,8 @@ void fingerButton(bool down) {
         mouseState.fingerIsMouse =
             (platform.messageExtraInfo() & win::SIGNATURE_MASK) != win::MI_WP_SIGNATURE ? 1 : 0;
         mouseState.buttonCheckedMs = platform.timeMs();
+        mouseState.dragBegunHere = 1;
+        mouseState.dragIsMouse = mouseState.fingerIsMouse;
     } else {
         dropMouseFinger();
     }
@@ -219,23 +221,27 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return passInsideModalLoop(0);
     case win::WM_LBUTTONUP:
         mouseState.leftHeld = 0;
+        mouseState.dragBegunHere = 0;
         if (fromMouseOrPen(lParam)) {
             fingerButton(false);
         }
         return passInsideModalLoop(0);
     case win::WM_MOUSEMOVE:
+        if ((wParam & win::MK_LBUTTON) == 0) {
+            mouseState.dragBegunHere = 0;
+        }
         if (fromMouseOrPen(lParam) && mouseState.fingerHeld != 0) {
             noteInputReport();
             // The button went up where this window did not hear it.
             if ((wParam & win::MK_LBUTTON) == 0) {
                 dropMouseFinger();
             }
-        } else if ((wParam & win::MK_LBUTTON) != 0 && isOverlay(window) && fromMouseOrPen(lParam)) {
+        } else if (mouseState.dragBegunHere != 0 && isOverlay(window) && fromMouseOrPen(lParam)) {
             // Over the game the window is not in the foreground, and its
             // capture follows only its visible part: a mouse or pen held down
             // on one pad lost the window on the way to the next, and comes
             // back over it with the button still down. It slides on as a
-            // finger does.
+            // finger does; a drag begun in the game does not.
             fingerButton(true);
         }
         return platform.defWindowProc(window, message, wParam, lParam);
@@ -355,6 +361,7 @@ void dropWindowContacts() {
 void cancelAllInput() {
     liftAllFingers();
     dropMouseFinger();
+    mouseState.dragBegunHere = 0;
     releaseScene();
 }
 

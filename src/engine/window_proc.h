@@ -31,6 +31,11 @@ struct MouseState {
     // for, and is, every ButtonCheckMs while it is held.
     int32_t fingerIsMouse;
     uint32_t buttonCheckedMs;
+    // The button went down on this window and has not been seen up since:
+    // the drag is this window's, and it may slide back on after leaving.
+    // One begun elsewhere (in the game) presses nothing here.
+    int32_t dragBegunHere;
+    int32_t dragIsMouse;
 };
 
 // How often the mouse's button is asked for while the mouse finger is held:

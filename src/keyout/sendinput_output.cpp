@@ -2,6 +2,7 @@
 
 #include "engine/platform.h"
 #include "keyout/held_record.h"
+#include "keyout/key_keeper.h"
 #include "keyout/key_taker.h"
 
 #include <cstring>
@@ -221,6 +222,15 @@ CapturedKey keyFromHook(uint32_t scanCode, uint32_t flags, uint32_t virtualKey) 
     }
     const unsigned short prefix = (flags & HookedExtended) != 0 ? KeyStateE0 : 0;
     return CapturedKey{true, static_cast<uint16_t>(scanCode & 0xFF), prefix};
+}
+
+bool keepHookedKey(const HookedKey& key) {
+    static KeyKeeper keeper;
+    if (key.extraInfo == PadrelleInputTag) {
+        return false;
+    }
+    const CapturedKey seen = keyFromHook(key.scanCode, key.flags, key.virtualKey);
+    return keeper.keep(seen.code, seen.prefix, (key.flags & HookedUp) != 0);
 }
 
 void armHookCapture() {

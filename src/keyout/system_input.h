@@ -85,6 +85,11 @@ void resetSystemInput();
 // hook does nothing else: Windows removes a hook whose callback is slow,
 // without a word. A full queue drops the key.
 void queueHookedKey(const HookedKey& key);
+// On the hook's thread, after queueHookedKey: whether the key is kept from
+// the system (the hook gives nonzero instead of passing it on), as while the
+// layout editor waits for a key or a text (key_keeper.h). The program's own
+// strokes are never kept.
+bool keepHookedKey(const HookedKey& key);
 // The keys queued since the last call, oldest first, at most max of them.
 uint32_t takeHookedKeys(HookedKey* keys, uint32_t max);
 // Drops every key queued.

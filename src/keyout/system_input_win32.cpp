@@ -65,11 +65,15 @@ LRESULT CALLBACK keyboardHookProc(int code, WPARAM message, LPARAM data) {
         if (scanCode == 0) {
             scanCode = MapVirtualKeyW(key->vkCode, MAPVK_VK_TO_VSC);
         }
-        queueHookedKey(HookedKey{scanCode, key->flags, key->vkCode, key->dwExtraInfo});
+        const HookedKey hooked = {scanCode, key->flags, key->vkCode, key->dwExtraInfo};
+        queueHookedKey(hooked);
         PostThreadMessageW(hookThread.mainThreadId, WM_NULL, 0, 0);
+        // Typed into the layout editor: for Padrelle alone.
+        if (keepHookedKey(hooked)) {
+            return 1;
+        }
     }
-    (void)message;
-    // Every key goes on to the system as usual.
+    // Every other key goes on to the system as usual.
     return CallNextHookEx(nullptr, code, message, data);
 }
 

@@ -78,6 +78,8 @@ void installFakeDesktop() {
     systemInput.foregroundOutranksUs = [] { return fakeDesktop.seenElevated; };
     systemInput.foregroundKnown = [] { return !onAnotherDesktop(); };
     systemInput.numLockOn = [] { return fakeDesktop.numLock; };
+    systemInput.hookKeyboard = [] { return fakeDesktop.hooked = true; };
+    systemInput.unhookKeyboard = [] { fakeDesktop.hooked = false; };
     systemInput.foregroundProgram = [](char* out, size_t size) {
         const std::string& name = fakeDesktop.seenProgram;
         std::snprintf(out, size, "%s", name.size() < size ? name.c_str() : "");
@@ -89,6 +91,17 @@ void installFakeDesktop() {
         fakeDesktop.seenElevated = fakeDesktop.elevatedForeground;
         return changed;
     };
+}
+
+void typeKey(uint16_t scan, bool up, bool extended) {
+    const HookedKey key = {scan, (up ? HookedUp : 0u) | (extended ? HookedExtended : 0u), 0, 0};
+    if (fakeDesktop.hooked) {
+        queueHookedKey(key);
+        if (keepHookedKey(key)) {
+            return;
+        }
+    }
+    ++fakeDesktop.keysTyped;
 }
 
 void foregroundEventDelivered() {

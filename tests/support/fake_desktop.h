@@ -45,8 +45,10 @@ struct FakeDesktop {
     // the virtual keys it holds.
     std::set<uint32_t> gameHolds;
     std::set<uint32_t> gameHoldsVirtual;
-    int32_t refused = 0; // events SendInput did not insert
-    int32_t dropped = 0; // events inserted and not the game's (UIPI, Padrelle's own window)
+    bool hooked = false;   // a low-level keyboard hook is set
+    int32_t keysTyped = 0; // keys of the keyboard that reached the game, downs and ups
+    int32_t refused = 0;   // events SendInput did not insert
+    int32_t dropped = 0;   // events inserted and not the game's (UIPI, Padrelle's own window)
 };
 
 extern FakeDesktop fakeDesktop;
@@ -59,5 +61,8 @@ void foregroundEventDelivered();
 // A window of that program ("" for Padrelle's own) takes the foreground,
 // and its WinEvent reaches the program.
 void bringToFront(const std::string& program);
+// A key of the keyboard pressed or let go: the low-level hook, while one is
+// set, sees it first and may keep it from the system; else the game gets it.
+void typeKey(uint16_t scan, bool up, bool extended = false);
 // What the game holds, as "2C" or "E0 4D", in order.
 std::vector<std::string> gameHeldKeys();
