@@ -47,6 +47,35 @@ TEST_F(ControllerPlayTest, ReturnTogglesOnlyWhenActive) {
     EXPECT_EQ(fakePlatform.style, 0x10CF0000);
 }
 
+// Return that chooses an item of the window menu is still down when the
+// menu's loop ends and the command comes: whatever the command (the
+// system's, Padrelle's, one not known here), it switches nothing. Pressed
+// again afterwards, it does.
+TEST_F(ControllerPlayTest, ReturnThatChoosesAMenuItemTogglesNothing) {
+    initActions();
+    for (const uintptr_t command : {uintptr_t{0xF010}, EditLayoutMenuCommand, uintptr_t{0x0120}}) {
+        windowActive = 1;
+        fakePlatform.queue = {{win::WM_ENTERMENULOOP, 0, 0},
+                              {win::WM_EXITMENULOOP, 0, 0},
+                              {win::WM_SYSCOMMAND, command, 0}};
+        runMainLoopPass();
+        fakePlatform.keyDown[win::VK_RETURN] = true; // chooses the item
+        for (int32_t pass = 0; pass < 3; ++pass) {
+            runMainLoopPass();
+        }
+        fakePlatform.keyDown[win::VK_RETURN] = false;
+        runMainLoopPass();
+        EXPECT_EQ(fullScreen, 0) << command;
+        controllerMode = Play;
+        editLayoutAsked = 0;
+    }
+    fakePlatform.keyDown[win::VK_RETURN] = true;
+    runMainLoopPass();
+    EXPECT_EQ(fullScreen, 1);
+    fakePlatform.keyDown[win::VK_RETURN] = false;
+    mainWindow = nullptr;
+}
+
 } // namespace
 
 // A contact whose capture the window loses sends no up: its finger lifts

@@ -1,5 +1,6 @@
 #include "engine/window_proc.h"
 
+#include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
 #include "engine/health.h"
@@ -126,9 +127,12 @@ void modalLoopBegins(WindowHandle window) {
     }
 }
 
+// The key that ended the loop (Return choosing an item of the window menu,
+// whatever the item) is still down: it presses nothing of the program's.
 void modalLoopEnds(WindowHandle window) {
     if (modalLoops > 0 && --modalLoops == 0) {
         platform.killTimer(window, ModalPassTimer);
+        holdActionsAsTheyAre();
         requestPassIn(0);
     }
 }
@@ -345,6 +349,10 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     default:
         return platform.defWindowProc(window, message, wParam, lParam);
     }
+}
+
+bool insideModalLoop() {
+    return modalLoops > 0;
 }
 
 bool madeFromTouch(uintptr_t extraInfo) {

@@ -63,6 +63,11 @@ extern int32_t editLayoutAsked;
 constexpr uintptr_t EditLayoutMenuCommand = 0x0110;
 constexpr const char* EditLayoutMenuText = "Edit layout";
 
+// Whether a modal loop of the system's runs now (a title-bar drag, the
+// window menu, a caption button held down): a key pressed meanwhile is the
+// loop's, not the program's.
+bool insideModalLoop();
+
 // Acts on one window message as the engine's window procedure does; gives
 // the message's result. The Win32 mainWindowProc forwards here.
 intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
