@@ -130,6 +130,32 @@ TEST_F(WindowModes, WindowedAfterFullScreenGivesTheSameWindowOutOfTheTopmostBand
     EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), 0x08040200u);
 }
 
+// ShowWindow's first call takes the launcher's show command (STARTUPINFO)
+// instead of its own: a launcher that starts Padrelle hidden or minimised
+// would hide the controller. It is shown whatever the launcher gave, and
+// activated only when the launcher did not ask otherwise.
+TEST_F(WindowModes, AHiddenOrMinimisedStartStillShowsTheController) {
+    const struct {
+        int32_t launcher; // -1: no STARTUPINFO show command
+        bool activated;
+    } cases[] = {{-1, true},
+                 {win::SW_HIDE, true},
+                 {win::SW_SHOWMINIMIZED, true},
+                 {win::SW_SHOWMINNOACTIVE, false},
+                 {win::SW_SHOWNOACTIVATE, false},
+                 {win::SW_SHOWMAXIMIZED, true}};
+    for (const auto& c : cases) {
+        installFakePlatform();
+        fakePlatform.visible = false;
+        fakePlatform.launcherShow = c.launcher;
+        showWindowAtStart(window, c.launcher >= 0 ? c.launcher : win::SW_SHOWNORMAL);
+        EXPECT_TRUE(fakePlatform.visible) << c.launcher;
+        EXPECT_FALSE(fakePlatform.minimised) << c.launcher;
+        const std::string last = fakePlatform.calls.back();
+        EXPECT_EQ(last, c.activated ? "ShowWindow 1" : "ShowWindow 4") << c.launcher;
+    }
+}
+
 // Windows activates a window on any SetWindowPos without SWP_NOACTIVATE (the
 // fake counts it): no path of ours may, or the game loses the focus.
 TEST_F(WindowModes, NoCallOfOursActivatesTheWindow) {

@@ -49,6 +49,7 @@ constexpr Platform defaultPlatform = {
     .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return false; },
     .killTimer = [](WindowHandle, uintptr_t) {},
     .giveForeground = [](WindowHandle, WindowHandle) { return false; },
+    .showWindowCommand = [](WindowHandle, int32_t) {},
 };
 
 } // namespace

@@ -173,6 +173,10 @@ struct Platform {
     // (SetForegroundWindow, which the foreground's own process may call).
     // False when none took it.
     bool (*giveForeground)(WindowHandle window, WindowHandle to);
+    // ShowWindow itself, with a show command (SW_SHOWNORMAL, ...). Its first
+    // call in the process takes the launcher's STARTUPINFO show command,
+    // where one was given, instead of the one given here.
+    void (*showWindowCommand)(WindowHandle window, int32_t command);
 };
 
 constexpr uint32_t WaitForever = 0xFFFFFFFFu;

@@ -132,6 +132,12 @@ constexpr uint32_t WS_EX_LAYERED = 0x00080000;
 constexpr uint32_t WS_EX_OVERLAY =
     WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr int32_t SW_HIDE = 0;
+constexpr int32_t SW_SHOWNORMAL = 1;
+constexpr int32_t SW_SHOWMINIMIZED = 2;
+constexpr int32_t SW_SHOWMAXIMIZED = 3;
+constexpr int32_t SW_SHOWNOACTIVATE = 4;
+constexpr int32_t SW_MINIMIZE = 6;
+constexpr int32_t SW_SHOWMINNOACTIVE = 7;
 constexpr int32_t SW_SHOWNA = 8;
 constexpr uint32_t SWP_NOSIZE = 0x0001;
 constexpr uint32_t SWP_NOMOVE = 0x0002;

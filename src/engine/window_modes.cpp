@@ -222,6 +222,19 @@ void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t client
     allowActivation(window, windowActive != 0);
 }
 
+// ShowWindow: "This parameter is ignored the first time an application calls
+// ShowWindow, if the program that launched the application provides a
+// STARTUPINFO structure." The first call may hide or minimise the window as
+// the launcher says; the second shows it as asked.
+void showWindowAtStart(WindowHandle window, int32_t launcherCommand) {
+    const bool activates = launcherCommand != win::SW_SHOWNOACTIVATE &&
+                           launcherCommand != win::SW_SHOWNA &&
+                           launcherCommand != win::SW_SHOWMINNOACTIVE;
+    const int32_t command = activates ? win::SW_SHOWNORMAL : win::SW_SHOWNOACTIVATE;
+    platform.showWindowCommand(window, command);
+    platform.showWindowCommand(window, command);
+}
+
 void allowActivation(WindowHandle window, bool allow) {
     // The overlay is never to be activated, whatever happens.
     if (!allow || isOverlay(window)) {

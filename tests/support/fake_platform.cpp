@@ -409,5 +409,19 @@ void installFakePlatform() {
                                   reinterpret_cast<intptr_t>(to));
                 return true;
             },
+        .showWindowCommand =
+            [](WindowHandle, int32_t command) {
+                const int32_t used =
+                    !fakePlatform.showWindowCalled && fakePlatform.launcherShow >= 0
+                        ? fakePlatform.launcherShow
+                        : command;
+                fakePlatform.showWindowCalled = true;
+                fakePlatform.visible = used != win::SW_HIDE;
+                fakePlatform.minimised = used == win::SW_SHOWMINIMIZED ||
+                                         used == win::SW_MINIMIZE ||
+                                         used == win::SW_SHOWMINNOACTIVE ||
+                                         (fakePlatform.minimised && used == win::SW_SHOWNA);
+                fakePlatform.calls.push_back("ShowWindow " + std::to_string(used));
+            },
     };
 }

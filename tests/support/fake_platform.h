@@ -103,6 +103,11 @@ struct FakePlatform {
     // (Wine's win.c, run on Windows); handing the foreground to another
     // window ends it, with WM_ACTIVATE (WA_INACTIVE) sent to ours.
     bool ownWindowInFront = false;
+    // The launcher's show command (STARTUPINFO), which ShowWindow's first
+    // call takes instead of its own; -1: none given. What the window is now.
+    int32_t launcherShow = -1;
+    bool showWindowCalled = false;
+    bool minimised = false;
     WindowHandle foregroundGivenTo = nullptr;
     // Shown or hidden (ShowWindow), the layered window's alpha (-1: never
     // set), and its shape: none (the whole window) or these boxes.

@@ -272,6 +272,7 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return true; },
         .killTimer = [](WindowHandle, uintptr_t) {},
         .giveForeground = [](WindowHandle, WindowHandle) { return false; },
+        .showWindowCommand = [](WindowHandle, int32_t) {},
     };
 }
 
