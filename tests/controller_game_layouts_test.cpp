@@ -203,6 +203,14 @@ TEST_F(GameLayouts, ALayoutNamingAProgramNotRunningOrAFileElsewhereChangesNothin
     // The player's own layout follows its own game line: popn.exe keeps it.
     front("popn.exe");
     EXPECT_STREQ(controllerLayout.name, "elsewhere");
+    // A UWP game is named by its own program, not its frame's: the frame
+    // alone, its app not to be told, changes nothing.
+    fakeDesktop.foregroundContent = "popn.exe";
+    front("ApplicationFrameHost.exe");
+    EXPECT_STREQ(lastProgramInFront(), "popn.exe");
+    fakeDesktop.foregroundContent = "";
+    front("applicationframehost.exe");
+    EXPECT_STREQ(lastProgramInFront(), "popn.exe");
     // A name the system gives cut short is no name.
     fakeDesktop.foregroundProgram = std::string(80, 'p') + ".exe";
     foregroundEventDelivered();

@@ -8,6 +8,7 @@
 #include "engine/engine.h"
 #include "engine/logical_scale.h"
 #include "engine/win_constants.h"
+#include "engine/window_owners.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
@@ -115,6 +116,29 @@ TEST(OverlayShape, TakesInputExactlyWhereAControlAnswers) {
     std::vector<WinRect> boxes = {{1, 2, 3, 4}};
     overlayShape(defaultLayout(), false, 0, 720, boxes);
     EXPECT_TRUE(boxes.empty()); // no client area: nothing
+}
+
+// The shell's own windows, which the overlay never rises over, by class; a
+// UWP game's content window has the class of Start's and is no shell's.
+TEST(ShellWindows, AreTheShellsByClassAndACoreWindowByItsProgram) {
+    const struct {
+        const char* windowClass;
+        const char* program;
+        bool shell;
+    } cases[] = {
+        {"Shell_TrayWnd", "explorer.exe", true},
+        {"Shell_SecondaryTrayWnd", "", true},
+        {"Windows.UI.Core.CoreWindow", "StartMenuExperienceHost.exe", true},
+        {"Windows.UI.Core.CoreWindow", "shellexperiencehost.exe", true},
+        {"Windows.UI.Core.CoreWindow", "SearchHost.exe", true},
+        {"Windows.UI.Core.CoreWindow", "Game.exe", false},
+        {"Windows.UI.Core.CoreWindow", "", false},
+        {"ApplicationFrameWindow", "ApplicationFrameHost.exe", false},
+        {"UnityWndClass", "explorer.exe", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isShellWindow(c.windowClass, c.program), c.shell) << c.windowClass << c.program;
+    }
 }
 
 // The panel takes the first free corner, else a free stretch of an edge;

@@ -95,7 +95,7 @@ void hearForeground() {
     following.changesHeard = changes;
     following.lookedMs = now; // heard: as good as a look
     char program[GameNameSize] = "";
-    systemInput.foregroundProgram(program, sizeof program);
+    programInFront(program, sizeof program);
     std::memcpy(following.inFront, program, sizeof program);
     if (program[0] != '\0') {
         std::memcpy(following.lastInFront, program, sizeof program);

@@ -9,6 +9,8 @@
 
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
+#include "engine/process_names.h"
+#include "engine/window_owners.h"
 
 namespace {
 
@@ -68,22 +70,15 @@ bool win32SetWindowShape(WindowHandle window, const WinRect* boxes, int32_t coun
     return true;
 }
 
-// The shell's own windows, which the overlay never goes over: the taskbars,
-// Start, the action center and the tray's overflow.
+// The shell's own windows, which the overlay never goes over (the program
+// is asked only for a class the shell shares with UWP apps).
 bool shellWindow(HWND window) {
     char name[64] = "";
     if (GetClassNameA(window, name, sizeof name) == 0) {
         return false;
     }
-    for (const char* shell :
-         {"Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Windows.UI.Core.CoreWindow",
-          "NotifyIconOverflowWindow", "TopLevelWindowForOverflowXamlIsland",
-          "XamlExplorerHostIslandWindow"}) {
-        if (std::strcmp(name, shell) == 0) {
-            return true;
-        }
-    }
-    return false;
+    const bool shared = std::strcmp(name, "Windows.UI.Core.CoreWindow") == 0;
+    return isShellWindow(name, shared ? programNameOfWindow(window) : std::string());
 }
 
 int32_t win32WindowAbove(WindowHandle window) {

@@ -1,11 +1,13 @@
 #include "keyout/sendinput_output.h"
 
 #include "engine/platform.h"
+#include "engine/window_owners.h"
 #include "keyout/held_record.h"
 #include "keyout/key_keeper.h"
 #include "keyout/key_taker.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -41,6 +43,12 @@ SystemInputApi noSystemInput() {
         .foregroundOutranksUs = [] { return false; },
         .foregroundKnown = [] { return true; },
         .foregroundProgram =
+            [](char* out, size_t size) {
+                if (size > 0) {
+                    out[0] = '\0';
+                }
+            },
+        .foregroundContentProgram =
             [](char* out, size_t size) {
                 if (size > 0) {
                     out[0] = '\0';
@@ -119,6 +127,19 @@ void noteForegroundChange() {
 void foregroundChangeHeard() {
     inputMayReachTheGameAgain();
     noteForegroundChange();
+}
+
+void programInFront(char* out, size_t size) {
+    if (size == 0) {
+        return;
+    }
+    std::string frame(size, '\0');
+    std::string content(size, '\0');
+    systemInput.foregroundProgram(frame.data(), size);
+    systemInput.foregroundContentProgram(content.data(), size);
+    const std::string_view name = programOfWindow(frame.c_str(), content.c_str());
+    std::memcpy(out, name.data(), name.size());
+    out[name.size()] = '\0';
 }
 
 bool lookAtForeground() {

@@ -71,6 +71,10 @@ struct SystemInputApi {
     // that found another window): "" for none, for this program's own, and
     // for one that keeps its name from us.
     void (*foregroundProgram)(char* out, size_t size);
+    // The same of the window's content where another process draws it (a
+    // UWP app's CoreWindow inside ApplicationFrameHost.exe's frame): "" for
+    // none.
+    void (*foregroundContentProgram)(char* out, size_t size);
     // Asks for the window in front now (GetForegroundWindow, cheap); when
     // it is another than last heard, reads it anew (its integrity level,
     // its program) and gives true: the caller acts as on its event.
@@ -103,6 +107,9 @@ void noteForegroundChange();
 // look: input may reach the game again (breaks taken since the last change
 // are owed again), and the change is counted.
 void foregroundChangeHeard();
+// The program in front as a player knows it: a UWP app by its own program,
+// not its frame's (programOfWindow); "" as foregroundProgram gives it.
+void programInFront(char* out, size_t size);
 // Looks for the window in front now; a change goes through
 // foregroundChangeHeard, as its event would. True when one was found: under
 // Wine, and where the system never sends the event, this is how it is seen.

@@ -7,8 +7,10 @@
 // hook's calls, and the callback only queues the key and wakes the main loop.
 #include <windows.h>
 
+#include "engine/process_names.h"
 #include "engine/system_watches.h"
 #include "engine/wide_text.h"
+#include "engine/window_owners.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
 
@@ -168,19 +170,27 @@ DWORD ownLevel() {
 }
 
 std::string foregroundName;
+std::string foregroundContent;
 HWND checkedWindow = nullptr; // the foreground window checkForeground last looked at
 
-// The program file's name without its folder (QueryFullProcessImageNameW
-// gives the whole path, of any length); "" when it cannot be had.
-std::string programNameOf(HANDLE process) {
-    std::wstring path(32768, L'\0');
-    DWORD length = static_cast<DWORD>(path.size());
-    if (!QueryFullProcessImageNameW(process, 0, path.data(), &length)) {
-        return std::string();
+// A UWP app's content window inside its frame: the child of another process
+// than the frame's (Windows.UI.Core.CoreWindow), whose program is the app.
+struct ContentSearch {
+    DWORD frameProcess;
+    std::string program;
+};
+
+BOOL CALLBACK findContent(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ContentSearch*>(data);
+    DWORD processId = 0;
+    char name[64] = "";
+    if (GetWindowThreadProcessId(child, &processId) != 0 && processId != search->frameProcess &&
+        GetClassNameA(child, name, sizeof name) > 0 &&
+        std::strcmp(name, "Windows.UI.Core.CoreWindow") == 0) {
+        search->program = programNameOfWindow(child);
+        return FALSE;
     }
-    path.resize(length);
-    const size_t slash = path.find_last_of(L"\\/");
-    return utf8FromWide(path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1));
+    return TRUE;
 }
 
 // A foreground process that will not even be asked (an elevated one keeps
@@ -190,6 +200,7 @@ void checkForeground() {
     HWND window = GetForegroundWindow();
     checkedWindow = window;
     foregroundName.clear();
+    foregroundContent.clear();
     if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 ||
         processId == GetCurrentProcessId()) {
         foregroundOutranks = false;
@@ -201,8 +212,13 @@ void checkForeground() {
         level = GetLastError() == ERROR_ACCESS_DENIED ? AccessDenied : 0;
     } else {
         level = integrityOf(process);
-        foregroundName = programNameOf(process);
+        foregroundName = programNameOfProcess(process);
         CloseHandle(process);
+        if (isAppFrameHost(foregroundName)) {
+            ContentSearch search = {processId, std::string()};
+            EnumChildWindows(window, findContent, reinterpret_cast<LPARAM>(&search));
+            foregroundContent = search.program;
+        }
     }
     const DWORD own = ownLevel();
     foregroundOutranks = level == AccessDenied ? own != 0 && own < SECURITY_MANDATORY_HIGH_RID
@@ -239,6 +255,15 @@ bool outranked() {
     return foregroundOutranks;
 }
 
+// A name too long for the buffer is none: cut, it could pass for another's.
+void copyName(const std::string& name, char* out, size_t size) {
+    if (size > 0) {
+        const size_t length = name.size() < size ? name.size() : 0;
+        std::memcpy(out, name.data(), length);
+        out[length] = '\0';
+    }
+}
+
 void keysDown(KeyStateBits* out) {
     *out = KeyStateBits{};
     for (int key = 0x08; key <= 0xFE; ++key) {
@@ -265,14 +290,10 @@ void useWin32SystemInput() {
                 if (!watchingForeground) {
                     checkForeground();
                 }
-                // A name too long for the buffer is none: cut, it could
-                // pass for another's.
-                if (size > 0) {
-                    const size_t length = foregroundName.size() < size ? foregroundName.size() : 0;
-                    std::memcpy(out, foregroundName.data(), length);
-                    out[length] = '\0';
-                }
+                copyName(foregroundName, out, size);
             },
+        .foregroundContentProgram = [](char* out,
+                                       size_t size) { copyName(foregroundContent, out, size); },
         .lookAtForeground =
             [] {
                 // GetForegroundWindow costs little; the process is asked

@@ -84,6 +84,10 @@ void installFakeDesktop() {
         const std::string& name = fakeDesktop.seenProgram;
         std::snprintf(out, size, "%s", name.size() < size ? name.c_str() : "");
     };
+    systemInput.foregroundContentProgram = [](char* out, size_t size) {
+        const std::string& name = fakeDesktop.foregroundContent;
+        std::snprintf(out, size, "%s", name.size() < size ? name.c_str() : "");
+    };
     systemInput.lookAtForeground = [] {
         const bool changed = fakeDesktop.foregroundProgram != fakeDesktop.seenProgram ||
                              fakeDesktop.elevatedForeground != fakeDesktop.seenElevated;

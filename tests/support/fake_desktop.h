@@ -40,6 +40,9 @@ struct FakeDesktop {
     // and the one the program last heard of.
     std::string foregroundProgram;
     std::string seenProgram;
+    // The program of its content window where another process draws it (a
+    // UWP app inside ApplicationFrameHost.exe's frame); "" for none.
+    std::string foregroundContent;
     bool numLock = true;
     // The keys the game holds: scancode, 0x100 for the extended flag; and
     // the virtual keys it holds.
