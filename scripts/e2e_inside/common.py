@@ -234,9 +234,11 @@ def distance(a, b):
     return sum(abs(p - q) for p, q in zip(a, b))
 
 
-def start_openbox():
-    process = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+def start_openbox(config=None):
+    """openbox, with its own configuration or the one given."""
+    process = subprocess.Popen(["openbox", "--sm-disable",
+                                *(["--config-file", config] if config else [])],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_for(15, "openbox did not start", lambda: subprocess.run(
         ["wmctrl", "-m"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0)
     return process
