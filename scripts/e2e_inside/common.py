@@ -52,6 +52,14 @@ def wait_for(seconds, what, test, interval=0.05):
         time.sleep(interval)
 
 
+def wait_for_or_none(seconds, test, interval=0.05):
+    """The test's value once it holds, or None when it did not within the time."""
+    try:
+        return wait_for(seconds, "", test, interval)
+    except Failure:
+        return None
+
+
 def run(*command, check=True):
     result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     if check and result.returncode != 0:

@@ -33,7 +33,9 @@ class Padrelle:
     def close(self, what="the window"):
         run("wmctrl", "-F", "-c", TITLE)
         code = self.exit_code(what)
-        wait_for(10, "the guard outlived a clean exit", lambda: guard_pid() is None)
+        if not wait_for_or_none(10, lambda: guard_pid() is None):
+            log = read_file(os.path.join(appdata(), "padrelle.log")).splitlines()
+            raise Failure(f"the guard outlived a clean exit; the log ends: {log[-3:]}")
         return code
 
     def exit_code(self, what):
