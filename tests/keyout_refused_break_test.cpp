@@ -268,6 +268,23 @@ TEST_F(RefusedBreaks, AFingerBackOnAPadWhoseBreakIsOwedKeepsItsKeyWithoutAStrayB
     EXPECT_EQ(keysHeldInRecord(*heldRecord), 0);
 }
 
+// A change of the foreground is heard at most a second late (its event at the
+// next message, a look every half second): a break taken just before it goes
+// again, one taken longer before reached the window in front then.
+TEST_F(RefusedBreaks, OnlyABreakTakenJustBeforeAChangeGoesAgainAtIt) {
+    for (const uint32_t before : {uint32_t{1}, ChangeHeardLateMs + 1}) {
+        switchScene(0);
+        holdThreePadsAndScratch();
+        liftEveryFinger();
+        const int32_t sent = fakeDesktop.sent;
+        pass(before);
+        foregroundEventDelivered();
+        pass();
+        EXPECT_EQ(fakeDesktop.sent - sent, before == 1 ? 4 : 0) << before;
+        EXPECT_EQ(owedBreakCount(), 0);
+    }
+}
+
 // A new output starts owing nothing, whatever the last one owed.
 TEST_F(RefusedBreaks, AResetOutputOwesNothing) {
     holdThreePadsAndScratch();

@@ -43,6 +43,7 @@ uint32_t virtualKeyOf(const SystemKeyEvent& e) {
 // SendInput leaves the last error alone when it inserts the events.
 uint32_t sendToDesktop(const SystemKeyEvent* events, uint32_t count, uint32_t* error) {
     *error = 0;
+    fakeDesktop.sent += static_cast<int32_t>(count);
     if (fakeDesktop.desktop == InputDesktop::Switching) {
         fakeDesktop.dropped += static_cast<int32_t>(count);
         return count;

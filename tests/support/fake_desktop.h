@@ -50,6 +50,7 @@ struct FakeDesktop {
     std::set<uint32_t> gameHoldsVirtual;
     bool hooked = false;   // a low-level keyboard hook is set
     int32_t keysTyped = 0; // keys of the keyboard that reached the game, downs and ups
+    int32_t sent = 0;      // events SendInput was given
     int32_t refused = 0;   // events SendInput did not insert
     int32_t dropped = 0;   // events inserted and not the game's (UIPI, Padrelle's own window)
 };
