@@ -119,10 +119,21 @@ def process_cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def in_this_prefix(pid):
+    """Whether a process belongs to this run's Wine prefix: other runs of the test may
+    share the machine, with programs of the same names."""
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as handle:
+            variables = handle.read().split(b"\0")
+    except OSError:
+        return False
+    return f"WINEPREFIX={os.environ['WINEPREFIX']}".encode() in variables
+
+
 def wine_pid(name):
     """The Linux process of a running Windows program."""
     out = run("pgrep", "-f", name, check=False)
-    pids = [int(p) for p in out.split()]
+    pids = [int(p) for p in out.split() if in_this_prefix(int(p))]
     return pids[0] if pids else None
 
 
@@ -130,6 +141,8 @@ def padrelle_pids():
     """(main, guard) Linux processes of padrelle.exe; None where there is none."""
     main = guard = None
     for pid in run("pgrep", "-f", "padrelle.exe", check=False).split():
+        if not in_this_prefix(int(pid)):
+            continue
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as handle:
                 words = handle.read().split(b"\0")
