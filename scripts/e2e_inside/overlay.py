@@ -199,8 +199,6 @@ def window_menu_run(game, openbox):
             shape = geometry(found) if found else None
             return shape is not None and shape[2] < 1300
         wait_for(10, "WINDOW did not make the overlay a window", windowed)
-        if "fullscreen" in read_file(os.path.join(appdata(), "settings.txt")):
-            raise Failure("Return that chose the menu's item switched to full screen")
     finally:
         openbox[0].kill()
         openbox[0].wait()
@@ -212,3 +210,5 @@ def window_menu_run(game, openbox):
     game.focus()
     if padrelle.close("the window menu's run") != 0:
         raise Failure("window menu: padrelle.exe did not end with exit code 0")
+    if "fullscreen" in read_file(os.path.join(appdata(), "settings.txt")):
+        raise Failure("window menu: Return that chose the item switched to full screen")
