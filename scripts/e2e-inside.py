@@ -24,7 +24,9 @@ from outside with xdotool and wmctrl, as a player would drive it:
 7. the overlay over the test game in borderless full screen: translucent
    pads with the game seen through them, a click on a pad its key in the
    game, a click elsewhere the game's own, the panel's MORE and WINDOW, the
-   game the foreground window all along;
+   game the foreground window all along; then "Over the game" chosen from the
+   window menu of the active controller (Alt+Space, the arrows, Return): the
+   game has the foreground again and a pad clicked is its key there;
 8. layouts that follow the game: layout files naming the test game and a
    second game (a copy under another name) come up as each is in front, the
    player's own when a third program is;
@@ -56,7 +58,7 @@ from e2e_inside.common import Failure, TMP, STANDIN_KEYS, figures, note, percent
     start_openbox, windows_path
 from e2e_inside.game import Game
 from e2e_inside.menu import menu_run
-from e2e_inside.overlay import overlay_run
+from e2e_inside.overlay import overlay_run, window_menu_run
 from e2e_inside.phone import admission_run, page_retries, remote_run, socket_wait_check
 from e2e_inside.real_input import close_during_assignment, diagnostics, hard_kill, later_start, \
     layout_run, sendinput_run, stand_in_run
@@ -82,6 +84,8 @@ def main():
             hard_kill(game, sendinput, [], None, 5, 0x23, 0, "hard kill, SendInput"),
             hard_kill(game, sendinput, [], None, 7, 0x25, 0, "end process tree, SendInput",
                       tree=True),
+            hard_kill(game, sendinput, [], None, 4, 0x22, 0, "a job closed, SendInput",
+                      job=True),
             hard_kill(game, standin, ["--keys", STANDIN_KEYS],
                       {"PADRELLE_STANDIN_KEYS": STANDIN_KEYS, "PADRELLE_STANDIN_INJECT": "1",
                        "PADRELLE_STANDIN_LOG": windows_path(os.path.join(TMP,
@@ -90,6 +94,7 @@ def main():
         ("close-during-assignment", lambda game: close_during_assignment()),
         ("diagnostics", lambda game: diagnostics()),
         ("overlay", lambda game: overlay_run(openbox)),
+        ("window-menu", lambda game: window_menu_run(game, openbox)),
         ("follow", lambda game: follow_run(game)),
         ("editor", lambda game: editor_run(game)),
         ("menu", lambda game: menu_run(game)),

@@ -79,6 +79,21 @@ void composeLineAt(Canvas& dc, int32_t x, int32_t y, const char* text, uint32_t 
     drawText(dc, x, y, text, colour, AnchorTopLeft);
 }
 
+Rect firstNoticeBox(const char* notice) {
+    int32_t y = NoticeLineY;
+    size_t widest = 0;
+    for (size_t at = 0, length = 0; notice[at] != '\0'; y += LineStep) {
+        at = wrapLine(notice, at, NoticeLineChars, &length);
+        widest = std::max(widest, length);
+        at += length;
+    }
+    if (y == NoticeLineY) {
+        return Rect{NoticeLineY, 0, NoticeLineY, 0};
+    }
+    return Rect{NoticeLineY, 0, y - LineStep + LineHeight,
+                static_cast<int32_t>(widest) * BackingCharWidth + 4};
+}
+
 void composeCell(Canvas& dc, const Rect& box, const char* text) {
     composeHeldCell(dc, box, text, -1);
 }

@@ -22,6 +22,10 @@ void writeHealthLine(const HealthFigures& figures, char* buffer, size_t size);
 // at most maxChars characters, cut at a blank where the text goes on.
 size_t wrapLine(const char* text, size_t at, size_t maxChars, size_t* length);
 
+// Where the first notice's lines are drawn, their backings included: from
+// the top of the notices, as wide as the longest (an empty box for none).
+Rect firstNoticeBox(const char* notice);
+
 // A line of text on a dark backing of its own, readable over whatever
 // control lies under it: from the left edge, or from x.
 void composeLine(Canvas& dc, int32_t y, const char* text, uint32_t colour);

@@ -22,6 +22,7 @@
 #include "engine/window_proc.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
+#include "keyout/held_record.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/sendinput_output.h"
@@ -57,10 +58,12 @@ unsigned short KeyPrefixes[MaxPads] = {};
 unsigned short ScratchPrefixes[MaxDiscs * ScratchKeyCount] = {};
 ControllerMode controllerMode = AssignKeys;
 char noticeLines[NoticeCount][NoticeSize];
-char (&outputNotice)[NoticeSize] = noticeLines[0];
-char (&settingsNotice)[NoticeSize] = noticeLines[1];
-char (&gameNotice)[NoticeSize] = noticeLines[2];
-char (&layoutNotice)[NoticeSize] = noticeLines[3];
+// First: over the game only its lines are seen, where the frame's notices begin.
+char (&coverNotice)[NoticeSize] = noticeLines[0];
+char (&outputNotice)[NoticeSize] = noticeLines[1];
+char (&settingsNotice)[NoticeSize] = noticeLines[2];
+char (&gameNotice)[NoticeSize] = noticeLines[3];
+char (&layoutNotice)[NoticeSize] = noticeLines[4];
 
 namespace {
 
@@ -308,6 +311,28 @@ void watchTheFirewallsQuestion() {
     leftForFirewallQuestion = LeftForQuestion::Nothing;
 }
 
+// Keys whose breaks Windows has not surely taken at the end (a locked screen,
+// no window in front) are the guard's to send: the log names them.
+void sayKeysLeftToTheGuard() {
+    const int32_t left = keysHeldInRecord(*heldRecord);
+    if (left == 0) {
+        return;
+    }
+    std::string names;
+    forEachKey(heldRecord->held, [&names](uint16_t code, unsigned short prefix) {
+        char name[16];
+        formatText(name, " %s%02X", (prefix & KeyStateE0) != 0 ? "E0 " : "",
+                   static_cast<unsigned>(code));
+        names += name;
+    });
+    char text[NoticeSize];
+    formatText(text,
+               "at the end Windows had not surely taken the breaks of%s: the guard goes "
+               "on sending them",
+               names.c_str());
+    noteInLog(text);
+}
+
 } // namespace
 
 void updateController() {
@@ -364,4 +389,5 @@ void leaveController() {
     saveScreenAtExit();
     deleteObjects();
     closeKeyboardOutput();
+    sayKeysLeftToTheGuard();
 }

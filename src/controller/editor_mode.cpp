@@ -9,7 +9,10 @@
 #include "controller/settings_store.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
+#include "engine/platform.h"
 #include "engine/window_proc.h"
+#include "keyout/key_keeper.h"
+#include "keyout/key_taker.h"
 #include "keyout/keyboard_output.h"
 #include "touch/button_tap.h"
 #include "touch/touch_table.h"
@@ -125,9 +128,37 @@ void show() {
     }
 }
 
+// The capture of the last keys awaited, left armed until the keys it kept
+// are up (their ups are kept too: none reaches the game), at most
+// TakerForgetMs; at once when the editor ends.
+struct Closing {
+    bool pending = false;
+    uint32_t sinceMs = 0;
+};
+Closing closing;
+
+void closeCapture(bool now) {
+    if (!closing.pending) {
+        return;
+    }
+    CapturedKey ignored = {};
+    const bool waited = platform.timeMs() - closing.sinceMs >= TakerForgetMs;
+    if (!now && !waited && keptKeysDown() > 0) {
+        while (keyOutput.pollCapture(&ignored) == CaptureTaken) {
+        }
+        requestPassIn(keyOutput.capturePollMs > 0 ? keyOutput.capturePollMs : TakerForgetMs);
+        return;
+    }
+    closing.pending = false;
+    keyOutput.disarmCapture();
+}
+
 void stopAwaiting() {
     if (session.awaiting != Awaiting::Nothing) {
-        keyOutput.disarmCapture();
+        // Keys typed from now on go on as usual.
+        keepTypedKeys(false);
+        closing = Closing{true, platform.timeMs()};
+        closeCapture(false);
         session.awaiting = Awaiting::Nothing;
         session.prompt[0] = '\0';
         changed();
@@ -138,6 +169,9 @@ void awaitKeys(Awaiting what) {
     session.awaiting = what;
     session.keyStep = 0;
     session.text[0] = '\0';
+    // What is typed goes to the editor alone, over the game too.
+    keepTypedKeys(true);
+    closing.pending = false; // the capture still armed serves again
     keyOutput.armCapture();
     changed();
 }
@@ -382,6 +416,7 @@ void forgetLiftedFingers() {
 
 void backToPlay(const Layout& layout, const KeySet& keys) {
     stopAwaiting();
+    closeCapture(true);
     if (session.dragFinger >= 0) {
         endDrag(editor);
     }
@@ -440,6 +475,7 @@ void enterEditor(const Layout& from) {
 }
 
 void updateEditor() {
+    closeCapture(false);
     pollKeys();
     if (controllerMode != EditLayout) {
         return;
@@ -516,6 +552,8 @@ void startEditorWhenAsked() {
 }
 
 void resetEditor() {
+    keepTypedKeys(false);
+    closing = Closing{};
     session = Session{};
     editor = EditorState{};
 }

@@ -1,5 +1,6 @@
 #include "controller/overlay.h"
 
+#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
@@ -7,6 +8,7 @@
 #include "engine/engine.h"
 #include "engine/format_text.h"
 #include "engine/logical_scale.h"
+#include "engine/shape_bands.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/system_input.h"
@@ -34,12 +36,9 @@ constexpr const char* ExclusiveNotice =
     "the game holds the screen in exclusive full screen: no window can lie over it, and the "
     "controller stands aside (hidden) until it lets go; choose borderless or windowed full "
     "screen in its settings";
-// While it stands aside, how often the controller asks whether the game
-// still holds the screen: it may let go without a change of the foreground.
-constexpr uint32_t AsideCheckMs = 1000;
-// How often it looks whether another window came over it: a topmost window
-// can raise itself without any change of the foreground.
-constexpr uint32_t CoverCheckMs = 500;
+constexpr const char* CoverNotice =
+    "another program's window lies over the controller and Windows keeps Padrelle under it "
+    "(it takes the touches): close or move that window, or turn off its always-on-top";
 
 struct Overlay {
     Rect panel = {};
@@ -53,15 +52,19 @@ struct Overlay {
     bool shapedAssigning = false;
     bool shapedEditing = false;
     uint64_t shapedObjects = 0;
+    bool shapedNotice = false;
     bool foregroundChecked = false;
     uint32_t foregroundSeen = 0;
+    bool looked = false;
+    uint32_t lookedMs = 0;
     bool exclusiveSaid = false;
     // Hidden while a game holds the screen in exclusive full screen: it
     // could not be seen, and would still take touches on its pads.
     bool aside = false;
-    uint32_t asideCheckedMs = 0;
-    uint32_t coverCheckedMs = 0;
     int32_t fingersSeen = 0; // fingers down at the last look
+    // Since when its raises have been refused, if they are.
+    bool raiseRefused = false;
+    uint32_t raiseRefusedMs = 0;
 };
 
 Overlay state;
@@ -201,9 +204,11 @@ void reshape() {
     // The editor moves controls anywhere on the monitor: it takes all of it,
     // as the menu does.
     const bool editing = controllerMode == EditLayout || controllerMode == MenuOpen;
+    const bool notice = coverNotice[0] != '\0';
     if (state.shaped && sameRect(whole, state.shapedMonitor) &&
         sameRect(window, state.shapedWindow) && assigning == state.shapedAssigning &&
-        editing == state.shapedEditing && controllerObjectsVersion == state.shapedObjects) {
+        editing == state.shapedEditing && controllerObjectsVersion == state.shapedObjects &&
+        notice == state.shapedNotice) {
         return;
     }
     std::vector<WinRect> boxes;
@@ -239,6 +244,7 @@ void reshape() {
     state.shapedAssigning = assigning;
     state.shapedEditing = editing;
     state.shapedObjects = controllerObjectsVersion;
+    state.shapedNotice = notice;
 }
 
 // Fingers down on the controller now (touch and the mouse finger).
@@ -250,48 +256,42 @@ int32_t fingersDown() {
     return down;
 }
 
+// A raise refused since RaiseFailsSaidMs is said on the screen (over the
+// game too: the shape takes the notice in) and once in the log; the notice
+// goes when the overlay is on top again.
+void noteRaise(bool refused, uint32_t now) {
+    if (!refused) {
+        state.raiseRefused = false;
+        coverNotice[0] = '\0';
+        return;
+    }
+    if (!state.raiseRefused) {
+        state.raiseRefused = true;
+        state.raiseRefusedMs = now;
+    }
+    if (now - state.raiseRefusedMs >= RaiseFailsSaidMs && coverNotice[0] == '\0') {
+        formatText(coverNotice, "%s", CoverNotice);
+        noteInLog(CoverNotice);
+    }
+}
+
 // Back on top where another program's window came over it, never over the
 // shell's own (the taskbar, Start). Windows may refuse a program without the
 // foreground that (SetWindowPos's remarks): it is asked again at the next
 // look, and at once after a finger came down on the overlay, which gives the
 // program the last input event.
-void keepOnTop() {
-    if (platform.windowAbove(mainWindow) == WindowAboveOther) {
-        keepOverlayOnTop(mainWindow);
-    }
-}
-
-void watchCover(uint32_t now) {
-    const int32_t fingers = fingersDown();
-    const bool touched = fingers > state.fingersSeen;
-    state.fingersSeen = fingers;
-    if (state.aside) {
+void keepOnTop(uint32_t now) {
+    if (platform.windowAbove(mainWindow) != WindowAboveOther) {
+        noteRaise(false, now);
         return;
     }
-    if (touched || now - state.coverCheckedMs >= CoverCheckMs) {
-        state.coverCheckedMs = now;
-        keepOnTop();
-    }
-    requestPassBy(state.coverCheckedMs + CoverCheckMs);
+    keepOverlayOnTop(mainWindow);
+    noteRaise(platform.windowAbove(mainWindow) == WindowAboveOther, now);
 }
 
-// Another window came to the foreground: one that is topmost too may lie
-// over the overlay now; a game in exclusive full screen hides it whatever
-// it does (the overlay stands aside), and the log says so once a time it
-// happens.
-void watchForeground() {
-    const uint32_t changes = foregroundChangeCount();
-    const uint32_t now = platform.timeMs();
-    const bool asideDue = state.aside && now - state.asideCheckedMs >= AsideCheckMs;
-    if (state.foregroundChecked && changes == state.foregroundSeen && !asideDue) {
-        if (state.aside) {
-            requestPassBy(state.asideCheckedMs + AsideCheckMs);
-        }
-        watchCover(now);
-        return;
-    }
-    state.foregroundChecked = true;
-    state.foregroundSeen = changes;
+// A game in exclusive full screen hides every window over it: the overlay
+// stands aside, and the log says so once a time it happens.
+void watchExclusive() {
     const bool exclusive = platform.exclusiveFullScreen();
     if (exclusive && !state.exclusiveSaid) {
         noteInLog(ExclusiveNotice);
@@ -301,12 +301,33 @@ void watchForeground() {
         standOverlayAside(mainWindow, exclusive);
         state.aside = exclusive;
     }
-    if (exclusive) {
-        state.asideCheckedMs = now;
-        requestPassBy(now + AsideCheckMs);
-    } else {
-        state.coverCheckedMs = now - CoverCheckMs; // a look now
-        watchCover(now);
+}
+
+// At each change of the foreground heard and at each look: a game that
+// holds the screen now (the one in front may turn exclusive without any
+// change of the foreground), and another window over the overlay (a topmost
+// one can raise itself without one); and at once after a finger came down.
+void watchForeground() {
+    const uint32_t now = platform.timeMs();
+    const bool lookDue = !state.looked || now - state.lookedMs >= OverlayLookMs;
+    if (lookDue) {
+        state.looked = true;
+        state.lookedMs = now;
+        lookAtForeground(); // a change found is heard as its event would be
+    }
+    requestPassBy(state.lookedMs + OverlayLookMs);
+    const uint32_t changes = foregroundChangeCount();
+    const bool changed = !state.foregroundChecked || changes != state.foregroundSeen;
+    state.foregroundChecked = true;
+    state.foregroundSeen = changes;
+    if (changed || lookDue) {
+        watchExclusive();
+    }
+    const int32_t fingers = fingersDown();
+    const bool touched = fingers > state.fingersSeen;
+    state.fingersSeen = fingers;
+    if (!state.aside && (changed || lookDue || touched)) {
+        keepOnTop(now);
     }
 }
 
@@ -391,6 +412,10 @@ void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int
     if (assigning) {
         addBox(view, boxOf(AssignmentBox), boxes);
     }
+    if (coverNotice[0] != '\0') {
+        addBox(view, boxOf(firstNoticeBox(coverNotice)), boxes);
+    }
+    shapeBands(boxes);
 }
 
 void updateOverlay() {
@@ -407,11 +432,12 @@ void updateOverlay() {
     if (!overlayState.on) {
         return;
     }
-    reshape();
     watchForeground();
+    reshape();
 }
 
 void leaveOverlay() {
+    coverNotice[0] = '\0';
     setFrameSpace(nullptr);
     overlayState.on = false;
     state = Overlay{state.panel, state.upright};

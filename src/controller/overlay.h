@@ -43,8 +43,18 @@ void overlayOpacityText(char* out, size_t size);
 // Where the window is drawn and takes input, in client pixels: every pixel
 // whose place in the frame a control (its box: a disc's square) or the
 // panel answers for; while keys are assigned, also the prompt and its button.
+// In bands, as a region's data holds them.
 void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int32_t clientHeight,
                   std::vector<WinRect>& boxes);
+
+// How often the overlay looks, whatever it heard: at the window in front
+// (its change may come without its event), whether a game holds the screen
+// in exclusive full screen, and whether another window lies over it.
+constexpr uint32_t OverlayLookMs = 500;
+// Raises refused this long (a topmost window over every control takes every
+// touch, so the program never has the right to raise its own): said on the
+// screen and in the log.
+constexpr uint32_t RaiseFailsSaidMs = 2000;
 
 // Each pass while the overlay is on: a tap on a button of the panel (the
 // finger down on it and up again without leaving it) acts; the window's

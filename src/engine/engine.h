@@ -55,9 +55,10 @@ void runMainLoop();
 // wait for input; then at most one message, input, update, clock, render.
 void runMainLoopPass();
 // A pass inside a modal loop of the system's (a drag of the title bar, the
-// window menu), which takes and dispatches the thread's messages itself and
-// runs none of the main loop's passes: input, update and render, without
-// the message step. On the window's timer while such a loop runs.
+// window menu, a caption button held down), which takes and dispatches the
+// thread's messages itself and runs none of the main loop's passes: input,
+// update and render, without the message step. On the window's timer while
+// such a loop runs, and after each contact's message handled there.
 void runModalPass();
 constexpr uintptr_t ModalPassTimer = 0x50A5;
 constexpr uint32_t ModalPassMs = 10; // USER_TIMER_MINIMUM

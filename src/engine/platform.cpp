@@ -53,6 +53,8 @@ constexpr Platform defaultPlatform = {
     .setWindowMenu = [](WindowHandle, const WindowMenuEntry*, int32_t) {},
     .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return false; },
     .killTimer = [](WindowHandle, uintptr_t) {},
+    .giveForeground = [](WindowHandle, WindowHandle) { return false; },
+    .showWindowCommand = [](WindowHandle, int32_t) {},
 };
 
 } // namespace

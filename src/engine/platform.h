@@ -128,7 +128,9 @@ struct Platform {
     // SetWindowRgn: the window is drawn and takes input only inside these
     // boxes (client coordinates, right and bottom outside); clicks elsewhere
     // go to the windows below. No boxes (count 0): nowhere; boxes null: the
-    // whole window again.
+    // whole window again. The boxes go to ExtCreateRegion as RGNDATA's,
+    // which are sorted top to bottom, left to right, and apart
+    // (shape_bands.h makes any boxes so).
     bool (*setWindowShape)(WindowHandle window, const WinRect* boxes, int32_t count);
     // SHQueryUserNotificationState: a game holds the display in exclusive
     // full screen (QUNS_RUNNING_D3D_FULL_SCREEN), where no window can lie
@@ -190,6 +192,17 @@ struct Platform {
     // thread's messages are taken, a modal loop's included), and KillTimer.
     bool (*setTimer)(WindowHandle window, uintptr_t id, uint32_t ms);
     void (*killTimer)(WindowHandle window, uintptr_t id);
+
+    // Hands the foreground, and with it the keyboard, from this window,
+    // active, to another: `to` while it is a visible window that is not
+    // minimised, else the next such window below this one
+    // (SetForegroundWindow, which the foreground's own process may call).
+    // False when none took it.
+    bool (*giveForeground)(WindowHandle window, WindowHandle to);
+    // ShowWindow itself, with a show command (SW_SHOWNORMAL, ...). Its first
+    // call in the process takes the launcher's STARTUPINFO show command,
+    // where one was given, instead of the one given here.
+    void (*showWindowCommand)(WindowHandle window, int32_t command);
 };
 
 constexpr uint32_t WaitForever = 0xFFFFFFFFu;

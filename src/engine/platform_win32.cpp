@@ -591,5 +591,10 @@ void useWin32Platform() {
             },
         .killTimer = [](WindowHandle window,
                         uintptr_t id) { KillTimer(static_cast<HWND>(window), id); },
+        .giveForeground = win32GiveForeground,
+        .showWindowCommand =
+            [](WindowHandle window, int32_t command) {
+                ShowWindow(static_cast<HWND>(window), command);
+            },
     };
 }

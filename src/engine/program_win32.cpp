@@ -77,10 +77,7 @@ int runEngineWindow(const StartScreen& start, int showCommand) {
         placeWindowAtStart(window, 1280, 720, start);
         win32ShowWindow(window, SW_SHOWNOACTIVATE);
     } else {
-        // Minimised or hidden starts are shown normally: the controller must be seen.
-        const bool activates = showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA &&
-                               showCommand != SW_SHOWMINNOACTIVE;
-        ShowWindow(window, activates ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+        showWindowAtStart(window, showCommand);
         placeWindowAtStart(window, 1280, 720, start);
     }
     runMainLoop();

@@ -75,8 +75,13 @@ constexpr uint32_t OwedBreakRetryMs = 100;
 // break the system took since the last change may not have reached the game
 // (UIPI drops keys without a word, and the program hears of a new foreground
 // only when it next takes messages; keys taken as the desktop switches go to
-// the one that goes), so each is owed again until it is surely taken.
+// the one that goes), so each, taken no longer before than the news of a
+// change may come late, is owed again until it is surely taken.
 void inputChangedHands();
+// How late the news of a change of the foreground may come: its event at the
+// main thread's next message, a look every half second. Only breaks taken
+// that long before it are sent again.
+constexpr uint32_t ChangeHeardLateMs = 1000;
 // The input desktop came back (unlock, console connect, the end of a UAC
 // prompt) or the foreground changed: input changed hands, and the next retry
 // is not to wait.

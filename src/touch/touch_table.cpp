@@ -43,6 +43,14 @@ void liftAllFingers() {
     heldBack &= 1u << MouseFingerIndex;
 }
 
+void liftScreenFingers() {
+    for (TouchSlot& slot : TouchTable) {
+        if (slot.id < FirstFarTouchId) {
+            slot.down = 0;
+        }
+    }
+}
+
 bool liftFinger(uint32_t id) {
     for (TouchSlot& slot : TouchTable) {
         if (slot.down != 0 && slot.id == id) {

@@ -277,6 +277,8 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .setWindowMenu = [](WindowHandle, const WindowMenuEntry*, int32_t) {},
         .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return true; },
         .killTimer = [](WindowHandle, uintptr_t) {},
+        .giveForeground = [](WindowHandle, WindowHandle) { return false; },
+        .showWindowCommand = [](WindowHandle, int32_t) {},
     };
 }
 
