@@ -3,6 +3,8 @@
 // hold that opens the menu, no key while it is open, the layouts with their
 // pictures, every page inside the frame, and the phone offered at the first
 // start of a PC without a touch screen.
+#include "base/logical_scale.h"
+#include "base/win_constants.h"
 #include "controller/controller_render.h"
 #include "controller/editor_mode.h"
 #include "controller/key_assignment.h"
@@ -15,8 +17,6 @@
 #include "controller/remembered.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
-#include "engine/logical_scale.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
 #include "remote/remote_fingers.h"

@@ -1,5 +1,7 @@
 // The command line, the saved settings file, and what Padrelle remembers from
 // one run to the next.
+#include "base/system_watches.h"
+#include "base/win_constants.h"
 #include "controller/controller_scene.h"
 #include "controller/key_assignment.h"
 #include "controller/launch_options.h"
@@ -9,8 +11,6 @@
 #include "controller/saved_settings.h"
 #include "controller/settings_store.h"
 #include "engine/engine.h"
-#include "engine/system_watches.h"
-#include "engine/win_constants.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/guard.h"

@@ -1,4 +1,5 @@
 // Composing the controller screen.
+#include "base/format_text.h"
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/editor_mode.h"
@@ -8,7 +9,6 @@
 #include "controller/play_mode.h"
 #include "controller/scratch.h"
 #include "engine/engine.h"
-#include "engine/format_text.h"
 #include "support/controller_fixture.h"
 #include "support/recording_canvas.h"
 

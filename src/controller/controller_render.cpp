@@ -1,5 +1,7 @@
 #include "controller/controller_render.h"
 
+#include "base/format_text.h"
+#include "base/health.h"
 #include "controller/controller_scene.h"
 #include "controller/editor_mode.h"
 #include "controller/editor_view.h"
@@ -11,9 +13,7 @@
 #include "controller/play_mode.h"
 #include "controller/remote_panel.h"
 #include "controller/scratch.h"
-#include "engine/format_text.h"
 #include "engine/frame_pacing.h"
-#include "engine/health.h"
 #include "graphics/frame_target.h"
 #include "remote/remote_link.h"
 #include "touch/touch_table.h"

@@ -1,8 +1,8 @@
 // The controller screen, composed on a canvas and presented every frame.
 #pragma once
 
+#include "base/health.h"
 #include "controller/layout.h"
-#include "engine/health.h"
 #include "graphics/canvas.h"
 #include "graphics/frame_target.h"
 

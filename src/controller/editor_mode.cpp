@@ -1,5 +1,8 @@
 #include "controller/editor_mode.h"
 
+#include "base/format_text.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
 #include "controller/controller_scene.h"
 #include "controller/free_place.h"
 #include "controller/game_layouts.h"
@@ -8,8 +11,6 @@
 #include "controller/remembered.h"
 #include "controller/settings_store.h"
 #include "engine/engine.h"
-#include "engine/format_text.h"
-#include "engine/platform.h"
 #include "engine/window_proc.h"
 #include "keyout/key_keeper.h"
 #include "keyout/key_taker.h"

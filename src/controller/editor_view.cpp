@@ -1,10 +1,10 @@
 #include "controller/editor_view.h"
 
+#include "base/format_text.h"
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/editor_mode.h"
 #include "controller/layout_file.h"
-#include "engine/format_text.h"
 
 #include <cstring>
 

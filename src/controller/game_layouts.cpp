@@ -1,11 +1,12 @@
 #include "controller/game_layouts.h"
 
+#include "base/format_text.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
 #include "controller/controller_scene.h"
 #include "controller/remembered.h"
 #include "controller/settings_store.h"
 #include "engine/engine.h"
-#include "engine/format_text.h"
-#include "engine/platform.h"
 #include "keyout/system_input.h"
 
 #include <cstring>

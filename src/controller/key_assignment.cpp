@@ -1,12 +1,13 @@
 #include "controller/key_assignment.h"
 
+#include "base/format_text.h"
+#include "base/pass_requests.h"
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/held_keys.h"
 #include "controller/key_set.h"
 #include "controller/play_mode.h"
 #include "engine/engine.h"
-#include "engine/format_text.h"
 #include "keyout/keyboard_output.h"
 #include "touch/touch_table.h"
 

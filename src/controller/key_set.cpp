@@ -1,8 +1,8 @@
 #include "controller/key_set.h"
 
+#include "base/format_text.h"
 #include "controller/controller_scene.h"
 #include "controller/layout.h"
-#include "engine/format_text.h"
 
 #include <cstring>
 

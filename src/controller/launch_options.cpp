@@ -1,8 +1,8 @@
 #include "controller/launch_options.h"
 
+#include "base/format_text.h"
 #include "controller/layout.h"
 #include "controller/saved_settings.h"
-#include "engine/format_text.h"
 
 #include <cctype>
 #include <cstdio>

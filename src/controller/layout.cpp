@@ -1,6 +1,6 @@
 #include "controller/layout.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 #include <cstdio>
 

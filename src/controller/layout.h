@@ -9,8 +9,8 @@
 // built-in presets and layout files (layout_file.h) serve other games.
 #pragma once
 
+#include "base/window_owners.h"
 #include "controller/key_set.h"
-#include "engine/window_owners.h"
 
 #include <cstddef>
 #include <cstdint>

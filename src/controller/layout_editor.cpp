@@ -1,7 +1,7 @@
 #include "controller/layout_editor.h"
 
+#include "base/format_text.h"
 #include "controller/layout_file.h"
-#include "engine/format_text.h"
 
 #include <algorithm>
 #include <cmath>

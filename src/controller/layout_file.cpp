@@ -1,7 +1,7 @@
 #include "controller/layout_file.h"
 
+#include "base/format_text.h"
 #include "controller/text_lines.h"
-#include "engine/format_text.h"
 
 #include <cmath>
 #include <cstdlib>

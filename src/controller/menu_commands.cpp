@@ -1,5 +1,7 @@
 #include "controller/menu_commands.h"
 
+#include "base/format_text.h"
+#include "base/logical_scale.h"
 #include "controller/controller_scene.h"
 #include "controller/game_layouts.h"
 #include "controller/held_keys.h"
@@ -10,8 +12,6 @@
 #include "controller/remembered.h"
 #include "controller/remote_panel.h"
 #include "controller/settings_store.h"
-#include "engine/format_text.h"
-#include "engine/logical_scale.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"

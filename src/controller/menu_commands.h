@@ -5,8 +5,8 @@
 // option is.
 #pragma once
 
+#include "base/platform.h"
 #include "controller/layout.h"
-#include "engine/platform.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "controller/menu_view.h"
 
+#include "base/format_text.h"
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/menu_mode.h"
@@ -7,7 +8,6 @@
 #include "controller/play_mode.h"
 #include "controller/remote_panel.h"
 #include "controller/settings_store.h"
-#include "engine/format_text.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 #include "remote/remote_link.h"

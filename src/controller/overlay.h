@@ -5,8 +5,8 @@
 // Return nor the window menu can reach it.
 #pragma once
 
+#include "base/platform.h"
 #include "controller/layout.h"
-#include "engine/platform.h"
 #include "graphics/geometry.h"
 
 #include <cstdint>

@@ -2,6 +2,8 @@
 // remembered settings, then the engine's window.
 #include <windows.h>
 
+#include "base/system_watches.h"
+#include "base/wide_text.h"
 #include "controller/controller_scene.h"
 #include "controller/launch_options.h"
 #include "controller/play_mode.h"
@@ -9,8 +11,6 @@
 #include "controller/settings_store.h"
 #include "engine/program_win32.h"
 #include "engine/responsiveness.h"
-#include "engine/system_watches.h"
-#include "engine/wide_text.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
 #include "keyout/interception_output.h"

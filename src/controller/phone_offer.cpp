@@ -1,10 +1,10 @@
 #include "controller/phone_offer.h"
 
+#include "base/platform.h"
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/menu_commands.h"
 #include "controller/remote_panel.h"
-#include "engine/platform.h"
 #include "remote/remote_link.h"
 #include "touch/button_tap.h"
 #include "touch/touch_table.h"

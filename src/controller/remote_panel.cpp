@@ -1,9 +1,9 @@
 #include "controller/remote_panel.h"
 
+#include "base/format_text.h"
 #include "controller/controller_scene.h"
 #include "controller/layout_file.h"
 #include "controller/remembered.h"
-#include "engine/format_text.h"
 #include "remote/network_reach.h"
 #include "remote/remote_link.h"
 

@@ -1,8 +1,8 @@
 #include "controller/saved_settings.h"
 
+#include "base/format_text.h"
 #include "controller/layout_file.h"
 #include "controller/text_lines.h"
-#include "engine/format_text.h"
 #include "remote/remote_gate.h"
 
 #include <cstring>

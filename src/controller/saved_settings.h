@@ -19,9 +19,9 @@
 // used at all.
 #pragma once
 
+#include "base/platform.h"
 #include "controller/key_set.h"
 #include "controller/layout.h"
-#include "engine/platform.h"
 #include "keyout/keyboard_output.h"
 
 #include <cstddef>

@@ -5,8 +5,8 @@
 
 #include <shlobj.h>
 
+#include "base/wide_text.h"
 #include "controller/settings_store.h"
-#include "engine/wide_text.h"
 
 #include <cstring>
 #include <string>

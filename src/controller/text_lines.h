@@ -3,7 +3,7 @@
 // whose lines the reader refuses.
 #pragma once
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 #include <cstddef>
 #include <string_view>

@@ -1,7 +1,7 @@
 // Scenes, the frame clock and the main loop.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <cstdint>
 
@@ -38,7 +38,6 @@ using WindowMenuSource = int32_t (*)(WindowMenuEntry* entries, int32_t max);
 extern const WindowMenuSource sceneWindowMenu;
 extern int32_t currentScene;
 extern FrameClock frameClock;
-extern void* moduleInstance; // HINSTANCE of the program
 
 void sceneNoOp();
 void switchScene(int32_t scene);
@@ -62,11 +61,6 @@ void runMainLoopPass();
 void runModalPass();
 constexpr uintptr_t ModalPassTimer = 0x50A5;
 constexpr uint32_t ModalPassMs = 10; // USER_TIMER_MINIMUM
-// Asks for a pass no later than timeMs (on the timeMs() clock), or delayMs
-// from now, even if no input comes meanwhile. A request holds until the next
-// pass starts; the earliest of several wins.
-void requestPassBy(uint32_t timeMs);
-void requestPassIn(uint32_t delayMs);
 void resetMainLoop();
 
 // Back to the state at program start: scene 0 current, clock zero, the

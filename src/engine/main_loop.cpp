@@ -1,36 +1,9 @@
+#include "base/health.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
-#include "engine/health.h"
-#include "engine/platform.h"
 #include "engine/window_proc.h"
-
-namespace {
-
-bool passRequested = false;
-uint32_t passDeadline = 0;
-
-// Milliseconds until the earliest pass asked for: 0 when it is due,
-// WaitForever when none was asked for. The clock may wrap.
-uint32_t timeUntilDue() {
-    if (!passRequested) {
-        return WaitForever;
-    }
-    const auto left = static_cast<int32_t>(passDeadline - platform.timeMs());
-    return left > 0 ? static_cast<uint32_t>(left) : 0;
-}
-
-} // namespace
-
-void requestPassBy(uint32_t timeMs) {
-    if (!passRequested || static_cast<int32_t>(timeMs - passDeadline) < 0) {
-        passDeadline = timeMs;
-        passRequested = true;
-    }
-}
-
-void requestPassIn(uint32_t delayMs) {
-    requestPassBy(platform.timeMs() + delayMs);
-}
 
 namespace {
 
@@ -50,7 +23,7 @@ void finishPass() {
 } // namespace
 
 void runModalPass() {
-    passRequested = false;
+    passRequestsServed();
     notePassStarted();
     finishPass();
 }
@@ -61,14 +34,14 @@ void runMainLoopPass() {
     // running empty passes.
     int32_t taken = platform.takeMessage();
     if (taken == 0) {
-        const uint32_t timeout = timeUntilDue();
+        const uint32_t timeout = timeUntilPassDue();
         if (timeout > 0 && platform.waitForInput(timeout)) {
             taken = platform.takeMessage();
         }
     }
     // This pass serves every request made before it; handlers ask again for
     // what is still due.
-    passRequested = false;
+    passRequestsServed();
     notePassStarted();
     // A quit message is dropped.
     if (taken > 0) {
@@ -86,6 +59,5 @@ void runMainLoop() {
 }
 
 void resetMainLoop() {
-    passRequested = false;
-    passDeadline = 0;
+    resetPassRequests();
 }

@@ -1,11 +1,11 @@
+#include "base/health.h"
+#include "base/system_watches.h"
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/menu_commands.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
-#include "engine/health.h"
-#include "engine/system_watches.h"
 
 namespace {
 
@@ -20,7 +20,6 @@ constexpr Scene standardScenes[SceneCount] = {
 Scene SceneTable[SceneCount] = {standardScenes[0], standardScenes[1]};
 const WindowMenuSource sceneWindowMenu = controllerWindowMenu;
 int32_t currentScene = 0;
-void* moduleInstance = nullptr;
 
 void sceneNoOp() {}
 

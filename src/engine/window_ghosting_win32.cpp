@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "engine/system_call.h"
+#include "base/system_call.h"
 #include "engine/window_ghosting.h"
 
 void disableWindowGhosting() {

@@ -13,7 +13,7 @@
 #include <netlistmgr.h>
 #include <oleauto.h>
 
-#include "engine/wide_text.h"
+#include "base/wide_text.h"
 #include "remote/network_reach.h"
 
 #include <string>

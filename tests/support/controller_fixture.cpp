@@ -1,11 +1,11 @@
 #include "support/controller_fixture.h"
 
+#include "base/logical_scale.h"
 #include "controller/launch_options.h"
 #include "controller/program_state.h"
 #include "controller/remembered.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
-#include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/frame_target.h"

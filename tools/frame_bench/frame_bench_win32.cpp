@@ -127,7 +127,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     windowClass.lpszClassName = "PadrelleFrameBench";
     RegisterClassA(&windowClass);
     useWin32BitmapBackend();
-    useGdiFrameTarget();
+    useGdiFrameTarget([] { return mainWindow; });
     for (const char* layout : {"default", "double"}) {
         leaveController();
         useLayout(*presetNamed(layout));

@@ -1,7 +1,7 @@
-#include "engine/health.h"
+#include "base/health.h"
 
-#include "engine/engine.h"
-#include "engine/platform.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
 
 namespace {
 

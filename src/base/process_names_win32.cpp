@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "engine/process_names.h"
-#include "engine/wide_text.h"
+#include "base/process_names.h"
+#include "base/wide_text.h"
 
 // QueryFullProcessImageNameW gives the whole path, of any length.
 std::string programNameOfProcess(void* process) {

@@ -1,6 +1,6 @@
-#include "engine/system_watches.h"
+#include "base/system_watches.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 #include <string>
 

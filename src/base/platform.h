@@ -1,4 +1,4 @@
-// The engine's only door to the operating system.
+// The core's only door to the operating system.
 //
 // The portable core never calls the platform directly: it calls through the
 // function table below. The Win32 layer fills it with the real calls at start;
@@ -213,6 +213,9 @@ constexpr int32_t WindowAboveShell = 2;
 constexpr size_t ProgramFolderSize = 32768 * 3;
 
 extern Platform platform;
+// The program's module (HINSTANCE on Windows), kept by the program's start;
+// its resources (the bitmaps, the window class) are found through it.
+extern void* moduleInstance;
 
 // Puts the defaults back: every call does nothing and reports failure, the
 // clock stands at 0, no key is down and no message waits.

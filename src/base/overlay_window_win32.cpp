@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/platform.h"
-#include "engine/platform_win32.h"
-#include "engine/process_names.h"
-#include "engine/window_owners.h"
+#include "base/platform.h"
+#include "base/platform_win32.h"
+#include "base/process_names.h"
+#include "base/window_owners.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/logical_scale.h"
+#include "base/logical_scale.h"
 
 #include <cmath>
 

@@ -11,11 +11,11 @@
 #include <new>
 #include <vector>
 
-#include "engine/platform.h"
-#include "engine/platform_win32.h"
-#include "engine/system_call.h"
-#include "engine/system_watches.h"
-#include "engine/wide_text.h"
+#include "base/platform.h"
+#include "base/platform_win32.h"
+#include "base/system_call.h"
+#include "base/system_watches.h"
+#include "base/wide_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/window_owners.h"
+#include "base/window_owners.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "engine/wide_text.h"
+#include "base/wide_text.h"
 
 #include <vector>
 

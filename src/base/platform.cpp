@@ -1,4 +1,4 @@
-#include "engine/platform.h"
+#include "base/platform.h"
 
 namespace {
 
@@ -60,6 +60,7 @@ constexpr Platform defaultPlatform = {
 } // namespace
 
 Platform platform = defaultPlatform;
+void* moduleInstance = nullptr;
 
 void resetPlatform() {
     platform = defaultPlatform;

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "engine/system_call.h"
+#include "base/system_call.h"
 
 void* systemCall(const char* library, const char* name) {
     HMODULE module = GetModuleHandleA(library);

@@ -1,7 +1,7 @@
 // Installs the real Win32 calls in the platform table (Windows builds only).
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <cstdint>
 
