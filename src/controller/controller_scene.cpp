@@ -5,6 +5,7 @@
 #include "base/pass_requests.h"
 #include "base/platform.h"
 #include "base/win_constants.h"
+#include "controller/controller_render.h"
 #include "controller/editor_mode.h"
 #include "controller/game_layouts.h"
 #include "controller/held_keys.h"
@@ -216,6 +217,12 @@ void playLayout(const Layout& layout, const KeySet& keys) {
         makeControls();
     }
     showLayoutToPhone();
+}
+
+void installControllerScene() {
+    installScene(1, Scene{enterController, updateController, renderController, leaveController,
+                          releaseController, inputBackToController});
+    installWindowMenu(controllerWindowMenu);
 }
 
 void enterController() {

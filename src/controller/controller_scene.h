@@ -76,6 +76,10 @@ extern LeftForQuestion leftForFirewallQuestion;
 // What to tell a player whose --output interception cannot be had.
 void forcedDriverMessage(char* buffer, size_t size);
 
+// Gives the engine this scene as its scene 1, and the window menu's source:
+// at the program's start, before the engine starts (tests do the same).
+void installControllerScene();
+
 void enterController();
 void updateController();
 void leaveController();

@@ -68,6 +68,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return runGuardStart(launchOptions.guardProcess, launchOptions.guardRecord);
     }
     prepareWin32Engine(instance);
+    // The engine runs the controller's scene and builds its window menu.
+    installControllerScene();
     if (launchOptions.help) {
         say(LaunchUsage, Caption, MB_OK | MB_ICONINFORMATION);
         return 0;

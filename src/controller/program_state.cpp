@@ -10,6 +10,7 @@
 #include "touch/touch_table.h"
 
 void resetProgramState() {
+    installControllerScene();
     resetEngine();
     resetWindowState();
     resetTouchTable();

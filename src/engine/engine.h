@@ -1,4 +1,6 @@
-// Scenes, the frame clock and the main loop.
+// Scenes, the frame clock and the main loop. The engine knows no scene of
+// its own: the application gives its scenes and its window menu's source at
+// the program's start (installScene, installWindowMenu), as tests do.
 #pragma once
 
 #include "base/platform.h"
@@ -33,9 +35,17 @@ constexpr int32_t SceneCount = 2;
 extern Scene SceneTable[SceneCount];
 // The scene's entries of the window menu: written into entries (at most
 // max), their count given. The window menu is built from them when the
-// window is made and each time it opens. Named with the scene table.
+// window is made and each time it opens. None until the application gives
+// its source.
 using WindowMenuSource = int32_t (*)(WindowMenuEntry* entries, int32_t max);
-extern const WindowMenuSource sceneWindowMenu;
+extern WindowMenuSource sceneWindowMenu;
+
+// A scene's handlers, given by the application before the engine starts:
+// they are the standard table's from now on (resetEngine puts them back).
+// Scene 0 is no scene and stays so; a number outside the table changes
+// nothing.
+void installScene(int32_t scene, const Scene& handlers);
+void installWindowMenu(WindowMenuSource source);
 extern int32_t currentScene;
 extern FrameClock frameClock;
 
