@@ -1,7 +1,7 @@
 #include "bench_setup.h"
 
-#include "controller/controller_scene.h"
 #include "controller/program_state.h"
+#include "controller/scene/controller_scene.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"

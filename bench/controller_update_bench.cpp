@@ -2,9 +2,9 @@
 // or turning on the controller.
 #include "bench_setup.h"
 
-#include "controller/controller_scene.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "controller/scene/controller_scene.h"
+#include "controller/scene/play_mode.h"
+#include "controller/scene/scratch.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,11 +1,11 @@
 // Layouts that follow the game in front: the switch, its keys, what the game
 // holds through it, and what changes nothing.
-#include "controller/controller_scene.h"
-#include "controller/editor_mode.h"
-#include "controller/game_layouts.h"
-#include "controller/launch_options.h"
-#include "controller/play_mode.h"
-#include "controller/remembered.h"
+#include "controller/scene/controller_scene.h"
+#include "controller/scene/editor_mode.h"
+#include "controller/scene/game_layouts.h"
+#include "controller/scene/play_mode.h"
+#include "controller/scene/remembered.h"
+#include "controller/settings/launch_options.h"
 #include "engine/engine.h"
 #include "keyout/held_record.h"
 #include "keyout/system_input.h"

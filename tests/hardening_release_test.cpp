@@ -1,9 +1,9 @@
 // Held keys let go when the session ends, and the system's touch gestures
 // kept off the window.
 #include "base/win_constants.h"
-#include "controller/held_keys.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "controller/scene/held_keys.h"
+#include "controller/scene/play_mode.h"
+#include "controller/scene/scratch.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"

@@ -1,9 +1,9 @@
 #include "support/controller_fixture.h"
 
 #include "base/logical_scale.h"
-#include "controller/launch_options.h"
 #include "controller/program_state.h"
-#include "controller/remembered.h"
+#include "controller/scene/remembered.h"
+#include "controller/settings/launch_options.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"

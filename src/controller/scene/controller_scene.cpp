@@ -1,0 +1,450 @@
+#include "controller/scene/controller_scene.h"
+
+#include "base/format_text.h"
+#include "base/logical_scale.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
+#include "base/win_constants.h"
+#include "controller/scene/controller_render.h"
+#include "controller/scene/editor_mode.h"
+#include "controller/scene/game_layouts.h"
+#include "controller/scene/held_keys.h"
+#include "controller/scene/key_assignment.h"
+#include "controller/scene/menu_commands.h"
+#include "controller/scene/menu_mode.h"
+#include "controller/scene/overlay.h"
+#include "controller/scene/phone_offer.h"
+#include "controller/scene/play_mode.h"
+#include "controller/scene/remembered.h"
+#include "controller/scene/remote_panel.h"
+#include "controller/scene/scratch.h"
+#include "engine/actions.h"
+#include "engine/engine.h"
+#include "engine/window_modes.h"
+#include "engine/window_proc.h"
+#include "keyout/accessibility_keys.h"
+#include "keyout/guard.h"
+#include "keyout/held_record.h"
+#include "keyout/keyboard_library.h"
+#include "keyout/keyboard_output.h"
+#include "keyout/sendinput_output.h"
+#include "remote/network_reach.h"
+#include "remote/remote_link.h"
+
+#include <cstring>
+#include <string>
+
+uint64_t controllerObjectsVersion = 0;
+LeftForQuestion leftForFirewallQuestion = LeftForQuestion::Nothing;
+
+namespace {
+
+// The firewall's question was seen coming once: the window was made an
+// ordinary one for it (a player who lays it over the game again meanwhile
+// keeps it there).
+bool firewallQuestionSeen = false;
+
+} // namespace
+Image* whiteImage = nullptr;
+Image* blueImage = nullptr;
+Image* scratchImage = nullptr;
+Sprite* padSprites[MaxPads] = {};
+Sprite* scratchDiscs[MaxDiscs] = {};
+Sprite*& scratchDisc = scratchDiscs[0];
+Layout controllerLayout = fittedToFrame(defaultLayout());
+Layout playedLayout = defaultLayout();
+
+int8_t KeyScancodes[MaxPads] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x10, 0x11};
+int8_t ScratchScancodes[MaxDiscs * ScratchKeyCount] = {0x1D, 0x2A};
+unsigned short KeyPrefixes[MaxPads] = {};
+unsigned short ScratchPrefixes[MaxDiscs * ScratchKeyCount] = {};
+ControllerMode controllerMode = AssignKeys;
+char noticeLines[NoticeCount][NoticeSize];
+// First: over the game only its lines are seen, where the frame's notices begin.
+char (&coverNotice)[NoticeSize] = noticeLines[0];
+char (&outputNotice)[NoticeSize] = noticeLines[1];
+char (&settingsNotice)[NoticeSize] = noticeLines[2];
+char (&gameNotice)[NoticeSize] = noticeLines[3];
+char (&layoutNotice)[NoticeSize] = noticeLines[4];
+
+namespace {
+
+// The layout's pads and disc keys, never past the tables.
+int32_t padsInUse() {
+    return controllerLayout.padCount < MaxPads ? controllerLayout.padCount : MaxPads;
+}
+
+int32_t discKeysInUse() {
+    return controllerLayout.discCount < MaxDiscs ? controllerLayout.discCount * ScratchKeyCount
+                                                 : MaxDiscs * ScratchKeyCount;
+}
+
+} // namespace
+
+KeySet currentKeys() {
+    KeySet set = {};
+    for (int32_t i = 0; i < padsInUse(); ++i) {
+        set.keys[set.count++] = AssignedKey{static_cast<uint8_t>(KeyScancodes[i]), KeyPrefixes[i]};
+    }
+    for (int32_t i = 0; i < discKeysInUse(); ++i) {
+        set.keys[set.count++] =
+            AssignedKey{static_cast<uint8_t>(ScratchScancodes[i]), ScratchPrefixes[i]};
+    }
+    return set;
+}
+
+KeySet defaultKeys() {
+    return layoutKeys(controllerLayout);
+}
+
+void useKeys(const KeySet& set) {
+    if (set.count != layoutKeyCount(controllerLayout)) {
+        return;
+    }
+    for (int32_t i = 0; i < padsInUse(); ++i) {
+        KeyScancodes[i] = static_cast<int8_t>(set.keys[i].code);
+        KeyPrefixes[i] = static_cast<unsigned short>(set.keys[i].prefix & KeyPrefixMask);
+    }
+    int8_t codes[MaxDiscs * ScratchKeyCount] = {};
+    unsigned short prefixes[MaxDiscs * ScratchKeyCount] = {};
+    for (int32_t i = 0; i < discKeysInUse(); ++i) {
+        const AssignedKey& key = set.keys[padsInUse() + i];
+        codes[i] = static_cast<int8_t>(key.code);
+        prefixes[i] = static_cast<unsigned short>(key.prefix & KeyPrefixMask);
+    }
+    std::memcpy(ScratchScancodes, codes, sizeof codes);
+    std::memcpy(ScratchPrefixes, prefixes, sizeof prefixes);
+}
+
+namespace {
+
+void deleteControls() {
+    for (Sprite*& pad : padSprites) {
+        delete pad;
+        pad = nullptr;
+    }
+    for (Sprite*& disc : scratchDiscs) {
+        delete disc;
+        disc = nullptr;
+    }
+}
+
+void resetScratchTrackers() {
+    for (ScratchTracker& tracker : ScratchTrackers) {
+        tracker = ScratchTracker{};
+    }
+}
+
+void deleteObjects() {
+    ++controllerObjectsVersion;
+    deleteControls();
+    delete whiteImage;
+    whiteImage = nullptr;
+    delete blueImage;
+    blueImage = nullptr;
+    delete scratchImage;
+    scratchImage = nullptr;
+}
+
+} // namespace
+
+void forcedDriverMessage(char* buffer, size_t size) {
+    char reason[256];
+    describeKeyboardLibrary(keyboardLibrary, reason, sizeof reason);
+    formatTextN(buffer, size,
+                "Padrelle was started with --output interception, but the Interception "
+                "keyboard driver cannot be used: %s.\n\nStart padrelle.exe without --output "
+                "to send the keys through SendInput instead.",
+                reason);
+}
+
+namespace {
+
+void reportForcedDriverProblem() {
+    char message[512];
+    forcedDriverMessage(message, sizeof message);
+    platform.messageBox(nullptr, message, KeyboardLibraryCaption,
+                        win::MB_OK | win::MB_ICONEXCLAMATION);
+}
+
+} // namespace
+
+void useLayout(const Layout& layout) {
+    playedLayout = layout;
+    controllerLayout = fittedToFrame(layout);
+    std::memset(KeyScancodes, 0, sizeof KeyScancodes);
+    std::memset(KeyPrefixes, 0, sizeof KeyPrefixes);
+    std::memset(ScratchScancodes, 0, sizeof ScratchScancodes);
+    std::memset(ScratchPrefixes, 0, sizeof ScratchPrefixes);
+    std::memset(PadPressed, 0, sizeof PadPressed);
+    useKeys(layoutKeys(controllerLayout));
+}
+
+void resetController() {
+    deleteObjects();
+    useLayout(defaultLayout());
+    controllerMode = AssignKeys;
+    resetRemembered();
+    std::memset(noticeLines, 0, sizeof noticeLines);
+    cancelKeyAssignment();
+    fullScreen = 0;
+    resetOverlay();
+    resetGameLayouts();
+    resetEditor();
+    resetMenu();
+    resetMenuCommands();
+    leftForFirewallQuestion = LeftForQuestion::Nothing;
+    firewallQuestionSeen = false;
+    resetScratchTrackers();
+    std::memset(statusText, 0, sizeof statusText);
+    resetKeyboardOutput();
+}
+
+namespace {
+
+// A picture from img\ in the current folder; where that has none (a player
+// started padrelle.exe from a shortcut or a launcher that sets another
+// folder), from img\ beside the program.
+Image* loadPicture(const char* name) {
+    Image* image = new Image(name);
+    std::string folder(ProgramFolderSize, '\0');
+    if (image->loaded == 0 && platform.programFolder(folder.data(), folder.size())) {
+        folder.resize(std::strlen(folder.c_str()));
+        delete image;
+        image = new Image((folder + name).c_str());
+    }
+    return image;
+}
+
+} // namespace
+
+namespace {
+
+// The sprites of the layout in use, made anew.
+void makeControls() {
+    deleteControls();
+    const Layout& layout = controllerLayout;
+    // A layout that keeps its proportions keeps them on any screen.
+    keepFrameProportions(layout.keepProportions);
+    for (int32_t i = 0; i < layout.padCount; ++i) {
+        const LayoutPad& pad = layout.pads[i];
+        // The key caps' pictures where they fit the pad; its colour elsewhere.
+        const bool fits = pad.width == PadPictureWidth && pad.height == PadPictureHeight;
+        Image* picture = !fits                   ? nullptr
+                         : pad.look == LookBlue  ? blueImage
+                         : pad.look == LookWhite ? whiteImage
+                                                 : nullptr;
+        padSprites[i] = new Sprite(picture, pad.x, pad.y, pad.width, pad.height);
+    }
+    for (int32_t i = 0; i < layout.discCount; ++i) {
+        const LayoutDisc& disc = layout.discs[i];
+        // The turntable's picture where it fits the disc; a circle elsewhere.
+        const bool pictured = 2 * disc.radius == DiscPictureSize;
+        scratchDiscs[i] = new Sprite(pictured ? scratchImage : nullptr, disc.x - disc.radius,
+                                     disc.y - disc.radius, 2 * disc.radius, 2 * disc.radius);
+        // A second disc's lines start at its centre, not at the screen's corner.
+        if (i > 0 && ScratchTrackers[i].tracking == 0) {
+            const Point centre = spriteCentre(*scratchDiscs[i]);
+            ScratchTrackers[i].touchPoint = centre;
+            ScratchTrackers[i].lowEnd = centre;
+            ScratchTrackers[i].highEnd = centre;
+        }
+    }
+    ++controllerObjectsVersion;
+    placeOverlayPanel(layout);
+    placeMenuButton(playedLayout);
+}
+
+} // namespace
+
+void playLayout(const Layout& layout, const KeySet& keys) {
+    releaseHeldKeys();
+    resetScratchTrackers();
+    useLayout(layout);
+    useKeys(keys);
+    if (whiteImage != nullptr) {
+        makeControls();
+    }
+    showLayoutToPhone();
+}
+
+void installControllerScene() {
+    installScene(1, Scene{enterController, updateController, renderController, leaveController,
+                          releaseController, inputBackToController});
+    installWindowMenu(controllerWindowMenu);
+}
+
+void enterController() {
+    deleteObjects(); // an earlier entry's objects, if the scene was never left
+    whiteImage = loadPicture("img/white.bmp");
+    blueImage = loadPicture("img/blue.bmp");
+    scratchImage = loadPicture("img/scratch.bmp");
+    makeControls();
+    setFrameRate(1000, 4);
+    // The output given on the command line, else the one remembered: a
+    // driver remembered that cannot be had now gives SendInput and says why.
+    const OutputChoice output = startOutputChoice();
+    if (!openKeyboardOutput(output) && outputDemanded()) {
+        reportForcedDriverProblem();
+    } else if (outputInUse == NoOutput) {
+        openKeyboardOutput(OutputAuto);
+    }
+    describeKeyboardOutput(outputNotice, sizeof outputNotice);
+    // Five Shifts of a scratch must not bring up the Sticky Keys question.
+    turnOffAccessibilityHotkeys();
+    // Keys that are known already: play at once.
+    if (useStartKeys()) {
+        controllerMode = Play;
+    }
+    // The phone's page is one more source of fingers for the engine's input step.
+    setInputSource(InputSource{remoteInputWaiting, pollRemote});
+    char pairingCode[16];
+    if (chooseRemote(pairingCode, sizeof pairingCode)) {
+        startRemoteController(pairingCode);
+    }
+    writeStartLog();
+    // After the log is begun: a layout file that cannot be used is named in it.
+    loadGameLayouts();
+}
+
+namespace {
+
+// A game started as administrator gets no injected key: said on the screen
+// and in the log while it has the foreground.
+void watchTheGame() {
+    const bool blocked = keysBlockedByTheGame();
+    if (blocked == (gameNotice[0] != '\0')) {
+        return;
+    }
+    formatText(gameNotice, "%s", blocked ? GameOutranksNotice : "");
+    if (blocked) {
+        noteInLog(GameOutranksNotice);
+    }
+}
+
+// A guard that ended under the program is replaced by the Win32 layer; the
+// log says so.
+void watchTheGuard() {
+    static int32_t seen = 0;
+    const int32_t restarts = guardRestarts();
+    if (restarts != seen) {
+        seen = restarts;
+        noteInLog(GuardRestartNotice);
+    }
+}
+
+// Windows asks once whether Padrelle may use the network, as its server
+// first listens: the question must not hide under a full-screen controller
+// or the overlay. When the first check of the firewall says the question
+// comes, the window becomes an ordinary one; the player's choice stays
+// theirs (saved as it was) and comes back once the question is answered (a
+// rule names padrelle.exe).
+void watchTheFirewallsQuestion() {
+    if (mainWindow == nullptr) {
+        return;
+    }
+    const bool asks = (remoteStatus().reachProblems & ReachFirewallWillAsk) != 0;
+    if (asks && !firewallQuestionSeen && leftForFirewallQuestion == LeftForQuestion::Nothing) {
+        firewallQuestionSeen = true;
+        if (overlayState.on) {
+            leaveOverlay();
+            leftForFirewallQuestion = LeftForQuestion::Overlay;
+        } else if (fullScreen != 0) {
+            setWindowedMode(mainWindow, LogicalWidth, LogicalHeight);
+            fullScreen = 0;
+            leftForFirewallQuestion = LeftForQuestion::FullScreen;
+        }
+        return;
+    }
+    if (asks || leftForFirewallQuestion == LeftForQuestion::Nothing) {
+        return;
+    }
+    if (leftForFirewallQuestion == LeftForQuestion::Overlay) {
+        enterOverlay();
+    } else if (!overlayState.on) {
+        setFullScreenMode(mainWindow);
+        fullScreen = 1;
+    }
+    leftForFirewallQuestion = LeftForQuestion::Nothing;
+}
+
+// Keys whose breaks Windows has not surely taken at the end (a locked screen,
+// no window in front) are the guard's to send: the log names them.
+void sayKeysLeftToTheGuard() {
+    const int32_t left = keysHeldInRecord(*heldRecord);
+    if (left == 0) {
+        return;
+    }
+    std::string names;
+    forEachKey(heldRecord->held, [&names](uint16_t code, unsigned short prefix) {
+        char name[16];
+        formatText(name, " %s%02X", (prefix & KeyStateE0) != 0 ? "E0 " : "",
+                   static_cast<unsigned>(code));
+        names += name;
+    });
+    char text[NoticeSize];
+    formatText(text,
+               "at the end Windows had not surely taken the breaks of%s: the guard goes "
+               "on sending them",
+               names.c_str());
+    noteInLog(text);
+}
+
+} // namespace
+
+void updateController() {
+    watchTheGuard();
+    watchTheFirewallsQuestion();
+    // Breaks the system refused go again until it takes them.
+    if (retryOwedBreaks() > 0) {
+        requestPassIn(OwedBreakRetryMs);
+    }
+    watchTheGame();
+    followTheGame();
+    updateOverlay();
+    takeWindowMenuChoice();
+    if (controllerMode == AssignKeys) {
+        offerThePhone();
+        if (assignKeys()) {
+            saveAssignedKeys();
+            writeStartLog();
+        }
+    } else if (controllerMode == Play && !watchMenuButton()) {
+        updatePlayMode();
+    }
+    if (controllerMode == MenuOpen) {
+        updateMenu();
+    }
+    startEditorWhenAsked();
+    if (controllerMode == EditLayout) {
+        updateEditor();
+    }
+}
+
+void releaseController() {
+    releaseHeldKeys();
+    // The system cut input off (a lock, a switch of the desktop, sleep): the
+    // breaks taken as it did may have gone nowhere.
+    inputChangedHands();
+    restoreAccessibilityHotkeys();
+}
+
+void inputBackToController() {
+    inputMayReachTheGameAgain();
+    requestPassIn(0);
+}
+
+void leaveController() {
+    // No key may stay pressed in the system once the controller is gone, and
+    // the mouse button counts as released: the keys go up first, before
+    // anything that may take its time (the phone's server stopping).
+    dropMouseFinger();
+    releaseHeldKeys();
+    restoreAccessibilityHotkeys();
+    cancelKeyAssignment();
+    stopRemoteController();
+    saveScreenAtExit();
+    deleteObjects();
+    closeKeyboardOutput();
+    sayKeysLeftToTheGuard();
+}
