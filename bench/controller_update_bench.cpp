@@ -2,9 +2,9 @@
 // or turning on the controller.
 #include "bench_setup.h"
 
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/scratch.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 
 #include <benchmark/benchmark.h>
 

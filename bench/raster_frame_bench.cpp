@@ -7,10 +7,10 @@
 // by a small bitmap backend, so no file is read.
 #include "bench_setup.h"
 
-#include "controller/scene/controller_render.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/key_assignment.h"
-#include "controller/scene/play_mode.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/play_mode.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/pixel_image.h"
 #include "graphics/raster_frame_target.h"

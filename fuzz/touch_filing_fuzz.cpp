@@ -14,8 +14,8 @@
 //   then, unless bit 4, n records of 14 bytes: x and y (signed 32-bit,
 //   hundredths of a screen pixel), id (unsigned 32-bit), flags (16-bit).
 // A record cut short ends the input. The scene is left at the end.
+#include "controller/controller_scene.h"
 #include "controller/program_state.h"
-#include "controller/scene/controller_scene.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"

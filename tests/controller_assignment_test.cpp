@@ -1,8 +1,8 @@
 // Key assignment: the eleven prompts, the highlighted pad, the stored codes.
-#include "controller/scene/controller_render.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/key_assignment.h"
-#include "controller/scene/play_mode.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/play_mode.h"
 #include "engine/engine.h"
 #include "graphics/frame_target.h"
 #include "keyout/interception_output.h"

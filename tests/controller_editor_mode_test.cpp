@@ -3,10 +3,10 @@
 // plays at once, and refusing what cannot be saved without writing a thing.
 #include "base/format_text.h"
 #include "base/win_constants.h"
+#include "controller/controller_scene.h"
 #include "controller/layouts/layout_file.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/editor_mode.h"
-#include "controller/scene/remembered.h"
+#include "controller/modes/editor_mode.h"
+#include "controller/modes/remembered.h"
 #include "controller/settings/launch_options.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"

@@ -1,10 +1,10 @@
 // Layouts that follow the game in front: the switch, its keys, what the game
 // holds through it, and what changes nothing.
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/editor_mode.h"
-#include "controller/scene/game_layouts.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/remembered.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/editor_mode.h"
+#include "controller/modes/game_layouts.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
 #include "controller/settings/launch_options.h"
 #include "engine/engine.h"
 #include "keyout/held_record.h"

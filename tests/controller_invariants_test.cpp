@@ -3,8 +3,8 @@
 // driver saw the strokes) must match the controller's own flags and the
 // fingers in the table, and no key may stay held once the scene is left.
 #include "base/logical_scale.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/play_mode.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/play_mode.h"
 #include "engine/actions.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"

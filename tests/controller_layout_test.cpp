@@ -2,9 +2,9 @@
 // the frame, and the controller playing a layout of two discs.
 #include "controller/layouts/layout.h"
 #include "controller/layouts/layout_file.h"
-#include "controller/scene/key_assignment.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/scratch.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "engine/engine.h"
 #include "support/controller_fixture.h"
 #include "support/held_key_mirror.h"

@@ -1,7 +1,7 @@
 // Play mode: pads, and the Return toggle of the screen mode.
 #include "base/win_constants.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/play_mode.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/play_mode.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"

@@ -1,9 +1,9 @@
 // Held keys let go when the session ends, and the system's touch gestures
 // kept off the window.
 #include "base/win_constants.h"
-#include "controller/scene/held_keys.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/scratch.h"
+#include "controller/modes/held_keys.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"

@@ -3,8 +3,8 @@
 // and sent again until the game has them: no key stays down after the
 // refusal ends.
 #include "base/win_constants.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/remembered.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "keyout/guard.h"

@@ -1,8 +1,8 @@
 // The remote controller's rules: its messages, its gate, the page's fingers
 // in the touch table and one page at a time, with a network that records.
 #include "base/win_constants.h"
-#include "controller/scene/held_keys.h"
-#include "controller/scene/remote_panel.h"
+#include "controller/modes/held_keys.h"
+#include "controller/modes/remote_panel.h"
 #include "engine/engine.h"
 #include "remote/host_addresses.h"
 #include "remote/network.h"

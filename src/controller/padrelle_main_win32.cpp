@@ -4,9 +4,9 @@
 
 #include "base/system_watches.h"
 #include "base/wide_text.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/remembered.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
 #include "controller/settings/launch_options.h"
 #include "controller/settings/settings_store.h"
 #include "engine/program_win32.h"

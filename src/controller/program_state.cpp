@@ -1,7 +1,7 @@
 #include "controller/program_state.h"
 
 #include "base/logical_scale.h"
-#include "controller/scene/controller_scene.h"
+#include "controller/controller_scene.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"

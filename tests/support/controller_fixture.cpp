@@ -1,8 +1,8 @@
 #include "support/controller_fixture.h"
 
 #include "base/logical_scale.h"
+#include "controller/modes/remembered.h"
 #include "controller/program_state.h"
-#include "controller/scene/remembered.h"
 #include "controller/settings/launch_options.h"
 #include "engine/actions.h"
 #include "engine/engine.h"

@@ -2,7 +2,7 @@
 // table, the controller as at program start.
 #pragma once
 
-#include "controller/scene/controller_scene.h"
+#include "controller/controller_scene.h"
 #include "support/fake_interception.h"
 #include "support/fake_platform.h"
 #include "touch/touch_table.h"

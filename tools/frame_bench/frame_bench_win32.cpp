@@ -9,10 +9,10 @@
 // discs). Run from the folder that holds img/. One line per scene and size.
 #include <windows.h>
 
-#include "controller/scene/controller_render.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/scratch.h"
+#include "controller/controller_scene.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend_win32.h"
 #include "graphics/frame_target.h"

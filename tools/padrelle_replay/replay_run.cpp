@@ -4,9 +4,9 @@
 #include "replay_platform.h"
 
 #include "base/platform.h"
+#include "controller/controller_scene.h"
 #include "controller/layouts/layout_file.h"
 #include "controller/program_state.h"
-#include "controller/scene/controller_scene.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"

@@ -9,7 +9,7 @@
 // until they lift.
 #pragma once
 
-#include "controller/scene/menu_commands.h"
+#include "controller/modes/menu_commands.h"
 #include "graphics/geometry.h"
 
 #include <cstdint>

@@ -1,10 +1,10 @@
-// The controller scene: scene 1 of the engine.
+// The controller scene's state, which its modes share: the layout in use and
+// its keys, the pictures and sprites made of it, the mode, the notices.
 #pragma once
 
 #include "controller/layouts/layout.h"
 #include "graphics/image.h"
 #include "graphics/sprite.h"
-#include "keyout/keyboard_output.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -80,20 +80,7 @@ extern char (&layoutNotice)[NoticeSize];
 enum class LeftForQuestion : int32_t { Nothing, Overlay, FullScreen };
 extern LeftForQuestion leftForFirewallQuestion;
 
-// What to tell a player whose --output interception cannot be had.
-void forcedDriverMessage(char* buffer, size_t size);
-
-// Gives the engine this scene as its scene 1, and the window menu's source:
-// at the program's start, before the engine starts (tests do the same).
-void installControllerScene();
-
-void enterController();
-void updateController();
-void leaveController();
-// Every pad and scratch key still held goes up (session end, crash).
-void releaseController();
-void inputBackToController();
-
-// The state at program start: default keys, AssignKeys, nothing pressed or
-// tracked, no prompt, no objects; the keyboard output closed.
-void resetController();
+// The scene's pictures (img/white.bmp, blue.bmp, scratch.bmp) read anew and
+// the layout's sprites made of them; and all of them freed.
+void loadControllerObjects();
+void deleteControllerObjects();

@@ -25,6 +25,8 @@ constexpr double ScratchMarkRadius = 463.0;
 // One tracker a disc of the layout; ScratchState is the first disc's.
 extern ScratchTracker ScratchTrackers[MaxDiscs];
 extern ScratchTracker& ScratchState;
+// Every disc's tracker back to none tracked.
+void resetScratchTrackers();
 
 // Every disc of the layout, in order.
 void updateScratch();

@@ -1,10 +1,10 @@
-#include "controller/scene/game_layouts.h"
+#include "controller/modes/game_layouts.h"
 
 #include "base/format_text.h"
 #include "base/pass_requests.h"
 #include "base/platform.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/remembered.h"
+#include "controller/modes/controller_state.h"
+#include "controller/modes/remembered.h"
 #include "controller/settings/settings_store.h"
 #include "engine/engine.h"
 #include "keyout/system_input.h"

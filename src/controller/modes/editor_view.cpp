@@ -1,10 +1,10 @@
-#include "controller/scene/editor_view.h"
+#include "controller/modes/editor_view.h"
 
 #include "base/format_text.h"
 #include "controller/layouts/layout_file.h"
-#include "controller/scene/controller_render.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/editor_mode.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/controller_state.h"
+#include "controller/modes/editor_mode.h"
 
 #include <cstring>
 

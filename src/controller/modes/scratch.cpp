@@ -1,12 +1,18 @@
-#include "controller/scene/scratch.h"
+#include "controller/modes/scratch.h"
 
-#include "controller/scene/controller_scene.h"
+#include "controller/modes/controller_state.h"
 #include "keyout/keyboard_output.h"
 #include "touch/touch_table.h"
 
 #include <cmath>
 
 ScratchTracker ScratchTrackers[MaxDiscs];
+
+void resetScratchTrackers() {
+    for (ScratchTracker& tracker : ScratchTrackers) {
+        tracker = ScratchTracker{};
+    }
+}
 ScratchTracker& ScratchState = ScratchTrackers[0];
 
 namespace {

@@ -1,8 +1,8 @@
-#include "controller/scene/held_keys.h"
+#include "controller/modes/held_keys.h"
 
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/play_mode.h"
-#include "controller/scene/scratch.h"
+#include "controller/modes/controller_state.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "keyout/keyboard_output.h"
 
 void releaseHeldKeys() {

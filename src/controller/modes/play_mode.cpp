@@ -1,8 +1,8 @@
-#include "controller/scene/play_mode.h"
+#include "controller/modes/play_mode.h"
 
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/overlay.h"
-#include "controller/scene/scratch.h"
+#include "controller/modes/controller_state.h"
+#include "controller/modes/overlay.h"
+#include "controller/modes/scratch.h"
 #include "engine/actions.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"

@@ -1,9 +1,9 @@
-#include "controller/scene/remote_panel.h"
+#include "controller/modes/remote_panel.h"
 
 #include "base/format_text.h"
 #include "controller/layouts/layout_file.h"
-#include "controller/scene/controller_scene.h"
-#include "controller/scene/remembered.h"
+#include "controller/modes/controller_state.h"
+#include "controller/modes/remembered.h"
 #include "remote/network_reach.h"
 #include "remote/remote_link.h"
 
