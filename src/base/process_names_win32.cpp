@@ -1,3 +1,8 @@
+// The program behind a process or a window on Windows: the file name of its
+// image (QueryFullProcessImageNameW, at any path length), without its folder.
+// A process that cannot be opened for PROCESS_QUERY_LIMITED_INFORMATION (one
+// of a higher integrity, a protected one) has no name: no more rights are
+// asked for.
 #include <windows.h>
 
 #include "base/process_names.h"

@@ -1,3 +1,6 @@
+// The program's UTF-8 and the system's UTF-16 (MultiByteToWideChar,
+// WideCharToMultiByte), full paths (GetFullPathNameW) and the \\?\ form of
+// long ones. Text that is not UTF-8 becomes nothing: no code page is guessed.
 #include <windows.h>
 
 #include "base/wide_text.h"
