@@ -56,7 +56,15 @@ TEST(RemoteMessage, WholeMessagesOfTheKnownFormsOnly) {
         {{RemotePingMessage, 1, 2, 3, 4, 5}, false},
         {{RemoteLetGoMessage}, true},
         {{RemoteLetGoMessage, 0}, false},
-        {{0x04}, false},
+        // Timed: a touch's time before its records, a ping's four times.
+        {{RemoteTimedTouchMessage, 1, 2, 3, 4, RemoteFingerUp, 0, 1, 0, 1, 0}, true},
+        {{RemoteTimedTouchMessage, 1, 2, 3, 4}, false},             // no record
+        {{RemoteTimedTouchMessage, 1, 2, 3, 4, 1, 0, 1, 0}, false}, // a record cut short
+        {std::vector<uint8_t>(RemoteMessageMax + 6, RemoteTimedTouchMessage), false},
+        {{RemoteTimedPingMessage, 1, 0, 0, 0, 9, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}, true},
+        {{RemoteTimedPingMessage, 1, 0, 0, 0, 9, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0}, false},
+        {{RemoteTimedPingMessage, 1, 2, 3, 4, 0xFF, 0xFF}, false}, // an old ping's size
+        {{0x06}, false},
         {{RemotePongMessage, 0, 0, 0, 0}, false},
         {{}, false},
     };
@@ -79,8 +87,26 @@ TEST(RemoteMessage, WholeMessagesOfTheKnownFormsOnly) {
     EXPECT_EQ(message.records[1].finger, 255);
     EXPECT_EQ(message.records[1].y, -32768);
 
+    std::vector<uint8_t> timed = bytes;
+    const uint8_t stamp[] = {0xF0, 0xFF, 0xFF, 0xFF};
+    timed[0] = RemoteTimedTouchMessage;
+    timed.insert(timed.begin() + 1, stamp, stamp + 4);
+    ASSERT_TRUE(decodeRemoteMessage(timed.data(), timed.size(), message));
+    EXPECT_TRUE(message.timed);
+    EXPECT_EQ(message.pageUs, 0xFFFFFFF0u);
+    ASSERT_EQ(message.recordCount, 2);
+    EXPECT_EQ(message.records[1].finger, 255);
+    const uint8_t timedPing[] = {
+        RemoteTimedPingMessage, 7, 0, 0, 0, 9, 0, 1, 2, 3, 4, 6, 0, 0, 0, 5, 6, 7, 8};
+    ASSERT_TRUE(decodeRemoteMessage(timedPing, sizeof timedPing, message));
+    EXPECT_EQ(message.token, 7u);
+    EXPECT_EQ(message.pageUs, 0x04030201u);
+    EXPECT_EQ(message.answeredToken, 6u);
+    EXPECT_EQ(message.answeredPageUs, 0x08070605u);
+
     const uint8_t ping[] = {RemotePingMessage, 0x78, 0x56, 0x34, 0x12, 9, 0};
     ASSERT_TRUE(decodeRemoteMessage(ping, sizeof ping, message));
+    EXPECT_FALSE(message.timed);
     EXPECT_EQ(message.token, 0x12345678u);
     EXPECT_EQ(message.roundTripMs, 9);
     uint8_t pong[RemotePongSize];
