@@ -141,6 +141,14 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         {"--overlay=", false, "not \"\""},
         {"--overlay maybe", false, "Unknown option \"maybe\"."},
         {"--overlay --overlay off", false, "--overlay is given twice."},
+        // --remote-delay: auto, at once (0) or a fixed delay.
+        {"--remote-delay auto", true, "0 0 - delay auto"},
+        {"--remote-delay=25 --remote", true, "0 0 - remote 1 delay 25"},
+        {"--remote-delay 0", true, "0 0 - delay 0"},
+        {"--remote-delay", false, "--remote-delay needs a value."},
+        {"--remote-delay 251", false,
+         "--remote-delay takes auto or milliseconds from 0 to 250, not \"251\"."},
+        {"--remote-delay 0 --remote-delay 0", false, "--remote-delay is given twice."},
     };
     for (const auto& c : cases) {
         LaunchOptions options;
@@ -155,8 +163,11 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
                                             ? " overlay " + std::to_string(options.overlay) + " " +
                                                   std::to_string(options.overlayOpacity)
                                             : "";
+            char delay[16] = "";
+            writeDelaySetting(options.remoteDelay, delay, sizeof delay);
             EXPECT_EQ(std::to_string(options.output) + " " + std::to_string(options.assign) + " " +
-                          keys + remote + overlay,
+                          keys + remote + overlay +
+                          (options.remoteDelayGiven ? std::string(" delay ") + delay : ""),
                       c.said)
                 << c.line;
             EXPECT_STREQ(problem, "");
@@ -214,6 +225,11 @@ std::string taken(const SavedSettings& settings) {
     if (settings.hasOverlay) {
         result += std::string("|overlay ") + (settings.overlayOn ? "on " : "off ") +
                   std::to_string(settings.overlayOpacity);
+    }
+    if (settings.hasRemoteDelay) {
+        char delay[16];
+        writeDelaySetting(settings.remoteDelay, delay, sizeof delay);
+        result += std::string("|remote-delay ") + delay;
     }
     return result;
 }
@@ -292,6 +308,12 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {v2 + "overlay maybe 60\n", "line 2: the overlay is not"},
         {v2 + "overlay on 60 x\n", "line 2: the overlay is not"},
         {v2 + "overlay on 60\noverlay off 60\n", "line 3: the overlay comes twice"},
+        {v2 + "remote-delay auto\n", "|||remote-delay auto"},
+        {v2 + "remote-delay 0\n", "|||remote-delay 0"},
+        {v2 + "remote-delay 250\n", "|||remote-delay 250"},
+        {v2 + "remote-delay 251\n", "line 2: the remote delay is not auto or 0 to 250 ms"},
+        {v2 + "remote-delay 0 1\n", "line 2: the remote delay is not"},
+        {v2 + "remote-delay 5\nremote-delay 5\n", "line 3: the remote delay comes twice"},
         {std::string("version 1\n") + Keys + std::string(1, '\0'), "the file holds a zero byte"},
         {std::string("version 1\n") + Keys + std::string(9000, '#'),
          "the file is longer than 8192 bytes"},
@@ -335,6 +357,8 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     settings.hasOverlay = true;
     settings.overlayOn = true;
     settings.overlayOpacity = 70;
+    settings.hasRemoteDelay = true;
+    settings.remoteDelay = DelaySetting{DelayMode::Fixed, 25};
     char text[SavedSettingsMaxBytes];
     const size_t length = writeSavedSettings(settings, text, sizeof text);
     ASSERT_GT(length, 0u);
@@ -346,7 +370,7 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
               "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
               "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1 "
               "\\\\?\\DISPLAY#DEL40A3#5&1a2b3c&0&UID4353#{e6f07b5f}|remote on 7k2m9xq4hd0c"
-              "|overlay on 70");
+              "|overlay on 70|remote-delay 25");
     // A code that is not one is not written.
     std::strcpy(settings.pairingCode, "7k2m9xq4hd0");
     ASSERT_TRUE(

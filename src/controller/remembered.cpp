@@ -292,6 +292,24 @@ bool chooseRemote(char* code, size_t size) {
     return settings.remoteOn;
 }
 
+DelaySetting chooseRemoteDelay() {
+    const SavedSettings& settings = remembered.settings;
+    if (launchOptions.remoteDelayGiven) {
+        saveRemoteDelay(launchOptions.remoteDelay);
+        return launchOptions.remoteDelay;
+    }
+    return settings.hasRemoteDelay ? settings.remoteDelay : DelaySetting{};
+}
+
+void saveRemoteDelay(const DelaySetting& setting) {
+    remembered.settings.hasRemoteDelay = true;
+    remembered.settings.remoteDelay = setting;
+    // As the remote's choice: a file that cannot be used is left as it is.
+    if (remembered.saved || remembered.missing) {
+        save();
+    }
+}
+
 void saveScreenAtExit() {
     if (!remembered.saved) {
         return; // nothing saved to stand beside; a bad file stays as it is

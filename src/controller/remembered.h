@@ -43,6 +43,11 @@ void saveAssignedKeys();
 // --remote, else the saved choice. A fresh code with --remote new or when
 // none is saved. The choice and the code are saved beside the keys.
 bool chooseRemote(char* code, size_t size);
+// How the phone's keys are timed: --remote-delay (saved as it is given),
+// else the saved setting, else a delay that follows the network.
+DelaySetting chooseRemoteDelay();
+// The player changed it while Padrelle runs: saved beside the keys.
+void saveRemoteDelay(const DelaySetting& setting);
 // When the program ends: the screen, saved beside the saved keys.
 void saveScreenAtExit();
 // The start-up log: the notices and the keys in use.

@@ -135,6 +135,17 @@ struct Reading {
         return true;
     }
 
+    bool remoteDelaySeen = false;
+
+    bool remoteDelay(std::string_view rest) {
+        if (remoteDelaySeen || !parseDelaySetting(rest, settings.remoteDelay)) {
+            return fail(remoteDelaySeen ? "the remote delay comes twice"
+                                        : "the remote delay is not auto or 0 to 250 ms");
+        }
+        settings.hasRemoteDelay = remoteDelaySeen = true;
+        return true;
+    }
+
     bool take(std::string_view text) {
         ++line;
         const std::string_view content = trimmedLine(text);
@@ -164,6 +175,9 @@ struct Reading {
         }
         if (word == "overlay") {
             return overlay(rest);
+        }
+        if (word == "remote-delay") {
+            return remoteDelay(rest);
         }
         return fail("this is none of keys, layout, screen, remote and overlay");
     }
@@ -291,6 +305,11 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
     if (settings.hasOverlay && isOpacity(settings.overlayOpacity)) {
         text += std::string("overlay ") + (settings.overlayOn ? "on " : "off ") +
                 std::to_string(settings.overlayOpacity) + "\n";
+    }
+    if (settings.hasRemoteDelay) {
+        char delay[16];
+        writeDelaySetting(settings.remoteDelay, delay, sizeof delay);
+        text += std::string("remote-delay ") + delay + "\n";
     }
     if (text.size() >= size) {
         return 0;

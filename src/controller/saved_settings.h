@@ -9,6 +9,7 @@
 //   screen \\.\DISPLAY2 fullscreen
 //   remote on 7k2m9xq4hd0c             # or off; the pairing code of the phone
 //   overlay on 60                      # or off; its opacity in percent
+//   remote-delay auto                  # or the phone's fixed delay in ms, 0 at once
 //
 // Comments and blank lines aside, the version line comes first; the rest may
 // come in any order, each at most once (keys once a layout), and any may be
@@ -21,6 +22,7 @@
 #include "controller/key_set.h"
 #include "controller/layout.h"
 #include "engine/platform.h"
+#include "remote/steady_delay.h"
 
 #include <cstddef>
 #include <string_view>
@@ -56,6 +58,9 @@ struct SavedSettings {
     bool hasOverlay;
     bool overlayOn;
     int32_t overlayOpacity; // percent, OverlayOpacityMin to 100
+    // How the phone's keys are timed.
+    bool hasRemoteDelay;
+    DelaySetting remoteDelay;
 };
 
 // The overlay's opacity in percent: at least this much (the pads stay seen),

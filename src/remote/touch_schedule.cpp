@@ -37,9 +37,17 @@ bool takeDueTouch(TouchSchedule& schedule, uint64_t nowUs, ScheduledTouch& out) 
 }
 
 void dropWaitingTouches(TouchSchedule& schedule, uint64_t nowUs) {
-    // Each finger's whole taps: from its first waiting down to its last
-    // waiting up after it. Before: a finger held now, let go; after: a
-    // touch not whole.
+    // What is due already goes first, as it would have gone had the main
+    // loop taken it a moment sooner; then the let-go.
+    std::deque<ScheduledTouch> kept;
+    while (!schedule.waiting.empty() && schedule.waiting.front().dueUs <= nowUs) {
+        kept.push_back(schedule.waiting.front());
+        schedule.waiting.pop_front();
+    }
+    kept.push_back(ScheduledTouch{nowUs, true, false, 0, {}});
+    // Of what waits for its time, each finger's whole taps: from its first
+    // waiting down to its last waiting up after it. Before: a finger held
+    // now, let go; after: a touch not whole.
     size_t firstDown[256];
     size_t lastUp[256];
     std::fill(std::begin(firstDown), std::end(firstDown), SIZE_MAX);
@@ -56,12 +64,9 @@ void dropWaitingTouches(TouchSchedule& schedule, uint64_t nowUs) {
             }
         }
     }
-    std::deque<ScheduledTouch> kept;
-    kept.push_back(ScheduledTouch{nowUs, true, false, 0, {}});
     at = 0;
     for (const ScheduledTouch& entry : schedule.waiting) {
         ScheduledTouch whole = entry;
-        whole.dueUs = std::max(entry.dueUs, nowUs);
         whole.count = 0;
         for (int32_t i = 0; i < entry.count; ++i, ++at) {
             const uint8_t finger = entry.records[i].finger;

@@ -8,8 +8,9 @@
 //
 // When the phone goes (its connection closes or falls silent, another page
 // takes over, the page is hidden), what it holds is let go at once and what
-// waits is dropped, but for taps that are whole: a finger whose down and up
-// both wait still gives its tap, make then break, at their times.
+// waits for its time is dropped, but for taps that are whole: a finger whose
+// down and up both wait still gives its tap, make then break, at their
+// times. What came due already goes first, as its message came first.
 #pragma once
 
 #include "remote/remote_message.h"
@@ -38,7 +39,8 @@ bool scheduleTouch(TouchSchedule& schedule, const RemoteRecord* records, int32_t
                    uint64_t dueUs, uint64_t arrivalUs);
 // The entry due first, if due at nowUs.
 bool takeDueTouch(TouchSchedule& schedule, uint64_t nowUs, ScheduledTouch& out);
-// The phone went: a let-go at once, then the whole taps that waited.
+// The phone went: what is due, a let-go at once, then the whole taps that
+// waited.
 void dropWaitingTouches(TouchSchedule& schedule, uint64_t nowUs);
 // How many records wait.
 size_t waitingRecords(const TouchSchedule& schedule);
