@@ -135,6 +135,10 @@ int32_t realTake() {
 bool realCloseQueued() {
     constexpr UINT peek = PM_NOREMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE;
     MSG waiting;
+    // Most often nothing is posted from WM_CLOSE to WM_SYSCOMMAND: one look.
+    if (!PeekMessageA(&waiting, nullptr, WM_CLOSE, WM_SYSCOMMAND, peek)) {
+        return false;
+    }
     if (PeekMessageA(&waiting, nullptr, WM_CLOSE, WM_CLOSE, peek) ||
         PeekMessageA(&waiting, nullptr, WM_QUIT, WM_QUIT, peek)) {
         return true;

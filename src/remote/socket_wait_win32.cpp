@@ -140,11 +140,10 @@ Peek peekWait(SOCKET socket, int timeoutMs) {
         }
         finish(waitState().pendingOn);
     }
+    // The receive resets its event as it starts (as every overlapped
+    // operation's does), so no reset of its own is asked for.
     waitState().overlapped = WSAOVERLAPPED{};
     waitState().overlapped.hEvent = waitState().event;
-    if (!WSAResetEvent(waitState().event)) {
-        return Peek::NotStarted;
-    }
     WSABUF buffer = {0, nullptr};
     DWORD flags = 0;
     if (WSARecv(socket, &buffer, 1, nullptr, &flags, &waitState().overlapped, nullptr) == 0) {
