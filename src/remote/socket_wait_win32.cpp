@@ -16,6 +16,9 @@
 // it. On Windows the two cost the same.
 #include "remote/socket_wait.h"
 
+// The server's master thread waits on its listening socket and on every
+// connection that has sent nothing yet (up to 512 of them) at once.
+#define FD_SETSIZE 1024
 #include <winsock2.h>
 
 namespace {
