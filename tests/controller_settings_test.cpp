@@ -6,6 +6,7 @@
 #include "controller/overlay.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
+#include "controller/remote_panel.h"
 #include "controller/saved_settings.h"
 #include "controller/settings_store.h"
 #include "engine/engine.h"
@@ -844,6 +845,38 @@ TEST_F(RememberedTest, TheRemoteAndItsCodeAreRememberedWithTheKeys) {
 // with or without a settings file yet and whatever else the command line
 // says: the phone's saved page is let in at the next start. A file that
 // cannot be used is left as it was.
+// How the phone's keys are timed: as --remote-delay last said it, saved
+// whether or not the page is served; the menu's change saved the same way.
+TEST_F(RememberedTest, TheRemoteDelayIsRemembered) {
+    network = RecordingNetwork;
+    saved(std::string("version 1\n") + Keys);
+    const struct {
+        const char* commandLine;
+        const char* saved; // "" none
+        DelayMode mode;
+        int32_t ms;
+    } runs[] = {
+        {"--remote", "", DelayMode::Follow, 0},
+        {"--remote-delay 25", "remote-delay 25\n", DelayMode::Fixed, 25},
+        {"--remote", "remote-delay 25\n", DelayMode::Fixed, 25},
+        {"--remote-delay 0 --remote", "remote-delay 0\n", DelayMode::AtOnce, 0},
+        {"--remote-delay auto", "remote-delay auto\n", DelayMode::Follow, 0},
+    };
+    for (const auto& run : runs) {
+        resetController();
+        start(run.commandLine);
+        EXPECT_EQ(remoteDelay().mode, run.mode) << run.commandLine;
+        EXPECT_EQ(remoteDelay().fixedMs, run.ms) << run.commandLine;
+        EXPECT_EQ(store.file.find("remote-delay") != std::string::npos, run.saved[0] != '\0')
+            << run.commandLine << store.file;
+        EXPECT_NE(store.file.find(run.saved), std::string::npos) << run.commandLine;
+        switchScene(0);
+    }
+    changeRemoteDelay(DelaySetting{DelayMode::Fixed, 40});
+    EXPECT_NE(store.file.find("remote-delay 40\n"), std::string::npos) << store.file;
+    EXPECT_EQ(remoteDelay().fixedMs, 40);
+}
+
 TEST_F(RememberedTest, ThePairingLastsFromEveryStartThatGivesIt) {
     enum File { None, KeysOnly, KeysAndOn, KeysAndOff, Bad, Unreadable };
     struct Case {

@@ -288,6 +288,7 @@ bool chooseRemote(char* code, size_t size) {
     if ((choice != RemoteUnsaid || fresh) && (remembered.saved || remembered.missing)) {
         save();
     }
+    setRemoteDelay(chooseRemoteDelay());
     formatTextN(code, size, "%s", settings.pairingCode);
     return settings.remoteOn;
 }

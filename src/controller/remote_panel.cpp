@@ -48,7 +48,6 @@ void startRemoteController(const char* pairingCode) {
     char layout[LayoutFileMaxBytes];
     pageLayout(layout);
     code = Code{};
-    setRemoteDelay(chooseRemoteDelay());
     if (!startRemote(pairingCode, layout)) {
         return;
     }
