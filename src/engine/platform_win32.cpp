@@ -179,9 +179,10 @@ bool realWaitForInput(uint32_t timeoutMs) {
 // elsewhere an ordinary one, which the 1 ms timer period the program asks
 // for at its start (timeBeginPeriod) makes end within about a millisecond.
 // The timer is set a grain early and the rest is waited out on the
-// performance counter, yielding the processor meanwhile and looking for
-// input: a timer ends its wait up to a grain late (Wine's always rounds up
-// to the next millisecond), which would land in the time of every key.
+// performance counter, looking for input meanwhile: a timer ends its wait up
+// to a grain late (Wine's always rounds up to the next millisecond), which
+// would land in the time of every key. The processor is not given up for
+// that grain: a thread that yields may get it back only a quantum later.
 constexpr DWORD TimerManualReset = 0x1;    // CREATE_WAITABLE_TIMER_MANUAL_RESET
 constexpr DWORD TimerHighResolution = 0x2; // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 constexpr uint64_t TimerGrainUs = 1500;
@@ -234,7 +235,7 @@ bool realWaitForInputUntil(uint64_t deadlineUs) {
                 return true;
             }
         }
-        SwitchToThread();
+        YieldProcessor();
     }
     return false;
 }
