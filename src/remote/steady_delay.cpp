@@ -99,7 +99,7 @@ bool chooseLag(SteadyDelay& delay, const DelaySetting& setting, bool clockGood, 
     }
     if (way > 0) {
         delay.betterSinceUs = 0;
-        if (nowUs - delay.changedAtUs >= SteadyRaiseEveryUs) {
+        if (way > SteadyRaiseBandUs && nowUs - delay.changedAtUs >= SteadyRaiseEveryUs) {
             delay.chosenLagUs += std::min(way, SteadyStepUs);
             delay.changedAtUs = nowUs;
         }

@@ -13,9 +13,10 @@
 // shown does.
 //
 // The lag changes in steps of a millisecond, only while no stroke waits:
-// up at once when the network is worse (at most ten steps a second), down
-// only once it has been better by more than SteadyLowerBandUs for
-// SteadyLowerAfterUs, two steps a second. At the bound, and at a delay the
+// up at once when the network is worse by more than SteadyRaiseBandUs (at
+// most ten steps a second), down only once it has been better by more than
+// SteadyLowerBandUs for SteadyLowerAfterUs, two steps a second: the
+// estimate's own wobble from sample to sample moves no key. At the bound, and at a delay the
 // player fixed, it stays while within SteadyLowerBandUs of it: they are
 // counted from the clocks' offset, whose estimate has its noise.
 #pragma once
@@ -49,6 +50,7 @@ constexpr uint64_t SteadyLagWindowUs = 20000000;
 constexpr size_t SteadyLagsNeeded = 24;
 constexpr int64_t SteadyStepUs = 1000;
 constexpr uint64_t SteadyRaiseEveryUs = 100000;
+constexpr int64_t SteadyRaiseBandUs = 1000;
 constexpr int64_t SteadyLowerBandUs = 2000;
 constexpr uint64_t SteadyLowerAfterUs = 3000000;
 constexpr uint64_t SteadyLowerEveryUs = 500000;
