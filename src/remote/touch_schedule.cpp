@@ -5,16 +5,20 @@
 bool scheduleTouch(TouchSchedule& schedule, const RemoteRecord* records, int32_t count,
                    uint64_t dueUs, uint64_t arrivalUs) {
     const uint64_t meant = dueUs != 0 ? dueUs : arrivalUs;
-    const bool late = dueUs != 0 && dueUs < arrivalUs;
-    uint64_t due = std::max(meant, arrivalUs);
+    const bool cameLate = dueUs != 0 && dueUs < arrivalUs;
+    const uint64_t kept = std::max(meant, arrivalUs);
+    uint64_t due = kept;
     for (int32_t i = 0; i < count; ++i) {
         if (records[i].kind == RemoteFingerUp) {
             due = std::max(due,
                            meant + static_cast<uint64_t>(schedule.downLateUs[records[i].finger]));
         }
     }
+    // Late: it came after its time, or it is the up of a tap whose down did
+    // (the tap keeps its length).
+    const bool late = dueUs != 0 && (cameLate || due > kept);
     due = std::max(due, schedule.lastDueUs);
-    ScheduledTouch entry = {due, false, dueUs != 0 && !late, count, {}};
+    ScheduledTouch entry = {due, false, dueUs != 0 && !cameLate, count, {}};
     for (int32_t i = 0; i < count; ++i) {
         entry.records[i] = records[i];
         int64_t& downLate = schedule.downLateUs[records[i].finger];

@@ -34,7 +34,8 @@ struct TouchSchedule {
 };
 
 // A message's records, to go at dueUs (at once when it came later, or when
-// dueUs is 0); true when it came after its time.
+// dueUs is 0); true when its strokes go later than their time: it came
+// after it, or it is the up of a tap whose down did.
 bool scheduleTouch(TouchSchedule& schedule, const RemoteRecord* records, int32_t count,
                    uint64_t dueUs, uint64_t arrivalUs);
 // The entry due first, if due at nowUs.
