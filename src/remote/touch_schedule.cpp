@@ -14,10 +14,11 @@ bool scheduleTouch(TouchSchedule& schedule, const RemoteRecord* records, int32_t
                            meant + static_cast<uint64_t>(schedule.downLateUs[records[i].finger]));
         }
     }
-    // Late: it came after its time, or it is the up of a tap whose down did
-    // (the tap keeps its length).
-    const bool late = dueUs != 0 && (cameLate || due > kept);
+    // Late: it came after its time, it is the up of a tap whose down did (the
+    // tap keeps its length), or what came late before it holds it back (the
+    // strokes keep their order).
     due = std::max(due, schedule.lastDueUs);
+    const bool late = dueUs != 0 && (cameLate || due > kept);
     ScheduledTouch entry = {due, false, dueUs != 0 && !cameLate, count, {}};
     for (int32_t i = 0; i < count; ++i) {
         entry.records[i] = records[i];

@@ -35,7 +35,8 @@ struct TouchSchedule {
 
 // A message's records, to go at dueUs (at once when it came later, or when
 // dueUs is 0); true when its strokes go later than their time: it came
-// after it, or it is the up of a tap whose down did.
+// after it, it is the up of a tap whose down did, or one that came late
+// before it holds it back.
 bool scheduleTouch(TouchSchedule& schedule, const RemoteRecord* records, int32_t count,
                    uint64_t dueUs, uint64_t arrivalUs);
 // The entry due first, if due at nowUs.
