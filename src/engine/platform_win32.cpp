@@ -181,12 +181,14 @@ bool realWaitForInput(uint32_t timeoutMs) {
 // The timer is set a grain early and the rest is waited out on the
 // performance counter, looking for input meanwhile: a timer ends its wait up
 // to a grain late (Wine's always rounds up to the next millisecond), which
-// would land in the time of every key. The processor is not given up for
-// that grain: a thread that yields may get it back only a quantum later.
+// would land in the time of every key. The processor is offered to other
+// threads until the last moments, which are waited out without giving it up:
+// a thread that yields may get it back only a quantum later.
 constexpr DWORD TimerManualReset = 0x1;    // CREATE_WAITABLE_TIMER_MANUAL_RESET
 constexpr DWORD TimerHighResolution = 0x2; // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 constexpr uint64_t TimerGrainUs = 1500;
 constexpr uint64_t QueueLookUs = 250;
+constexpr uint64_t KeepProcessorUs = 300;
 
 HANDLE strokeTimer() {
     static const HANDLE timer = [] {
@@ -235,7 +237,11 @@ bool realWaitForInputUntil(uint64_t deadlineUs) {
                 return true;
             }
         }
-        YieldProcessor();
+        if (deadlineUs - now > KeepProcessorUs) {
+            SwitchToThread();
+        } else {
+            YieldProcessor();
+        }
     }
     return false;
 }
