@@ -652,9 +652,11 @@ TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem)
     EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
     EXPECT_EQ(server().admit(request("p", "code=7k2m9xq4hd0c"), nullptr), Admission::Admit);
 
+    // The main loop is woken (once for what came before it takes it).
+    const int wakes = fakeMainLoopWakes.load();
     server().opened(1);
     EXPECT_TRUE(send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}})));
-    EXPECT_GE(fakeMainLoopWakes.load(), 2);
+    EXPECT_GE(fakeMainLoopWakes.load(), wakes + 1);
     EXPECT_TRUE(strokes().empty()); // queued, not filed, until the main loop takes it
     pass();
     EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C"}));
