@@ -1,11 +1,13 @@
 # The players' package: per architecture one zip with padrelle.exe, the
-# pictures in img/ and docs/PLAYER-README.txt.
+# pictures in img/ and the players' guide (padrelle-guide.html, made by
+# tools/make_guide) beside it.
 #   cmake --build <build> --target package
 # gives <build>/padrelle-<version>-win64.zip (or -win32.zip). The stand-in
 # interception.dll of tools/standin_interception is never part of it: players
-# install the real driver and its library.
+# install the real driver and its library. scripts/check-package checks the
+# zip's files.
 
-install(FILES ${PROJECT_SOURCE_DIR}/docs/PLAYER-README.txt DESTINATION docs)
+install(FILES ${CMAKE_BINARY_DIR}/src/padrelle-guide.html DESTINATION .)
 # The pictures that tools/make_pictures makes beside padrelle.exe (target
 # padrelle_pictures, part of ALL), into img/ beside it in the zip.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/src/img DESTINATION .)

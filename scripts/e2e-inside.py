@@ -26,18 +26,26 @@ from outside with xdotool and wmctrl, as a player would drive it:
 7. the overlay over the test game in borderless full screen: translucent
    pads with the game seen through them, a click on a pad its key in the
    game, a click elsewhere the game's own, the panel's MORE and WINDOW, the
-   game the foreground window all along;
+   game the foreground window all along; then "Over the game" chosen from the
+   window menu of the active controller (Alt+Space, the arrows, Return): the
+   game has the foreground again and a pad clicked is its key there;
 8. layouts that follow the game: layout files naming the test game and a
    second game (a copy under another name) come up as each is in front, the
    player's own when a third program is;
 9. the layout editor (--edit): pad 0 dragged and resized by the mouse, a drag
    onto pad 1 refused in red, SAVE, the file holding the new place and a
-   click there pad 0's key in the game.
+   click there pad 0's key in the game;
+10. the menu, by the mouse alone: the first start without a touch screen
+   offering the phone (its QR code the address in the log), another layout,
+   the keys asked again, SendInput, the phone off and on with a page in
+   Chromium pressing a key, over the game and back, each choice found again
+   at the next start.
 
 Each part is a module of scripts/e2e_inside/: common (constants, waiting,
 the X tools, files, figures), game (the test game and timed clicks),
 program (padrelle.exe's process), real_input (parts 1 to 5), phone (6, with
-admission), overlay (7), editor (8 and 9). This file runs them in order.
+admission), overlay (7), editor (8 and 9), menu (10). This file runs them in
+order.
 
 Environment (set by scripts/e2e): e2e_tmp (the staging folder with app-standin,
 app-sendinput, app-wrongarch and the test game), wine, wineserver.
@@ -51,7 +59,8 @@ from e2e_inside.editor import editor_run, follow_run
 from e2e_inside.common import Failure, TMP, STANDIN_KEYS, figures, note, percentile, run, \
     start_openbox, windows_path
 from e2e_inside.game import Game
-from e2e_inside.overlay import overlay_run
+from e2e_inside.menu import menu_run
+from e2e_inside.overlay import overlay_run, window_menu_run
 from e2e_inside.phone import admission_run, page_retries, remote_run, socket_wait_check
 from e2e_inside.phone_timing import rate_run, timing_run
 from e2e_inside.real_input import close_during_assignment, diagnostics, hard_kill, later_start, \
@@ -80,6 +89,8 @@ def main():
             hard_kill(game, sendinput, [], None, 5, 0x23, 0, "hard kill, SendInput"),
             hard_kill(game, sendinput, [], None, 7, 0x25, 0, "end process tree, SendInput",
                       tree=True),
+            hard_kill(game, sendinput, [], None, 4, 0x22, 0, "a job closed, SendInput",
+                      job=True),
             hard_kill(game, standin, ["--keys", STANDIN_KEYS],
                       {"PADRELLE_STANDIN_KEYS": STANDIN_KEYS, "PADRELLE_STANDIN_INJECT": "1",
                        "PADRELLE_STANDIN_LOG": windows_path(os.path.join(TMP,
@@ -88,8 +99,10 @@ def main():
         ("close-during-assignment", lambda game: close_during_assignment()),
         ("diagnostics", lambda game: diagnostics()),
         ("overlay", lambda game: overlay_run(openbox)),
+        ("window-menu", lambda game: window_menu_run(game, openbox)),
         ("follow", lambda game: follow_run(game)),
         ("editor", lambda game: editor_run(game)),
+        ("menu", lambda game: menu_run(game)),
     ]
     # PADRELLE_E2E_ONLY=remote,overlay runs those parts alone (while working
     # on them); the test command runs every part.

@@ -10,7 +10,9 @@
 #include "engine/format_text.h"
 #include "engine/win_constants.h"
 #include "engine/window_proc.h"
+#include "keyout/system_input.h"
 #include "support/controller_fixture.h"
+#include "support/fake_desktop.h"
 #include "support/fake_store.h"
 
 #include <string>
@@ -33,10 +35,7 @@ class EditorMode : public ControllerFixture {
         resetSettingsStore();
     }
     static void start(const char* commandLine = "") {
-        char problem[LaunchProblemSize];
-        ASSERT_TRUE(parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem));
-        loadRememberedSettings();
-        ASSERT_TRUE(chooseStartLayout(problem, sizeof problem)) << problem;
+        startWith(commandLine);
         enterPlay();
     }
     static void pass() {
@@ -273,6 +272,61 @@ TEST_F(EditorMode, TheBarAddsDeletesUndoesAndOffersTheGameLastInFront) {
         tap(EditPreset);
         EXPECT_EQ(std::string(editor.layout.name),
                   std::string(presetLayout(i % presets)->name) + "-own");
+    }
+}
+
+// What is typed into the editor goes to it alone, whatever the output: the
+// hook keeps it from the system, the driver does not pass it on. Alt+Tab,
+// and the up of a key held from before, go on as usual.
+TEST_F(EditorMode, KeysTypedIntoTheEditorGoToItAlone) {
+    static bool driver;
+    static int32_t passedOn; // keys that went on to the system, downs and ups
+    const auto key = [](uint16_t code, bool up) {
+        if (driver) {
+            scriptStroke(1, code, up ? KeyStateUp : KeyStateDown);
+        } else {
+            typeKey(code, up);
+        }
+        pass();
+        passedOn =
+            driver ? static_cast<int32_t>(fakeInterception.sent.size()) : fakeDesktop.keysTyped;
+    };
+    const auto type = [&key](uint16_t code) {
+        key(code, false);
+        key(code, true);
+    };
+    for (const bool useDriver : {true, false}) {
+        driver = useDriver;
+        resetController();
+        installFakeInterception();
+        installFakeDesktop();
+        start(useDriver ? "" : "--output sendinput");
+        menu();
+        clearStrokes();
+        passedOn = 0;
+        if (!useDriver) {
+            key(0x2A, false); // Shift, held from before the hook
+        }
+        const int32_t before = passedOn;
+        editor.selected = 0;
+        tap(EditKey);
+        type(0x10);
+        EXPECT_EQ(editor.layout.pads[0].key.code, 0x10) << useDriver;
+        tap(EditName);
+        for (const uint16_t code : {0x1E, 0x30, 0x1C}) { // a, b, Return
+            type(code);
+        }
+        EXPECT_STREQ(editor.layout.name, "ab") << useDriver;
+        EXPECT_EQ(passedOn, before) << useDriver;
+        tap(EditName);
+        if (!useDriver) {
+            key(0x2A, true); // Shift's up goes on
+        }
+        key(0x38, false);
+        type(0x0F); // Alt+Tab goes on
+        key(0x38, true);
+        EXPECT_EQ(passedOn, before * 2 + 4) << useDriver;
+        resetSystemInput();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
 #include "engine/engine.h"
+#include "keyout/held_record.h"
 #include "keyout/system_input.h"
 #include "support/controller_fixture.h"
 #include "support/fake_desktop.h"
@@ -168,6 +169,28 @@ TEST_F(GameLayouts, WhatIsHeardWhileNotPlayingIsActedOnOncePlayResumes) {
     EXPECT_STREQ(controllerLayout.name, "popn");
 }
 
+// Wine 8 sends no foreground event: an elevated window came in front, a
+// break taken meanwhile was dropped on the way (UIPI), and the game came
+// back, each found only by the look. The break goes again.
+TEST_F(GameLayouts, AChangeFoundByTheLookReachesTheKeysAsItsEventWould) {
+    start();
+    down(1, 700, 600);
+    pass();
+    fakeDesktop.foregroundProgram = "taskmgr.exe";
+    fakeDesktop.elevatedForeground = true;
+    up(1, 700, 600);
+    pass(); // taken, and dropped
+    EXPECT_EQ(gameHeldKeys(), Keys{"2C"});
+    fakePlatform.time += FollowLookMs;
+    pass();
+    fakeDesktop.foregroundProgram = "game.exe";
+    fakeDesktop.elevatedForeground = false;
+    fakePlatform.time += FollowLookMs;
+    pass();
+    EXPECT_EQ(gameHeldKeys(), Keys{});
+    EXPECT_EQ(keysHeldInRecord(*heldRecord), 0);
+}
+
 TEST_F(GameLayouts, ALayoutNamingAProgramNotRunningOrAFileElsewhereChangesNothing) {
     // A layout outside the folder names popn.exe too: only the folder's follow.
     start("--output sendinput --layout C:\\Games\\elsewhere.txt --keys 2C");
@@ -180,6 +203,14 @@ TEST_F(GameLayouts, ALayoutNamingAProgramNotRunningOrAFileElsewhereChangesNothin
     // The player's own layout follows its own game line: popn.exe keeps it.
     front("popn.exe");
     EXPECT_STREQ(controllerLayout.name, "elsewhere");
+    // A UWP game is named by its own program, not its frame's: the frame
+    // alone, its app not to be told, changes nothing.
+    fakeDesktop.foregroundContent = "popn.exe";
+    front("ApplicationFrameHost.exe");
+    EXPECT_STREQ(lastProgramInFront(), "popn.exe");
+    fakeDesktop.foregroundContent = "";
+    front("applicationframehost.exe");
+    EXPECT_STREQ(lastProgramInFront(), "popn.exe");
     // A name the system gives cut short is no name.
     fakeDesktop.foregroundProgram = std::string(80, 'p') + ".exe";
     foregroundEventDelivered();

@@ -4,12 +4,16 @@
 #include "controller/editor_mode.h"
 #include "controller/overlay.h"
 #include "controller/play_mode.h"
+#include "controller/remembered.h"
 #include "engine/engine.h"
 #include "engine/logical_scale.h"
 #include "engine/win_constants.h"
+#include "engine/window_owners.h"
 #include "engine/window_proc.h"
+#include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
 #include "support/controller_fixture.h"
+#include "support/fake_desktop.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +45,16 @@ bool answered(const Layout& fitted, bool assigning, int32_t x, int32_t y) {
         }
     }
     return inside(x, y, overlayPanelBox()) ||
-           (assigning && inside(x, y, Rect{186, 200, 268, 1080}));
+           (assigning && inside(x, y, Rect{186, 200, 500, 1080}));
+}
+
+// The pixels of the window's shape (its boxes do not overlap).
+int64_t shapeArea() {
+    int64_t area = 0;
+    for (const WinRect& b : fakePlatform.shape) {
+        area += int64_t{b.right - b.left} * (b.bottom - b.top);
+    }
+    return area;
 }
 
 bool shaped(const std::vector<WinRect>& boxes, int32_t x, int32_t y) {
@@ -81,6 +94,7 @@ TEST(OverlayShape, TakesInputExactlyWhereAControlAnswers) {
         overlayShape(fitted, c.assigning, c.width, c.height, boxes);
         const std::string what =
             std::string(c.layout) + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
+        EXPECT_TRUE(inRegionDataForm(boxes.data(), boxes.size())) << what;
         int32_t wrong = 0;
         for (int32_t y = 0; y < c.height && wrong < 5; ++y) {
             for (int32_t x = 0; x < c.width && wrong < 5; ++x) {
@@ -104,6 +118,29 @@ TEST(OverlayShape, TakesInputExactlyWhereAControlAnswers) {
     EXPECT_TRUE(boxes.empty()); // no client area: nothing
 }
 
+// The shell's own windows, which the overlay never rises over, by class; a
+// UWP game's content window has the class of Start's and is no shell's.
+TEST(ShellWindows, AreTheShellsByClassAndACoreWindowByItsProgram) {
+    const struct {
+        const char* windowClass;
+        const char* program;
+        bool shell;
+    } cases[] = {
+        {"Shell_TrayWnd", "explorer.exe", true},
+        {"Shell_SecondaryTrayWnd", "", true},
+        {"Windows.UI.Core.CoreWindow", "StartMenuExperienceHost.exe", true},
+        {"Windows.UI.Core.CoreWindow", "shellexperiencehost.exe", true},
+        {"Windows.UI.Core.CoreWindow", "SearchHost.exe", true},
+        {"Windows.UI.Core.CoreWindow", "Game.exe", false},
+        {"Windows.UI.Core.CoreWindow", "", false},
+        {"ApplicationFrameWindow", "ApplicationFrameHost.exe", false},
+        {"UnityWndClass", "explorer.exe", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isShellWindow(c.windowClass, c.program), c.shell) << c.windowClass << c.program;
+    }
+}
+
 // The panel takes the first free corner, else a free stretch of an edge;
 // it never shares a place with a control where there is room.
 TEST(OverlayPanel, GoesWhereNoControlLies) {
@@ -113,12 +150,12 @@ TEST(OverlayPanel, GoesWhereNoControlLies) {
     } cases[] = {
         // Just above the controls, to the right: the window need cover no
         // more than their band and the panel.
-        {"overlay-turntable", {454, 936, 502, 1272}},
-        {"overlay-lanes4", {504, 936, 552, 1272}},
-        {"nine", {174, 936, 222, 1272}},
-        {"lanes4", {8, 936, 56, 1272}}, // lanes reach every corner: shared
-        {"default", {204, 1208, 460, 1272}},
-        {"mirrored", {204, 8, 460, 72}},
+        {"overlay-turntable", {454, 868, 502, 1272}},
+        {"overlay-lanes4", {504, 868, 552, 1272}},
+        {"nine", {174, 868, 222, 1272}},
+        {"lanes4", {8, 868, 56, 1272}}, // lanes reach every corner: shared
+        {"default", {204, 1208, 494, 1272}},
+        {"mirrored", {204, 8, 494, 72}},
     };
     for (const auto& c : cases) {
         placeOverlayPanel(fittedToFrame(*presetNamed(c.layout)));
@@ -126,10 +163,10 @@ TEST(OverlayPanel, GoesWhereNoControlLies) {
         EXPECT_EQ(std::vector<int32_t>({box.top, box.left, box.bottom, box.right}),
                   std::vector<int32_t>({c.panel.top, c.panel.left, c.panel.bottom, c.panel.right}))
             << c.layout;
-        // The buttons lie apart inside it, below or beside the label.
-        Rect previous = overlayLabelBox();
-        for (int32_t b = 0; b < OverlayButtonCount; ++b) {
-            const Rect button = overlayButtonBox(b);
+        // MENU first, then the label, then the other buttons, apart inside it.
+        Rect previous = overlayButtonBox(OverlayMenu);
+        for (int32_t b = -1; b < OverlayMenu; ++b) {
+            const Rect button = b < 0 ? overlayLabelBox() : overlayButtonBox(b);
             EXPECT_TRUE(inside(button.left, button.top, box) &&
                         inside(button.right, button.bottom, box))
                 << c.layout;
@@ -211,7 +248,8 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
     updateController();
     const int32_t shapes = fakePlatform.shapeCalls;
     ASSERT_TRUE(fakePlatform.shaped);
-    EXPECT_EQ(fakePlatform.shape.size(), 9u); // seven pads, the disc, the panel
+    EXPECT_EQ(fakePlatform.shapesRefused, 0);
+    const int64_t area = shapeArea(); // seven pads, the disc, the panel
     // The window is the band its controls and the panel take along the
     // bottom, not the whole monitor; the frame lies on the monitor still.
     const WinRect& band = fakePlatform.windowRect;
@@ -232,7 +270,11 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
               std::vector<int32_t>({10 * 3, 454 * 3, 1273 * 3, 711 * 3}));
     // The panel's last unit, 1272, is three pixels wide: its shape ends
     // where the frame's 1273 begins (in the window's pixels, from its left).
-    EXPECT_EQ(fakePlatform.shape[8].right + band.left, 1273 * 3);
+    int32_t right = 0;
+    for (const WinRect& box : fakePlatform.shape) {
+        right = std::max(right, box.right);
+    }
+    EXPECT_EQ(right + band.left, 1273 * 3);
     // A touch on the 4K screen lands where it lies on the frame.
     clearStrokes();
     down(2, (pad.x + 3) * 3, (pad.y + 3) * 3);
@@ -241,12 +283,15 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
     up(2, (pad.x + 3) * 3, (pad.y + 3) * 3);
     updateController();
     // Keys asked for again: the prompt and its button take input too.
+    const int64_t area4k = shapeArea();
+    EXPECT_EQ(area4k, area * 9);
     controllerMode = AssignKeys;
     updateController();
-    EXPECT_EQ(fakePlatform.shape.size(), 10u);
+    EXPECT_GT(shapeArea(), area4k);
     controllerMode = Play;
     updateController();
-    EXPECT_EQ(fakePlatform.shape.size(), 9u);
+    EXPECT_EQ(shapeArea(), area4k);
+    EXPECT_EQ(fakePlatform.shapesRefused, 0);
 }
 
 // Editing over the game: the window takes the whole monitor (a control may
@@ -254,6 +299,7 @@ TEST_F(OverlayPlay, PadsPlayAsEverywhereAndTheShapeFollowsTheWindow) {
 // and its shape come back when editing ends. Never activated, no key sent.
 TEST_F(OverlayPlay, TheEditorWorksInPlaceOverTheWholeMonitor) {
     updateController();
+    const int64_t area = shapeArea();
     const WinRect& window = fakePlatform.windowRect;
     EXPECT_EQ(std::vector<int32_t>({window.left, window.top, window.right, window.bottom}),
               std::vector<int32_t>({10, 454, 1273, 711}));
@@ -283,7 +329,7 @@ TEST_F(OverlayPlay, TheEditorWorksInPlaceOverTheWholeMonitor) {
     updateController();
     EXPECT_EQ(std::vector<int32_t>({window.left, window.top, window.right, window.bottom}),
               std::vector<int32_t>({10, 454, 1273, 711}));
-    EXPECT_EQ(fakePlatform.shape.size(), 9u);
+    EXPECT_EQ(shapeArea(), area);
     EXPECT_EQ(fakePlatform.activations, 0);
 }
 
@@ -400,6 +446,42 @@ TEST_F(ControllerFixture, TheWindowMenuLaysAWindowOverTheGameAndBack) {
     mainWindow = nullptr;
 }
 
+// A window hidden with SetWindowPos (SWP_HIDEWINDOW | SWP_NOACTIVATE) stays
+// active, foreground and focused: "Over the game" chosen from the menu of
+// the active controller would keep the keyboard, and SendInput's keys, with
+// Padrelle. The window the player left for it gets the foreground first; a
+// window that was never active hands nothing.
+TEST_F(ControllerFixture, OverTheGameFromTheActiveControllerGivesTheGameTheForeground) {
+    const auto window = reinterpret_cast<WindowHandle>(0x42);
+    const auto game = reinterpret_cast<WindowHandle>(0x77);
+    launchOptions.output = OutputSendInput;
+    launchOptions.outputGiven = true;
+    for (const bool active : {true, false}) {
+        switchScene(0);
+        installFakePlatform();
+        installFakeDesktop();
+        overlayState = OverlayState{};
+        enterPlay();
+        mainWindowMessage(window, win::WM_ACTIVATE, active ? win::WA_ACTIVE : win::WA_INACTIVE,
+                          reinterpret_cast<intptr_t>(game));
+        fakePlatform.ownWindowInFront = active;
+        mainWindowMessage(window, win::WM_SYSCOMMAND, OverlayMenuCommand, 0);
+        updateController();
+        EXPECT_TRUE(overlayState.on);
+        EXPECT_FALSE(fakePlatform.ownWindowInFront) << active;
+        EXPECT_EQ(fakePlatform.foregroundGivenTo, active ? game : nullptr);
+        EXPECT_EQ(windowActive, 0);
+        sendKey(0x2C, 1);
+        EXPECT_EQ(gameHeldKeys(), std::vector<std::string>{"2C"}) << active;
+        EXPECT_EQ(fakePlatform.activations, 0);
+    }
+    switchScene(0);
+    launchOptions.output = OutputAuto;
+    launchOptions.outputGiven = false;
+    resetSystemInput();
+    mainWindow = nullptr;
+}
+
 } // namespace
 
 // A game in exclusive full screen hides every window over it, and the
@@ -417,7 +499,7 @@ TEST_F(OverlayPlay, UnderAGameInExclusiveFullScreenItStandsAsideUntilTheGameLets
     updateController();
     EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C", "break 0x2C"}));
     fakePlatform.exclusiveFullScreen = false;
-    fakePlatform.time += 999;
+    fakePlatform.time += OverlayLookMs - 1;
     updateController();
     EXPECT_FALSE(fakePlatform.visible);
     fakePlatform.positions.clear();
@@ -462,9 +544,29 @@ TEST_F(OverlayPlay, TheMouseSlidesFromPadToPadOverTheGame) {
     pollMouse();
     updateController();
     EXPECT_EQ(strokes().size(), 4u);
-    // Hovering without the button presses nothing.
-    mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, 0, at(from));
-    pollMouse();
-    updateController();
-    EXPECT_EQ(strokes().size(), 4u);
+    // Hovering without the button presses nothing, nor does a drag begun in
+    // the game that crosses the overlay.
+    for (const uintptr_t keys : {uintptr_t{0}, win::MK_LBUTTON}) {
+        mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, keys, at(from));
+        pollMouse();
+        updateController();
+        EXPECT_EQ(strokes().size(), 4u) << keys;
+    }
+    // A drag from the overlay let go out in the game (the button asked for
+    // says so), then one begun there: nothing either.
+    const auto pass = [] {
+        pollMouse();
+        updateController();
+    };
+    mainWindowMessage(mainWindow, win::WM_LBUTTONDOWN, win::MK_LBUTTON, at(from));
+    pass();
+    mainWindowMessage(mainWindow, win::WM_MOUSELEAVE, 0, 0);
+    pass();
+    fakePlatform.buttonDown = false;
+    fakePlatform.time += ButtonCheckMs;
+    pass();
+    fakePlatform.buttonDown = true;
+    mainWindowMessage(mainWindow, win::WM_MOUSEMOVE, win::MK_LBUTTON, at(to));
+    pass();
+    EXPECT_EQ(strokes().size(), 6u);
 }

@@ -59,6 +59,7 @@ TEST_F(ControllerSceneTest, WithoutTheDriverSendInputTakesOverWithoutABox) {
 TEST_F(ControllerSceneTest, TheDriverAskedForAndUnusableIsReportedInABox) {
     fakeInterception.contextFails = true;
     launchOptions.output = OutputInterception;
+    launchOptions.outputGiven = true;
     enterController();
     ASSERT_EQ(fakePlatform.messageBoxes.size(), 1u);
     EXPECT_NE(fakePlatform.messageBoxes[0].text.find("--output interception"), std::string::npos);

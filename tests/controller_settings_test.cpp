@@ -227,6 +227,9 @@ std::string taken(const SavedSettings& settings) {
         result += std::string("|overlay ") + (settings.overlayOn ? "on " : "off ") +
                   std::to_string(settings.overlayOpacity);
     }
+    if (settings.hasOutput) {
+        result += std::string("|output ") + outputChoiceName(settings.output);
+    }
     if (settings.hasRemoteDelay) {
         char delay[16];
         writeDelaySetting(settings.remoteDelay, delay, sizeof delay);
@@ -296,7 +299,11 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {v2 + "remote on 7k2m9xq4hd0i\n", "line 2: the remote is not"},
         {v2 + "remote on 7k2m9xq4hd0c x\n", "line 2: the remote is not"},
         {std::string("version 1\n") + Keys + "volume 11\n",
-         "line 3: this is none of keys, layout, screen, remote and overlay"},
+         "line 3: this is none of keys, layout, screen, remote, overlay and output"},
+        {v2 + "output sendinput\nkeys a 2C\n", "a:2C;|||output sendinput"},
+        {v2 + "output interception\n", "|||output interception"},
+        {v2 + "output auto\noutput auto\n", "line 3: the output comes twice"},
+        {v2 + "output driver\n", "line 2: the output is not auto, sendinput or interception"},
         {v2 + "overlay on 60\nkeys a 2C\n", "a:2C;|||overlay on 60"},
         {v2 + "keys a 2C\noverlay off 100%\n", "a:2C;|||overlay off 100"},
         {v2 + "keys a 2C\noverlay on 20\n", "a:2C;|||overlay on 20"},
@@ -358,6 +365,8 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     settings.hasOverlay = true;
     settings.overlayOn = true;
     settings.overlayOpacity = 70;
+    settings.hasOutput = true;
+    settings.output = OutputInterception;
     settings.hasRemoteDelay = true;
     settings.remoteDelay = DelaySetting{DelayMode::Fixed, 25};
     char text[SavedSettingsMaxBytes];
@@ -371,7 +380,7 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
               "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
               "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1 "
               "\\\\?\\DISPLAY#DEL40A3#5&1a2b3c&0&UID4353#{e6f07b5f}|remote on 7k2m9xq4hd0c"
-              "|overlay on 70|remote-delay 25");
+              "|overlay on 70|output interception|remote-delay 25");
     // A code that is not one is not written.
     std::strcpy(settings.pairingCode, "7k2m9xq4hd0");
     ASSERT_TRUE(

@@ -1,4 +1,5 @@
 // Window placement: centring on the monitor, full screen, no-activate.
+#include "engine/shape_bands.h"
 #include "engine/win_constants.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
@@ -17,6 +18,41 @@ class WindowModes : public ::testing::Test {
     void TearDown() override { resetPlatform(); }
     WindowHandle window = reinterpret_cast<WindowHandle>(0x42);
 };
+
+// ExtCreateRegion takes RGNDATA's rectangles: sorted top to bottom, left to
+// right, none overlapping. Any boxes become that, covering the same pixels.
+TEST(ShapeBands, AnyBoxesBecomeSortedBandsOfTheSamePixels) {
+    using Boxes = std::vector<WinRect>;
+    const Boxes cases[] = {
+        {},
+        {{5, 5, 5, 9}, {3, 3, 1, 1}},                       // empty only
+        {{10, 10, 20, 20}, {0, 0, 12, 12}},                 // overlapping, out of order
+        {{0, 0, 10, 10}, {10, 0, 20, 10}, {0, 10, 20, 20}}, // touching: one band
+        {{2, 2, 8, 8}, {2, 2, 8, 8}, {0, 4, 30, 5}},        // the same twice, a cross
+        {{-5, -3, 4, 2}, {20, 1, 25, 29}, {1, 28, 26, 30}, {3, 3, 7, 7}},
+    };
+    for (const Boxes& c : cases) {
+        Boxes bands = c;
+        shapeBands(bands);
+        EXPECT_TRUE(inRegionDataForm(bands.data(), bands.size())) << c.size();
+        const auto in = [](const Boxes& boxes, int32_t x, int32_t y) {
+            for (const WinRect& b : boxes) {
+                if (b.left <= x && x < b.right && b.top <= y && y < b.bottom) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        for (int32_t y = -6; y < 32; ++y) {
+            for (int32_t x = -6; x < 32; ++x) {
+                ASSERT_EQ(in(bands, x, y), in(c, x, y)) << c.size() << " at " << x << "," << y;
+            }
+        }
+    }
+    Boxes touching = {{0, 0, 10, 10}, {10, 0, 20, 10}, {0, 10, 20, 20}};
+    shapeBands(touching);
+    EXPECT_EQ(touching.size(), 1u);
+}
 
 TEST(CentreOnMonitor, CentresOnTheWholeMonitorWithSignedHalving) {
     const WindowPlacement p = centreOnMonitor({0, 0, 1300, 763}, {0, 0, 1920, 1080});
@@ -92,6 +128,32 @@ TEST_F(WindowModes, WindowedAfterFullScreenGivesTheSameWindowOutOfTheTopmostBand
     EXPECT_EQ(last.height, first.height);
     EXPECT_EQ(fakePlatform.style, static_cast<int32_t>(0x10CF0000));
     EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), 0x08040200u);
+}
+
+// ShowWindow's first call takes the launcher's show command (STARTUPINFO)
+// instead of its own: a launcher that starts Padrelle hidden or minimised
+// would hide the controller. It is shown whatever the launcher gave, and
+// activated only when the launcher did not ask otherwise.
+TEST_F(WindowModes, AHiddenOrMinimisedStartStillShowsTheController) {
+    const struct {
+        int32_t launcher; // -1: no STARTUPINFO show command
+        bool activated;
+    } cases[] = {{-1, true},
+                 {win::SW_HIDE, true},
+                 {win::SW_SHOWMINIMIZED, true},
+                 {win::SW_SHOWMINNOACTIVE, false},
+                 {win::SW_SHOWNOACTIVATE, false},
+                 {win::SW_SHOWMAXIMIZED, true}};
+    for (const auto& c : cases) {
+        installFakePlatform();
+        fakePlatform.visible = false;
+        fakePlatform.launcherShow = c.launcher;
+        showWindowAtStart(window, c.launcher >= 0 ? c.launcher : win::SW_SHOWNORMAL);
+        EXPECT_TRUE(fakePlatform.visible) << c.launcher;
+        EXPECT_FALSE(fakePlatform.minimised) << c.launcher;
+        const std::string last = fakePlatform.calls.back();
+        EXPECT_EQ(last, c.activated ? "ShowWindow 1" : "ShowWindow 4") << c.launcher;
+    }
 }
 
 // Windows activates a window on any SetWindowPos without SWP_NOACTIVATE (the

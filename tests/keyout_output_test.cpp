@@ -2,6 +2,7 @@
 #include "engine/health.h"
 #include "keyout/interception_output.h"
 #include "keyout/sendinput_output.h"
+#include "support/fake_desktop.h"
 #include "support/fake_interception.h"
 #include "support/fake_platform.h"
 
@@ -26,7 +27,8 @@ class KeyoutOutputTest : public ::testing::Test {
         installFakeInterception();
         injected.clear();
         systemTakes = 1000;
-        systemInput.send = [](const SystemKeyEvent* events, uint32_t count) {
+        systemInput.send = [](const SystemKeyEvent* events, uint32_t count, uint32_t* error) {
+            *error = 0;
             const uint32_t taken = count < systemTakes ? count : systemTakes;
             injected.insert(injected.end(), events, events + taken);
             return taken;
@@ -67,7 +69,7 @@ TEST_F(KeyoutOutputTest, TheDriverWhenItCanBeUsedElseSendInputWithTheReason) {
         {"no keyboard", [] { fakeInterception.hardwareIds = 0; }, OutputAuto, true, SendInputOutput,
          "no keyboard is attached"},
         {"SendInput asked for", [] {}, OutputSendInput, true, SendInputOutput,
-         "SendInput (--output sendinput)"},
+         "SendInput, as chosen (--output sendinput"},
         {"the driver asked for", [] {}, OutputInterception, true, DriverOutput, "keyboard 1"},
         {"the driver asked for, none there", [] { fakeInterception.contextFails = true; },
          OutputInterception, false, NoOutput, "no keys go out: the Interception driver"},
@@ -327,6 +329,37 @@ TEST_F(KeyoutOutputTest, TheHookTakesOneKeyAfterTheOtherButNeverTheProgramsOwn) 
     EXPECT_EQ(keyOutput.pollCapture(&key), CaptureFailed);
     keyOutput.disarmCapture();
     EXPECT_EQ(unhooks, 2);
+}
+
+// Windows makes a scancode its virtual key at each event, through NumLock: a
+// numpad key made with NumLock on (VK_NUMPAD7) and broken after it went off
+// (VK_HOME) would leave a game that follows virtual keys holding the first.
+// The make's virtual key goes with its break, the guard's too.
+TEST_F(KeyoutOutputTest, ANumpadKeyIsMadeAndBrokenAsTheSameVirtualKey) {
+    ASSERT_TRUE(openKeyboardOutput(OutputSendInput));
+    installFakeDesktop();
+    for (const bool guard : {false, true}) {
+        for (const uint16_t code : {0x47, 0x4C, 0x52, 0x53, 0x4B}) {
+            for (const bool onFirst : {true, false}) {
+                fakeDesktop.numLock = onFirst;
+                sendKey(static_cast<int8_t>(code), 1);
+                EXPECT_EQ(fakeDesktop.gameHoldsVirtual.size(), 1u);
+                fakeDesktop.numLock = !onFirst;
+                if (guard) {
+                    EXPECT_TRUE(injectGuardBreak(code, 0));
+                } else {
+                    sendKey(static_cast<int8_t>(code), 0);
+                }
+                EXPECT_TRUE(fakeDesktop.gameHoldsVirtual.empty()) << code << onFirst << guard;
+                EXPECT_TRUE(fakeDesktop.gameHolds.empty()) << code;
+                fakeDesktop.gameHoldsVirtual.clear();
+            }
+        }
+    }
+    // Any other key goes as its scancode, E0 4B (the arrow) too.
+    sendKey(0x4B, 1, KeyStateE0);
+    ASSERT_EQ(fakeDesktop.gameHolds.size(), 1u);
+    EXPECT_EQ(*fakeDesktop.gameHolds.begin(), 0x14Bu);
 }
 
 bool gameOutranks = false;

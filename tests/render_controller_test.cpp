@@ -72,8 +72,8 @@ TEST_F(RenderControllerTest, PromptAndTheLayoutKeysButtonOnlyWhileAssigning) {
                                                 // centred in the button, top and bottom
                                                 std::string(LayoutKeysButtonText) + " 640,234"};
     EXPECT_EQ(prompts(compose()), assigning);
-    controllerMode = Play;
-    EXPECT_TRUE(prompts(compose()).empty());
+    controllerMode = Play; // the menu's button instead, under the turntable
+    EXPECT_EQ(prompts(compose()), std::vector<std::string>{"HOLD FOR MENU 68,688"});
 }
 
 // Over the game, the panel says the opacity and names its buttons, each
@@ -90,11 +90,12 @@ TEST_F(RenderControllerTest, TheOverlaysPanelOnlyOverTheGame) {
         }
         return said;
     };
-    EXPECT_TRUE(panel().empty());
+    EXPECT_EQ(panel(), std::vector<std::string>{"HOLD FOR MENU 68,688"});
     overlayState = OverlayState{true, 40};
     // The default layout leaves room upright along the right edge.
-    EXPECT_EQ(panel(), (std::vector<std::string>{"40% 1240,222", "LESS 1240,274", "MORE 1240,326",
-                                                 "WINDOW 1240,378", "EDIT 1240,430"}));
+    EXPECT_EQ(panel(),
+              (std::vector<std::string>{"MENU 1240,220", "40% 1240,269", "LESS 1240,318",
+                                        "MORE 1240,367", "WINDOW 1240,416", "EDIT 1240,465"}));
 }
 
 TEST_F(RenderControllerTest, CreditTouchHealthAndNoticeLines) {

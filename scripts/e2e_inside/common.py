@@ -52,6 +52,14 @@ def wait_for(seconds, what, test, interval=0.05):
         time.sleep(interval)
 
 
+def wait_for_or_none(seconds, test, interval=0.05):
+    """The test's value once it holds, or None when it did not within the time."""
+    try:
+        return wait_for(seconds, "", test, interval)
+    except Failure:
+        return None
+
+
 def run(*command, check=True):
     result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     if check and result.returncode != 0:
@@ -111,17 +119,31 @@ def process_cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def in_this_prefix(pid):
+    """Whether a process belongs to this run's Wine prefix: other runs of the test may
+    share the machine, with programs of the same names."""
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as handle:
+            variables = handle.read().split(b"\0")
+    except OSError:
+        return False
+    return f"WINEPREFIX={os.environ['WINEPREFIX']}".encode() in variables
+
+
 def wine_pid(name):
     """The Linux process of a running Windows program."""
     out = run("pgrep", "-f", name, check=False)
-    pids = [int(p) for p in out.split()]
+    pids = [int(p) for p in out.split() if in_this_prefix(int(p))]
     return pids[0] if pids else None
 
 
 def padrelle_pids():
-    """(main, guard) Linux processes of padrelle.exe; None where there is none."""
+    """(main, guard) Linux processes of padrelle.exe in this run's prefix; None
+    where there is none."""
     main = guard = None
     for pid in run("pgrep", "-f", "padrelle.exe", check=False).split():
+        if not in_this_prefix(int(pid)):
+            continue
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as handle:
                 words = handle.read().split(b"\0")
@@ -234,9 +256,11 @@ def distance(a, b):
     return sum(abs(p - q) for p, q in zip(a, b))
 
 
-def start_openbox():
-    process = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+def start_openbox(config=None):
+    """openbox, with its own configuration or the one given."""
+    process = subprocess.Popen(["openbox", "--sm-disable",
+                                *(["--config-file", config] if config else [])],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_for(15, "openbox did not start", lambda: subprocess.run(
         ["wmctrl", "-m"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0)
     return process

@@ -131,3 +131,88 @@ def overlay_run(openbox):
     if "overlay off 60" not in read_file(os.path.join(appdata(), "settings.txt")):
         raise Failure("overlay: its choice and opacity were not saved at the exit")
     note("overlay: the game kept the focus all along; the choice was saved")
+
+
+# The window menu as Wine draws it: Restore (greyed, chosen first), Move,
+# Size, Minimize, Maximize, Close, Wine's own "About Wine", then Padrelle's
+# pages as submenus: "Phone or tablet", "Layout", "Screen", ... Down reaches
+# "Screen" in this many steps; Right opens it at its first item, "Over the
+# game".
+MENU_DOWNS_TO_SCREEN = 9
+
+
+def openbox_without_alt_space():
+    """openbox's own configuration without its binding of Alt+Space (its client
+    menu), so that the key reaches the window and opens the window's menu."""
+    import re
+    config = read_file("/etc/xdg/openbox/rc.xml")
+    config = re.sub(r'<keybind key="A-space">.*?</keybind>', "", config, flags=re.S)
+    path = os.path.join(TMP, "openbox-rc.xml")
+    with open(path, "w") as handle:
+        handle.write(config)
+    return path
+
+
+def window_menu_run(game, openbox):
+    """"Over the game" chosen from the window menu of the active controller, with
+    Alt+Space, the arrows and Return: hidden as it changes, an active window would
+    stay active and keep the keyboard; the game gets the foreground back, a pad
+    clicked over it is its key there, and Return switched nothing."""
+    openbox[0].kill()
+    openbox[0].wait()
+    openbox[0] = start_openbox(openbox_without_alt_space())
+    padrelle = Padrelle(os.path.join(TMP, "app-sendinput"),
+                        ["--layout", "overlay-turntable", "--keys", OVERLAY_KEYS])
+    padrelle.window()
+    try:
+        run("wmctrl", "-F", "-a", TITLE)
+        wait_for(5, "the controller did not become the active window",
+                 lambda: active_window_name() == TITLE)
+        time.sleep(0.5)
+        xdotool("key", "alt+space")
+        time.sleep(0.5)
+        for _ in range(MENU_DOWNS_TO_SCREEN):
+            xdotool("key", "Down")
+            time.sleep(0.1)
+        xdotool("key", "Right")
+        time.sleep(0.3)
+        screenshot("window-menu")
+        xdotool("keydown", "Return")
+        time.sleep(0.15)
+        xdotool("keyup", "Return")
+
+        def over_the_game():
+            found = find_window(TITLE)
+            shape = geometry(found) if found else None
+            return shape is not None and abs(shape[1] - OVERLAY_BAND_TOP) <= 1
+        wait_for(10, "\"Over the game\" from the window menu did not lay the controller over "
+                     "the game", over_the_game)
+        wait_for(5, f"the game did not get the foreground back ({active_window_name()} has it)",
+                 lambda: active_window_name() == GAME_TITLE)
+        time.sleep(0.5)
+        mark = game.mark()
+        screen_click(OVERLAY_PAD)
+        game.wait_keys(mark, [("make", 0x2E, 0), ("break", 0x2E, 0)],
+                       "over the game from the window menu, pad 2")
+        note("window menu: \"Over the game\" from the active controller gave the game the "
+             "foreground; a pad clicked over it is its key in the game")
+        screen_click(OVERLAY_WINDOW)
+
+        def windowed():
+            found = find_window(TITLE)
+            shape = geometry(found) if found else None
+            return shape is not None and shape[2] < 1300
+        wait_for(10, "WINDOW did not make the overlay a window", windowed)
+    finally:
+        openbox[0].kill()
+        openbox[0].wait()
+        openbox[0] = start_openbox()
+    wait_for(10, "openbox did not take the controller's window on",
+             lambda: TITLE in run("wmctrl", "-l", check=False))
+    # A window in front again (between the two window managers there was
+    # none): a break is taken only where one is.
+    game.focus()
+    if padrelle.close("the window menu's run") != 0:
+        raise Failure("window menu: padrelle.exe did not end with exit code 0")
+    if "fullscreen" in read_file(os.path.join(appdata(), "settings.txt")):
+        raise Failure("window menu: Return that chose the item switched to full screen")

@@ -193,10 +193,11 @@ def sendinput_run(game, results):
         raise Failure("the windowed screen was not saved at the exit")
 
 
-def hard_kill(game, app, args, env, pad, code, e0, what, tree=False):
+def hard_kill(game, app, args, env, pad, code, e0, what, tree=False, job=False):
     """A pad held with the mouse, the program killed hard (or its whole process tree
-    ended, as Task Manager's "End process tree" does): the guard lets go."""
-    padrelle = Padrelle(app, args, env)
+    ended, as Task Manager's "End process tree" does, or the job it was started in
+    closed, which kills every process left in it): the guard lets go."""
+    padrelle = Padrelle(app, args, env, in_job=job)
     window = padrelle.window()
     guard = wait_for(20, f"{what}: no guard process beside padrelle.exe", guard_pid)
     if tree:
@@ -217,7 +218,7 @@ def hard_kill(game, app, args, env, pad, code, e0, what, tree=False):
     xdotool("mousedown", 1)
     game.wait_keys(since, [("make", code, e0)], f"{what}: pad {pad} held")
     main = padrelle_pids()[0]
-    if main is None:
+    if main is None and not job:
         raise Failure(f"{what}: the program's own process is not found")
     if tree:
         ended = subprocess.run([WINE, os.path.join(TMP, "padrelle-end-tree.exe")],
@@ -225,6 +226,8 @@ def hard_kill(game, app, args, env, pad, code, e0, what, tree=False):
         if ended.returncode != 0:
             raise Failure(f"{what}: the tree was not ended: {ended.stdout} {ended.stderr}")
         note(f"{what}: {ended.stdout.strip().splitlines()[-1]}")
+    elif job:
+        padrelle.close_job()
     else:
         os.kill(main, 9)
     killed = time.time()

@@ -4,7 +4,10 @@
 #include "controller/editor_mode.h"
 #include "controller/editor_view.h"
 #include "controller/key_assignment.h"
+#include "controller/menu_mode.h"
+#include "controller/menu_view.h"
 #include "controller/overlay.h"
+#include "controller/phone_offer.h"
 #include "controller/play_mode.h"
 #include "controller/remote_panel.h"
 #include "controller/scratch.h"
@@ -12,6 +15,7 @@
 #include "engine/frame_pacing.h"
 #include "engine/health.h"
 #include "graphics/frame_target.h"
+#include "remote/remote_link.h"
 #include "touch/touch_table.h"
 
 #include <algorithm>
@@ -51,38 +55,64 @@ constexpr int32_t LineStep = 20;
 // characters.
 constexpr int32_t LineHeight = 18;
 constexpr int32_t BackingCharWidth = 8;
-constexpr uint32_t ColourBacking = 0x202020;
 constexpr uint32_t ColourKnob = 0xC0C0C0;
+constexpr uint32_t ColourHeld = 0x008080; // a held button's fill
 constexpr size_t NoticeLineChars = 72;
 char healthLine[NoticeSize];
 char remoteLine[NoticeSize * 2];
-
-constexpr int32_t AnchorTopLeft = 7;
-constexpr int32_t AnchorCentre = 5;
-constexpr int32_t AnchorBottomRight = 3;
-constexpr int32_t AnchorTopCentre = 8;
-// About the height of a line of text, to centre one in a box.
-constexpr int32_t TextHeight = 12;
 
 } // namespace
 
 // A line of the debug, health and notice lines, on a dark backing of its
 // own: readable over whatever control lies under it.
 void composeLine(Canvas& dc, int32_t y, const char* text, uint32_t colour) {
+    composeLineAt(dc, 0, y, text, colour);
+}
+
+void composeLineAt(Canvas& dc, int32_t x, int32_t y, const char* text, uint32_t colour) {
     const size_t length = std::strlen(text);
     if (length > 0) {
-        fillRect(dc,
-                 Rect{y, 0, y + LineHeight, static_cast<int32_t>(length) * BackingCharWidth + 4},
-                 ColourBacking);
+        fillRect(
+            dc, Rect{y, x, y + LineHeight, x + static_cast<int32_t>(length) * BackingCharWidth + 4},
+            ColourBacking);
     }
-    drawText(dc, 0, y, text, colour, AnchorTopLeft);
+    drawText(dc, x, y, text, colour, AnchorTopLeft);
+}
+
+Rect firstNoticeBox(const char* notice) {
+    int32_t y = NoticeLineY;
+    size_t widest = 0;
+    for (size_t at = 0, length = 0; notice[at] != '\0'; y += LineStep) {
+        at = wrapLine(notice, at, NoticeLineChars, &length);
+        widest = std::max(widest, length);
+        at += length;
+    }
+    if (y == NoticeLineY) {
+        return Rect{NoticeLineY, 0, NoticeLineY, 0};
+    }
+    return Rect{NoticeLineY, 0, y - LineStep + LineHeight,
+                static_cast<int32_t>(widest) * BackingCharWidth + 4};
 }
 
 void composeCell(Canvas& dc, const Rect& box, const char* text) {
+    composeHeldCell(dc, box, text, -1);
+}
+
+void composeHeldCell(Canvas& dc, const Rect& box, const char* text, int32_t share) {
     fillRect(dc, Rect{box.top + 1, box.left + 1, box.bottom - 1, box.right - 1}, ColourBacking);
+    if (share > 0) {
+        const int32_t right = box.left + 1 + (box.right - box.left - 2) * share / 1000;
+        fillRect(dc, Rect{box.top + 1, box.left + 1, box.bottom - 1, right}, ColourHeld);
+    }
     drawRectOutline(dc, box, ColourYellow);
     drawText(dc, (box.left + box.right) / 2, (box.top + box.bottom - TextHeight) / 2, text,
              ColourYellow, AnchorTopCentre);
+}
+
+uint32_t padColour(const LayoutPad& pad) {
+    return pad.look == LookColour ? pad.colour
+           : pad.look == LookBlue ? BlueCapColour
+                                  : WhiteCapColour;
 }
 
 namespace {
@@ -100,15 +130,12 @@ void composePadNumber(Canvas& dc, const Sprite& pad, int32_t index) {
 
 // A pressed pad: its picture, or its colour inside its outline.
 void composeLitPad(Canvas& dc, const Sprite& pad, int32_t index) {
-    const LayoutPad& place = controllerLayout.pads[index];
     if (pad.instance->image != nullptr) {
         pad.draw(dc);
         return;
     }
-    const uint32_t colour = place.look == LookColour ? place.colour
-                            : place.look == LookBlue ? BlueCapColour
-                                                     : WhiteCapColour;
-    fillRect(dc, Rect{pad.y + 1, pad.x + 1, pad.y + pad.h - 1, pad.x + pad.w - 1}, colour);
+    fillRect(dc, Rect{pad.y + 1, pad.x + 1, pad.y + pad.h - 1, pad.x + pad.w - 1},
+             padColour(controllerLayout.pads[index]));
 }
 
 void composePads(Canvas& dc) {
@@ -159,11 +186,12 @@ namespace {
 // The overlay's panel: its opacity and the buttons that change it or make
 // the controller a window again.
 void composeOverlayPanel(Canvas& dc) {
-    if (!overlayState.on || controllerMode == EditLayout) {
+    if (!overlayState.on || controllerMode == EditLayout || controllerMode == MenuOpen) {
         return;
     }
     char opacity[16];
     overlayOpacityText(opacity, sizeof opacity);
+    composeHeldCell(dc, overlayButtonBox(OverlayMenu), "MENU", menuHoldShare());
     composeCell(dc, overlayLabelBox(), opacity);
     composeCell(dc, overlayButtonBox(OverlayLess), "LESS");
     composeCell(dc, overlayButtonBox(OverlayMore), "MORE");
@@ -181,6 +209,7 @@ void composeTexts(Canvas& dc) {
     if (controllerMode == AssignKeys) {
         drawText(dc, 600, 200, statusText, ColourYellow, AnchorCentre);
         composeCell(dc, LayoutKeysButton, LayoutKeysButtonText);
+        composePhoneOffer(dc);
     }
     composeOverlayPanel(dc);
     drawText(dc, 1280, 720, "program by Vistrel", ColourBlue, AnchorBottomRight);
@@ -193,8 +222,15 @@ void composeTexts(Canvas& dc) {
         y = composeNotice(dc, notice, y);
     }
     composeNotice(dc, remoteLine, y);
-    composeRemoteCode(dc);
+    if (controllerMode == Play && remoteCodeShown()) {
+        composeRemoteCode(dc, RemoteCodeLeft, RemoteCodeTop, RemoteCodeModule);
+    }
     composeScratchLines(dc);
+    // Over the lines: the menu's button may share the top left corner with
+    // them. Its place is made with the controls.
+    if (controllerMode == Play && !overlayState.on && whiteImage != nullptr) {
+        composeHeldCell(dc, menuButtonBox(), MenuButtonText, menuHoldShare());
+    }
 }
 
 // The turntable's picture, or a knob's circle.
@@ -218,12 +254,7 @@ void composeDisc(Canvas& dc) {
 // lie apart from each other and from the disc, so this is the whole frame's
 // picture, pixel for pixel.
 void composeBaseLayer(Canvas& dc) {
-    for (const Sprite* pad : padSprites) {
-        if (pad != nullptr) {
-            pad->drawOutline(dc);
-        }
-    }
-    composeDisc(dc);
+    composeControls(dc);
 }
 
 void composeLitLayer(Canvas& dc) {
@@ -254,7 +285,21 @@ PixelRegion padRegion(const Sprite& pad) {
 
 } // namespace
 
+void composeControls(Canvas& dc) {
+    for (const Sprite* pad : padSprites) {
+        if (pad != nullptr) {
+            pad->drawOutline(dc);
+        }
+    }
+    composeDisc(dc);
+}
+
 void composeControllerFrame(Canvas& dc) {
+    if (controllerMode == MenuOpen) {
+        composeMenuBase(dc);
+        composeMenuTop(dc);
+        return;
+    }
     composePads(dc);
     composeDisc(dc);
     composeTexts(dc);
@@ -272,6 +317,16 @@ uint64_t frameFingerprint(uint64_t scene) {
 
 // The frame in layers, of a known fingerprint.
 FramePlan framePlan(uint64_t fingerprint) {
+    if (controllerMode == MenuOpen) {
+        // The page's buttons and pictures are composed once into the layers,
+        // what changes on it over them.
+        Fingerprint layers;
+        layers.text("menu");
+        layers.value(controllerObjectsVersion);
+        layers.value(menuContent());
+        return FramePlan{layers.hash, composeMenuBase, composeMenuBase, nullptr,
+                         0,           composeMenuTop,  fingerprint};
+    }
     static PixelRegion pressed[MaxPads];
     int32_t count = 0;
     for (int32_t i = 0; i < controllerLayout.padCount; ++i) {
@@ -345,6 +400,13 @@ uint64_t controllerSceneContent() {
     if (controllerMode == EditLayout) {
         f.value(editorVersion);
     }
+    if (controllerMode == MenuOpen) {
+        f.value(menuContent());
+        f.text(outputNotice);
+        f.value(remoteStatus().state);
+    }
+    f.value(menuHoldShare());
+    f.value(phoneOffered());
     for (const char* line : touchDebugLines) {
         f.text(line);
     }

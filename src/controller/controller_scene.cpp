@@ -4,7 +4,10 @@
 #include "controller/game_layouts.h"
 #include "controller/held_keys.h"
 #include "controller/key_assignment.h"
+#include "controller/menu_commands.h"
+#include "controller/menu_mode.h"
 #include "controller/overlay.h"
+#include "controller/phone_offer.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
 #include "controller/remote_panel.h"
@@ -19,6 +22,7 @@
 #include "engine/window_proc.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
+#include "keyout/held_record.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/sendinput_output.h"
@@ -54,10 +58,12 @@ unsigned short KeyPrefixes[MaxPads] = {};
 unsigned short ScratchPrefixes[MaxDiscs * ScratchKeyCount] = {};
 ControllerMode controllerMode = AssignKeys;
 char noticeLines[NoticeCount][NoticeSize];
-char (&outputNotice)[NoticeSize] = noticeLines[0];
-char (&settingsNotice)[NoticeSize] = noticeLines[1];
-char (&gameNotice)[NoticeSize] = noticeLines[2];
-char (&layoutNotice)[NoticeSize] = noticeLines[3];
+// First: over the game only its lines are seen, where the frame's notices begin.
+char (&coverNotice)[NoticeSize] = noticeLines[0];
+char (&outputNotice)[NoticeSize] = noticeLines[1];
+char (&settingsNotice)[NoticeSize] = noticeLines[2];
+char (&gameNotice)[NoticeSize] = noticeLines[3];
+char (&layoutNotice)[NoticeSize] = noticeLines[4];
 
 namespace {
 
@@ -134,6 +140,8 @@ void resetController() {
     resetOverlay();
     resetGameLayouts();
     resetEditor();
+    resetMenu();
+    resetMenuCommands();
     leftForFirewallQuestion = LeftForQuestion::Nothing;
     firewallQuestionSeen = false;
     resetScratchTrackers();
@@ -193,6 +201,7 @@ void makeControls() {
     }
     ++controllerObjectsVersion;
     placeOverlayPanel(layout);
+    placeMenuButton(playedLayout);
 }
 
 } // namespace
@@ -215,8 +224,13 @@ void enterController() {
     scratchImage = loadPicture("img/scratch.bmp");
     makeControls();
     setFrameRate(1000, 4);
-    if (!openKeyboardOutput(launchOptions.output)) {
+    // The output given on the command line, else the one remembered: a
+    // driver remembered that cannot be had now gives SendInput and says why.
+    const OutputChoice output = startOutputChoice();
+    if (!openKeyboardOutput(output) && outputDemanded()) {
         reportForcedDriverProblem();
+    } else if (outputInUse == NoOutput) {
+        openKeyboardOutput(OutputAuto);
     }
     describeKeyboardOutput(outputNotice, sizeof outputNotice);
     // Five Shifts of a scratch must not bring up the Sticky Keys question.
@@ -297,6 +311,28 @@ void watchTheFirewallsQuestion() {
     leftForFirewallQuestion = LeftForQuestion::Nothing;
 }
 
+// Keys whose breaks Windows has not surely taken at the end (a locked screen,
+// no window in front) are the guard's to send: the log names them.
+void sayKeysLeftToTheGuard() {
+    const int32_t left = keysHeldInRecord(*heldRecord);
+    if (left == 0) {
+        return;
+    }
+    std::string names;
+    forEachKey(heldRecord->held, [&names](uint16_t code, unsigned short prefix) {
+        char name[16];
+        formatText(name, " %s%02X", (prefix & KeyStateE0) != 0 ? "E0 " : "",
+                   static_cast<unsigned>(code));
+        names += name;
+    });
+    char text[NoticeSize];
+    formatText(text,
+               "at the end Windows had not surely taken the breaks of%s: the guard goes "
+               "on sending them",
+               names.c_str());
+    noteInLog(text);
+}
+
 } // namespace
 
 void updateController() {
@@ -309,13 +345,18 @@ void updateController() {
     watchTheGame();
     followTheGame();
     updateOverlay();
+    takeWindowMenuChoice();
     if (controllerMode == AssignKeys) {
+        offerThePhone();
         if (assignKeys()) {
             saveAssignedKeys();
             writeStartLog();
         }
-    } else if (controllerMode == Play) {
+    } else if (controllerMode == Play && !watchMenuButton()) {
         updatePlayMode();
+    }
+    if (controllerMode == MenuOpen) {
+        updateMenu();
     }
     startEditorWhenAsked();
     if (controllerMode == EditLayout) {
@@ -348,4 +389,5 @@ void leaveController() {
     saveScreenAtExit();
     deleteObjects();
     closeKeyboardOutput();
+    sayKeysLeftToTheGuard();
 }

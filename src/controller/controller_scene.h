@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-enum ControllerMode : int32_t { AssignKeys = 0, Play = 1, EditLayout = 2 };
+enum ControllerMode : int32_t { AssignKeys = 0, Play = 1, EditLayout = 2, MenuOpen = 3 };
 
 // The default layout's pads; a layout may have up to MaxPads.
 constexpr int32_t PadCount = 9;
@@ -58,8 +58,10 @@ extern ControllerMode controllerMode;
 // own: the output in use (set when the scene is entered), what became of
 // the saved keys, and what keeps the keys from the game now.
 constexpr size_t NoticeSize = 320;
-constexpr int32_t NoticeCount = 4;
+constexpr int32_t NoticeCount = 5;
 extern char noticeLines[NoticeCount][NoticeSize];
+// Over the game: another program's window keeps the controller under it.
+extern char (&coverNotice)[NoticeSize];
 extern char (&outputNotice)[NoticeSize];
 extern char (&settingsNotice)[NoticeSize];
 extern char (&gameNotice)[NoticeSize];

@@ -1,6 +1,7 @@
 #include "controller/editor_mode.h"
 
 #include "controller/controller_scene.h"
+#include "controller/free_place.h"
 #include "controller/game_layouts.h"
 #include "controller/held_keys.h"
 #include "controller/layout_file.h"
@@ -8,7 +9,10 @@
 #include "controller/settings_store.h"
 #include "engine/engine.h"
 #include "engine/format_text.h"
+#include "engine/platform.h"
 #include "engine/window_proc.h"
+#include "keyout/key_keeper.h"
+#include "keyout/key_taker.h"
 #include "keyout/keyboard_output.h"
 #include "touch/button_tap.h"
 #include "touch/touch_table.h"
@@ -24,7 +28,6 @@ namespace {
 
 constexpr int32_t ButtonWidth = 80;
 constexpr int32_t ButtonHeight = 40;
-constexpr int32_t FrameWidth = 1280;
 constexpr int32_t FrameHeight = 720;
 constexpr int32_t LineStep = 20;
 
@@ -104,41 +107,13 @@ int32_t buttonAt(int32_t x, int32_t y) {
 // eight rows in a corner or the middle of an edge; the freest of controls
 // first (the area of controls under it), so that it hides the least.
 std::vector<Rect> barPlaces(const Layout& layout) {
-    struct Ranked {
-        int64_t covered;
-        Rect place;
-    };
-    std::vector<Ranked> ranked;
-    for (const int32_t columns : {16, 8, 4, 2}) {
-        const int32_t width = columns * ButtonWidth;
-        const int32_t height = EditorButtonCount / columns * ButtonHeight;
-        for (const int32_t across : {0, 1, 2}) {
-            for (const int32_t down : {0, 1, 2}) {
-                const int32_t x = (FrameWidth - width) * across / 2;
-                const int32_t y = (FrameHeight - height) * down / 2;
-                if ((columns == 16 && across > 0) || (down == 1 && across == 1)) {
-                    continue;
-                }
-                int64_t covered = 0;
-                for (int32_t i = 0; i < controlCount(layout); ++i) {
-                    const ControlBox box = frameBoxOf(layout, i);
-                    const int64_t w = std::min<int64_t>(box.right + 1, x + width) -
-                                      std::max<int64_t>(box.left, x);
-                    const int64_t h = std::min<int64_t>(box.bottom + 1, y + height) -
-                                      std::max<int64_t>(box.top, y);
-                    covered += std::max<int64_t>(w, 0) * std::max<int64_t>(h, 0);
-                }
-                ranked.push_back(Ranked{covered, Rect{y, x, y + height, x + width}});
-            }
-        }
-    }
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const Ranked& a, const Ranked& b) { return a.covered < b.covered; });
     std::vector<Rect> places;
-    for (const Ranked& r : ranked) {
-        places.push_back(r.place);
+    for (const int32_t columns : {16, 8, 4, 2}) {
+        const std::vector<Rect> edge =
+            edgePlaces(columns * ButtonWidth, EditorButtonCount / columns * ButtonHeight, 0);
+        places.insert(places.end(), edge.begin(), edge.end());
     }
-    return places;
+    return byCover(layout, places);
 }
 
 void changed() {
@@ -153,9 +128,37 @@ void show() {
     }
 }
 
+// The capture of the last keys awaited, left armed until the keys it kept
+// are up (their ups are kept too: none reaches the game), at most
+// TakerForgetMs; at once when the editor ends.
+struct Closing {
+    bool pending = false;
+    uint32_t sinceMs = 0;
+};
+Closing closing;
+
+void closeCapture(bool now) {
+    if (!closing.pending) {
+        return;
+    }
+    CapturedKey ignored = {};
+    const bool waited = platform.timeMs() - closing.sinceMs >= TakerForgetMs;
+    if (!now && !waited && keptKeysDown() > 0) {
+        while (keyOutput.pollCapture(&ignored) == CaptureTaken) {
+        }
+        requestPassIn(keyOutput.capturePollMs > 0 ? keyOutput.capturePollMs : TakerForgetMs);
+        return;
+    }
+    closing.pending = false;
+    keyOutput.disarmCapture();
+}
+
 void stopAwaiting() {
     if (session.awaiting != Awaiting::Nothing) {
-        keyOutput.disarmCapture();
+        // Keys typed from now on go on as usual.
+        keepTypedKeys(false);
+        closing = Closing{true, platform.timeMs()};
+        closeCapture(false);
         session.awaiting = Awaiting::Nothing;
         session.prompt[0] = '\0';
         changed();
@@ -166,6 +169,9 @@ void awaitKeys(Awaiting what) {
     session.awaiting = what;
     session.keyStep = 0;
     session.text[0] = '\0';
+    // What is typed goes to the editor alone, over the game too.
+    keepTypedKeys(true);
+    closing.pending = false; // the capture still armed serves again
     keyOutput.armCapture();
     changed();
 }
@@ -410,6 +416,7 @@ void forgetLiftedFingers() {
 
 void backToPlay(const Layout& layout, const KeySet& keys) {
     stopAwaiting();
+    closeCapture(true);
     if (session.dragFinger >= 0) {
         endDrag(editor);
     }
@@ -468,6 +475,7 @@ void enterEditor(const Layout& from) {
 }
 
 void updateEditor() {
+    closeCapture(false);
     pollKeys();
     if (controllerMode != EditLayout) {
         return;
@@ -544,6 +552,8 @@ void startEditorWhenAsked() {
 }
 
 void resetEditor() {
+    keepTypedKeys(false);
+    closing = Closing{};
     session = Session{};
     editor = EditorState{};
 }

@@ -1,6 +1,7 @@
 // Editing the layout on the controller itself: the scene's third mode.
 // Fingers, the mouse and the pen move and resize the controls; a bar of
-// buttons does the rest. No key goes to the game meanwhile. Saving writes a
+// buttons does the rest. No key goes to the game meanwhile, neither
+// Padrelle's nor what the player types for the editor. Saving writes a
 // layout file into the layouts folder and plays it.
 #pragma once
 

@@ -74,9 +74,7 @@ void backToPlayers(const char* program) {
 // system that refused the watch, or does not send it for every window) is
 // seen within that time.
 void hearForeground() {
-    const uint32_t changes = foregroundChangeCount();
     const uint32_t now = platform.timeMs();
-    const bool heard = !following.heardOnce || changes != following.changesHeard;
     // Looked for only while a layout follows a game: otherwise the program
     // sleeps until something happens.
     const bool looking = !following.layouts.empty() || following.players.gameCount > 0;
@@ -84,17 +82,20 @@ void hearForeground() {
     if (looking) {
         requestPassBy((lookDue ? now : following.lookedMs) + FollowLookMs);
     }
-    if (!heard && !lookDue) {
+    if (lookDue) {
+        following.lookedMs = now;
+        // A change found is heard as its event would be, by the keys too.
+        lookAtForeground();
+    }
+    const uint32_t changes = foregroundChangeCount();
+    if (following.heardOnce && changes == following.changesHeard) {
         return;
     }
     following.heardOnce = true;
     following.changesHeard = changes;
-    following.lookedMs = now;
+    following.lookedMs = now; // heard: as good as a look
     char program[GameNameSize] = "";
-    systemInput.foregroundProgram(program, sizeof program);
-    if (!heard && std::strcmp(program, following.inFront) == 0) {
-        return;
-    }
+    programInFront(program, sizeof program);
     std::memcpy(following.inFront, program, sizeof program);
     if (program[0] != '\0') {
         std::memcpy(following.lastInFront, program, sizeof program);

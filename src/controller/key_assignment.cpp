@@ -2,6 +2,7 @@
 
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
+#include "controller/held_keys.h"
 #include "controller/key_set.h"
 #include "controller/play_mode.h"
 #include "engine/engine.h"
@@ -143,4 +144,10 @@ void cancelKeyAssignment() {
         keyOutput.disarmCapture();
     }
     assignment = Assignment{};
+}
+
+void startKeyAssignment() {
+    releaseHeldKeys();
+    cancelKeyAssignment();
+    controllerMode = AssignKeys;
 }

@@ -22,3 +22,6 @@ extern const Rect LayoutKeysButton;
 constexpr const char* LayoutKeysButtonText = "TOUCH HERE TO PLAY WITH THE LAYOUT'S OWN KEYS";
 // Stops an assignment under way (the window closes): the capture is let go.
 void cancelKeyAssignment();
+// Asks for the keys of the layout in use again, from its first (the menu,
+// as --assign does): what is held goes up first.
+void startKeyAssignment();

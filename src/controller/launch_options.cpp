@@ -19,7 +19,7 @@ const char* const LaunchUsage =
     "           overlay-knobs, overlay-lanes4, overlay-lanes6, overlay-lanes7; or a\n"
     "           layout file\n"
     "--output   where the keys go: the Interception driver when it can be used, else\n"
-    "           SendInput (auto, the default), or only the one named\n"
+    "           SendInput (auto, the default), or only the one named; remembered\n"
     "--assign   ask for the layout's keys again and save them\n"
     "--keys     use these keys for this run without saving them: hex scancodes, the\n"
     "           pads in order, then each disc clockwise and counter-clockwise, e0: or\n"
@@ -35,7 +35,8 @@ const char* const LaunchUsage =
     "           60 the first time); remembered until --overlay off\n"
     "--edit     shape a layout on the screen, by touch, mouse or pen: the one in\n"
     "           use, or the built-in layout or layout file named; saved in\n"
-    "           %APPDATA%\\Padrelle\\layouts";
+    "           %APPDATA%\\Padrelle\\layouts\n\n"
+    "Each is also in the menu on the controller: hold its button half a second.";
 
 namespace {
 
@@ -107,6 +108,7 @@ struct Parse {
             return fail("--output is given twice.");
         }
         outputSeen = true;
+        options.outputGiven = true;
         if (value == "auto") {
             options.output = OutputAuto;
         } else if (value == "sendinput") {

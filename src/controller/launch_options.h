@@ -18,8 +18,9 @@ enum OverlayChoice : int32_t { OverlayUnsaid = 0, OverlayOn, OverlayOff };
 
 struct LaunchOptions {
     OutputChoice output = OutputAuto; // --output auto|sendinput|interception
-    bool assign = false;              // --assign: ask for the keys again
-    bool keysGiven = false;           // --keys K0,...,K10: these keys, this run only
+    bool outputGiven = false;
+    bool assign = false;    // --assign: ask for the keys again
+    bool keysGiven = false; // --keys K0,...,K10: these keys, this run only
     KeySet keys = {};
     // --layout NAME|FILE: a built-in layout by its name, or a layout file.
     bool layoutGiven = false;

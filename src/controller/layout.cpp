@@ -310,19 +310,6 @@ Layout fittedToFrame(const Layout& layout) {
     return fitted;
 }
 
-bool sameProgramName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 FitScale fitScale(const Layout& layout) {
     if (layout.width <= 0 || layout.height <= 0) {
         return FitScale{1, 1, 0, 0};

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "controller/key_set.h"
+#include "engine/window_owners.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -83,9 +84,6 @@ KeySet layoutKeys(const Layout& layout);
 // A program's file name as a layout names it: printable, no folder, none
 // of the characters Windows refuses in a name, no '#', ending in ".exe".
 bool isGameName(std::string_view name);
-// Two programs' file names are the same: ASCII letters alike in either
-// case, as Windows compares file names; the rest byte for byte.
-bool sameProgramName(std::string_view a, std::string_view b);
 // Whether the layout names that program (file names compare as Windows
 // compares them, letters of either case alike).
 bool layoutIsFor(const Layout& layout, const char* program);

@@ -1,5 +1,6 @@
 #include "controller/overlay.h"
 
+#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
 #include "controller/play_mode.h"
 #include "controller/remembered.h"
@@ -7,6 +8,7 @@
 #include "engine/engine.h"
 #include "engine/format_text.h"
 #include "engine/logical_scale.h"
+#include "engine/shape_bands.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/system_input.h"
@@ -19,25 +21,24 @@ OverlayState overlayState;
 
 namespace {
 
-// The panel: a label and three buttons in a row, big enough for a finger.
+// The panel: MENU, a label and four buttons in a row, big enough for a
+// finger.
 constexpr int32_t PanelMargin = 8;
 constexpr int32_t CellWidth = 64;
 constexpr int32_t CellHeight = 48;
 constexpr int32_t CellGap = 4;
 constexpr int32_t CellCount = 1 + OverlayButtonCount;
 constexpr int32_t PanelWidth = CellCount * CellWidth + (CellCount - 1) * CellGap;
-// The key assignment's prompt and its button, while keys are asked for.
-constexpr Rect AssignmentBox = {186, 200, 268, 1080};
+// The key assignment's prompt and its buttons, and the phone's code under
+// them, while keys are asked for.
+constexpr Rect AssignmentBox = {186, 200, 500, 1080};
 constexpr const char* ExclusiveNotice =
     "the game holds the screen in exclusive full screen: no window can lie over it, and the "
     "controller stands aside (hidden) until it lets go; choose borderless or windowed full "
     "screen in its settings";
-// While it stands aside, how often the controller asks whether the game
-// still holds the screen: it may let go without a change of the foreground.
-constexpr uint32_t AsideCheckMs = 1000;
-// How often it looks whether another window came over it: a topmost window
-// can raise itself without any change of the foreground.
-constexpr uint32_t CoverCheckMs = 500;
+constexpr const char* CoverNotice =
+    "another program's window lies over the controller and Windows keeps Padrelle under it "
+    "(it takes the touches): close or move that window, or turn off its always-on-top";
 
 struct Overlay {
     Rect panel = {};
@@ -51,20 +52,27 @@ struct Overlay {
     bool shapedAssigning = false;
     bool shapedEditing = false;
     uint64_t shapedObjects = 0;
+    bool shapedNotice = false;
     bool foregroundChecked = false;
     uint32_t foregroundSeen = 0;
+    bool looked = false;
+    uint32_t lookedMs = 0;
     bool exclusiveSaid = false;
     // Hidden while a game holds the screen in exclusive full screen: it
     // could not be seen, and would still take touches on its pads.
     bool aside = false;
-    uint32_t asideCheckedMs = 0;
-    uint32_t coverCheckedMs = 0;
     int32_t fingersSeen = 0; // fingers down at the last look
+    // Since when its raises have been refused, if they are.
+    bool raiseRefused = false;
+    uint32_t raiseRefusedMs = 0;
 };
 
 Overlay state;
 
-constexpr int32_t PanelHeight = CellCount * CellHeight + (CellCount - 1) * CellGap;
+// Upright, a little lower: it fits between the default layout's right-hand
+// pads.
+constexpr int32_t UprightCellHeight = 45;
+constexpr int32_t PanelHeight = CellCount * UprightCellHeight + (CellCount - 1) * CellGap;
 
 Rect panelInCorner(int32_t corner) {
     const bool right = corner == 0 || corner == 2;
@@ -101,8 +109,8 @@ bool clearOfControls(const Rect& panel, const Layout& fitted) {
 
 Rect cell(int32_t index) {
     if (state.upright) {
-        const int32_t top = state.panel.top + index * (CellHeight + CellGap);
-        return Rect{top, state.panel.left, top + CellHeight, state.panel.right};
+        const int32_t top = state.panel.top + index * (UprightCellHeight + CellGap);
+        return Rect{top, state.panel.left, top + UprightCellHeight, state.panel.right};
     }
     const int32_t left = state.panel.left + index * (CellWidth + CellGap);
     return Rect{state.panel.top, left, state.panel.bottom, left + CellWidth};
@@ -143,8 +151,9 @@ void addBox(const FrameView& view, const ControlBox& box, std::vector<WinRect>& 
     }
 }
 
+// The buttons a tap acts on: MENU is held instead.
 int32_t buttonAt(int32_t x, int32_t y) {
-    for (int32_t b = 0; b < OverlayButtonCount; ++b) {
+    for (int32_t b = 0; b < OverlayMenu; ++b) {
         if (pointInRect(x, y, overlayButtonBox(b))) {
             return b;
         }
@@ -152,17 +161,11 @@ int32_t buttonAt(int32_t x, int32_t y) {
     return -1;
 }
 
-void changeOpacity(int32_t by) {
-    overlayState.opacity =
-        std::clamp(overlayState.opacity + by, OverlayOpacityMin, OverlayOpacityMax);
-    setOverlayOpacity(mainWindow, overlayState.opacity);
-}
-
 void press(int32_t button) {
     if (button == OverlayLess) {
-        changeOpacity(-OverlayOpacityStep);
+        changeOverlayOpacity(-OverlayOpacityStep);
     } else if (button == OverlayMore) {
-        changeOpacity(OverlayOpacityStep);
+        changeOverlayOpacity(OverlayOpacityStep);
     } else if (button == OverlayLeave) {
         leaveOverlay();
     } else if (button == OverlayEdit) {
@@ -198,11 +201,14 @@ void reshape() {
     const int32_t width = whole.right - whole.left;
     const int32_t height = whole.bottom - whole.top;
     const bool assigning = controllerMode == AssignKeys;
-    // The editor moves controls anywhere on the monitor: it takes all of it.
-    const bool editing = controllerMode == EditLayout;
+    // The editor moves controls anywhere on the monitor: it takes all of it,
+    // as the menu does.
+    const bool editing = controllerMode == EditLayout || controllerMode == MenuOpen;
+    const bool notice = coverNotice[0] != '\0';
     if (state.shaped && sameRect(whole, state.shapedMonitor) &&
         sameRect(window, state.shapedWindow) && assigning == state.shapedAssigning &&
-        editing == state.shapedEditing && controllerObjectsVersion == state.shapedObjects) {
+        editing == state.shapedEditing && controllerObjectsVersion == state.shapedObjects &&
+        notice == state.shapedNotice) {
         return;
     }
     std::vector<WinRect> boxes;
@@ -238,6 +244,7 @@ void reshape() {
     state.shapedAssigning = assigning;
     state.shapedEditing = editing;
     state.shapedObjects = controllerObjectsVersion;
+    state.shapedNotice = notice;
 }
 
 // Fingers down on the controller now (touch and the mouse finger).
@@ -249,48 +256,42 @@ int32_t fingersDown() {
     return down;
 }
 
+// A raise refused since RaiseFailsSaidMs is said on the screen (over the
+// game too: the shape takes the notice in) and once in the log; the notice
+// goes when the overlay is on top again.
+void noteRaise(bool refused, uint32_t now) {
+    if (!refused) {
+        state.raiseRefused = false;
+        coverNotice[0] = '\0';
+        return;
+    }
+    if (!state.raiseRefused) {
+        state.raiseRefused = true;
+        state.raiseRefusedMs = now;
+    }
+    if (now - state.raiseRefusedMs >= RaiseFailsSaidMs && coverNotice[0] == '\0') {
+        formatText(coverNotice, "%s", CoverNotice);
+        noteInLog(CoverNotice);
+    }
+}
+
 // Back on top where another program's window came over it, never over the
 // shell's own (the taskbar, Start). Windows may refuse a program without the
 // foreground that (SetWindowPos's remarks): it is asked again at the next
 // look, and at once after a finger came down on the overlay, which gives the
 // program the last input event.
-void keepOnTop() {
-    if (platform.windowAbove(mainWindow) == WindowAboveOther) {
-        keepOverlayOnTop(mainWindow);
-    }
-}
-
-void watchCover(uint32_t now) {
-    const int32_t fingers = fingersDown();
-    const bool touched = fingers > state.fingersSeen;
-    state.fingersSeen = fingers;
-    if (state.aside) {
+void keepOnTop(uint32_t now) {
+    if (platform.windowAbove(mainWindow) != WindowAboveOther) {
+        noteRaise(false, now);
         return;
     }
-    if (touched || now - state.coverCheckedMs >= CoverCheckMs) {
-        state.coverCheckedMs = now;
-        keepOnTop();
-    }
-    requestPassBy(state.coverCheckedMs + CoverCheckMs);
+    keepOverlayOnTop(mainWindow);
+    noteRaise(platform.windowAbove(mainWindow) == WindowAboveOther, now);
 }
 
-// Another window came to the foreground: one that is topmost too may lie
-// over the overlay now; a game in exclusive full screen hides it whatever
-// it does (the overlay stands aside), and the log says so once a time it
-// happens.
-void watchForeground() {
-    const uint32_t changes = foregroundChangeCount();
-    const uint32_t now = platform.timeMs();
-    const bool asideDue = state.aside && now - state.asideCheckedMs >= AsideCheckMs;
-    if (state.foregroundChecked && changes == state.foregroundSeen && !asideDue) {
-        if (state.aside) {
-            requestPassBy(state.asideCheckedMs + AsideCheckMs);
-        }
-        watchCover(now);
-        return;
-    }
-    state.foregroundChecked = true;
-    state.foregroundSeen = changes;
+// A game in exclusive full screen hides every window over it: the overlay
+// stands aside, and the log says so once a time it happens.
+void watchExclusive() {
     const bool exclusive = platform.exclusiveFullScreen();
     if (exclusive && !state.exclusiveSaid) {
         noteInLog(ExclusiveNotice);
@@ -300,12 +301,33 @@ void watchForeground() {
         standOverlayAside(mainWindow, exclusive);
         state.aside = exclusive;
     }
-    if (exclusive) {
-        state.asideCheckedMs = now;
-        requestPassBy(now + AsideCheckMs);
-    } else {
-        state.coverCheckedMs = now - CoverCheckMs; // a look now
-        watchCover(now);
+}
+
+// At each change of the foreground heard and at each look: a game that
+// holds the screen now (the one in front may turn exclusive without any
+// change of the foreground), and another window over the overlay (a topmost
+// one can raise itself without one); and at once after a finger came down.
+void watchForeground() {
+    const uint32_t now = platform.timeMs();
+    const bool lookDue = !state.looked || now - state.lookedMs >= OverlayLookMs;
+    if (lookDue) {
+        state.looked = true;
+        state.lookedMs = now;
+        lookAtForeground(); // a change found is heard as its event would be
+    }
+    requestPassBy(state.lookedMs + OverlayLookMs);
+    const uint32_t changes = foregroundChangeCount();
+    const bool changed = !state.foregroundChecked || changes != state.foregroundSeen;
+    state.foregroundChecked = true;
+    state.foregroundSeen = changes;
+    if (changed || lookDue) {
+        watchExclusive();
+    }
+    const int32_t fingers = fingersDown();
+    const bool touched = fingers > state.fingersSeen;
+    state.fingersSeen = fingers;
+    if (!state.aside && (changed || lookDue || touched)) {
+        keepOnTop(now);
     }
 }
 
@@ -362,11 +384,11 @@ Rect overlayPanelBox() {
 }
 
 Rect overlayLabelBox() {
-    return cell(0);
+    return cell(1);
 }
 
 Rect overlayButtonBox(int32_t button) {
-    return cell(1 + button);
+    return cell(button == OverlayMenu ? 0 : 2 + button);
 }
 
 void overlayOpacityText(char* out, size_t size) {
@@ -390,6 +412,10 @@ void overlayShape(const Layout& fitted, bool assigning, int32_t clientWidth, int
     if (assigning) {
         addBox(view, boxOf(AssignmentBox), boxes);
     }
+    if (coverNotice[0] != '\0') {
+        addBox(view, boxOf(firstNoticeBox(coverNotice)), boxes);
+    }
+    shapeBands(boxes);
 }
 
 void updateOverlay() {
@@ -400,17 +426,18 @@ void updateOverlay() {
     if (!overlayState.on || mainWindow == nullptr) {
         return;
     }
-    if (controllerMode != EditLayout) {
+    if (controllerMode != EditLayout && controllerMode != MenuOpen) {
         tapPanel();
     }
     if (!overlayState.on) {
         return;
     }
-    reshape();
     watchForeground();
+    reshape();
 }
 
 void leaveOverlay() {
+    coverNotice[0] = '\0';
     setFrameSpace(nullptr);
     overlayState.on = false;
     state = Overlay{state.panel, state.upright};
@@ -431,6 +458,23 @@ void enterOverlay() {
     state = Overlay{state.panel, state.upright};
     fullScreen = 0;
     setOverlayModeHere(mainWindow, overlayState.opacity);
+}
+
+void changeOverlayOpacity(int32_t by) {
+    overlayState.opacity =
+        std::clamp(overlayState.opacity + by, OverlayOpacityMin, OverlayOpacityMax);
+    if (overlayState.on) {
+        const bool menu = controllerMode == MenuOpen;
+        setOverlayOpacity(mainWindow, menu ? std::max(overlayState.opacity, MenuOpacityMin)
+                                           : overlayState.opacity);
+    }
+}
+
+void overlayMenuOpen(bool open) {
+    if (overlayState.on && mainWindow != nullptr) {
+        setOverlayOpacity(mainWindow, open ? std::max(overlayState.opacity, MenuOpacityMin)
+                                           : overlayState.opacity);
+    }
 }
 
 void resetOverlay() {

@@ -264,12 +264,22 @@ void saveAssignedKeys() {
     save();
 }
 
-bool chooseRemote(char* code, size_t size) {
+namespace {
+
+// Saved from a start that changes what is remembered, or from the menu: a
+// file that cannot be used is left as it is (it is replaced once keys are
+// assigned).
+void saveChoice() {
+    if (remembered.saved || remembered.missing) {
+        save();
+    }
+}
+
+// The phone on or off, with a fresh code when asked or when none is saved;
+// false when it is to be on but no code could be made.
+bool settleRemote(bool on, bool fresh, char* code, size_t size) {
     SavedSettings& settings = remembered.settings;
-    const RemoteChoice choice = launchOptions.remote;
-    const bool on = choice == RemoteOn || choice == RemoteNew ||
-                    (choice == RemoteUnsaid && settings.hasRemote && settings.remoteOn);
-    const bool fresh = on && (choice == RemoteNew || !isPairingCode(settings.pairingCode));
+    fresh = on && (fresh || !isPairingCode(settings.pairingCode));
     if (fresh) {
         uint8_t random[8];
         if (!network.randomBytes(random, sizeof random)) {
@@ -281,15 +291,35 @@ bool chooseRemote(char* code, size_t size) {
     }
     settings.hasRemote = isPairingCode(settings.pairingCode);
     settings.remoteOn = on && settings.hasRemote;
-    // The choice and the code last from this start on: the phone's saved
-    // page must be let in next time, whether or not keys are saved yet. A
-    // file that cannot be used is left as it is (it is replaced once keys
-    // are assigned).
-    if ((choice != RemoteUnsaid || fresh) && (remembered.saved || remembered.missing)) {
-        save();
-    }
-    setRemoteDelay(chooseRemoteDelay());
     formatTextN(code, size, "%s", settings.pairingCode);
+    return settings.remoteOn;
+}
+
+} // namespace
+
+bool rememberRemote(bool on, bool fresh, char* code, size_t size) {
+    if (!settleRemote(on, fresh, code, size) && on) {
+        return false;
+    }
+    saveChoice();
+    return on;
+}
+
+bool chooseRemote(char* code, size_t size) {
+    setRemoteDelay(chooseRemoteDelay());
+    const SavedSettings& settings = remembered.settings;
+    const RemoteChoice choice = launchOptions.remote;
+    const bool on = choice == RemoteOn || choice == RemoteNew ||
+                    (choice == RemoteUnsaid && settings.hasRemote && settings.remoteOn);
+    const bool fresh = on && (choice == RemoteNew || !isPairingCode(settings.pairingCode));
+    if (!settleRemote(on, choice == RemoteNew, code, size) && on) {
+        return false; // no code could be made: nothing changed
+    }
+    // The choice and the code last from this start on: the phone's saved
+    // page must be let in next time, whether or not keys are saved yet.
+    if (choice != RemoteUnsaid || fresh) {
+        saveChoice();
+    }
     return settings.remoteOn;
 }
 
@@ -305,10 +335,7 @@ DelaySetting chooseRemoteDelay() {
 void saveRemoteDelay(const DelaySetting& setting) {
     remembered.settings.hasRemoteDelay = true;
     remembered.settings.remoteDelay = setting;
-    // As the remote's choice: a file that cannot be used is left as it is.
-    if (remembered.saved || remembered.missing) {
-        save();
-    }
+    saveChoice();
 }
 
 void saveScreenAtExit() {
@@ -317,6 +344,47 @@ void saveScreenAtExit() {
     }
     takeScreenNow();
     save();
+}
+
+void rememberScreenNow() {
+    takeScreenNow();
+    saveChoice();
+}
+
+void rememberOpacity(int32_t percent) {
+    remembered.settings.hasOverlay = true;
+    remembered.settings.overlayOpacity = percent;
+    rememberScreenNow();
+}
+
+void rememberOutput(OutputChoice choice) {
+    remembered.settings.hasOutput = true;
+    remembered.settings.output = choice;
+    saveChoice();
+}
+
+void rememberPlayersLayout(const char* nameOrPath, bool fromFile, const Layout& layout) {
+    remembered.layoutFromFile = fromFile;
+    formatText(remembered.layout, "%s", nameOrPath);
+    formatText(remembered.layoutName, "%s", layout.name);
+    if (savedKeysFor(layout) != nullptr) {
+        rememberScreenNow();
+    }
+}
+
+OutputChoice startOutputChoice() {
+    SavedSettings& settings = remembered.settings;
+    if (launchOptions.outputGiven) {
+        // Remembered from now on, as the menu's choice is.
+        settings.hasOutput = true;
+        settings.output = launchOptions.output;
+        return launchOptions.output;
+    }
+    return remembered.saved && settings.hasOutput ? settings.output : OutputAuto;
+}
+
+bool outputDemanded() {
+    return launchOptions.outputGiven;
 }
 
 void writeStartLog() {

@@ -52,6 +52,27 @@ DelaySetting chooseRemoteDelay();
 void saveRemoteDelay(const DelaySetting& setting);
 // When the program ends: the screen, saved beside the saved keys.
 void saveScreenAtExit();
+
+// What the menu chooses is remembered as its command-line option is, saved
+// at once (beside the keys, or before any when there is no file yet; a
+// file that cannot be used is left as it is):
+// the screen as it is now (window or full screen, the overlay, its opacity);
+void rememberScreenNow();
+// the opacity given, the overlay on or not;
+void rememberOpacity(int32_t percent);
+// the phone on or off, with the saved code or a fresh one: false, with the
+// notice, when no code can be made; the code in code;
+bool rememberRemote(bool on, bool fresh, char* code, size_t size);
+// where the keys go;
+void rememberOutput(OutputChoice choice);
+// the player's layout: a built-in one's name, or a layout file's whole
+// path; saved once its keys are (at once when they are already).
+void rememberPlayersLayout(const char* nameOrPath, bool fromFile, const Layout& layout);
+// The output of this run: --output, else the one remembered, else auto.
+OutputChoice startOutputChoice();
+// Whether --output asked for exactly that output (then a driver that
+// cannot be had ends the program before its window).
+bool outputDemanded();
 // The start-up log: the notices and the keys in use.
 void writeStartLog();
 // A line added to the log: what happened while the program ran.

@@ -14,11 +14,7 @@
 
 namespace {
 
-constexpr int32_t ModulePixels = 4;
 constexpr int32_t QuietModules = 4;
-// Between the turntable and the keys of the default layout.
-constexpr int32_t CodeLeft = 490;
-constexpr int32_t CodeTop = 470;
 constexpr uint32_t ColourLight = 0xFFFFFF;
 constexpr uint32_t ColourDark = 0x000000;
 
@@ -165,22 +161,25 @@ bool remoteCodeShown() {
     return code.size > 0 && remoteStatus().state == RemoteState::Waiting;
 }
 
-void composeRemoteCode(Canvas& dc) {
-    if (!remoteCodeShown()) {
-        return;
+int32_t remoteCodeSide(int32_t modulePixels) {
+    return code.size > 0 ? (code.size + 2 * QuietModules) * modulePixels : 0;
+}
+
+int32_t composeRemoteCode(Canvas& dc, int32_t left, int32_t top, int32_t modulePixels) {
+    const int32_t side = remoteCodeSide(modulePixels);
+    if (side == 0) {
+        return 0;
     }
-    const int32_t side = (code.size + 2 * QuietModules) * ModulePixels;
-    const int32_t left = CodeLeft;
-    const int32_t top = CodeTop;
     fillRect(dc, Rect{top, left, top + side, left + side}, ColourLight);
-    const int32_t inner = QuietModules * ModulePixels;
+    const int32_t inner = QuietModules * modulePixels;
     for (int32_t y = 0; y < code.size; ++y) {
         for (int32_t x = 0; x < code.size; ++x) {
             if (code.dark[static_cast<size_t>(y * code.size + x)]) {
-                const int32_t mx = left + inner + x * ModulePixels;
-                const int32_t my = top + inner + y * ModulePixels;
-                fillRect(dc, Rect{my, mx, my + ModulePixels, mx + ModulePixels}, ColourDark);
+                const int32_t mx = left + inner + x * modulePixels;
+                const int32_t my = top + inner + y * modulePixels;
+                fillRect(dc, Rect{my, mx, my + modulePixels, mx + modulePixels}, ColourDark);
             }
         }
     }
+    return side;
 }

@@ -28,6 +28,12 @@ void writeRemoteLine(char* out, size_t size);
 void appendRoundTrips(char* line, size_t size);
 // Whether the QR code is on the screen: while no phone holds the controller.
 bool remoteCodeShown();
-// The QR code of the address, dark on light, between the turntable and the
-// keys of the default layout.
-void composeRemoteCode(Canvas& dc);
+// The QR code of the address, dark on light, its top left corner at x, y
+// and each module that many units a side (in play 4, between the turntable
+// and the keys of the default layout; larger while keys are asked for and
+// in the menu), while there is a code; its side, 0 without one.
+int32_t composeRemoteCode(Canvas& dc, int32_t x, int32_t y, int32_t modulePixels);
+int32_t remoteCodeSide(int32_t modulePixels);
+constexpr int32_t RemoteCodeLeft = 490;
+constexpr int32_t RemoteCodeTop = 470;
+constexpr int32_t RemoteCodeModule = 4;

@@ -146,6 +146,26 @@ struct Reading {
         return true;
     }
 
+    bool outputSeen = false;
+
+    bool output(std::string_view rest) {
+        if (outputSeen) {
+            return fail("the output comes twice");
+        }
+        bool known = false;
+        for (const OutputChoice choice : {OutputAuto, OutputSendInput, OutputInterception}) {
+            if (rest == outputChoiceName(choice)) {
+                settings.output = choice;
+                known = true;
+            }
+        }
+        if (!known) {
+            return fail("the output is not auto, sendinput or interception");
+        }
+        settings.hasOutput = outputSeen = true;
+        return true;
+    }
+
     bool take(std::string_view text) {
         ++line;
         const std::string_view content = trimmedLine(text);
@@ -176,10 +196,13 @@ struct Reading {
         if (word == "overlay") {
             return overlay(rest);
         }
+        if (word == "output") {
+            return output(rest);
+        }
         if (word == "remote-delay") {
             return remoteDelay(rest);
         }
-        return fail("this is none of keys, layout, screen, remote and overlay");
+        return fail("this is none of keys, layout, screen, remote, overlay and output");
     }
 };
 
@@ -279,7 +302,8 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
         "# layout after they are assigned (the pads in order, then each disc clockwise\n"
         "# and counter-clockwise, as hex scancodes, e0: or e1: before an extended key),\n"
         "# the screen when Padrelle ends, whether the phone's page is on and its\n"
-        "# pairing code, whether the controller lies over the game and how opaque.\n"
+        "# pairing code, whether the controller lies over the game and how opaque,\n"
+        "# where the keys go.\n"
         "version 2\n";
     if (settings.hasLayout) {
         text += std::string("layout ") + (settings.layoutFromFile ? "file " : "") +
@@ -305,6 +329,9 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
     if (settings.hasOverlay && isOpacity(settings.overlayOpacity)) {
         text += std::string("overlay ") + (settings.overlayOn ? "on " : "off ") +
                 std::to_string(settings.overlayOpacity) + "\n";
+    }
+    if (settings.hasOutput) {
+        text += std::string("output ") + outputChoiceName(settings.output) + "\n";
     }
     if (settings.hasRemoteDelay) {
         char delay[16];

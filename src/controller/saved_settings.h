@@ -9,6 +9,7 @@
 //   screen \\.\DISPLAY2 fullscreen
 //   remote on 7k2m9xq4hd0c             # or off; the pairing code of the phone
 //   overlay on 60                      # or off; its opacity in percent
+//   output sendinput                   # or auto, interception: where keys go
 //   remote-delay auto                  # or the phone's fixed delay in ms, 0 at once
 //
 // Comments and blank lines aside, the version line comes first; the rest may
@@ -22,6 +23,7 @@
 #include "controller/key_set.h"
 #include "controller/layout.h"
 #include "engine/platform.h"
+#include "keyout/keyboard_output.h"
 #include "remote/steady_delay.h"
 
 #include <cstddef>
@@ -58,6 +60,9 @@ struct SavedSettings {
     bool hasOverlay;
     bool overlayOn;
     int32_t overlayOpacity; // percent, OverlayOpacityMin to 100
+    // Where the keys go, as chosen with --output or in the menu.
+    bool hasOutput;
+    OutputChoice output;
     // How the phone's keys are timed.
     bool hasRemoteDelay;
     DelaySetting remoteDelay;

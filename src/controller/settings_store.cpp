@@ -29,6 +29,7 @@ constexpr SettingsStore NoStore = {
             *error = 0;
             return false;
         },
+    .placePath = [](SettingsPlaceKind, char*, size_t) { return false; },
 };
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 enum SettingsRead : int32_t { SettingsFound = 0, SettingsMissing = 1, SettingsUnreadable = 2 };
+// The places a player may open in Explorer.
+enum SettingsPlaceKind : int32_t { LayoutsFolderPlace = 0, LogFilePlace = 1 };
 
 struct SettingsStore {
     // The whole saved file, at most size bytes; a longer one is Unreadable.
@@ -32,6 +34,9 @@ struct SettingsStore {
     // be done.
     bool (*saveLayout)(const char* name, const char* text, size_t length, char* path,
                        size_t pathSize, uint32_t* error);
+    // The whole path (UTF-8) of the layouts folder, made when missing, or of
+    // the log; false when it cannot be had.
+    bool (*placePath)(SettingsPlaceKind place, char* out, size_t size);
 };
 
 constexpr int32_t MaxSavedLayoutFiles = 64;

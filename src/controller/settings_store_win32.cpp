@@ -195,6 +195,17 @@ void writeToLog(const char* text, size_t length, bool append) {
     }
 }
 
+bool placePath(SettingsPlaceKind place, char* out, size_t size) {
+    const std::wstring path =
+        place == LayoutsFolderPlace ? layoutsFolder(true) : pathOf(L"padrelle.log", true);
+    const std::string utf8 = path.empty() ? std::string() : utf8FromWide(path.c_str());
+    if (utf8.empty() || utf8.size() >= size) {
+        return false;
+    }
+    std::memcpy(out, utf8.c_str(), utf8.size() + 1);
+    return true;
+}
+
 } // namespace
 
 void useWin32SettingsStore() {
@@ -207,5 +218,6 @@ void useWin32SettingsStore() {
         .fullPath = fullPath,
         .eachSavedLayout = eachSavedLayout,
         .saveLayout = saveLayout,
+        .placePath = placePath,
     };
 }

@@ -58,7 +58,14 @@ void pollActions() {
                 action.held = 1;
             }
         }
-        action.pressed = (!wasHeld && action.held != 0) ? 1 : 0;
+        action.pressed = (!wasHeld && action.held != 0 && !insideModalLoop()) ? 1 : 0;
+    }
+}
+
+void holdActionsAsTheyAre() {
+    pollActions();
+    for (InputAction& action : ActionMap) {
+        action.pressed = 0;
     }
 }
 

@@ -28,6 +28,10 @@ void initActions();
 // Refreshes held and pressed from the keyboard's state while the window is
 // active; while it is not, every action reads as not held.
 void pollActions();
+// A key down now counts as held from before, not as pressed: Return that
+// chose an item of a menu is still down when the menu's loop ends, and
+// presses nothing until it is let go.
+void holdActionsAsTheyAre();
 // An input source besides the window's messages (the phone's page), which
 // the scene above hands to the engine: whether what came from it waits to
 // be filed, and the filing. Polled in each pass's input step.

@@ -1,6 +1,8 @@
 // Scenes, the frame clock and the main loop.
 #pragma once
 
+#include "engine/platform.h"
+
 #include <cstdint>
 
 using SceneHandler = void (*)();
@@ -29,6 +31,11 @@ struct FrameClock {
 constexpr int32_t SceneCount = 2;
 
 extern Scene SceneTable[SceneCount];
+// The scene's entries of the window menu: written into entries (at most
+// max), their count given. The window menu is built from them when the
+// window is made and each time it opens. Named with the scene table.
+using WindowMenuSource = int32_t (*)(WindowMenuEntry* entries, int32_t max);
+extern const WindowMenuSource sceneWindowMenu;
 extern int32_t currentScene;
 extern FrameClock frameClock;
 extern void* moduleInstance; // HINSTANCE of the program
@@ -48,9 +55,10 @@ void runMainLoop();
 // wait for input; then at most one message, input, update, clock, render.
 void runMainLoopPass();
 // A pass inside a modal loop of the system's (a drag of the title bar, the
-// window menu), which takes and dispatches the thread's messages itself and
-// runs none of the main loop's passes: input, update and render, without
-// the message step. On the window's timer while such a loop runs.
+// window menu, a caption button held down), which takes and dispatches the
+// thread's messages itself and runs none of the main loop's passes: input,
+// update and render, without the message step. On the window's timer while
+// such a loop runs, and after each contact's message handled there.
 void runModalPass();
 constexpr uintptr_t ModalPassTimer = 0x50A5;
 constexpr uint32_t ModalPassMs = 10; // USER_TIMER_MINIMUM

@@ -17,16 +17,24 @@ void takeEdge(int32_t& latch, int32_t& pressed) {
 
 // The mouse's button, asked for now and then while the mouse finger is held:
 // released where this window hears nothing of it, it lifts the finger.
+// So is it while a drag of this window's went on out of it: let go out
+// there, a drag begun later in the game is not this window's.
 void checkMouseButton() {
-    if (mouseState.fingerHeld == 0 || mouseState.fingerIsMouse == 0) {
+    const bool held = mouseState.fingerHeld != 0 && mouseState.fingerIsMouse != 0;
+    const bool away =
+        mouseState.fingerHeld == 0 && mouseState.dragBegunHere != 0 && mouseState.dragIsMouse != 0;
+    if (!held && !away) {
         return;
     }
     const uint32_t now = platform.timeMs();
     if (now - mouseState.buttonCheckedMs >= ButtonCheckMs) {
         mouseState.buttonCheckedMs = now;
         if (!platform.primaryButtonDown()) {
-            noteInputReport();
-            dropMouseFinger();
+            mouseState.dragBegunHere = 0;
+            if (held) {
+                noteInputReport();
+                dropMouseFinger();
+            }
             return;
         }
     }

@@ -9,6 +9,8 @@
 
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
+#include "engine/process_names.h"
+#include "engine/window_owners.h"
 
 namespace {
 
@@ -33,8 +35,8 @@ bool win32SetWindowOpacity(WindowHandle window, uint8_t alpha) {
     return SetLayeredWindowAttributes(asWindow(window), 0, alpha, LWA_ALPHA) != 0;
 }
 
-// The boxes joined in one region; the system owns it once it is the
-// window's, and frees it itself.
+// The boxes, sorted and apart as RGNDATA takes them (shapeBands), in one
+// region; the system owns it once it is the window's, and frees it itself.
 bool win32SetWindowShape(WindowHandle window, const WinRect* boxes, int32_t count) {
     if (boxes == nullptr) {
         return SetWindowRgn(asWindow(window), nullptr, TRUE) != 0;
@@ -68,22 +70,15 @@ bool win32SetWindowShape(WindowHandle window, const WinRect* boxes, int32_t coun
     return true;
 }
 
-// The shell's own windows, which the overlay never goes over: the taskbars,
-// Start, the action center and the tray's overflow.
+// The shell's own windows, which the overlay never goes over (the program
+// is asked only for a class the shell shares with UWP apps).
 bool shellWindow(HWND window) {
     char name[64] = "";
     if (GetClassNameA(window, name, sizeof name) == 0) {
         return false;
     }
-    for (const char* shell :
-         {"Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Windows.UI.Core.CoreWindow",
-          "NotifyIconOverflowWindow", "TopLevelWindowForOverflowXamlIsland",
-          "XamlExplorerHostIslandWindow"}) {
-        if (std::strcmp(name, shell) == 0) {
-            return true;
-        }
-    }
-    return false;
+    const bool shared = std::strcmp(name, "Windows.UI.Core.CoreWindow") == 0;
+    return isShellWindow(name, shared ? programNameOfWindow(window) : std::string());
 }
 
 int32_t win32WindowAbove(WindowHandle window) {
@@ -107,4 +102,28 @@ int32_t win32WindowAbove(WindowHandle window) {
 bool win32ExclusiveFullScreen() {
     QUERY_USER_NOTIFICATION_STATE state = {};
     return SHQueryUserNotificationState(&state) == S_OK && state == QUNS_RUNNING_D3D_FULL_SCREEN;
+}
+
+namespace {
+
+// A window that can have the foreground: shown, not minimised, enabled, not
+// a tool window, and not owned by another.
+bool canTakeForeground(HWND window) {
+    return window != nullptr && IsWindow(window) && IsWindowVisible(window) && !IsIconic(window) &&
+           IsWindowEnabled(window) && GetWindow(window, GW_OWNER) == nullptr &&
+           (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
+}
+
+} // namespace
+
+// Windows activates another window itself only for ShowWindow(SW_HIDE),
+// which need not be the game; hidden by SetWindowPos the active window stays
+// active, foreground and focused.
+bool win32GiveForeground(WindowHandle window, WindowHandle to) {
+    HWND target = asWindow(to);
+    for (HWND next = GetWindow(asWindow(window), GW_HWNDNEXT);
+         !canTakeForeground(target) && next != nullptr; next = GetWindow(next, GW_HWNDNEXT)) {
+        target = next;
+    }
+    return canTakeForeground(target) && SetForegroundWindow(target) != 0;
 }

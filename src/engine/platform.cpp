@@ -47,8 +47,15 @@ constexpr Platform defaultPlatform = {
     .programFolder = [](char*, size_t) { return false; },
     .messageBox = [](WindowHandle, const char*, const char*, uint32_t) { return int32_t{0}; },
     .playSound = [](const char*, uint32_t) { return false; },
+    .touchPoints = [] { return int32_t{0}; },
+    .keyboardAttached = [] { return false; },
+    .openInShell = [](const char*, const char*) { return uint32_t{1}; },
+    .closeWindow = [](WindowHandle) {},
+    .setWindowMenu = [](WindowHandle, const WindowMenuEntry*, int32_t) {},
     .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return false; },
     .killTimer = [](WindowHandle, uintptr_t) {},
+    .giveForeground = [](WindowHandle, WindowHandle) { return false; },
+    .showWindowCommand = [](WindowHandle, int32_t) {},
 };
 
 } // namespace

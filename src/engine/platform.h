@@ -47,6 +47,16 @@ struct TouchInput {
     uint64_t timeUs = 0;
 };
 
+// An entry of the window menu below the system's own: a command, or the
+// start or the end of a submenu.
+enum WindowMenuKind : int32_t { WindowMenuCommand = 0, WindowMenuSubmenu, WindowMenuSubmenuEnd };
+struct WindowMenuEntry {
+    int32_t kind;
+    uintptr_t command; // WM_SYSCOMMAND's number: below 0xF000, its low four bits 0
+    bool checked;
+    char text[64]; // UTF-8
+};
+
 struct Platform {
     // Clocks and keyboard state.
     uint32_t (*timeMs)();                         // timeGetTime
@@ -122,7 +132,9 @@ struct Platform {
     // SetWindowRgn: the window is drawn and takes input only inside these
     // boxes (client coordinates, right and bottom outside); clicks elsewhere
     // go to the windows below. No boxes (count 0): nowhere; boxes null: the
-    // whole window again.
+    // whole window again. The boxes go to ExtCreateRegion as RGNDATA's,
+    // which are sorted top to bottom, left to right, and apart
+    // (shape_bands.h makes any boxes so).
     bool (*setWindowShape)(WindowHandle window, const WinRect* boxes, int32_t count);
     // SHQueryUserNotificationState: a game holds the display in exclusive
     // full screen (QUNS_RUNNING_D3D_FULL_SCREEN), where no window can lie
@@ -164,10 +176,37 @@ struct Platform {
     // PlaySoundA with no module; for SND_RESOURCE the name is an integer id.
     bool (*playSound)(const char* name, uint32_t flags);
 
+    // GetSystemMetrics(SM_MAXIMUMTOUCHES): how many touch points the PC's
+    // touch screens take at once; 0 without a touch screen.
+    int32_t (*touchPoints)();
+    // Whether a keyboard is attached (GetRawInputDeviceList lists a device
+    // of RIM_TYPEKEYBOARD).
+    bool (*keyboardAttached)();
+    // ShellExecuteW's "open" of a file, a folder or a program, with its
+    // parameters (both UTF-8; parameters null: none): a folder in Explorer,
+    // a page in the browser. 0 when done, else the system's error.
+    uint32_t (*openInShell)(const char* file, const char* parameters);
+    // PostMessage(WM_CLOSE): the window closes as by its close button.
+    void (*closeWindow)(WindowHandle window);
+    // The window menu (GetSystemMenu): the system's own entries, then a
+    // separator and these, made anew each time.
+    void (*setWindowMenu)(WindowHandle window, const WindowMenuEntry* entries, int32_t count);
+
     // SetTimer on the window (WM_TIMER with that id every ms, however the
     // thread's messages are taken, a modal loop's included), and KillTimer.
     bool (*setTimer)(WindowHandle window, uintptr_t id, uint32_t ms);
     void (*killTimer)(WindowHandle window, uintptr_t id);
+
+    // Hands the foreground, and with it the keyboard, from this window,
+    // active, to another: `to` while it is a visible window that is not
+    // minimised, else the next such window below this one
+    // (SetForegroundWindow, which the foreground's own process may call).
+    // False when none took it.
+    bool (*giveForeground)(WindowHandle window, WindowHandle to);
+    // ShowWindow itself, with a show command (SW_SHOWNORMAL, ...). Its first
+    // call in the process takes the launcher's STARTUPINFO show command,
+    // where one was given, instead of the one given here.
+    void (*showWindowCommand)(WindowHandle window, int32_t command);
 };
 
 constexpr uint32_t WaitForever = 0xFFFFFFFFu;

@@ -2,11 +2,14 @@
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <objbase.h>
+#include <shellapi.h>
 #include <wtsapi32.h>
 
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <vector>
 
 #include "engine/platform.h"
 #include "engine/platform_win32.h"
@@ -521,6 +524,95 @@ bool realPlaySound(const char* name, uint32_t flags) {
     return PlaySoundA(name, nullptr, flags) != 0;
 }
 
+int32_t realTouchPoints() {
+    return GetSystemMetrics(SM_MAXIMUMTOUCHES);
+}
+
+bool realKeyboardAttached() {
+    UINT count = 0;
+    if (GetRawInputDeviceList(nullptr, &count, sizeof(RAWINPUTDEVICELIST)) != 0 || count == 0) {
+        return false;
+    }
+    std::vector<RAWINPUTDEVICELIST> devices(count);
+    const UINT listed = GetRawInputDeviceList(devices.data(), &count, sizeof(RAWINPUTDEVICELIST));
+    for (UINT i = 0; listed != static_cast<UINT>(-1) && i < listed; ++i) {
+        if (devices[i].dwType == RIM_TYPEKEYBOARD) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The shell may hand the file to an extension that needs COM on the
+// calling thread (ShellExecute's remarks).
+uint32_t realOpenInShell(const char* file, const char* parameters) {
+    static const HRESULT com =
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    (void)com;
+    const std::wstring wideFile = wideFromUtf8(file);
+    const std::wstring wideParameters = parameters != nullptr ? wideFromUtf8(parameters) : L"";
+    if (wideFile.empty()) {
+        return ERROR_INVALID_NAME;
+    }
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        nullptr, L"open", wideFile.c_str(),
+        parameters != nullptr ? wideParameters.c_str() : nullptr, nullptr, SW_SHOWNORMAL));
+    // Above 32 when done; otherwise an error of its own or the system's.
+    if (result > 32) {
+        return 0;
+    }
+    const DWORD error = GetLastError();
+    return error != 0 ? static_cast<uint32_t>(error) : static_cast<uint32_t>(result);
+}
+
+void realCloseWindow(WindowHandle window) {
+    PostMessageW(asWindow(window), WM_CLOSE, 0, 0);
+}
+
+// The system's own entries stay; those after them are made anew: a
+// separator, then the entries, a submenu a popup menu of its own (deleting
+// an entry destroys its submenu).
+void realSetWindowMenu(WindowHandle window, const WindowMenuEntry* entries, int32_t count) {
+    static HWND madeFor = nullptr;
+    static int systemEntries = 0;
+    HMENU menu = GetSystemMenu(asWindow(window), FALSE);
+    if (menu == nullptr) {
+        return;
+    }
+    if (madeFor != asWindow(window)) {
+        madeFor = asWindow(window);
+        systemEntries = GetMenuItemCount(menu);
+    }
+    for (int left = GetMenuItemCount(menu); left > systemEntries; --left) {
+        DeleteMenu(menu, static_cast<UINT>(left - 1), MF_BYPOSITION);
+    }
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    std::vector<HMENU> open(1, menu);
+    for (int32_t i = 0; i < count; ++i) {
+        const WindowMenuEntry& entry = entries[i];
+        if (entry.kind == WindowMenuSubmenuEnd) {
+            if (open.size() > 1) {
+                open.pop_back();
+            }
+            continue;
+        }
+        const std::wstring text = wideFromUtf8(entry.text);
+        if (entry.kind == WindowMenuSubmenu) {
+            HMENU submenu = CreatePopupMenu();
+            if (submenu != nullptr &&
+                AppendMenuW(open.back(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu),
+                            text.c_str())) {
+                open.push_back(submenu);
+            } else if (submenu != nullptr) {
+                DestroyMenu(submenu);
+            }
+            continue;
+        }
+        AppendMenuW(open.back(), MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED),
+                    entry.command, text.c_str());
+    }
+}
+
 } // namespace
 
 void useWin32Platform() {
@@ -567,11 +659,21 @@ void useWin32Platform() {
         .programFolder = realProgramFolder,
         .messageBox = realMessageBox,
         .playSound = realPlaySound,
+        .touchPoints = realTouchPoints,
+        .keyboardAttached = realKeyboardAttached,
+        .openInShell = realOpenInShell,
+        .closeWindow = realCloseWindow,
+        .setWindowMenu = realSetWindowMenu,
         .setTimer =
             [](WindowHandle window, uintptr_t id, uint32_t ms) {
                 return SetTimer(static_cast<HWND>(window), id, ms, nullptr) != 0;
             },
         .killTimer = [](WindowHandle window,
                         uintptr_t id) { KillTimer(static_cast<HWND>(window), id); },
+        .giveForeground = win32GiveForeground,
+        .showWindowCommand =
+            [](WindowHandle window, int32_t command) {
+                ShowWindow(static_cast<HWND>(window), command);
+            },
     };
 }

@@ -13,3 +13,4 @@ int32_t win32WindowAbove(WindowHandle window);
 bool win32SetWindowOpacity(WindowHandle window, uint8_t alpha);
 bool win32SetWindowShape(WindowHandle window, const WinRect* boxes, int32_t count);
 bool win32ExclusiveFullScreen();
+bool win32GiveForeground(WindowHandle window, WindowHandle to);

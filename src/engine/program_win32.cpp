@@ -69,24 +69,15 @@ int runEngineWindow(const StartScreen& start, int showCommand) {
         return 0;
     }
 
+    // The window menu (the title bar's right click, Alt+Space) has the
+    // scene's commands, built when the window is made.
     turnOffTouchFeedback(window);
-    // A window can be laid over the game from its window menu (the title
-    // bar's right click, Alt+Space).
-    HMENU menu = GetSystemMenu(window, FALSE);
-    if (menu != nullptr) {
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, OverlayMenuCommand, OverlayMenuText);
-        AppendMenuA(menu, MF_STRING, EditLayoutMenuCommand, EditLayoutMenuText);
-    }
     if (start.overlay) {
         // Shaped, translucent and over the monitor before it is first seen.
         placeWindowAtStart(window, 1280, 720, start);
         win32ShowWindow(window, SW_SHOWNOACTIVATE);
     } else {
-        // Minimised or hidden starts are shown normally: the controller must be seen.
-        const bool activates = showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA &&
-                               showCommand != SW_SHOWMINNOACTIVE;
-        ShowWindow(window, activates ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+        showWindowAtStart(window, showCommand);
         placeWindowAtStart(window, 1280, 720, start);
     }
     runMainLoop();

@@ -1,5 +1,6 @@
 #include "controller/controller_render.h"
 #include "controller/controller_scene.h"
+#include "controller/menu_commands.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
@@ -17,6 +18,7 @@ constexpr Scene standardScenes[SceneCount] = {
 } // namespace
 
 Scene SceneTable[SceneCount] = {standardScenes[0], standardScenes[1]};
+const WindowMenuSource sceneWindowMenu = controllerWindowMenu;
 int32_t currentScene = 0;
 void* moduleInstance = nullptr;
 

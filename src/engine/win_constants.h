@@ -23,6 +23,10 @@ constexpr uint32_t WM_EXITMENULOOP = 0x0212;
 constexpr uint32_t WM_ENTERSIZEMOVE = 0x0231;
 constexpr uint32_t WM_EXITSIZEMOVE = 0x0232;
 constexpr uintptr_t SC_CLOSE = 0xF060;
+// A menu's command (a popup menu of the window menu sends it under Wine),
+// and a menu about to open.
+constexpr uint32_t WM_COMMAND = 0x0111;
+constexpr uint32_t WM_INITMENU = 0x0116;
 // The window menu's commands: the system's are 0xF000 and above, and the
 // four low bits of wParam are its own.
 constexpr uintptr_t SC_COMMAND_MASK = 0xFFF0;
@@ -74,6 +78,19 @@ constexpr uint32_t WA_CLICKACTIVE = 2;
 
 constexpr uint32_t TWF_WANTPALM = 0x00000002;
 
+// A press on the frame outside the client area, and where it lies: the
+// caption's buttons (each held down runs a modal loop of the system's).
+constexpr uint32_t WM_NCLBUTTONDOWN = 0x00A1;
+constexpr uintptr_t HTMINBUTTON = 8;
+constexpr uintptr_t HTMAXBUTTON = 9;
+constexpr uintptr_t HTCLOSE = 20;
+
+// The window shown or hidden, placed, sized: minimised among its sizes.
+constexpr uint32_t WM_SHOWWINDOW = 0x0018;
+constexpr uint32_t WM_WINDOWPOSCHANGED = 0x0047;
+constexpr uintptr_t SIZE_MINIMIZED = 1;
+constexpr uint32_t SWP_HIDEWINDOW = 0x0080;
+
 // Touch record flags beyond move, down and up.
 constexpr uint32_t TOUCHEVENTF_INRANGE = 0x0008;
 constexpr uint32_t TOUCHEVENTF_PALM = 0x0080;
@@ -119,6 +136,12 @@ constexpr uint32_t WS_EX_LAYERED = 0x00080000;
 constexpr uint32_t WS_EX_OVERLAY =
     WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr int32_t SW_HIDE = 0;
+constexpr int32_t SW_SHOWNORMAL = 1;
+constexpr int32_t SW_SHOWMINIMIZED = 2;
+constexpr int32_t SW_SHOWMAXIMIZED = 3;
+constexpr int32_t SW_SHOWNOACTIVATE = 4;
+constexpr int32_t SW_MINIMIZE = 6;
+constexpr int32_t SW_SHOWMINNOACTIVE = 7;
 constexpr int32_t SW_SHOWNA = 8;
 constexpr uint32_t SWP_NOSIZE = 0x0001;
 constexpr uint32_t SWP_NOMOVE = 0x0002;

@@ -19,11 +19,13 @@ uint32_t styleOf(WindowHandle window, int32_t index) {
 // Hidden for a change of mode: the window's contacts end there and their ups
 // never come (a hidden window loses the capture of its pointers), so every
 // touch finger and the mouse finger lift now, and their keys go up in the
-// next pass.
+// next pass. Hidden by SetWindowPos, an active window would stay active and
+// keep the keyboard, SendInput's keys too: the game gets it back first.
 void hideWindow(WindowHandle window) {
-    liftAllFingers();
-    dropMouseFinger();
-    requestPassIn(0);
+    dropWindowContacts();
+    if (windowActive != 0) {
+        platform.giveForeground(window, windowLeftForUs);
+    }
     platform.showWindow(window, win::SW_HIDE);
 }
 
@@ -218,6 +220,19 @@ void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t client
         windowedOn(window, clientWidth, clientHeight, start.monitor, platform.windowDpi(window));
     }
     allowActivation(window, windowActive != 0);
+}
+
+// ShowWindow: "This parameter is ignored the first time an application calls
+// ShowWindow, if the program that launched the application provides a
+// STARTUPINFO structure." The first call may hide or minimise the window as
+// the launcher says; the second shows it as asked.
+void showWindowAtStart(WindowHandle window, int32_t launcherCommand) {
+    const bool activates = launcherCommand != win::SW_SHOWNOACTIVATE &&
+                           launcherCommand != win::SW_SHOWNA &&
+                           launcherCommand != win::SW_SHOWMINNOACTIVE;
+    const int32_t command = activates ? win::SW_SHOWNORMAL : win::SW_SHOWNOACTIVATE;
+    platform.showWindowCommand(window, command);
+    platform.showWindowCommand(window, command);
 }
 
 void allowActivation(WindowHandle window, bool allow) {

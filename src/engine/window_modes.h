@@ -68,3 +68,7 @@ struct StartScreen {
 };
 void placeWindowAtStart(WindowHandle window, int32_t clientWidth, int32_t clientHeight,
                         const StartScreen& start);
+// The ordinary window's first showing, whatever show command the launcher
+// gave (WinMain's): shown and not minimised, activated unless the launcher
+// asked for no activation.
+void showWindowAtStart(WindowHandle window, int32_t launcherCommand);

@@ -1,5 +1,6 @@
 #include "engine/window_proc.h"
 
+#include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
 #include "engine/health.h"
@@ -9,6 +10,8 @@
 #include "touch/touch_message.h"
 #include "touch/touch_table.h"
 
+#include <iterator>
+
 // No press-and-hold (it delays every touch until the system has decided it
 // is no hold), no flicks, no pen feedback drawn over the pads.
 const uint32_t SystemGesturesOff =
@@ -17,6 +20,17 @@ const uint32_t SystemGesturesOff =
     win::TABLET_DISABLE_SMOOTHSCROLLING | win::TABLET_DISABLE_FLICKFALLBACKKEYS;
 
 namespace {
+
+// WINDOWPOS, as WM_WINDOWPOSCHANGED's lParam points at it.
+struct WindowPlaced {
+    WindowHandle window;
+    WindowHandle insertAfter;
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+    uint32_t flags;
+};
 
 // A mouse message's lParam holds the cursor's client position, two signed
 // 16-bit numbers; with the mouse captured it may lie outside the window.
@@ -44,6 +58,8 @@ void fingerButton(bool down) {
         mouseState.fingerIsMouse =
             (platform.messageExtraInfo() & win::SIGNATURE_MASK) != win::MI_WP_SIGNATURE ? 1 : 0;
         mouseState.buttonCheckedMs = platform.timeMs();
+        mouseState.dragBegunHere = 1;
+        mouseState.dragIsMouse = mouseState.fingerIsMouse;
     } else {
         dropMouseFinger();
     }
@@ -98,10 +114,63 @@ void powerChange(uintptr_t event, intptr_t lParam) {
     }
 }
 
+// The window menu: the system's entries, then the scene's, as they are now.
+void buildWindowMenu(WindowHandle window) {
+    static WindowMenuEntry entries[256];
+    const int32_t count = sceneWindowMenu(entries, static_cast<int32_t>(std::size(entries)));
+    platform.setWindowMenu(window, entries, count);
+}
+
+// A command of the scene's entries: the window menu's own, or a popup
+// menu's in it, which comes as WM_COMMAND under Wine.
+bool sceneMenuCommand(uintptr_t command) {
+    if (command < WindowMenuFirst || command >= WindowMenuEnd || (command & 0xF) != 0) {
+        return false;
+    }
+    windowMenuChosen = command;
+    requestPassIn(0);
+    return true;
+}
+
+// The system's modal loops the window is in now (a title-bar drag, the
+// window menu, a caption button held down; one may hold another). They run
+// none of the main loop's passes and lose the thread messages that wake it:
+// a timer keeps strokes, lifts, the phone's fingers and owed breaks going
+// until the last ends. It ticks at the system's tick (about 15.6 ms, not
+// the 10 ms asked), so a contact's message handled inside runs a pass at
+// once.
+int32_t modalLoops = 0;
+
+void modalLoopBegins(WindowHandle window) {
+    if (modalLoops++ == 0) {
+        platform.setTimer(window, ModalPassTimer, ModalPassMs);
+    }
+}
+
+// The key that ended the loop (Return choosing an item of the window menu,
+// whatever the item) is still down: it presses nothing of the program's.
+void modalLoopEnds(WindowHandle window) {
+    if (modalLoops > 0 && --modalLoops == 0) {
+        platform.killTimer(window, ModalPassTimer);
+        holdActionsAsTheyAre();
+        requestPassIn(0);
+    }
+}
+
+// A contact's message handled: inside a modal loop its strokes go now.
+intptr_t passInsideModalLoop(intptr_t result) {
+    if (modalLoops > 0) {
+        runModalPass();
+    }
+    return result;
+}
+
 } // namespace
 
 WindowHandle mainWindow = nullptr;
+uintptr_t windowMenuChosen = 0;
 int32_t windowActive = 0;
+WindowHandle windowLeftForUs = nullptr;
 MouseState mouseState = {};
 int32_t overlayAsked = 0;
 int32_t editLayoutAsked = 0;
@@ -113,6 +182,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     case win::WM_CREATE:
         noteSystemWatch(WatchTouch, platform.registerTouchWindow(window, win::TWF_WANTPALM));
         watchSession(window);
+        buildWindowMenu(window);
         return 0;
     case win::WM_DESTROY:
         sessionWatch = SessionWatch{};
@@ -124,6 +194,8 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         windowActive = (wParam & 0xFFFF) != win::WA_INACTIVE ? 1 : 0;
         if (windowActive == 0) {
             dropMouseFinger();
+        } else {
+            windowLeftForUs = reinterpret_cast<WindowHandle>(lParam);
         }
         // Whatever window is active keeps the focus when this one is clicked.
         allowActivation(window, windowActive != 0);
@@ -136,16 +208,20 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return win::PA_NOACTIVATE;
     case win::WM_ENTERSIZEMOVE:
     case win::WM_ENTERMENULOOP:
-        // The system's modal loop runs none of the main loop's passes, and
-        // loses the thread messages that wake it: a timer keeps strokes,
-        // lifts and owed breaks going until it ends.
-        platform.setTimer(window, ModalPassTimer, ModalPassMs);
+        modalLoopBegins(window);
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_EXITSIZEMOVE:
     case win::WM_EXITMENULOOP:
-        platform.killTimer(window, ModalPassTimer);
-        requestPassIn(0);
+        modalLoopEnds(window);
         return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_NCLBUTTONDOWN: {
+        // A caption button held down (minimise, maximise, close) is followed
+        // in a loop of the default handling's own, which says nothing of it.
+        modalLoopBegins(window);
+        const intptr_t result = platform.defWindowProc(window, message, wParam, lParam);
+        modalLoopEnds(window);
+        return result;
+    }
     case win::WM_TIMER:
         if (wParam == ModalPassTimer) {
             runModalPass();
@@ -154,15 +230,12 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_POINTERCAPTURECHANGED:
         // The window lost a contact: "typically, no further notifications"
-        // of that pointer follow, its up among them. Its finger lifts; where
-        // no finger has its id (a touch record's id is not documented to be
-        // its pointer's), every touch finger does, as the system's other
-        // cuts of input do: a key held on for good is worse than one let go.
-        if (!liftFinger(static_cast<uint32_t>(wParam & 0xFFFF))) {
-            liftAllFingers();
-        }
+        // of that pointer follow, its up among them. Its finger lifts, and
+        // no other: the message may come after an ordinary up, for a pointer
+        // no finger has, and a phone's finger is no pointer of this window.
+        liftFinger(static_cast<uint32_t>(wParam & 0xFFFF));
         requestPassIn(0);
-        return platform.defWindowProc(window, message, wParam, lParam);
+        return passInsideModalLoop(platform.defWindowProc(window, message, wParam, lParam));
     case win::WM_LBUTTONDOWN:
         mouseState.leftHeld = 1;
         mouseState.leftDownLatch = 1;
@@ -171,26 +244,30 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
         if (fromMouseOrPen(lParam)) {
             fingerButton(true);
         }
-        return 0;
+        return passInsideModalLoop(0);
     case win::WM_LBUTTONUP:
         mouseState.leftHeld = 0;
+        mouseState.dragBegunHere = 0;
         if (fromMouseOrPen(lParam)) {
             fingerButton(false);
         }
-        return 0;
+        return passInsideModalLoop(0);
     case win::WM_MOUSEMOVE:
+        if ((wParam & win::MK_LBUTTON) == 0) {
+            mouseState.dragBegunHere = 0;
+        }
         if (fromMouseOrPen(lParam) && mouseState.fingerHeld != 0) {
             noteInputReport();
             // The button went up where this window did not hear it.
             if ((wParam & win::MK_LBUTTON) == 0) {
                 dropMouseFinger();
             }
-        } else if ((wParam & win::MK_LBUTTON) != 0 && isOverlay(window) && fromMouseOrPen(lParam)) {
+        } else if (mouseState.dragBegunHere != 0 && isOverlay(window) && fromMouseOrPen(lParam)) {
             // Over the game the window is not in the foreground, and its
             // capture follows only its visible part: a mouse or pen held down
             // on one pad lost the window on the way to the next, and comes
             // back over it with the button still down. It slides on as a
-            // finger does.
+            // finger does; a drag begun in the game does not.
             fingerButton(true);
         }
         return platform.defWindowProc(window, message, wParam, lParam);
@@ -199,7 +276,7 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             noteInputReport();
             dropMouseFinger();
         }
-        return 0;
+        return passInsideModalLoop(0);
     case win::WM_CAPTURECHANGED:
         // The mouse went elsewhere: its button counts as released.
         if (reinterpret_cast<WindowHandle>(lParam) != window) {
@@ -261,13 +338,44 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
             editLayoutAsked = 1;
             return 0;
         }
+        if (sceneMenuCommand(wParam & win::SC_COMMAND_MASK)) {
+            return 0;
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_COMMAND:
+        // From a menu (not a control, not an accelerator).
+        if (lParam == 0 && (wParam >> 16) == 0 && sceneMenuCommand(wParam & 0xFFFF)) {
+            return 0;
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_INITMENU:
+        buildWindowMenu(window);
         return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_TABLET_QUERYSYSTEMGESTURESTATUS:
         return static_cast<intptr_t>(SystemGesturesOff);
     case win::WM_TOUCH:
-        return handleTouchMessage(window, wParam, lParam);
-    case win::WM_PAINT:
+        return passInsideModalLoop(handleTouchMessage(window, wParam, lParam));
+    case win::WM_SHOWWINDOW:
+        // Hidden by another program (ShowWindow): its contacts end there.
+        if (wParam == 0) {
+            dropWindowContacts();
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_WINDOWPOSCHANGED:
+        // Hidden by SetWindowPos, which sends no WM_SHOWWINDOW.
+        if (lParam != 0 &&
+            (reinterpret_cast<const WindowPlaced*>(lParam)->flags & win::SWP_HIDEWINDOW) != 0) {
+            dropWindowContacts();
+        }
+        return platform.defWindowProc(window, message, wParam, lParam);
     case win::WM_SIZE:
+        // Minimised by Windows (Win+M, Win+D, the taskbar button).
+        if (wParam == win::SIZE_MINIMIZED) {
+            dropWindowContacts();
+        }
+        repaintWindow();
+        return platform.defWindowProc(window, message, wParam, lParam);
+    case win::WM_PAINT:
         // The window's picture is gone or no longer fits: the next frame is
         // drawn whole. The default handling validates the window.
         repaintWindow();
@@ -277,14 +385,25 @@ intptr_t mainWindowMessage(WindowHandle window, uint32_t message, uintptr_t wPar
     }
 }
 
+bool insideModalLoop() {
+    return modalLoops > 0;
+}
+
 bool madeFromTouch(uintptr_t extraInfo) {
     const auto info = static_cast<uint32_t>(extraInfo);
     return (info & win::SIGNATURE_MASK) == win::MI_WP_SIGNATURE && (info & win::MI_TOUCH_BIT) != 0;
 }
 
+void dropWindowContacts() {
+    liftScreenFingers();
+    dropMouseFinger();
+    requestPassIn(0);
+}
+
 void cancelAllInput() {
     liftAllFingers();
     dropMouseFinger();
+    mouseState.dragBegunHere = 0;
     releaseScene();
 }
 
@@ -328,9 +447,12 @@ bool sessionWatched() {
 
 void resetWindowState() {
     sessionWatch = SessionWatch{};
+    modalLoops = 0;
     mainWindow = nullptr;
     windowActive = 0;
+    windowLeftForUs = nullptr;
     mouseState = MouseState{};
     overlayAsked = 0;
     editLayoutAsked = 0;
+    windowMenuChosen = 0;
 }

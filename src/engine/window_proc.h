@@ -31,6 +31,11 @@ struct MouseState {
     // for, and is, every ButtonCheckMs while it is held.
     int32_t fingerIsMouse;
     uint32_t buttonCheckedMs;
+    // The button went down on this window and has not been seen up since:
+    // the drag is this window's, and it may slide back on after leaving.
+    // One begun elsewhere (in the game) presses nothing here.
+    int32_t dragBegunHere;
+    int32_t dragIsMouse;
 };
 
 // How often the mouse's button is asked for while the mouse finger is held:
@@ -42,6 +47,10 @@ extern const uint32_t SystemGesturesOff;
 
 extern WindowHandle mainWindow;
 extern int32_t windowActive;
+// The window that was active before this one last became so (WM_ACTIVATE's
+// lParam; null when the system did not say): the game, most often, which
+// gets the foreground back when this window hides itself while active.
+extern WindowHandle windowLeftForUs;
 extern MouseState mouseState;
 // Set when the player chose "Over the game" in the window menu; the scene
 // takes it and clears it.
@@ -53,6 +62,17 @@ constexpr const char* OverlayMenuText = "Over the game";
 extern int32_t editLayoutAsked;
 constexpr uintptr_t EditLayoutMenuCommand = 0x0110;
 constexpr const char* EditLayoutMenuText = "Edit layout";
+
+// The scene's commands in the window menu (its entries from
+// sceneWindowMenu): the last one chosen (0: none), for the scene to take and
+// clear. Their numbers lie from WindowMenuFirst to before WindowMenuEnd.
+extern uintptr_t windowMenuChosen;
+constexpr uintptr_t WindowMenuFirst = 0x0100;
+constexpr uintptr_t WindowMenuEnd = 0x1000;
+// Whether a modal loop of the system's runs now (a title-bar drag, the
+// window menu, a caption button held down): a key pressed meanwhile is the
+// loop's, not the program's.
+bool insideModalLoop();
 
 // Acts on one window message as the engine's window procedure does; gives
 // the message's result. The Win32 mainWindowProc forwards here.
@@ -72,6 +92,10 @@ void dropMouseFinger();
 // cursor leaves the window; called after the pass's strokes, which need not
 // wait for either.
 void finishMouseCapture();
+// The window's contacts end without their ups (it was hidden or minimised):
+// every touch finger on it and the mouse finger lift, the phone's stay, and
+// their keys go up in the next pass.
+void dropWindowContacts();
 // The system says that no input goes on as it was (the secure desktop, a
 // lock, sleep, a session switch, a cancelled mode): every finger lifts, the
 // mouse finger too, and the scene lets go of its keys at once.

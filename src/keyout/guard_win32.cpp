@@ -15,10 +15,8 @@
 
 namespace {
 
-// Taken by SendInput and not in front of a window that outranks us, whose
-// process drops it without a word.
 bool sendInputBreak(uint16_t code, unsigned short prefix, void*) {
-    return injectKey(code, prefix, false) && !systemInput.foregroundOutranksUs();
+    return injectGuardBreak(code, prefix);
 }
 
 void pause(uint32_t ms) {
@@ -182,6 +180,9 @@ int runGuard(uint64_t processHandle, uint64_t recordHandle) {
         return 1;
     }
     useWin32AccessibilityApi();
+    // The breaks go as the program made their keys (a numpad key as the
+    // virtual key of its make).
+    heldRecord = record;
     DriverTarget target = {nullptr, record->keyboardDevice};
     if (record->cleanExit == 0 && record->output == DriverOutput && keysHeldInRecord(*record) > 0) {
         bindKeyboardLibrary();

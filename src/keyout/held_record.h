@@ -14,6 +14,9 @@
 // The accessibility features whose hotkeys are turned off while Padrelle
 // runs: Sticky Keys, Filter Keys, Toggle Keys.
 constexpr int32_t AccessibilityFeatureCount = 3;
+// The numpad's keys, set-1 codes 47 to 53 without E0.
+constexpr uint16_t FirstNumpadCode = 0x47;
+constexpr int32_t NumpadKeyCount = 13;
 
 struct HeldRecord {
     uint32_t magic;
@@ -28,6 +31,9 @@ struct HeldRecord {
     // A feature whose flags were changed, and its flags before.
     uint32_t accessibilityChanged[AccessibilityFeatureCount];
     uint32_t accessibilityFlags[AccessibilityFeatureCount];
+    // The virtual key each numpad key (47 to 53) was last made as through
+    // SendInput, which its break must be too; 0 for none.
+    uint8_t numpadVirtualKeys[NumpadKeyCount];
 };
 
 constexpr uint32_t HeldRecordMagic = 0x4C524450u; // "PDRL"

@@ -1,6 +1,7 @@
 #include "keyout/interception_output.h"
 
 #include "engine/platform.h"
+#include "keyout/key_keeper.h"
 #include "keyout/key_taker.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/sendinput_output.h"
@@ -75,7 +76,11 @@ Pumped pumpStroke(unsigned long waitMs, TakenStroke* out) {
     if (interception.receive(interceptionContext, device, &stroke, 1) <= 0) {
         return ++failedReceives >= MaxFailedReceives ? Pumped::Failed : Pumped::Retry;
     }
-    interception.send(interceptionContext, device, &stroke, 1);
+    // Typed into the layout editor: for Padrelle alone.
+    static KeyKeeper keeper;
+    if (!keeper.keep(stroke.code, stroke.state & KeyPrefixMask, (stroke.state & KeyStateUp) != 0)) {
+        interception.send(interceptionContext, device, &stroke, 1);
+    }
     *out = TakenStroke{device, stroke};
     return Pumped::Stroke;
 }

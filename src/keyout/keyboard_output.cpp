@@ -6,6 +6,7 @@
 #include "keyout/held_record.h"
 #include "keyout/interception_output.h"
 #include "keyout/sendinput_output.h"
+#include "keyout/system_input.h"
 
 #include <cstring>
 
@@ -27,6 +28,13 @@ uint32_t lastRetryMs = 0;
 // only when the main thread next takes messages) was dropped, and one taken
 // as the input desktop switched went to the desktop that was going.
 KeyBits breaksSinceChange = {};
+// When each of those was taken: one taken long before the news of a change
+// reached the window in front then.
+uint32_t breakTakenMs[3][256] = {};
+
+int32_t prefixRow(unsigned short prefix) {
+    return (prefix & KeyStateE1) != 0 ? 2 : (prefix & KeyStateE0) != 0 ? 1 : 0;
+}
 
 void owe(uint16_t code, unsigned short prefix, bool owed) {
     if (keyBit(owedBreaks, code, prefix) != owed) {
@@ -42,6 +50,7 @@ bool settleBreak(uint16_t code, unsigned short prefix, StrokeResult result) {
         noteKeyHeld(code, prefix, false);
         owe(code, prefix, false);
         setKeyBit(breaksSinceChange, code, prefix, true);
+        breakTakenMs[prefixRow(prefix)][code & 0xFF] = platform.timeMs();
         return true;
     }
     if (keyHeldInRecord(*heldRecord, code, prefix)) {
@@ -127,6 +136,9 @@ int32_t retryOwedBreaks() {
     }
     retryAtOnce = false;
     lastRetryMs = now;
+    // A new window in front whose event never came: found here, it owes
+    // again what was taken since the last change.
+    lookAtForeground();
     heldRecord->keyboardDevice = keyboardDevice;
     KeyBits owed;
     static_assert(sizeof owed == sizeof owedBreaks);
@@ -144,11 +156,15 @@ int32_t owedBreakCount() {
 }
 
 void inputChangedHands() {
-    // Every break taken since the last change goes again (a break too many
-    // costs the game nothing), held in the record until it is surely taken.
-    forEachKey(breaksSinceChange, [](uint16_t code, unsigned short prefix) {
-        noteKeyHeld(code, prefix, true);
-        owe(code, prefix, true);
+    // Every break taken since the last change, as late as its news may come,
+    // goes again (a break too many costs the game nothing), held in the
+    // record until it is surely taken.
+    const uint32_t now = platform.timeMs();
+    forEachKey(breaksSinceChange, [now](uint16_t code, unsigned short prefix) {
+        if (now - breakTakenMs[prefixRow(prefix)][code & 0xFF] <= ChangeHeardLateMs) {
+            noteKeyHeld(code, prefix, true);
+            owe(code, prefix, true);
+        }
     });
     std::memset(breaksSinceChange, 0, sizeof breaksSinceChange);
 }
@@ -165,6 +181,16 @@ void closeKeyboardOutput() {
     outputInUse = NoOutput;
 }
 
+OutputChoice outputChoice() {
+    return outputChosen;
+}
+
+const char* outputChoiceName(OutputChoice choice) {
+    return choice == OutputSendInput      ? "sendinput"
+           : choice == OutputInterception ? "interception"
+                                          : "auto";
+}
+
 void describeKeyboardOutput(char* buffer, size_t size) {
     if (buffer == nullptr || size == 0) {
         return;
@@ -177,7 +203,9 @@ void describeKeyboardOutput(char* buffer, size_t size) {
         break;
     case SendInputOutput:
         if (outputChosen == OutputSendInput) {
-            formatTextN(buffer, size, "keys go out through SendInput (--output sendinput)");
+            formatTextN(
+                buffer, size,
+                "keys go out through SendInput, as chosen (--output sendinput, or the menu)");
         } else {
             describeKeyboardLibrary(keyboardLibrary, reason, sizeof reason);
             formatTextN(buffer, size, "keys go out through SendInput: %s", reason);

@@ -48,6 +48,10 @@ extern KeyOutput keyOutput;
 enum OutputChoice : int32_t { OutputAuto = 0, OutputSendInput = 1, OutputInterception = 2 };
 enum OutputInUse : int32_t { NoOutput = 0, DriverOutput = 1, SendInputOutput = 2 };
 extern OutputInUse outputInUse;
+// The choice the output was last opened with, and its name as the command
+// line and the settings file give it: "auto", "sendinput", "interception".
+OutputChoice outputChoice();
+const char* outputChoiceName(OutputChoice choice);
 
 // Opens the output asked for: Auto takes the driver when it can be used and
 // SendInput otherwise; SendInput and Interception only that one. False when
@@ -71,8 +75,13 @@ constexpr uint32_t OwedBreakRetryMs = 100;
 // break the system took since the last change may not have reached the game
 // (UIPI drops keys without a word, and the program hears of a new foreground
 // only when it next takes messages; keys taken as the desktop switches go to
-// the one that goes), so each is owed again until it is surely taken.
+// the one that goes), so each, taken no longer before than the news of a
+// change may come late, is owed again until it is surely taken.
 void inputChangedHands();
+// How late the news of a change of the foreground may come: its event at the
+// main thread's next message, a look every half second. Only breaks taken
+// that long before it are sent again.
+constexpr uint32_t ChangeHeardLateMs = 1000;
 // The input desktop came back (unlock, console connect, the end of a UAC
 // prompt) or the foreground changed: input changed hands, and the next retry
 // is not to wait.

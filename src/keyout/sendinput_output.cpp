@@ -1,9 +1,13 @@
 #include "keyout/sendinput_output.h"
 
 #include "engine/platform.h"
+#include "engine/window_owners.h"
+#include "keyout/held_record.h"
+#include "keyout/key_keeper.h"
 #include "keyout/key_taker.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -27,17 +31,30 @@ HookCapture capture;
 
 SystemInputApi noSystemInput() {
     return SystemInputApi{
-        .send = [](const SystemKeyEvent*, uint32_t) { return uint32_t{0}; },
+        .send =
+            [](const SystemKeyEvent*, uint32_t, uint32_t* error) {
+                *error = 0;
+                return uint32_t{0};
+            },
         .hookKeyboard = [] { return false; },
         .unhookKeyboard = [] {},
         .keysDown = [](KeyStateBits* out) { *out = KeyStateBits{}; },
+        .numLockOn = [] { return false; },
         .foregroundOutranksUs = [] { return false; },
+        .foregroundKnown = [] { return true; },
         .foregroundProgram =
             [](char* out, size_t size) {
                 if (size > 0) {
                     out[0] = '\0';
                 }
             },
+        .foregroundContentProgram =
+            [](char* out, size_t size) {
+                if (size > 0) {
+                    out[0] = '\0';
+                }
+            },
+        .lookAtForeground = [] { return false; },
     };
 }
 
@@ -75,12 +92,18 @@ void watchHook(uint32_t now, const KeyStateBits& keys) {
     }
 }
 
+// Counted as inserted, and perhaps dropped on the way all the same: the game
+// outranks us (UIPI), or this thread sees no window in front (its desktop is
+// not the input desktop, or the foreground is changing hands).
+bool mayBeDropped() {
+    return !systemInput.foregroundKnown() || systemInput.foregroundOutranksUs();
+}
+
 StrokeResult sendInputSend(uint16_t code, unsigned short prefix, bool down) {
     if (!injectKey(code, prefix, down)) {
         return StrokeRefused;
     }
-    // Taken, and perhaps dropped on the way all the same: the game outranks us.
-    return systemInput.foregroundOutranksUs() ? StrokeDoubtful : StrokeTaken;
+    return mayBeDropped() ? StrokeDoubtful : StrokeTaken;
 }
 
 } // namespace
@@ -101,6 +124,32 @@ void noteForegroundChange() {
     ++foregroundChanges;
 }
 
+void foregroundChangeHeard() {
+    inputMayReachTheGameAgain();
+    noteForegroundChange();
+}
+
+void programInFront(char* out, size_t size) {
+    if (size == 0) {
+        return;
+    }
+    std::string frame(size, '\0');
+    std::string content(size, '\0');
+    systemInput.foregroundProgram(frame.data(), size);
+    systemInput.foregroundContentProgram(content.data(), size);
+    const std::string_view name = programOfWindow(frame.c_str(), content.c_str());
+    std::memcpy(out, name.data(), name.size());
+    out[name.size()] = '\0';
+}
+
+bool lookAtForeground() {
+    if (!systemInput.lookAtForeground()) {
+        return false;
+    }
+    foregroundChangeHeard();
+    return true;
+}
+
 void resetSystemInput() {
     systemInput = noSystemInput();
     foregroundChanges = 0;
@@ -116,8 +165,43 @@ int32_t hookRestarts() {
     return capture.restarts;
 }
 
+namespace {
+
+// Each numpad key's virtual key with NumLock on and off, from 47 on; 0 for
+// the two (4A, 4E) that NumLock leaves alone.
+struct NumpadVirtualKeys {
+    uint8_t numLockOn;
+    uint8_t numLockOff;
+};
+constexpr NumpadVirtualKeys NumpadVirtualKey[NumpadKeyCount] = {
+    {0x67, 0x24}, {0x68, 0x26}, {0x69, 0x21}, {0, 0},       {0x64, 0x25},
+    {0x65, 0x0C}, {0x66, 0x27}, {0, 0},       {0x61, 0x23}, {0x62, 0x28},
+    {0x63, 0x22}, {0x60, 0x2D}, {0x6E, 0x2E}};
+
+// The virtual key a numpad key goes as: the one NumLock gives at its make,
+// and the make's at its break. 0 for any other key.
+uint16_t numpadVirtualKey(uint16_t code, unsigned short prefix, bool down) {
+    const uint32_t index = static_cast<uint32_t>(code) - FirstNumpadCode;
+    if (prefix != 0 || index >= static_cast<uint32_t>(NumpadKeyCount) ||
+        NumpadVirtualKey[index].numLockOn == 0) {
+        return 0;
+    }
+    uint8_t& made = heldRecord->numpadVirtualKeys[index];
+    if (down || made == 0) {
+        const NumpadVirtualKeys& keys = NumpadVirtualKey[index];
+        made = systemInput.numLockOn() ? keys.numLockOn : keys.numLockOff;
+    }
+    return made;
+}
+
+} // namespace
+
 bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKeyEvent* event) {
     const uint32_t up = down ? 0 : KeyEventUp;
+    if (const uint16_t numpad = numpadVirtualKey(code, prefix, down); numpad != 0) {
+        *event = SystemKeyEvent{numpad, code, up};
+        return true;
+    }
     if ((prefix & KeyStateE1) != 0) {
         if ((code & 0xFF) != PauseMakeCode) {
             return false;
@@ -133,7 +217,17 @@ bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKe
 
 bool injectKey(uint16_t code, unsigned short prefix, bool down) {
     SystemKeyEvent event = {};
-    return systemKeyEventFor(code, prefix, down, &event) && systemInput.send(&event, 1) == 1;
+    if (!systemKeyEventFor(code, prefix, down, &event)) {
+        return false;
+    }
+    // On another desktop SendInput may count the event and say so only by
+    // its last error.
+    uint32_t error = 0;
+    return systemInput.send(&event, 1, &error) == 1 && error != SystemErrorAccessDenied;
+}
+
+bool injectGuardBreak(uint16_t code, unsigned short prefix) {
+    return injectKey(code, prefix, false) && !mayBeDropped();
 }
 
 CapturedKey keyFromHook(uint32_t scanCode, uint32_t flags, uint32_t virtualKey) {
@@ -149,6 +243,15 @@ CapturedKey keyFromHook(uint32_t scanCode, uint32_t flags, uint32_t virtualKey) 
     }
     const unsigned short prefix = (flags & HookedExtended) != 0 ? KeyStateE0 : 0;
     return CapturedKey{true, static_cast<uint16_t>(scanCode & 0xFF), prefix};
+}
+
+bool keepHookedKey(const HookedKey& key) {
+    static KeyKeeper keeper;
+    if (key.extraInfo == PadrelleInputTag) {
+        return false;
+    }
+    const CapturedKey seen = keyFromHook(key.scanCode, key.flags, key.virtualKey);
+    return keeper.keep(seen.code, seen.prefix, (key.flags & HookedUp) != 0);
 }
 
 void armHookCapture() {

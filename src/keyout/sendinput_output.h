@@ -17,11 +17,16 @@ constexpr uint16_t VirtualKeyNumLock = 0x90;
 
 // The event of one stroke: the scancode, KeyEventExtended for an E0 key,
 // KeyEventUp for a break. Pause (E1 1D), which has no scancode of its own that
-// SendInput takes, goes as its virtual key. False for any other E1 key: it
-// cannot be sent this way.
+// SendInput takes, goes as its virtual key. So does a numpad key whose virtual
+// key Windows would work out from NumLock at each event: the make's, chosen
+// by NumLock then, goes with its break (kept in the held record). False for
+// any other E1 key: it cannot be sent this way.
 bool systemKeyEventFor(uint16_t code, unsigned short prefix, bool down, SystemKeyEvent* event);
 // One stroke through SendInput; true when the system took it.
 bool injectKey(uint16_t code, unsigned short prefix, bool down);
+// The guard's break through SendInput: true only when it surely reached the
+// window in front.
+bool injectGuardBreak(uint16_t code, unsigned short prefix);
 
 // The key a hooked key-down stands for, as a keyboard sends it: Pause as
 // E1 1D; Num Lock and right Shift, which the hook marks extended, without E0.

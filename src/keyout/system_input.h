@@ -39,9 +39,14 @@ struct KeyStateBits {
 // its hook can tell them from everything else.
 constexpr uintptr_t PadrelleInputTag = 0x50616472u;
 
+// What SendInput sets as the last error while another desktop has the input
+// (the lock screen, a UAC prompt): it may count the events all the same.
+constexpr uint32_t SystemErrorAccessDenied = 5; // ERROR_ACCESS_DENIED
+
 struct SystemInputApi {
-    // Injects the events in order; gives how many the system took.
-    uint32_t (*send)(const SystemKeyEvent* events, uint32_t count);
+    // Injects the events in order; gives how many the system counted, and
+    // in *error the thread's last error after the call (0 when it set none).
+    uint32_t (*send)(const SystemKeyEvent* events, uint32_t count, uint32_t* error);
     // From now on every key of any keyboard, down and up, goes to
     // queueHookedKey (from the hook's own thread), until unhooked. False when
     // the hook cannot be set.
@@ -49,16 +54,31 @@ struct SystemInputApi {
     void (*unhookKeyboard)();
     // Which keys are down now, one bit a virtual key (GetAsyncKeyState).
     void (*keysDown)(KeyStateBits* out);
+    // Whether NumLock is on (GetKeyState's toggle bit).
+    bool (*numLockOn)();
     // Whether the foreground window's process runs at a higher integrity
     // level than this one (a game started as administrator): Windows then
     // drops every key injected into it, and SendInput does not say so. Kept
     // up to date as the foreground changes; cheap to ask.
     bool (*foregroundOutranksUs)();
+    // Whether there is a foreground window for this thread now
+    // (GetForegroundWindow is not null): none while this thread's desktop
+    // is not the input desktop, or for a moment while a window loses the
+    // activation. Cheap to ask.
+    bool (*foregroundKnown)();
     // The file name of the program whose window is in the foreground
-    // ("popn.exe", UTF-8, no folder), as last heard: "" for none, for this
-    // program's own, and for one that keeps its name from us. The window
-    // in front is asked for at each call; its program when it is another.
+    // ("popn.exe", UTF-8, no folder), as last heard (its event, or a look
+    // that found another window): "" for none, for this program's own, and
+    // for one that keeps its name from us.
     void (*foregroundProgram)(char* out, size_t size);
+    // The same of the window's content where another process draws it (a
+    // UWP app's CoreWindow inside ApplicationFrameHost.exe's frame): "" for
+    // none.
+    void (*foregroundContentProgram)(char* out, size_t size);
+    // Asks for the window in front now (GetForegroundWindow, cheap); when
+    // it is another than last heard, reads it anew (its integrity level,
+    // its program) and gives true: the caller acts as on its event.
+    bool (*lookAtForeground)();
 };
 
 // Takes nothing and sets no hook until filled.
@@ -69,15 +89,31 @@ void resetSystemInput();
 // hook does nothing else: Windows removes a hook whose callback is slow,
 // without a word. A full queue drops the key.
 void queueHookedKey(const HookedKey& key);
+// On the hook's thread, after queueHookedKey: whether the key is kept from
+// the system (the hook gives nonzero instead of passing it on), as while the
+// layout editor waits for a key or a text (key_keeper.h). The program's own
+// strokes are never kept.
+bool keepHookedKey(const HookedKey& key);
 // The keys queued since the last call, oldest first, at most max of them.
 uint32_t takeHookedKeys(HookedKey* keys, uint32_t max);
 // Drops every key queued.
 void discardHookedKeys();
 
 // How many times the foreground window changed since the start, as the
-// watch below hears it (main thread).
+// watch below hears it or a look finds it (main thread).
 uint32_t foregroundChangeCount();
 void noteForegroundChange();
+// Another window came to the foreground, heard from its event or found by a
+// look: input may reach the game again (breaks taken since the last change
+// are owed again), and the change is counted.
+void foregroundChangeHeard();
+// The program in front as a player knows it: a UWP app by its own program,
+// not its frame's (programOfWindow); "" as foregroundProgram gives it.
+void programInFront(char* out, size_t size);
+// Looks for the window in front now; a change goes through
+// foregroundChangeHeard, as its event would. True when one was found: under
+// Wine, and where the system never sends the event, this is how it is seen.
+bool lookAtForeground();
 
 // Windows only: fills the table with SendInput and SetWindowsHookExW.
 void useWin32SystemInput();

@@ -7,8 +7,10 @@
 // hook's calls, and the callback only queues the key and wakes the main loop.
 #include <windows.h>
 
+#include "engine/process_names.h"
 #include "engine/system_watches.h"
 #include "engine/wide_text.h"
+#include "engine/window_owners.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
 
@@ -27,7 +29,7 @@ struct HookThread {
 
 HookThread hookThread;
 
-uint32_t sendEvents(const SystemKeyEvent* events, uint32_t count) {
+uint32_t sendEvents(const SystemKeyEvent* events, uint32_t count, uint32_t* error) {
     constexpr uint32_t MaxEvents = 16;
     INPUT inputs[MaxEvents] = {};
     const uint32_t n = count < MaxEvents ? count : MaxEvents;
@@ -48,7 +50,13 @@ uint32_t sendEvents(const SystemKeyEvent* events, uint32_t count) {
         // So that the program's own hook knows its strokes.
         inputs[i].ki.dwExtraInfo = PadrelleInputTag;
     }
-    return SendInput(n, inputs, sizeof(INPUT));
+    // SendInput leaves the last error alone when it succeeds; while another
+    // desktop has the input it sets ERROR_ACCESS_DENIED and may count the
+    // events all the same.
+    SetLastError(ERROR_SUCCESS);
+    const UINT sent = SendInput(n, inputs, sizeof(INPUT));
+    *error = GetLastError();
+    return sent;
 }
 
 LRESULT CALLBACK keyboardHookProc(int code, WPARAM message, LPARAM data) {
@@ -59,11 +67,15 @@ LRESULT CALLBACK keyboardHookProc(int code, WPARAM message, LPARAM data) {
         if (scanCode == 0) {
             scanCode = MapVirtualKeyW(key->vkCode, MAPVK_VK_TO_VSC);
         }
-        queueHookedKey(HookedKey{scanCode, key->flags, key->vkCode, key->dwExtraInfo});
+        const HookedKey hooked = {scanCode, key->flags, key->vkCode, key->dwExtraInfo};
+        queueHookedKey(hooked);
         PostThreadMessageW(hookThread.mainThreadId, WM_NULL, 0, 0);
+        // Typed into the layout editor: for Padrelle alone.
+        if (keepHookedKey(hooked)) {
+            return 1;
+        }
     }
-    (void)message;
-    // Every key goes on to the system as usual.
+    // Every other key goes on to the system as usual.
     return CallNextHookEx(nullptr, code, message, data);
 }
 
@@ -158,19 +170,27 @@ DWORD ownLevel() {
 }
 
 std::string foregroundName;
+std::string foregroundContent;
 HWND checkedWindow = nullptr; // the foreground window checkForeground last looked at
 
-// The program file's name without its folder (QueryFullProcessImageNameW
-// gives the whole path, of any length); "" when it cannot be had.
-std::string programNameOf(HANDLE process) {
-    std::wstring path(32768, L'\0');
-    DWORD length = static_cast<DWORD>(path.size());
-    if (!QueryFullProcessImageNameW(process, 0, path.data(), &length)) {
-        return std::string();
+// A UWP app's content window inside its frame: the child of another process
+// than the frame's (Windows.UI.Core.CoreWindow), whose program is the app.
+struct ContentSearch {
+    DWORD frameProcess;
+    std::string program;
+};
+
+BOOL CALLBACK findContent(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ContentSearch*>(data);
+    DWORD processId = 0;
+    char name[64] = "";
+    if (GetWindowThreadProcessId(child, &processId) != 0 && processId != search->frameProcess &&
+        GetClassNameA(child, name, sizeof name) > 0 &&
+        std::strcmp(name, "Windows.UI.Core.CoreWindow") == 0) {
+        search->program = programNameOfWindow(child);
+        return FALSE;
     }
-    path.resize(length);
-    const size_t slash = path.find_last_of(L"\\/");
-    return utf8FromWide(path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1));
+    return TRUE;
 }
 
 // A foreground process that will not even be asked (an elevated one keeps
@@ -180,6 +200,7 @@ void checkForeground() {
     HWND window = GetForegroundWindow();
     checkedWindow = window;
     foregroundName.clear();
+    foregroundContent.clear();
     if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 ||
         processId == GetCurrentProcessId()) {
         foregroundOutranks = false;
@@ -191,8 +212,13 @@ void checkForeground() {
         level = GetLastError() == ERROR_ACCESS_DENIED ? AccessDenied : 0;
     } else {
         level = integrityOf(process);
-        foregroundName = programNameOf(process);
+        foregroundName = programNameOfProcess(process);
         CloseHandle(process);
+        if (isAppFrameHost(foregroundName)) {
+            ContentSearch search = {processId, std::string()};
+            EnumChildWindows(window, findContent, reinterpret_cast<LPARAM>(&search));
+            foregroundContent = search.program;
+        }
     }
     const DWORD own = ownLevel();
     foregroundOutranks = level == AccessDenied ? own != 0 && own < SECURITY_MANDATORY_HIGH_RID
@@ -200,11 +226,11 @@ void checkForeground() {
 }
 
 // Another window came to the foreground: keys that were dropped on the way
-// to an elevated one may reach the game now.
+// to an elevated one may reach the game now. A look that finds another
+// window in front goes the same way (lookAtForeground).
 void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
     checkForeground();
-    inputMayReachTheGameAgain();
-    noteForegroundChange();
+    foregroundChangeHeard();
     PostThreadMessageW(mainThreadId, WM_NULL, 0, 0);
 }
 
@@ -229,6 +255,15 @@ bool outranked() {
     return foregroundOutranks;
 }
 
+// A name too long for the buffer is none: cut, it could pass for another's.
+void copyName(const std::string& name, char* out, size_t size) {
+    if (size > 0) {
+        const size_t length = name.size() < size ? name.size() : 0;
+        std::memcpy(out, name.data(), length);
+        out[length] = '\0';
+    }
+}
+
 void keysDown(KeyStateBits* out) {
     *out = KeyStateBits{};
     for (int key = 0x08; key <= 0xFE; ++key) {
@@ -246,21 +281,28 @@ void useWin32SystemInput() {
         .hookKeyboard = hook,
         .unhookKeyboard = unhook,
         .keysDown = keysDown,
+        .numLockOn = [] { return (GetKeyState(VK_NUMLOCK) & 1) != 0; },
         .foregroundOutranksUs = outranked,
+        .foregroundKnown = [] { return GetForegroundWindow() != nullptr; },
         .foregroundProgram =
             [](char* out, size_t size) {
-                // The foreground asked for now (GetForegroundWindow costs
-                // little); its process only when the window is another.
-                if (!watchingForeground || GetForegroundWindow() != checkedWindow) {
+                // As last heard; without the watch (the guard), asked now.
+                if (!watchingForeground) {
                     checkForeground();
                 }
-                // A name too long for the buffer is none: cut, it could
-                // pass for another's.
-                if (size > 0) {
-                    const size_t length = foregroundName.size() < size ? foregroundName.size() : 0;
-                    std::memcpy(out, foregroundName.data(), length);
-                    out[length] = '\0';
+                copyName(foregroundName, out, size);
+            },
+        .foregroundContentProgram = [](char* out,
+                                       size_t size) { copyName(foregroundContent, out, size); },
+        .lookAtForeground =
+            [] {
+                // GetForegroundWindow costs little; the process is asked
+                // only when the window is another.
+                if (GetForegroundWindow() == checkedWindow) {
+                    return false;
                 }
+                checkForeground();
+                return true;
             },
     };
 }

@@ -205,24 +205,41 @@ std::string narrow(BSTR text) {
     return out;
 }
 
-// What the judgement needs of a rule; false for a rule that touches neither
-// padrelle.exe nor every program.
-bool readRule(INetFwRule* rule, const wchar_t* program, uint16_t port, FirewallRuleView& view) {
-    view = FirewallRuleView{};
+// INetFwRule3 (Windows 8 on), which says whether a rule holds for one app
+// package only; netfw.h of the import libraries here may lack it.
+constexpr GUID FirewallRule3Interface = {
+    0xb21563ff, 0xd696, 0x4222, {0xab, 0x46, 0x4e, 0x89, 0xb7, 0x3a, 0xb3, 0x4a}};
+
+bool nonEmpty(BSTR text) {
+    const bool some = text != nullptr && text[0] != L'\0';
+    SysFreeString(text);
+    return some;
+}
+
+// What the judgement needs of a rule.
+void readRule(INetFwRule* rule, const wchar_t* program, uint16_t port, ReachView& view) {
+    FirewallRuleFacts facts = {};
     BSTR application = nullptr;
     if (FAILED(rule->get_ApplicationName(&application))) {
-        return false;
+        return;
     }
     if (application == nullptr || application[0] == L'\0') {
-        view.anyProgram = true;
+        facts.anyProgram = true;
     } else {
         wchar_t expanded[MAX_PATH * 4];
         const DWORD length = ExpandEnvironmentStringsW(application, expanded, MAX_PATH * 4);
-        view.ours = length > 0 && length <= MAX_PATH * 4 && _wcsicmp(expanded, program) == 0;
+        facts.ours = length > 0 && length <= MAX_PATH * 4 && _wcsicmp(expanded, program) == 0;
     }
     SysFreeString(application);
-    if (!view.ours && !view.anyProgram) {
-        return false;
+    BSTR service = nullptr;
+    facts.service = SUCCEEDED(rule->get_ServiceName(&service)) && nonEmpty(service);
+    INetFwRule3* withPackage = nullptr;
+    if (SUCCEEDED(
+            rule->QueryInterface(FirewallRule3Interface, reinterpret_cast<void**>(&withPackage)))) {
+        BSTR package = nullptr;
+        facts.package =
+            SUCCEEDED(withPackage->get_LocalAppPackageId(&package)) && nonEmpty(package);
+        withPackage->Release();
     }
     NET_FW_RULE_DIRECTION direction = NET_FW_RULE_DIR_OUT;
     VARIANT_BOOL enabled = VARIANT_FALSE;
@@ -230,17 +247,18 @@ bool readRule(INetFwRule* rule, const wchar_t* program, uint16_t port, FirewallR
     long profiles = 0;
     long protocol = 0;
     BSTR ports = nullptr;
-    view.inbound = SUCCEEDED(rule->get_Direction(&direction)) && direction == NET_FW_RULE_DIR_IN;
-    view.enabled = SUCCEEDED(rule->get_Enabled(&enabled)) && enabled == VARIANT_TRUE;
-    view.allow = SUCCEEDED(rule->get_Action(&action)) && action == NET_FW_ACTION_ALLOW;
-    view.profiles = SUCCEEDED(rule->get_Profiles(&profiles)) ? static_cast<uint32_t>(profiles) : 0;
+    facts.inbound = SUCCEEDED(rule->get_Direction(&direction)) && direction == NET_FW_RULE_DIR_IN;
+    facts.enabled = SUCCEEDED(rule->get_Enabled(&enabled)) && enabled == VARIANT_TRUE;
+    facts.allow = SUCCEEDED(rule->get_Action(&action)) && action == NET_FW_ACTION_ALLOW;
+    facts.profiles = SUCCEEDED(rule->get_Profiles(&profiles)) ? static_cast<uint32_t>(profiles) : 0;
     // TCP (6) or any protocol (256); no ports given is every port.
-    const bool tcp = SUCCEEDED(rule->get_Protocol(&protocol)) && (protocol == 6 || protocol == 256);
+    facts.tcp = SUCCEEDED(rule->get_Protocol(&protocol)) && (protocol == 6 || protocol == 256);
     const bool portsRead = SUCCEEDED(rule->get_LocalPorts(&ports));
-    view.coversOurPort =
-        tcp && portsRead && (ports == nullptr || portListCovers(narrow(ports).c_str(), port));
+    const std::string written = narrow(ports);
+    facts.tcp = facts.tcp && portsRead;
+    facts.ports = ports == nullptr ? nullptr : written.c_str();
     SysFreeString(ports);
-    return true;
+    noteFirewallRule(view, facts, port);
 }
 
 // Windows Firewall on the profile: whether it is on, whether it blocks all
@@ -277,11 +295,7 @@ void readFirewall(uint16_t port, ReachView& view) {
             if (item.vt == VT_DISPATCH && item.pdispVal != nullptr &&
                 SUCCEEDED(item.pdispVal->QueryInterface(FirewallRuleInterface,
                                                         reinterpret_cast<void**>(&rule)))) {
-                FirewallRuleView found;
-                if (readRule(rule, program.c_str(), port, found) &&
-                    view.ruleCount < FirewallRulesKept) {
-                    view.rules[view.ruleCount++] = found;
-                }
+                readRule(rule, program.c_str(), port, view);
                 rule->Release();
             }
             VariantClear(&item);

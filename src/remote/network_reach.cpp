@@ -28,7 +28,7 @@ uint32_t judgeReach(const ReachView& view) {
     if ((view.blockAllInbound & view.profile) != 0) {
         return problems | ReachFirewallBlocks;
     }
-    bool named = false;
+    bool named = view.namesUs;
     bool allowed = false;
     bool blocked = false;
     const int32_t count = view.ruleCount < FirewallRulesKept ? view.ruleCount : FirewallRulesKept;
@@ -98,4 +98,31 @@ bool portListCovers(const char* ports, uint16_t port) {
         }
     }
     return false;
+}
+
+void noteFirewallRule(ReachView& view, const FirewallRuleFacts& rule, uint16_t port) {
+    // Any rule naming padrelle.exe, of whatever direction or state: Windows
+    // does not ask about it any more.
+    view.namesUs = view.namesUs || rule.ours;
+    // A rule of one service or one app package holds for it alone, as one of
+    // another program holds for that program.
+    const bool forUs = rule.ours || (rule.anyProgram && !rule.service && !rule.package);
+    const bool holds = forUs && rule.inbound && rule.enabled && rule.tcp &&
+                       (rule.ports == nullptr || portListCovers(rule.ports, port));
+    if (!holds) {
+        return;
+    }
+    // Rules of one kind (allowing or blocking, Padrelle's or every
+    // program's) join their profiles: four at most, none ever left out.
+    for (int32_t i = 0; i < view.ruleCount; ++i) {
+        FirewallRuleView& kept = view.rules[i];
+        if (kept.allow == rule.allow && kept.ours == rule.ours) {
+            kept.profiles |= rule.profiles;
+            return;
+        }
+    }
+    if (view.ruleCount < FirewallRulesKept) {
+        view.rules[view.ruleCount++] =
+            FirewallRuleView{true, true, rule.allow, rule.profiles, rule.ours, !rule.ours, true};
+    }
 }

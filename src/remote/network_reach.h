@@ -49,7 +49,31 @@ struct ReachView {
     uint32_t blockAllInbound; // profiles set to "block all incoming connections"
     int32_t ruleCount;
     FirewallRuleView rules[FirewallRulesKept];
+    // A rule of any direction or state names padrelle.exe.
+    bool namesUs;
 };
+
+// A rule of Windows Firewall as the Win32 layer reads it (INetFwRule,
+// INetFwRule3), for noteFirewallRule.
+struct FirewallRuleFacts {
+    bool ours;       // its application is padrelle.exe
+    bool anyProgram; // it names no application
+    bool service;    // it holds for one service only (a service name)
+    bool package;    // it holds for one app package only (a package id)
+    bool inbound;
+    bool enabled;
+    bool allow;
+    uint32_t profiles;
+    bool tcp;          // TCP, or any protocol
+    const char* ports; // its local ports as Windows Firewall writes them; null: every port
+};
+
+// One rule of the firewall's list, as it is read: kept in the view when it
+// can decide whether the phone gets in at the port (enabled, inbound, TCP at
+// the port, of padrelle.exe or of every program with no service or package
+// of its own), joined with those of its kind; noted when it names
+// padrelle.exe.
+void noteFirewallRule(ReachView& view, const FirewallRuleFacts& rule, uint16_t port);
 
 // The problems of that view: the phone's network Public; the firewall on
 // there keeping the server out (all incoming blocked, a rule that blocks it,

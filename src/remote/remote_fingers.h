@@ -4,11 +4,12 @@
 #pragma once
 
 #include "remote/remote_message.h"
+#include "touch/touch_table.h"
 
 #include <cstdint>
 
 // Touch table ids of the page's fingers: this base plus the page's number.
-constexpr uint32_t RemoteTouchIdBase = 0xFFFFFF00u;
+constexpr uint32_t RemoteTouchIdBase = FirstFarTouchId;
 bool isRemoteTouchId(uint32_t id);
 
 // Files the records of one touch message in order. A finger comes down only

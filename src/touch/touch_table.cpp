@@ -10,15 +10,44 @@ TouchSlot TouchTable[TouchSlotCount];
 TouchSlot MouseFinger;
 char touchDebugLines[TouchSlotCount][TouchDebugLineSize];
 
+namespace {
+
+// The fingers the hit queries pass over until they lift, a bit each.
+uint32_t heldBack = 0;
+
+} // namespace
+
 void resetTouchTable() {
     std::memset(TouchTable, 0, sizeof TouchTable);
     MouseFinger = TouchSlot{};
     std::memset(touchDebugLines, 0, sizeof touchDebugLines);
+    heldBack = 0;
+}
+
+void holdBackFingersDown() {
+    for (int32_t i = 0; i < FingerCount; ++i) {
+        if (fingerAt(i).down != 0) {
+            heldBack |= 1u << i;
+        }
+    }
+}
+
+bool fingerHeldBack(int32_t index) {
+    return index >= 0 && index < FingerCount && (heldBack & (1u << index)) != 0;
 }
 
 void liftAllFingers() {
     for (TouchSlot& slot : TouchTable) {
         slot.down = 0;
+    }
+    heldBack &= 1u << MouseFingerIndex;
+}
+
+void liftScreenFingers() {
+    for (TouchSlot& slot : TouchTable) {
+        if (slot.id < FirstFarTouchId) {
+            slot.down = 0;
+        }
     }
 }
 
@@ -35,6 +64,10 @@ bool liftFinger(uint32_t id) {
 void setMouseFinger(bool down, int32_t x, int32_t y) {
     MouseFinger.x = x;
     MouseFinger.y = y;
+    // A finger that lifts, or comes down anew, is no longer held back.
+    if (!down || MouseFinger.down == 0) {
+        heldBack &= ~(1u << MouseFingerIndex);
+    }
     MouseFinger.down = down ? 1 : 0;
 }
 
@@ -104,6 +137,7 @@ void storeTouch(int32_t index, const TouchRecord& input, int32_t x, int32_t y) {
         return;
     }
     TouchSlot& slot = TouchTable[index];
+    const bool wasDown = slot.down != 0;
     slot.id = input.id;
     slot.x = x;
     slot.y = y;
@@ -118,6 +152,9 @@ void storeTouch(int32_t index, const TouchRecord& input, int32_t x, int32_t y) {
     } else if ((input.flags & TouchFlagUp) != 0) {
         slot.down = 0;
     }
+    if (slot.down == 0 || !wasDown) {
+        heldBack &= ~(1u << index); // lifted, or down anew
+    }
 }
 
 bool pointInRect(int32_t x, int32_t y, const Rect& rect) {
@@ -127,7 +164,8 @@ bool pointInRect(int32_t x, int32_t y, const Rect& rect) {
 int32_t touchIndexOn(const Sprite& sprite) {
     for (int32_t i = 0; i < FingerCount; ++i) {
         const TouchSlot& finger = fingerAt(i);
-        if (finger.down != 0 && pointInRect(finger.x, finger.y, sprite.rect)) {
+        if (finger.down != 0 && !fingerHeldBack(i) &&
+            pointInRect(finger.x, finger.y, sprite.rect)) {
             return i;
         }
     }

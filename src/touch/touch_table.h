@@ -56,13 +56,26 @@ bool pointInRect(int32_t x, int32_t y, const Rect& rect);
 bool isTouched(const Sprite& sprite);
 int32_t touchIndexOn(const Sprite& sprite);
 
+// Touch ids from here on are fingers on no screen of this PC (the phone's
+// page): the window's contacts never are.
+constexpr uint32_t FirstFarTouchId = 0xFFFFFF00u;
+
 // Every touch slot up: the system cut the contacts off (a lock, a UAC
-// prompt's desktop, sleep, the display off, a cancelled mode, a contact's
-// capture lost, the window hidden). Nothing else lifts a finger whose up did
-// not come: a finger held still sends nothing.
+// prompt's desktop, sleep, the display off, a cancelled mode). Nothing else
+// lifts a finger whose up did not come: a finger held still sends nothing.
 void liftAllFingers();
+// Every slot of the window's own contacts up, the phone's fingers left: the
+// window was hidden or minimised, and its contacts' ups never come.
+void liftScreenFingers();
 // Lifts the finger of that id if one is down; false when none is.
 bool liftFinger(uint32_t id);
+
+// Every finger down now is passed over by the hit queries (isTouched,
+// touchIndexOn) until it lifts: fingers held as play resumes press nothing
+// until they come down again.
+void holdBackFingersDown();
+// Whether that finger is held back.
+bool fingerHeldBack(int32_t index);
 
 // Every slot up with id 0 at (0, 0), every debug line empty, the mouse finger up.
 void resetTouchTable();

@@ -10,6 +10,15 @@ add_test(NAME render_assignment_screen
          COMMAND ${CMAKE_COMMAND} -DRENDER=$<TARGET_FILE:padrelle-render> "-DARGS=--assign;10"
                  -DOUT=${CMAKE_CURRENT_BINARY_DIR}/render_assignment_screen.png
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/render/render_png.cmake)
+# The menu open at its layouts, and a page it does not have refused.
+add_test(NAME render_menu_screen
+         COMMAND ${CMAKE_COMMAND} -DRENDER=$<TARGET_FILE:padrelle-render> "-DARGS=--menu;layout"
+                 -DOUT=${CMAKE_CURRENT_BINARY_DIR}/render_menu_screen.png
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/render/render_png.cmake)
+add_test(NAME render_menu_unknown_page
+         COMMAND ${CMAKE_COMMAND} -DRENDER=$<TARGET_FILE:padrelle-render> "-DARGS=--menu;options"
+                 -DSTATUS=2 -DOUT=${CMAKE_CURRENT_BINARY_DIR}/render_menu_unknown_page.png
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/render/render_png.cmake)
 add_test(NAME render_bad_command_line
          COMMAND ${CMAKE_COMMAND} -DRENDER=$<TARGET_FILE:padrelle-render> "-DARGS=--assign;11"
                  -DSTATUS=2 -DOUT=${CMAKE_CURRENT_BINARY_DIR}/render_bad_command_line.png

@@ -1,6 +1,8 @@
 #include "support/controller_fixture.h"
 
+#include "controller/launch_options.h"
 #include "controller/program_state.h"
+#include "controller/remembered.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/logical_scale.h"
@@ -31,6 +33,13 @@ void ControllerFixture::TearDown() {
 void ControllerFixture::touch(uint32_t id, uint32_t flags, int32_t x, int32_t y) {
     const TouchRecord record{x * 100, y * 100, id, flags};
     fileTouchRecords(nullptr, &record, 1);
+}
+
+void ControllerFixture::startWith(const char* commandLine) {
+    char problem[LaunchProblemSize];
+    ASSERT_TRUE(parseLaunchOptions(commandLine, launchOptions, problem, sizeof problem)) << problem;
+    loadRememberedSettings();
+    ASSERT_TRUE(chooseStartLayout(problem, sizeof problem)) << problem;
 }
 
 void ControllerFixture::enterPlay() {

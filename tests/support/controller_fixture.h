@@ -24,6 +24,9 @@ class ControllerFixture : public ::testing::Test {
 
     // Enters the scene with the fake driver and goes straight to play.
     static void enterPlay();
+    // A run's start before its window: the command line, the remembered
+    // settings, the layout (each must be taken).
+    static void startWith(const char* commandLine);
     static std::vector<std::string> strokes() { return sentStrokeNames(); }
     static void clearStrokes() { fakeInterception.sent.clear(); }
 };

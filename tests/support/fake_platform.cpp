@@ -84,8 +84,14 @@ void fakeDispatch() {
 
 void fakeCloseTouch(intptr_t handle);
 
-intptr_t fakeDefWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t fakeDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
+                           intptr_t lParam) {
     fakePlatform.defaultHandled.push_back({message, wParam, lParam});
+    const bool captionButton =
+        wParam == win::HTMINBUTTON || wParam == win::HTMAXBUTTON || wParam == win::HTCLOSE;
+    if (message == win::WM_NCLBUTTONDOWN && captionButton && fakePlatform.captionButtonLoop) {
+        fakePlatform.captionButtonLoop(window);
+    }
     // The default handling of a touch message closes its handle.
     if (message == win::WM_TOUCH) {
         fakeCloseTouch(lParam);
@@ -219,6 +225,52 @@ bool fakeSound(const char* name, uint32_t flags) {
 
 } // namespace
 
+uint64_t timerPeriodUs(uint32_t askedMs) {
+    const uint64_t ticks = (uint64_t{askedMs} * 1000 + SystemTickUs - 1) / SystemTickUs;
+    return (ticks > 0 ? ticks : 1) * SystemTickUs;
+}
+
+void runModalLoop(WindowHandle window, uint32_t ms, const std::function<void(uint32_t)>& during) {
+    for (uint32_t elapsed = 1; elapsed <= ms; ++elapsed) {
+        ++fakePlatform.time;
+        during(elapsed);
+        while (!fakePlatform.queue.empty()) {
+            const FakeMessage message = fakePlatform.queue.front();
+            fakePlatform.queue.pop_front();
+            fakePlatform.dispatched.push_back(message);
+            mainWindowMessage(window, message.message, message.wParam, message.lParam);
+        }
+        const uint64_t nowUs = uint64_t{fakePlatform.time} * 1000;
+        for (const auto& [id, asked] : std::map<uintptr_t, uint32_t>(fakePlatform.timers)) {
+            auto due = fakePlatform.timerDueUs.find(id);
+            if (due != fakePlatform.timerDueUs.end() && due->second <= nowUs) {
+                due->second += timerPeriodUs(asked);
+                mainWindowMessage(window, win::WM_TIMER, id, 0);
+            }
+        }
+    }
+}
+
+bool inRegionDataForm(const WinRect* boxes, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const WinRect& a = boxes[i];
+        if (a.right <= a.left || a.bottom <= a.top) {
+            return false;
+        }
+        if (i > 0 && (a.top < boxes[i - 1].top ||
+                      (a.top == boxes[i - 1].top && a.left < boxes[i - 1].right))) {
+            return false;
+        }
+        for (size_t j = 0; j < i; ++j) {
+            const WinRect& b = boxes[j];
+            if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void installFakePlatform() {
     fakePlatform = FakePlatform{};
     platform = Platform{
@@ -277,6 +329,10 @@ void installFakePlatform() {
         .setWindowShape =
             [](WindowHandle, const WinRect* boxes, int32_t count) {
                 ++fakePlatform.shapeCalls;
+                if (boxes != nullptr && !inRegionDataForm(boxes, static_cast<size_t>(count))) {
+                    ++fakePlatform.shapesRefused;
+                    return false;
+                }
                 fakePlatform.shaped = boxes != nullptr;
                 fakePlatform.shape.assign(boxes, boxes != nullptr ? boxes + count : boxes);
                 return true;
@@ -339,11 +395,55 @@ void installFakePlatform() {
         .programFolder = [](char*, size_t) { return false; },
         .messageBox = fakeMessageBox,
         .playSound = fakeSound,
+        .touchPoints = [] { return fakePlatform.touchPoints; },
+        .keyboardAttached = [] { return fakePlatform.keyboardAttached; },
+        .openInShell =
+            [](const char* file, const char* parameters) {
+                fakePlatform.opened.push_back(std::string(file) +
+                                              (parameters != nullptr ? " " : "") +
+                                              (parameters != nullptr ? parameters : ""));
+                return fakePlatform.openError;
+            },
+        .closeWindow = [](WindowHandle) { ++fakePlatform.closeRequests; },
+        .setWindowMenu =
+            [](WindowHandle, const WindowMenuEntry* entries, int32_t count) {
+                fakePlatform.windowMenu.assign(entries, entries + count);
+            },
         .setTimer =
             [](WindowHandle, uintptr_t id, uint32_t ms) {
                 fakePlatform.timers[id] = ms;
+                fakePlatform.timerDueUs[id] =
+                    uint64_t{fakePlatform.time} * 1000 + timerPeriodUs(ms);
                 return true;
             },
-        .killTimer = [](WindowHandle, uintptr_t id) { fakePlatform.timers.erase(id); },
+        .killTimer =
+            [](WindowHandle, uintptr_t id) {
+                fakePlatform.timers.erase(id);
+                fakePlatform.timerDueUs.erase(id);
+            },
+        .giveForeground =
+            [](WindowHandle window, WindowHandle to) {
+                fakePlatform.calls.push_back("giveForeground");
+                fakePlatform.foregroundGivenTo = to;
+                fakePlatform.ownWindowInFront = false;
+                // Sent at once, as SetForegroundWindow does.
+                mainWindowMessage(window, win::WM_ACTIVATE, win::WA_INACTIVE,
+                                  reinterpret_cast<intptr_t>(to));
+                return true;
+            },
+        .showWindowCommand =
+            [](WindowHandle, int32_t command) {
+                const int32_t used =
+                    !fakePlatform.showWindowCalled && fakePlatform.launcherShow >= 0
+                        ? fakePlatform.launcherShow
+                        : command;
+                fakePlatform.showWindowCalled = true;
+                fakePlatform.visible = used != win::SW_HIDE;
+                fakePlatform.minimised = used == win::SW_SHOWMINIMIZED ||
+                                         used == win::SW_MINIMIZE ||
+                                         used == win::SW_SHOWMINNOACTIVE ||
+                                         (fakePlatform.minimised && used == win::SW_SHOWNA);
+                fakePlatform.calls.push_back("ShowWindow " + std::to_string(used));
+            },
     };
 }

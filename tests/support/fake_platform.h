@@ -100,6 +100,18 @@ struct FakePlatform {
     int32_t activations = 0;        // SetWindowPos calls without SWP_NOACTIVATE
     std::vector<std::string> calls; // "setWindowLong style 0x...", "setCapture", ...
 
+    // Padrelle's window is the active, foreground window: the keyboard's
+    // keys, SendInput's among them, go to it and not to the game. Hiding it
+    // with SetWindowPos (SWP_HIDEWINDOW | SWP_NOACTIVATE) leaves it so
+    // (Wine's win.c, run on Windows); handing the foreground to another
+    // window ends it, with WM_ACTIVATE (WA_INACTIVE) sent to ours.
+    bool ownWindowInFront = false;
+    // The launcher's show command (STARTUPINFO), which ShowWindow's first
+    // call takes instead of its own; -1: none given. What the window is now.
+    int32_t launcherShow = -1;
+    bool showWindowCalled = false;
+    bool minimised = false;
+    WindowHandle foregroundGivenTo = nullptr;
     // Shown or hidden (ShowWindow), the layered window's alpha (-1: never
     // set), and its shape: none (the whole window) or these boxes.
     bool visible = true;
@@ -107,6 +119,10 @@ struct FakePlatform {
     bool shaped = false;
     std::vector<WinRect> shape;
     int32_t shapeCalls = 0;
+    // Boxes given in another form than RGNDATA's (ExtCreateRegion): sorted
+    // top to bottom, left to right, none overlapping. Refused, as nothing
+    // promises what such data makes.
+    int32_t shapesRefused = 0;
     // The taskbar and Alt+Tab follow a change of the tool-window or
     // app-window style only while the window is hidden: a change while it
     // is shown is counted here (the taskbar would keep the old button).
@@ -123,8 +139,27 @@ struct FakePlatform {
     // received the last input event.
     bool mayRaise = true;
 
-    // The window's timers by id: their period in ms.
+    // The window's timers by id: their period in ms as asked; and when each
+    // next ticks, in microseconds of the fake clock. Windows rounds a period
+    // up to the system's tick (Wine's msg.c, run on Windows: a 10 ms timer
+    // ticks 64 or 43 times a second, not 100).
     std::map<uintptr_t, uint32_t> timers;
+    std::map<uintptr_t, uint64_t> timerDueUs;
+    // What DefWindowProc does with a caption button pressed (WM_NCLBUTTONDOWN
+    // on HTMINBUTTON, HTMAXBUTTON or HTCLOSE): a modal loop of the system's
+    // until the button comes up, without WM_ENTERSIZEMOVE.
+    std::function<void(WindowHandle)> captionButtonLoop;
+
+    // A touch screen of ten points and a keyboard, unless a test says not.
+    int32_t touchPoints = 10;
+    bool keyboardAttached = true;
+    // What the shell was asked to open ("FILE" or "FILE PARAMETERS"), and
+    // the error it answers (0: done).
+    std::vector<std::string> opened;
+    uint32_t openError = 0;
+    int32_t closeRequests = 0;
+    // The window menu's entries below the system's own, as last set.
+    std::vector<WindowMenuEntry> windowMenu;
 
     std::vector<FakeMessageBox> messageBoxes;
     std::vector<std::pair<std::string, uint32_t>> sounds;
@@ -134,5 +169,18 @@ struct FakePlatform {
 };
 
 extern FakePlatform fakePlatform;
+
+// The system's timer tick, and a timer's period as Windows keeps it.
+constexpr uint64_t SystemTickUs = 15625;
+uint64_t timerPeriodUs(uint32_t askedMs);
+// A modal loop of the system's for ms milliseconds of the fake clock: every
+// millisecond `during` may queue messages, which the loop dispatches to the
+// window at once, with WM_TIMER of each timer when due; it runs no pass of
+// the program's own.
+void runModalLoop(WindowHandle window, uint32_t ms, const std::function<void(uint32_t)>& during);
+
+// Whether boxes are as RGNDATA holds a region's rectangles: each one not
+// empty, sorted top to bottom, then left to right, none overlapping another.
+bool inRegionDataForm(const WinRect* boxes, size_t count);
 
 void installFakePlatform();

@@ -83,5 +83,13 @@ void installFakeStore() {
                 store.files[whole].assign(text, length);
                 return true;
             },
+        .placePath =
+            [](SettingsPlaceKind place, char* out, size_t size) {
+                const std::string folder = FakeLayoutsFolder;
+                return copyOut(place == LayoutsFolderPlace
+                                   ? folder.substr(0, folder.size() - 1)
+                                   : folder.substr(0, folder.size() - 8) + "padrelle.log",
+                               out, size);
+            },
     };
 }

@@ -270,8 +270,16 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .programFolder = [](char*, size_t) { return false; },
         .messageBox = replayMessageBox,
         .playSound = replaySound,
+        // A touch screen with a keyboard: the PC the traces come from.
+        .touchPoints = [] { return int32_t{10}; },
+        .keyboardAttached = [] { return true; },
+        .openInShell = [](const char*, const char*) { return uint32_t{0}; },
+        .closeWindow = [](WindowHandle) {},
+        .setWindowMenu = [](WindowHandle, const WindowMenuEntry*, int32_t) {},
         .setTimer = [](WindowHandle, uintptr_t, uint32_t) { return true; },
         .killTimer = [](WindowHandle, uintptr_t) {},
+        .giveForeground = [](WindowHandle, WindowHandle) { return false; },
+        .showWindowCommand = [](WindowHandle, int32_t) {},
     };
 }
 

@@ -1,7 +1,7 @@
 // padrelle-render: draws one controller screen, 1280 x 720, through the real
 // scene and writes it as a PNG file.
 //
-//   padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N | --edit]
+//   padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N | --edit | --menu PAGE]
 //                   [--touch X,Y]... OUT.png
 //
 // Exit status: 0 after writing OUT.png, 1 when it cannot be written or the
@@ -11,6 +11,7 @@
 #include "replay_run.h"
 #include "replay_trace.h"
 
+#include "controller/menu_mode.h"
 #include "engine/window_proc.h"
 #include "graphics/png_writer.h"
 #include "graphics/raster_frame_target.h"
@@ -25,8 +26,8 @@ constexpr int ExitFileProblem = 1;
 constexpr int ExitBadCommandLine = 2;
 
 constexpr const char* UsageLine =
-    "usage: padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N | --edit] "
-    "[--touch X,Y]... OUT.png\n";
+    "usage: padrelle-render [--layout NAME|FILE] [--images DIR] [--assign N | --edit | "
+    "--menu PAGE] [--touch X,Y]... OUT.png\n";
 // What --help prints after the usage line.
 constexpr const char* OptionsHelp =
     "Draws one controller screen (1280 x 720) through the real scene into OUT.png.\n"
@@ -37,7 +38,9 @@ constexpr const char* OptionsHelp =
     "  --touch X,Y   a finger down at X,Y on the logical screen (play mode; up\n"
     "                to 10): pads light up, the scratch lines follow the disc\n"
     "  --edit        the layout editor: a first --touch selects the control there,\n"
-    "                a second drags it there (held)\n";
+    "                a second drags it there (held)\n"
+    "  --menu PAGE   the menu open at a page: main, phone, layout, screen, keys,\n"
+    "                output, files or about\n";
 
 // The frame drawn before the wait of one key-assignment prompt.
 struct AssignFrame {
@@ -117,6 +120,16 @@ int renderScreen(const RenderOptions& options) {
         run.passEnded = [](int32_t pass, void*) {
             if (pass == 1) {
                 editLayoutAsked = 1; // as the window menu does
+            }
+        };
+    }
+    int32_t menuPage = options.menuPage;
+    if (menuPage >= 0) {
+        // Open once play has begun, as the held button opens it.
+        run.passContext = &menuPage;
+        run.passEnded = [](int32_t pass, void* context) {
+            if (pass == 1) {
+                openMenu(static_cast<MenuPage>(*static_cast<int32_t*>(context)));
             }
         };
     }

@@ -3,6 +3,7 @@
 #include "graphics/raster_frame_target.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -47,13 +48,24 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options) {
             options.help = true;
             return true;
         }
-        const bool takesValue =
-            arg == "--images" || arg == "--assign" || arg == "--touch" || arg == "--layout";
+        const bool takesValue = arg == "--images" || arg == "--assign" || arg == "--touch" ||
+                                arg == "--layout" || arg == "--menu";
         if (takesValue && (i + 1 >= argc || argv[i + 1][0] == '\0')) {
             return fail(arg.c_str(), " needs a value");
         }
         if (arg == "--edit") {
             options.edit = true;
+        } else if (arg == "--menu") {
+            const std::string value = argv[++i];
+            for (int32_t page = 0; page < static_cast<int32_t>(std::size(RenderMenuPages));
+                 ++page) {
+                options.menuPage = value == RenderMenuPages[page] ? page : options.menuPage;
+            }
+            if (options.menuPage < 0) {
+                return fail("--menu takes main, phone, layout, screen, keys, output, files or "
+                            "about, not ",
+                            value);
+            }
         } else if (arg == "--images") {
             options.imagesDir = argv[++i];
         } else if (arg == "--layout") {
@@ -83,6 +95,9 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options) {
     }
     if (options.edit && (options.assignStep >= 0 || options.touches.size() > 2)) {
         return fail("--edit takes at most two touches (a drag) and no --assign", "");
+    }
+    if (options.menuPage >= 0 && (options.edit || options.assignStep >= 0)) {
+        return fail("--menu goes with neither --edit nor --assign", "");
     }
     if (options.assignStep >= 0 && !options.touches.empty()) {
         return fail("--touch is for play mode: no touch is filed during key assignment", "");

@@ -22,12 +22,18 @@ struct RenderOptions {
     // The layout editor: the first touch comes down there, the second is
     // where it has been dragged to (held).
     bool edit = false;
+    // The menu open at this page (0 the first); -1: no menu.
+    int32_t menuPage = -1;
     std::string outPath;
     bool help = false;
 };
 
 // False, with a message on standard error, for a bad command line.
 bool parseRenderOptions(int argc, char** argv, RenderOptions& options);
+
+// The menu's pages by name, as --menu takes them, in the menu's order.
+constexpr const char* RenderMenuPages[] = {"main", "phone",  "layout", "screen",
+                                           "keys", "output", "files",  "about"};
 
 // A whole decimal number from 0 to max, digits only.
 bool parseBoundedNumber(const std::string& text, int32_t max, int32_t& value);
