@@ -67,6 +67,9 @@ constexpr uint32_t ModalPassMs = 10; // USER_TIMER_MINIMUM
 // pass starts; the earliest of several wins.
 void requestPassBy(uint32_t timeMs);
 void requestPassIn(uint32_t delayMs);
+// Asks for a pass at timeUs on the preciseTimeUs clock, to the system
+// timer's finest grain: a stroke waits for that time. Held as requestPassBy.
+void requestPassAtUs(uint64_t timeUs);
 void resetMainLoop();
 
 // Back to the state at program start: scene 0 current, clock zero, the

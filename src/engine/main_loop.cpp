@@ -8,6 +8,11 @@ namespace {
 
 bool passRequested = false;
 uint32_t passDeadline = 0;
+bool precisePassRequested = false;
+uint64_t precisePassDeadline = 0;
+// Of an input source, at most this many polls a pass (each with the scene's
+// update), so that the window's messages still come in turn.
+constexpr int32_t InputRoundsMost = 64;
 
 // Milliseconds until the earliest pass asked for: 0 when it is due,
 // WaitForever when none was asked for. The clock may wrap.
@@ -32,6 +37,13 @@ void requestPassIn(uint32_t delayMs) {
     requestPassBy(platform.timeMs() + delayMs);
 }
 
+void requestPassAtUs(uint64_t timeUs) {
+    if (!precisePassRequested || timeUs < precisePassDeadline) {
+        precisePassDeadline = timeUs;
+        precisePassRequested = true;
+    }
+}
+
 namespace {
 
 // A pass after its message step: input, the scene's update, then what can
@@ -39,6 +51,11 @@ namespace {
 void finishPass() {
     pollInput();
     SceneTable[currentScene].update();
+    // What else of the input source is due now: each in a poll of its own,
+    // the scene seeing every change.
+    for (int32_t round = 1; round < InputRoundsMost && pollInputAgain(); ++round) {
+        SceneTable[currentScene].update();
+    }
     // The strokes are out: now what can wait for them.
     finishMouseCapture();
     keepWatchingSession();
@@ -49,8 +66,25 @@ void finishPass() {
 
 } // namespace
 
+// Waits for input until the earliest pass asked for (nothing waits when it
+// is due); whether input came.
+bool waitUntilDue() {
+    const uint32_t timeout = timeUntilDue();
+    if (precisePassRequested) {
+        const uint64_t now = platform.preciseTimeUs();
+        if (precisePassDeadline <= now) {
+            return false;
+        }
+        if (timeout == WaitForever || precisePassDeadline - now < uint64_t{timeout} * 1000) {
+            return platform.waitForInputUntilUs(precisePassDeadline);
+        }
+    }
+    return timeout > 0 && platform.waitForInput(timeout);
+}
+
 void runModalPass() {
     passRequested = false;
+    precisePassRequested = false;
     notePassStarted();
     finishPass();
 }
@@ -60,15 +94,13 @@ void runMainLoopPass() {
     // until input comes or a pass that was asked for is due, instead of
     // running empty passes.
     int32_t taken = platform.takeMessage();
-    if (taken == 0) {
-        const uint32_t timeout = timeUntilDue();
-        if (timeout > 0 && platform.waitForInput(timeout)) {
-            taken = platform.takeMessage();
-        }
+    if (taken == 0 && waitUntilDue()) {
+        taken = platform.takeMessage();
     }
     // This pass serves every request made before it; handlers ask again for
     // what is still due.
     passRequested = false;
+    precisePassRequested = false;
     notePassStarted();
     // A quit message is dropped.
     if (taken > 0) {
@@ -88,4 +120,6 @@ void runMainLoop() {
 void resetMainLoop() {
     passRequested = false;
     passDeadline = 0;
+    precisePassRequested = false;
+    precisePassDeadline = 0;
 }
