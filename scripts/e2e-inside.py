@@ -20,7 +20,9 @@ from outside with xdotool and wmctrl, as a player would drive it:
    the driver, an unknown option;
 6. the phone's page in Chromium, its way in against a stand-in server, the
    QR code read off the screen, and the phone's handshake beside other
-   devices' attacks;
+   devices' attacks; the phone's keys timed from the touch event, steady and
+   at once, through a network with Wi-Fi's jitter and without; 3,500
+   messages a second;
 7. the overlay over the test game in borderless full screen: translucent
    pads with the game seen through them, a click on a pad its key in the
    game, a click elsewhere the game's own, the panel's MORE and WINDOW, the
@@ -60,6 +62,7 @@ from e2e_inside.game import Game
 from e2e_inside.menu import menu_run
 from e2e_inside.overlay import overlay_run, window_menu_run
 from e2e_inside.phone import admission_run, page_retries, remote_run, socket_wait_check
+from e2e_inside.phone_timing import rate_run, timing_run
 from e2e_inside.real_input import close_during_assignment, diagnostics, hard_kill, later_start, \
     layout_run, sendinput_run, stand_in_run
 
@@ -80,6 +83,8 @@ def main():
         ("page", lambda game: page_retries()),
         ("remote", lambda game: remote_run(game, results)),
         ("admission", lambda game: admission_run(results)),
+        ("phone-timing", lambda game: timing_run(game, results)),
+        ("phone-rate", lambda game: rate_run(game, results)),
         ("hard-kill", lambda game: (
             hard_kill(game, sendinput, [], None, 5, 0x23, 0, "hard kill, SendInput"),
             hard_kill(game, sendinput, [], None, 7, 0x25, 0, "end process tree, SendInput",
@@ -145,6 +150,13 @@ def print_figures(results):
     for what, times in results.get("admission", {}).items():
         print(f"e2e: the phone's handshake on padrelle.exe beside {what}: "
               f"{', '.join(f'{t * 1000:.0f}' for t in times)} ms")
+    for name, f in results.get("timing", {}).items():
+        print(f"e2e: the phone's keys from the touch event, {name}: median {f['median']:.2f} ms, "
+              f"spread {f['spread']:.2f} ms, {f['late']} late of {f['events']}")
+    if "rate" in results:
+        print(f"e2e: 3,500 messages a second: the break {results['rate']['after_ms']:.1f} ms after "
+              f"the lift, {results['rate']['us_per_message']:.0f} us of padrelle.exe's CPU and "
+              f"{results['rate']['server_us_per_message']:.0f} us of Wine's server a message")
     print(f"e2e: close to the last break with a phone connected: "
           f"{results['close-remote']:.1f} ms")
     print(f"e2e: CPU-seconds a second: {results['idle']:.3f} idle in play, "

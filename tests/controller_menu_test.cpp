@@ -113,6 +113,9 @@ class Menu : public ControllerFixture {
     }
     static void openAt(MenuPage page) {
         holdMenu();
+        if (page == PageTiming) { // a page of the phone's page
+            press(TargetPage, PagePhone);
+        }
         if (page != PageMain) {
             press(TargetPage, page);
         }
@@ -187,6 +190,13 @@ TEST_F(Menu, EachCommandIsRememberedAsItsOptionIs) {
         {CommandPhoneOff, "remote on 89144gj28914\n", nullptr, "remote off 89144gj28914", nullptr},
         {CommandNewCode, "remote off 2wbhe5rq2wbh\n", nullptr, "remote on 89144gj28914",
          [] { return remoteStatus().state == RemoteState::Waiting; }},
+        {CommandDelayAtOnce, "", nullptr, "remote-delay 0", nullptr},
+        {CommandDelaySteady, "remote-delay 0\n", nullptr, "remote-delay auto", nullptr},
+        {CommandDelayLonger, "", nullptr, "remote-delay 45", nullptr}, // from the bound
+        {CommandDelayShorter, "remote-delay 20\n", nullptr, "remote-delay 15",
+         [] { return remoteDelay().fixedMs == 15; }},
+        {CommandDelayShorter, "remote-delay 3\n", nullptr, "remote-delay 1",
+         [] { return remoteDelay().fixedMs == 1; }},
         {CommandWindow, "screen \\\\.\\DISPLAY1 fullscreen\n", nullptr, "DISPLAY1 window", nullptr},
         {CommandFullScreen, "", nullptr, "DISPLAY1 fullscreen", nullptr},
         {CommandOverTheGame, "", nullptr, "overlay on 60", nullptr},

@@ -7,6 +7,7 @@
 #include "controller/modes/overlay.h"
 #include "controller/modes/play_mode.h"
 #include "controller/modes/remembered.h"
+#include "controller/modes/remote_panel.h"
 #include "controller/settings/launch_options.h"
 #include "controller/settings/saved_settings.h"
 #include "controller/settings/settings_store.h"
@@ -141,6 +142,14 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
         {"--overlay=", false, "not \"\""},
         {"--overlay maybe", false, "Unknown option \"maybe\"."},
         {"--overlay --overlay off", false, "--overlay is given twice."},
+        // --remote-delay: auto, at once (0) or a fixed delay.
+        {"--remote-delay auto", true, "0 0 - delay auto"},
+        {"--remote-delay=25 --remote", true, "0 0 - remote 1 delay 25"},
+        {"--remote-delay 0", true, "0 0 - delay 0"},
+        {"--remote-delay", false, "--remote-delay needs a value."},
+        {"--remote-delay 251", false,
+         "--remote-delay takes auto or milliseconds from 0 to 250, not \"251\"."},
+        {"--remote-delay 0 --remote-delay 0", false, "--remote-delay is given twice."},
     };
     for (const auto& c : cases) {
         LaunchOptions options;
@@ -155,8 +164,11 @@ TEST(LaunchOptions, WhatIsTakenAndWhatIsRefused) {
                                             ? " overlay " + std::to_string(options.overlay) + " " +
                                                   std::to_string(options.overlayOpacity)
                                             : "";
+            char delay[16] = "";
+            writeDelaySetting(options.remoteDelay, delay, sizeof delay);
             EXPECT_EQ(std::to_string(options.output) + " " + std::to_string(options.assign) + " " +
-                          keys + remote + overlay,
+                          keys + remote + overlay +
+                          (options.remoteDelayGiven ? std::string(" delay ") + delay : ""),
                       c.said)
                 << c.line;
             EXPECT_STREQ(problem, "");
@@ -217,6 +229,11 @@ std::string taken(const SavedSettings& settings) {
     }
     if (settings.hasOutput) {
         result += std::string("|output ") + outputChoiceName(settings.output);
+    }
+    if (settings.hasRemoteDelay) {
+        char delay[16];
+        writeDelaySetting(settings.remoteDelay, delay, sizeof delay);
+        result += std::string("|remote-delay ") + delay;
     }
     return result;
 }
@@ -299,6 +316,12 @@ TEST(SavedSettings, WholeFilesOrNothing) {
         {v2 + "overlay maybe 60\n", "line 2: the overlay is not"},
         {v2 + "overlay on 60 x\n", "line 2: the overlay is not"},
         {v2 + "overlay on 60\noverlay off 60\n", "line 3: the overlay comes twice"},
+        {v2 + "remote-delay auto\n", "|||remote-delay auto"},
+        {v2 + "remote-delay 0\n", "|||remote-delay 0"},
+        {v2 + "remote-delay 250\n", "|||remote-delay 250"},
+        {v2 + "remote-delay 251\n", "line 2: the remote delay is not auto or 0 to 250 ms"},
+        {v2 + "remote-delay 0 1\n", "line 2: the remote delay is not"},
+        {v2 + "remote-delay 5\nremote-delay 5\n", "line 3: the remote delay comes twice"},
         {std::string("version 1\n") + Keys + std::string(1, '\0'), "the file holds a zero byte"},
         {std::string("version 1\n") + Keys + std::string(9000, '#'),
          "the file is longer than 8192 bytes"},
@@ -344,6 +367,8 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
     settings.overlayOpacity = 70;
     settings.hasOutput = true;
     settings.output = OutputInterception;
+    settings.hasRemoteDelay = true;
+    settings.remoteDelay = DelaySetting{DelayMode::Fixed, 25};
     char text[SavedSettingsMaxBytes];
     const size_t length = writeSavedSettings(settings, text, sizeof text);
     ASSERT_GT(length, 0u);
@@ -355,7 +380,7 @@ TEST(SavedSettings, WrittenFilesAreReadBackTheSame) {
               "default:2C 2D 2E 2F 30 31 32 10 11 e1:1D 2A;lanes4:20 21 24 25;"
               "|file D:\\Layouts\\my popn.txt|\\\\.\\DISPLAY3 1 "
               "\\\\?\\DISPLAY#DEL40A3#5&1a2b3c&0&UID4353#{e6f07b5f}|remote on 7k2m9xq4hd0c"
-              "|overlay on 70|output interception");
+              "|overlay on 70|output interception|remote-delay 25");
     // A code that is not one is not written.
     std::strcpy(settings.pairingCode, "7k2m9xq4hd0");
     ASSERT_TRUE(
@@ -829,6 +854,38 @@ TEST_F(RememberedTest, TheRemoteAndItsCodeAreRememberedWithTheKeys) {
 // with or without a settings file yet and whatever else the command line
 // says: the phone's saved page is let in at the next start. A file that
 // cannot be used is left as it was.
+// How the phone's keys are timed: as --remote-delay last said it, saved
+// whether or not the page is served; the menu's change saved the same way.
+TEST_F(RememberedTest, TheRemoteDelayIsRemembered) {
+    network = RecordingNetwork;
+    saved(std::string("version 1\n") + Keys);
+    const struct {
+        const char* commandLine;
+        const char* saved; // "" none
+        DelayMode mode;
+        int32_t ms;
+    } runs[] = {
+        {"--remote", "", DelayMode::Follow, 0},
+        {"--remote-delay 25", "remote-delay 25\n", DelayMode::Fixed, 25},
+        {"--remote", "remote-delay 25\n", DelayMode::Fixed, 25},
+        {"--remote-delay 0 --remote", "remote-delay 0\n", DelayMode::AtOnce, 0},
+        {"--remote-delay auto", "remote-delay auto\n", DelayMode::Follow, 0},
+    };
+    for (const auto& run : runs) {
+        resetController();
+        start(run.commandLine);
+        EXPECT_EQ(remoteDelay().mode, run.mode) << run.commandLine;
+        EXPECT_EQ(remoteDelay().fixedMs, run.ms) << run.commandLine;
+        EXPECT_EQ(store.file.find("remote-delay") != std::string::npos, run.saved[0] != '\0')
+            << run.commandLine << store.file;
+        EXPECT_NE(store.file.find(run.saved), std::string::npos) << run.commandLine;
+        switchScene(0);
+    }
+    changeRemoteDelay(DelaySetting{DelayMode::Fixed, 40});
+    EXPECT_NE(store.file.find("remote-delay 40\n"), std::string::npos) << store.file;
+    EXPECT_EQ(remoteDelay().fixedMs, 40);
+}
+
 TEST_F(RememberedTest, ThePairingLastsFromEveryStartThatGivesIt) {
     enum File { None, KeysOnly, KeysAndOn, KeysAndOff, Bad, Unreadable };
     struct Case {

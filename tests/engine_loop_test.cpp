@@ -1,12 +1,14 @@
 // The scene table, the frame clock and the main loop against a fake message source.
 #include "base/pass_requests.h"
 #include "base/win_constants.h"
+#include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,87 @@ TEST_F(MainLoop, WaitsForInputOrTheEarliestPassAskedFor) {
     requestPassBy(0x10);
     runMainLoopPass();
     EXPECT_EQ(fakePlatform.waits.back(), 0x20u);
+}
+
+// A stroke waiting for its time: the wait ends at that time on the precise
+// clock when it comes first, at the millisecond deadline otherwise.
+TEST_F(MainLoop, WaitsOnThePreciseClockForAStrokesTime) {
+    switchScene(1);
+    const struct {
+        const char* what;
+        uint32_t byMs;   // requestPassBy, 0 none
+        uint64_t atUs;   // requestPassAtUs, 0 none
+        uint32_t waited; // the millisecond wait's timeout, 0 none
+        uint64_t waitedUntilUs;
+    } cases[] = {
+        {"the stroke first", 1030, 2012500, 0, 2012500},
+        {"the milliseconds first", 1010, 2012500, 10, 0},
+        {"only the stroke", 0, 2000300, 0, 2000300},
+        {"the stroke due already", 1030, 1999000, 0, 0},
+    };
+    for (const auto& c : cases) {
+        fakePlatform.time = 1000;
+        fakePlatform.preciseUs = 2000000;
+        fakePlatform.waits.clear();
+        fakePlatform.preciseWaits.clear();
+        if (c.byMs != 0) {
+            requestPassBy(c.byMs);
+        }
+        requestPassAtUs(c.atUs);
+        requestPassAtUs(c.atUs + 5000); // the earliest wins
+        runMainLoopPass();
+        EXPECT_EQ(fakePlatform.waits,
+                  c.waited != 0 ? std::vector<uint32_t>{c.waited} : std::vector<uint32_t>{})
+            << c.what;
+        EXPECT_EQ(fakePlatform.preciseWaits, c.waitedUntilUs != 0
+                                                 ? std::vector<uint64_t>{c.waitedUntilUs}
+                                                 : std::vector<uint64_t>{})
+            << c.what;
+    }
+}
+
+int32_t sourceDue = 0;
+bool sourceWaiting() {
+    return sourceDue > 0;
+}
+void pollSource() {
+    events.push_back("poll");
+    sourceDue = std::max(0, sourceDue - 1);
+}
+bool sourceHasMore() {
+    return sourceDue > 0;
+}
+
+// What an input source has due goes in one pass, a poll and an update each,
+// at most 64 a pass; nothing more while the window's close waits.
+TEST_F(MainLoop, EachDueInputOfTheSourceHasAnUpdateOfItsOwn) {
+    switchScene(1);
+    setInputSource(InputSource{sourceWaiting, pollSource, sourceHasMore});
+    const struct {
+        const char* what;
+        int32_t due;
+        bool closeQueued;
+        size_t polls;
+    } cases[] = {
+        {"one", 1, false, 1},     {"three", 3, false, 3},
+        {"many", 100, false, 64}, {"the close asked", 3, true, 0},
+        {"nothing", 0, false, 1},
+    };
+    for (const auto& c : cases) {
+        sourceDue = c.due;
+        fakePlatform.queue.clear();
+        if (c.closeQueued) {
+            fakePlatform.queue = {FakeMessage{WM_NULL, 0, 0}, FakeMessage{win::WM_CLOSE, 0, 0}};
+        }
+        events.clear();
+        runMainLoopPass();
+        const auto polls = static_cast<size_t>(std::count(events.begin(), events.end(), "poll"));
+        EXPECT_EQ(polls, c.polls) << c.what;
+        EXPECT_EQ(static_cast<size_t>(std::count(events.begin(), events.end(), "update1")),
+                  std::max<size_t>(1, polls))
+            << c.what;
+    }
+    setInputSource(InputSource{});
 }
 
 TEST_F(MainLoop, InputThatEndsTheWaitIsHandledInTheSamePass) {

@@ -391,13 +391,15 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
         int connections;
         bool byteASecond;
         bool renew;
-        bool flood; // wrong codes from 40 addresses, each as soon as the last is answered
+        bool flood;  // wrong codes from 40 addresses, each as soon as the last is answered
+        bool spread; // each connection from an address of its own
     };
     const Attack attacks[] = {
-        {"300 idle connections", 300, false, false, false},
-        {"50 sending a byte a second", 50, true, false, false},
-        {"40 idle ones renewed as they drop", 40, false, true, false},
-        {"40 addresses flooding wrong codes", 0, false, false, true},
+        {"300 idle connections", 300, false, false, false, false},
+        {"300 idle connections from 300 addresses", 300, false, false, false, true},
+        {"50 sending a byte a second", 50, true, false, false, false},
+        {"40 idle ones renewed as they drop", 40, false, true, false, false},
+        {"40 addresses flooding wrong codes", 0, false, false, true, false},
     };
     const char* const from[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"};
     for (const Attack& attack : attacks) {
@@ -407,7 +409,10 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
             const int fd = socket(AF_INET, SOCK_STREAM, 0);
             sockaddr_in local = {};
             local.sin_family = AF_INET;
-            inet_pton(AF_INET, from[i % 4], &local.sin_addr);
+            // 127.0.4.1 on: other devices of the phone's own network.
+            const std::string own =
+                "127.0." + std::to_string(4 + (i + 1) / 256) + "." + std::to_string((i + 1) % 256);
+            inet_pton(AF_INET, attack.spread ? own.c_str() : from[i % 4], &local.sin_addr);
             bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
             sockaddr_in address = {};
             address.sin_family = AF_INET;

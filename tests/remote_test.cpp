@@ -7,6 +7,7 @@
 #include "remote/host_addresses.h"
 #include "remote/network.h"
 #include "remote/network_reach.h"
+#include "remote/page_clock.h"
 #include "remote/remote_fingers.h"
 #include "remote/remote_gate.h"
 #include "remote/remote_link.h"
@@ -56,7 +57,15 @@ TEST(RemoteMessage, WholeMessagesOfTheKnownFormsOnly) {
         {{RemotePingMessage, 1, 2, 3, 4, 5}, false},
         {{RemoteLetGoMessage}, true},
         {{RemoteLetGoMessage, 0}, false},
-        {{0x04}, false},
+        // Timed: a touch's time before its records, a ping's four times.
+        {{RemoteTimedTouchMessage, 1, 2, 3, 4, RemoteFingerUp, 0, 1, 0, 1, 0}, true},
+        {{RemoteTimedTouchMessage, 1, 2, 3, 4}, false},             // no record
+        {{RemoteTimedTouchMessage, 1, 2, 3, 4, 1, 0, 1, 0}, false}, // a record cut short
+        {std::vector<uint8_t>(RemoteMessageMax + 6, RemoteTimedTouchMessage), false},
+        {{RemoteTimedPingMessage, 1, 0, 0, 0, 9, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}, true},
+        {{RemoteTimedPingMessage, 1, 0, 0, 0, 9, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0}, false},
+        {{RemoteTimedPingMessage, 1, 2, 3, 4, 0xFF, 0xFF}, false}, // an old ping's size
+        {{0x06}, false},
         {{RemotePongMessage, 0, 0, 0, 0}, false},
         {{}, false},
     };
@@ -79,8 +88,26 @@ TEST(RemoteMessage, WholeMessagesOfTheKnownFormsOnly) {
     EXPECT_EQ(message.records[1].finger, 255);
     EXPECT_EQ(message.records[1].y, -32768);
 
+    std::vector<uint8_t> timed = bytes;
+    const uint8_t stamp[] = {0xF0, 0xFF, 0xFF, 0xFF};
+    timed[0] = RemoteTimedTouchMessage;
+    timed.insert(timed.begin() + 1, stamp, stamp + 4);
+    ASSERT_TRUE(decodeRemoteMessage(timed.data(), timed.size(), message));
+    EXPECT_TRUE(message.timed);
+    EXPECT_EQ(message.pageUs, 0xFFFFFFF0u);
+    ASSERT_EQ(message.recordCount, 2);
+    EXPECT_EQ(message.records[1].finger, 255);
+    const uint8_t timedPing[] = {
+        RemoteTimedPingMessage, 7, 0, 0, 0, 9, 0, 1, 2, 3, 4, 6, 0, 0, 0, 5, 6, 7, 8};
+    ASSERT_TRUE(decodeRemoteMessage(timedPing, sizeof timedPing, message));
+    EXPECT_EQ(message.token, 7u);
+    EXPECT_EQ(message.pageUs, 0x04030201u);
+    EXPECT_EQ(message.answeredToken, 6u);
+    EXPECT_EQ(message.answeredPageUs, 0x08070605u);
+
     const uint8_t ping[] = {RemotePingMessage, 0x78, 0x56, 0x34, 0x12, 9, 0};
     ASSERT_TRUE(decodeRemoteMessage(ping, sizeof ping, message));
+    EXPECT_FALSE(message.timed);
     EXPECT_EQ(message.token, 0x12345678u);
     EXPECT_EQ(message.roundTripMs, 9);
     uint8_t pong[RemotePongSize];
@@ -625,9 +652,11 @@ TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem)
     EXPECT_EQ(remoteStatus().state, RemoteState::Waiting);
     EXPECT_EQ(server().admit(request("p", "code=7k2m9xq4hd0c"), nullptr), Admission::Admit);
 
+    // The main loop is woken (once for what came before it takes it).
+    const int wakes = fakeMainLoopWakes.load();
     server().opened(1);
     EXPECT_TRUE(send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}})));
-    EXPECT_GE(fakeMainLoopWakes.load(), 2);
+    EXPECT_GE(fakeMainLoopWakes.load(), wakes + 1);
     EXPECT_TRUE(strokes().empty()); // queued, not filed, until the main loop takes it
     pass();
     EXPECT_EQ(strokes(), (std::vector<std::string>{"make 0x2C"}));
@@ -648,27 +677,23 @@ TEST_F(RemoteLink, ServesTheLayoutAndTurnsTouchesIntoKeysInThePassThatTakesThem)
 }
 
 // A tap whose down and up arrive together (a Wi-Fi hiccup bunches them) is
-// still a press: each change of the fingers has a pass of its own.
-TEST_F(RemoteLink, FingersThatCameTogetherAreFiledOnePassEach) {
+// still a press: each change of the fingers is filed with an update of its
+// own, all in the pass that takes them.
+TEST_F(RemoteLink, FingersThatCameTogetherAreFiledEachWithAnUpdateOfItsOwn) {
     server().opened(1);
     send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}}));
     send(1, touchMessage({{RemoteFingerUp, 0, 700, 600}}));
     send(1, touchMessage({{RemoteFingerDown, 1, 1150, 100}}));
-    server().closed(1);
+    send(1, touchMessage({{RemoteFingerUp, 1, 1150, 100}}));
     std::vector<std::vector<std::string>> passes;
-    std::vector<bool> waited;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 2; ++i) {
         clearStrokes();
-        const size_t waits = fakePlatform.waits.size();
         runMainLoopPass();
         passes.push_back(strokes());
-        waited.push_back(fakePlatform.waits.size() > waits);
     }
     const std::vector<std::vector<std::string>> expected = {
-        {"make 0x2C"}, {"break 0x2C"}, {"make 0x11"}, {"break 0x11"}, {}};
+        {"make 0x2C", "break 0x2C", "make 0x11", "break 0x11"}, {}};
     EXPECT_EQ(passes, expected);
-    // While more waits, the next pass comes at once.
-    EXPECT_EQ(waited, (std::vector<bool>{true, false, false, false, true}));
 }
 
 // The window's close asked (posted behind another message) before a phone's
@@ -716,7 +741,7 @@ TEST_F(RemoteLink, EveryEndOfTheConnectionLetsGo) {
     const Ending endings[] = {
         {"closed", [] { server().closed(1); }},
         {"silent", [] { fakePlatform.time += RemoteSilenceMs; }},
-        {"bad message", [] { EXPECT_TRUE(send(1, {0x09})); }},
+        {"bad message", [] { EXPECT_FALSE(send(1, {0x09})); }},
         {"taken over", [] { server().opened(2); }},
         {"stopped", [] { stopRemote(); }},
     };
@@ -778,6 +803,163 @@ TEST_F(RemoteLink, RefusesWhatAPageNeverSends) {
     EXPECT_EQ(count, RemoteMessagesPerSecond + 1);
     fakePlatform.time += 1000;
     EXPECT_TRUE(send(2, {RemotePingMessage, 0, 0, 0, 0, 0, 0}));
+}
+
+// A page of now: touches stamped with their time, pings telling its clock.
+class TimedPage : public RemoteLink {
+  protected:
+    static constexpr int64_t PageBehindUs = 7000000000; // the PC's clock minus the page's
+    void SetUp() override {
+        RemoteLink::SetUp();
+        fakePlatform.preciseUs = 9000000000;
+        server().opened(1);
+        pass();
+    }
+    static uint32_t pageNow(int64_t agoUs = 0) {
+        return static_cast<uint32_t>(static_cast<int64_t>(fakePlatform.preciseUs) - PageBehindUs -
+                                     agoUs);
+    }
+    static void put32(std::vector<uint8_t>& bytes, uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        }
+    }
+    // A timed touch made agoUs before now.
+    static bool touch(ConnectionId id, std::vector<RemoteRecord> records, int64_t agoUs) {
+        std::vector<uint8_t> bytes = touchMessage(records);
+        bytes[0] = RemoteTimedTouchMessage;
+        std::vector<uint8_t> time;
+        put32(time, pageNow(agoUs));
+        bytes.insert(bytes.begin() + 1, time.begin(), time.end());
+        return send(id, bytes);
+    }
+    // Pings a millisecond apart, each telling when the pong before came.
+    static void clockGood(ConnectionId id = 1) {
+        for (uint32_t token = 1; token <= PageClockGoodAfter + 2; ++token) {
+            fakePlatform.preciseUs += 1000;
+            std::vector<uint8_t> ping = {RemoteTimedPingMessage};
+            put32(ping, token);
+            ping.insert(ping.end(), {1, 0});
+            put32(ping, pageNow());
+            put32(ping, token - 1);
+            put32(ping, pageNow());
+            send(id, ping);
+        }
+        pass();
+    }
+    // The strokes from now until untilUs, each as "stroke@ms after now".
+    static std::vector<std::string> playUntil(uint64_t untilUs) {
+        const uint64_t start = fakePlatform.preciseUs;
+        std::vector<std::string> said;
+        for (; fakePlatform.preciseUs <= untilUs; fakePlatform.preciseUs += 1000) {
+            clearStrokes();
+            for (int i = 0; i < 4; ++i) {
+                pass();
+            }
+            for (const std::string& stroke : strokes()) {
+                said.push_back(stroke + "@" +
+                               std::to_string((fakePlatform.preciseUs - start) / 1000));
+            }
+        }
+        return said;
+    }
+};
+
+// Old and new pages, and how the player chose: a page that stamps no times
+// and every stroke at once go as they come; steady waits for the touch's
+// time plus the delay, once the clocks are compared; a message that comes
+// after its time goes at once, and is late.
+TEST_F(TimedPage, EachTouchAtItsTimeOrAtOnce) {
+    const DelaySetting steady = {DelayMode::Fixed, 100};
+    const struct {
+        const char* what;
+        DelaySetting setting;
+        bool clockGood;
+        bool stamped;
+        int64_t agoUs;
+        const char* made; // when pad 0's make went
+        TimingState state;
+        uint32_t late;
+    } cases[] = {
+        {"a page of before", steady, false, false, 0, "make 0x2C@0", TimingState::Untimed, 0},
+        {"every stroke at once",
+         {DelayMode::AtOnce, 0},
+         true,
+         true,
+         30000,
+         "make 0x2C@0",
+         TimingState::AtOnce,
+         0},
+        {"before the clocks are compared", steady, false, true, 30000, "make 0x2C@0",
+         TimingState::Settling, 0},
+        {"steady", steady, true, true, 30000, "make 0x2C@70", TimingState::Steady, 0},
+        {"steady, a touch late", steady, true, true, 130000, "make 0x2C@0", TimingState::Steady, 1},
+    };
+    for (const auto& c : cases) {
+        resetRemote();
+        ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+        server().opened(1);
+        setRemoteDelay(c.setting);
+        if (c.clockGood) {
+            clockGood();
+        }
+        if (c.stamped) {
+            touch(1, {{RemoteFingerDown, 0, 700, 600}}, c.agoUs);
+        } else {
+            send(1, touchMessage({{RemoteFingerDown, 0, 700, 600}}));
+        }
+        const std::vector<std::string> said = playUntil(fakePlatform.preciseUs + 150000);
+        EXPECT_EQ(said, std::vector<std::string>{c.made}) << c.what;
+        EXPECT_EQ(remoteStatus().timing.state, c.state) << c.what;
+        EXPECT_EQ(remoteStatus().timing.late, c.late) << c.what;
+        letGoRemoteFingers();
+        updateController();
+        clearStrokes();
+    }
+}
+
+// Every way a phone goes, with strokes waiting: the key it holds goes up at
+// once, the tap whose down and up both came still gives its make and break
+// at their times, a touch whose up never came gives nothing. The window's
+// close (the server stopped) drops whatever waits.
+TEST_F(TimedPage, EveryWayThePhoneGoesLetsGoAndKeepsWholeTaps) {
+    const std::vector<std::string> tapAfterBreak = {"break 0x2C@0", "make 0x11@60",
+                                                    "break 0x11@90"};
+    const struct {
+        const char* what;
+        void (*goes)();
+        std::vector<std::string> strokes;
+    } ways[] = {
+        {"closed", [] { server().closed(1); }, tapAfterBreak},
+        {"taken over", [] { server().opened(2); }, tapAfterBreak},
+        {"hidden", [] { send(1, {RemoteLetGoMessage}); }, tapAfterBreak},
+        {"a bad message", [] { send(1, {0x09}); }, tapAfterBreak},
+        {"stopped", [] { stopRemote(); }, {"break 0x2C@0"}},
+        // Silent: what waited went at its time; the silence lets go of all.
+        {"silent", [] {}, {"make 0x11@60", "break 0x11@90", "make 0x2D@95"}},
+    };
+    for (const auto& way : ways) {
+        resetRemote();
+        fakeNetwork = FakeNetwork{};
+        ASSERT_TRUE(startRemote(Code, "layout 1\nname default\n"));
+        fakePlatform.time = 0;
+        server().opened(1);
+        setRemoteDelay(DelaySetting{DelayMode::Fixed, 100});
+        clockGood();
+        touch(1, {{RemoteFingerDown, 0, 700, 600}}, 100000); // held now
+        pass();
+        ASSERT_EQ(strokes(), std::vector<std::string>{"make 0x2C"}) << way.what;
+        clearStrokes();
+        touch(1, {{RemoteFingerDown, 8, 1150, 100}}, 40000);
+        touch(1, {{RemoteFingerUp, 8, 1150, 100}}, 10000);
+        touch(1, {{RemoteFingerDown, 1, 831, 387}}, 5000);
+        way.goes();
+        EXPECT_EQ(playUntil(fakePlatform.preciseUs + 200000), way.strokes) << way.what;
+        fakePlatform.time += RemoteSilenceMs;
+        playUntil(fakePlatform.preciseUs);
+        EXPECT_EQ(remoteFingersDown(), 0) << way.what;
+        clearStrokes();
+    }
 }
 
 TEST_F(RemoteLink, APortInUseIsSaidAndNothingRuns) {
@@ -855,12 +1037,38 @@ TEST_F(RemoteLink, TheRoundTripIsOnTheHealthLineAndInTheLogAtTheEnd) {
         pass();
     }
     appendRoundTrips(line, sizeof line);
-    EXPECT_STREQ(line, "touch 0/s  phone round trip 50 ms median, 99 ms 99th (100)");
+    EXPECT_STREQ(line, "touch 0/s  phone round trip 50 ms median, 99 ms 99th (100)  at once: "
+                       "this page sends no times (open the address again)");
     server().closed(1);
     pass();
     char waiting[NoticeSize] = "touch 0/s";
     appendRoundTrips(waiting, sizeof waiting); // no phone holds it
     EXPECT_STREQ(waiting, "touch 0/s");
+}
+
+// How the phone's touches are timed, as the health line, the page and the
+// log say it.
+TEST(RemoteTiming, SaysTheModeTheDelayTheLateShareAndTheClock) {
+    const struct {
+        RemoteTiming timing;
+        const char* said;
+    } cases[] = {
+        {{TimingState::None, false, 0, -1, 0, 0}, ""},
+        {{TimingState::Untimed, false, 0, -1, 0, 0},
+         "at once: this page sends no times (open the address again)"},
+        {{TimingState::AtOnce, false, 0, 800, 10, 0}, "at once: keys as their messages come"},
+        {{TimingState::Settling, false, 0, -1, 0, 0},
+         "steady: setting the clocks, keys at once meanwhile"},
+        {{TimingState::Steady, false, 14400, 1230, 1000, 3},
+         "steady: keys 14 ms after your finger, 0.3% late, clocks matched to 1.2 ms"},
+        {{TimingState::Steady, true, 30000, 400, 0, 0},
+         "steady (fixed): keys 30 ms after your finger, 0.0% late, clocks matched to 0.4 ms"},
+    };
+    for (const auto& c : cases) {
+        char said[192];
+        describeRemoteTiming(c.timing, said, sizeof said);
+        EXPECT_STREQ(said, c.said);
+    }
 }
 
 // Windows Firewall and the network's category, judged for the network behind

@@ -16,6 +16,8 @@ import time
 
 ATTACKERS = ["127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"]
 FLOODERS = [f"127.0.1.{i}" for i in range(1, 41)]
+# Other devices of the phone's own network, each with an address of its own.
+NEIGHBOURS = [f"127.0.{4 + i // 256}.{i % 256}" for i in range(1, 301)]
 PHONE = "127.0.0.9"
 
 
@@ -66,7 +68,8 @@ class Attack:
 
     def open(self, i):
         try:
-            sock = connect_from(ATTACKERS[i % len(ATTACKERS)], self.port)
+            address = NEIGHBOURS[i] if self.kind == "spread" else ATTACKERS[i % len(ATTACKERS)]
+            sock = connect_from(address, self.port)
             sock.setblocking(False)
             return sock
         except OSError:
@@ -139,6 +142,7 @@ def closed(sock):
 
 ATTACKS = [
     ("300 idle connections", "idle", 300),
+    ("300 idle connections from 300 addresses", "spread", 300),
     ("50 sending a byte a second", "slow", 50),
     ("40 idle ones renewed as they drop", "renew", 40),
     ("40 addresses flooding wrong codes", "flood", 40),

@@ -138,7 +138,7 @@ def overlay_run(openbox):
 # pages as submenus: "Phone or tablet", "Layout", "Screen", ... Down reaches
 # "Screen" in this many steps; Right opens it at its first item, "Over the
 # game".
-MENU_DOWNS_TO_SCREEN = 9
+MENU_DOWNS_TO_SCREEN = 10
 
 
 def openbox_without_alt_space():

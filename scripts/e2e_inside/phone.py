@@ -187,7 +187,9 @@ def remote_run(game, results):
     """The controller page in Chromium as on a phone, its touches keys in the game."""
     app = os.path.join(TMP, "app-sendinput")
     game.settle()
-    padrelle = Padrelle(app, ["--remote"])
+    # Every stroke at once: these figures are the path's own time (the
+    # steady delay is timed in the phone's timing part).
+    padrelle = Padrelle(app, ["--remote", "--remote-delay", "0"])
     padrelle.window()
     log = os.path.join(appdata(), "padrelle.log")
     found = wait_for(20, "the log gives no address of the remote controller", lambda: re.search(

@@ -6,6 +6,8 @@ namespace {
 
 bool passRequested = false;
 uint32_t passDeadline = 0;
+bool precisePassRequested = false;
+uint64_t precisePassDeadline = 0;
 
 } // namespace
 
@@ -20,6 +22,13 @@ void requestPassIn(uint32_t delayMs) {
     requestPassBy(platform.timeMs() + delayMs);
 }
 
+void requestPassAtUs(uint64_t timeUs) {
+    if (!precisePassRequested || timeUs < precisePassDeadline) {
+        precisePassDeadline = timeUs;
+        precisePassRequested = true;
+    }
+}
+
 uint32_t timeUntilPassDue() {
     if (!passRequested) {
         return WaitForever;
@@ -28,11 +37,19 @@ uint32_t timeUntilPassDue() {
     return left > 0 ? static_cast<uint32_t>(left) : 0;
 }
 
+bool precisePassAsked(uint64_t* timeUs) {
+    *timeUs = precisePassDeadline;
+    return precisePassRequested;
+}
+
 void passRequestsServed() {
     passRequested = false;
+    precisePassRequested = false;
 }
 
 void resetPassRequests() {
     passRequested = false;
     passDeadline = 0;
+    precisePassRequested = false;
+    precisePassDeadline = 0;
 }

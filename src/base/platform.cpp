@@ -17,6 +17,7 @@ constexpr Platform defaultPlatform = {
     .closeQueued = [] { return false; },
     .dispatchMessage = [] {},
     .waitForInput = [](uint32_t) { return false; },
+    .waitForInputUntilUs = [](uint64_t) { return false; },
     .wakeMainLoop = [] {},
     .messageExtraInfo = [] { return uintptr_t{0}; },
     .defWindowProc = [](WindowHandle, uint32_t, uintptr_t, intptr_t) { return intptr_t{0}; },

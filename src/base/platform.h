@@ -88,6 +88,10 @@ struct Platform {
     // message arrives, or timeoutMs pass (WaitForever: no limit). True when
     // something arrived.
     bool (*waitForInput)(uint32_t timeoutMs);
+    // As waitForInput, until deadlineUs on the preciseTimeUs clock: a stroke
+    // waiting for its time. A high-resolution waitable timer where the
+    // system has one (Windows 10 1803 on), else a timer at the 1 ms period.
+    bool (*waitForInputUntilUs)(uint64_t deadlineUs);
     // From any thread: the main loop's wait ends (a thread message to the
     // program's first thread), so that it takes what that thread queued.
     void (*wakeMainLoop)();

@@ -138,6 +138,10 @@ int32_t realTake() {
 bool realCloseQueued() {
     constexpr UINT peek = PM_NOREMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE;
     MSG waiting;
+    // Most often nothing is posted from WM_CLOSE to WM_SYSCOMMAND: one look.
+    if (!PeekMessageA(&waiting, nullptr, WM_CLOSE, WM_SYSCOMMAND, peek)) {
+        return false;
+    }
     if (PeekMessageA(&waiting, nullptr, WM_CLOSE, WM_CLOSE, peek) ||
         PeekMessageA(&waiting, nullptr, WM_QUIT, WM_QUIT, peek)) {
         return true;
@@ -169,6 +173,80 @@ bool realWaitForInput(uint32_t timeoutMs) {
         return false;
     }
     return result == WAIT_OBJECT_0;
+}
+
+// The main loop's timer for strokes waiting for their time: a manual-reset
+// waitable timer (setting it clears it), of high resolution where Windows
+// has one (Windows 10 1803 on: CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, which
+// ends a wait within its due time's grain instead of the timer period's);
+// elsewhere an ordinary one, which the 1 ms timer period the program asks
+// for at its start (timeBeginPeriod) makes end within about a millisecond.
+// The timer is set a grain early and the rest is waited out on the
+// performance counter, looking for input meanwhile: a timer ends its wait up
+// to a grain late (Wine's always rounds up to the next millisecond), which
+// would land in the time of every key. The processor is offered to other
+// threads until the last moments, which are waited out without giving it up:
+// a thread that yields may get it back only a quantum later.
+constexpr DWORD TimerManualReset = 0x1;    // CREATE_WAITABLE_TIMER_MANUAL_RESET
+constexpr DWORD TimerHighResolution = 0x2; // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+constexpr uint64_t TimerGrainUs = 1500;
+constexpr uint64_t QueueLookUs = 250;
+constexpr uint64_t KeepProcessorUs = 300;
+
+HANDLE strokeTimer() {
+    static const HANDLE timer = [] {
+        HANDLE made = CreateWaitableTimerExW(
+            nullptr, nullptr, TimerManualReset | TimerHighResolution, TIMER_ALL_ACCESS);
+        if (made == nullptr) {
+            made = CreateWaitableTimerExW(nullptr, nullptr, TimerManualReset, TIMER_ALL_ACCESS);
+        }
+        return made;
+    }();
+    return timer;
+}
+
+// Waits on the timer (or, without one, whole milliseconds) until wakeUs;
+// whether input came first.
+bool waitOnTimer(uint64_t wakeUs, uint64_t now) {
+    const HANDLE timer = strokeTimer();
+    LARGE_INTEGER due = {};
+    due.QuadPart = -static_cast<LONGLONG>((wakeUs - now) * 10); // relative, 100 ns
+    if (timer == nullptr || !SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+        return realWaitForInput(static_cast<uint32_t>((wakeUs - now) / 1000));
+    }
+    DWORD result = MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, wakeMask, MWMO_INPUTAVAILABLE);
+    if (result == WAIT_FAILED && wakeMask != QS_ALLINPUT) {
+        wakeMask = QS_ALLINPUT;
+        result = MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, wakeMask, MWMO_INPUTAVAILABLE);
+    }
+    if (result == WAIT_FAILED) {
+        Sleep(1);
+    }
+    return result == WAIT_OBJECT_0 + 1;
+}
+
+bool realWaitForInputUntil(uint64_t deadlineUs) {
+    uint64_t now = realPreciseTime();
+    if (deadlineUs > now + TimerGrainUs && waitOnTimer(deadlineUs - TimerGrainUs, now)) {
+        return true;
+    }
+    // The queue is asked now and then only: under Wine each look is a call
+    // to its server.
+    uint64_t looked = 0;
+    while ((now = realPreciseTime()) < deadlineUs) {
+        if (now - looked >= QueueLookUs) {
+            looked = now;
+            if (HIWORD(GetQueueStatus(wakeMask)) != 0) {
+                return true;
+            }
+        }
+        if (deadlineUs - now > KeepProcessorUs) {
+            SwitchToThread();
+        } else {
+            YieldProcessor();
+        }
+    }
+    return false;
 }
 
 // The thread that made the platform: the main loop's.
@@ -552,6 +630,7 @@ void useWin32Platform() {
         .closeQueued = realCloseQueued,
         .dispatchMessage = realDispatch,
         .waitForInput = realWaitForInput,
+        .waitForInputUntilUs = realWaitForInputUntil,
         .wakeMainLoop = realWakeMainLoop,
         .messageExtraInfo = realExtraInfo,
         .defWindowProc = realDefWindowProc,

@@ -109,7 +109,7 @@ void enterController() {
         controllerMode = Play;
     }
     // The phone's page is one more source of fingers for the engine's input step.
-    setInputSource(InputSource{remoteInputWaiting, pollRemote});
+    setInputSource(InputSource{remoteInputWaiting, pollRemote, remoteInputDue});
     char pairingCode[16];
     if (chooseRemote(pairingCode, sizeof pairingCode)) {
         startRemoteController(pairingCode);

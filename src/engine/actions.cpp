@@ -12,6 +12,8 @@ InputAction ActionMap[ActionCount];
 namespace {
 
 InputSource inputSource = {};
+// This pass's poll found the window's close asked: the source waits.
+bool closeAsked = false;
 
 struct ActionBinding {
     const char* name;
@@ -74,7 +76,16 @@ void setInputSource(InputSource source) {
 void pollInput() {
     pollActions();
     pollMouse();
-    if (inputSource.poll != nullptr && !(inputSource.waiting() && platform.closeQueued())) {
+    closeAsked = inputSource.poll != nullptr && inputSource.waiting() && platform.closeQueued();
+    if (inputSource.poll != nullptr && !closeAsked) {
         inputSource.poll();
     }
+}
+
+bool pollInputAgain() {
+    if (closeAsked || inputSource.due == nullptr || !inputSource.due()) {
+        return false;
+    }
+    inputSource.poll();
+    return true;
 }

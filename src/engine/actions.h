@@ -38,6 +38,9 @@ void holdActionsAsTheyAre();
 struct InputSource {
     bool (*waiting)();
     void (*poll)();
+    // Whether more of it is due now than the last poll filed: the pass
+    // polls it again, with the scene's update after each (null: never).
+    bool (*due)() = nullptr;
 };
 void setInputSource(InputSource source);
 
@@ -46,3 +49,6 @@ void setInputSource(InputSource source);
 // waits in the queue: the close, a pass later, lets go of every key, and
 // nothing that came after it was asked presses one.
 void pollInput();
+// After the scene's update: polls the input source again when more of it is
+// due now; whether it did.
+bool pollInputAgain();

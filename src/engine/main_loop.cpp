@@ -7,17 +7,43 @@
 
 namespace {
 
+// Of an input source, at most this many polls a pass (each with the scene's
+// update), so that the window's messages still come in turn.
+constexpr int32_t InputRoundsMost = 64;
+
 // A pass after its message step: input, the scene's update, then what can
 // wait for the strokes.
 void finishPass() {
     pollInput();
     SceneTable[currentScene].update();
+    // What else of the input source is due now: each in a poll of its own,
+    // the scene seeing every change.
+    for (int32_t round = 1; round < InputRoundsMost && pollInputAgain(); ++round) {
+        SceneTable[currentScene].update();
+    }
     // The strokes are out: now what can wait for them.
     finishMouseCapture();
     keepWatchingSession();
     finishInputTiming();
     frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
     SceneTable[currentScene].render();
+}
+
+// Waits for input until the earliest pass asked for (nothing waits when it
+// is due); whether input came.
+bool waitUntilDue() {
+    const uint32_t timeout = timeUntilPassDue();
+    uint64_t preciseDeadline = 0;
+    if (precisePassAsked(&preciseDeadline)) {
+        const uint64_t now = platform.preciseTimeUs();
+        if (preciseDeadline <= now) {
+            return false;
+        }
+        if (timeout == WaitForever || preciseDeadline - now < uint64_t{timeout} * 1000) {
+            return platform.waitForInputUntilUs(preciseDeadline);
+        }
+    }
+    return timeout > 0 && platform.waitForInput(timeout);
 }
 
 } // namespace
@@ -33,11 +59,8 @@ void runMainLoopPass() {
     // until input comes or a pass that was asked for is due, instead of
     // running empty passes.
     int32_t taken = platform.takeMessage();
-    if (taken == 0) {
-        const uint32_t timeout = timeUntilPassDue();
-        if (timeout > 0 && platform.waitForInput(timeout)) {
-            taken = platform.takeMessage();
-        }
+    if (taken == 0 && waitUntilDue()) {
+        taken = platform.takeMessage();
     }
     // This pass serves every request made before it; handlers ask again for
     // what is still due.

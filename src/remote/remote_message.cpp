@@ -10,15 +10,16 @@ uint32_t read32(const uint8_t* at) {
     return static_cast<uint32_t>(read16(at)) | (static_cast<uint32_t>(read16(at + 2)) << 16);
 }
 
-bool decodeTouch(const uint8_t* data, size_t size, RemoteMessage& message) {
-    const size_t body = size - 1;
-    if (body == 0 || body % RemoteRecordSize != 0 ||
+// The records after a message's head of that many bytes.
+bool decodeRecords(const uint8_t* data, size_t size, size_t head, RemoteMessage& message) {
+    const size_t body = size - head;
+    if (size <= head || body % RemoteRecordSize != 0 ||
         body / RemoteRecordSize > static_cast<size_t>(RemoteRecordsMax)) {
         return false;
     }
     message.recordCount = static_cast<int32_t>(body / RemoteRecordSize);
     for (int32_t i = 0; i < message.recordCount; ++i) {
-        const uint8_t* at = data + 1 + static_cast<size_t>(i) * RemoteRecordSize;
+        const uint8_t* at = data + head + static_cast<size_t>(i) * RemoteRecordSize;
         RemoteRecord& record = message.records[i];
         record.kind = at[0];
         if (record.kind < RemoteFingerDown || record.kind > RemoteFingerUp) {
@@ -31,6 +32,35 @@ bool decodeTouch(const uint8_t* data, size_t size, RemoteMessage& message) {
     return true;
 }
 
+bool decodeBody(const uint8_t* data, size_t size, RemoteMessage& message) {
+    switch (message.type) {
+    case RemoteTouchMessage:
+        return decodeRecords(data, size, 1, message);
+    case RemoteTimedTouchMessage:
+        message.timed = true;
+        message.pageUs = size >= 1 + RemoteTouchTimeSize ? read32(data + 1) : 0;
+        return decodeRecords(data, size, 1 + RemoteTouchTimeSize, message);
+    case RemotePingMessage:
+    case RemoteTimedPingMessage:
+        if (size != (message.type == RemotePingMessage ? RemotePingSize : RemoteTimedPingSize)) {
+            return false;
+        }
+        message.token = read32(data + 1);
+        message.roundTripMs = read16(data + 5);
+        if (message.type == RemoteTimedPingMessage) {
+            message.timed = true;
+            message.pageUs = read32(data + 7);
+            message.answeredToken = read32(data + 11);
+            message.answeredPageUs = read32(data + 15);
+        }
+        return true;
+    case RemoteLetGoMessage:
+        return size == 1;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 bool decodeRemoteMessage(const uint8_t* data, size_t size, RemoteMessage& message) {
@@ -39,20 +69,11 @@ bool decodeRemoteMessage(const uint8_t* data, size_t size, RemoteMessage& messag
         return false;
     }
     message.type = data[0];
-    bool good = false;
-    if (message.type == RemoteTouchMessage) {
-        good = decodeTouch(data, size, message);
-    } else if (message.type == RemotePingMessage && size == 7) {
-        message.token = read32(data + 1);
-        message.roundTripMs = read16(data + 5);
-        good = true;
-    } else if (message.type == RemoteLetGoMessage && size == 1) {
-        good = true;
-    }
-    if (!good) {
+    if (!decodeBody(data, size, message)) {
         message = RemoteMessage{};
+        return false;
     }
-    return good;
+    return true;
 }
 
 void encodeRemotePong(uint32_t token, uint8_t* out) {

@@ -16,6 +16,9 @@
 // it. On Windows the two cost the same.
 #include "remote/socket_wait.h"
 
+// The server's master thread waits on its listening socket and on every
+// connection that has sent nothing yet (up to 512 of them) at once.
+#define FD_SETSIZE 1024
 #include <winsock2.h>
 
 namespace {
@@ -140,11 +143,10 @@ Peek peekWait(SOCKET socket, int timeoutMs) {
         }
         finish(waitState().pendingOn);
     }
+    // The receive resets its event as it starts (as every overlapped
+    // operation's does), so no reset of its own is asked for.
     waitState().overlapped = WSAOVERLAPPED{};
     waitState().overlapped.hEvent = waitState().event;
-    if (!WSAResetEvent(waitState().event)) {
-        return Peek::NotStarted;
-    }
     WSABUF buffer = {0, nullptr};
     DWORD flags = 0;
     if (WSARecv(socket, &buffer, 1, nullptr, &flags, &waitState().overlapped, nullptr) == 0) {

@@ -11,22 +11,9 @@
 const net = require("net");
 const puppeteer = require("puppeteer-core");
 
-const config = JSON.parse(process.argv[2]);
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const { phone, sleep } = require("./phone_page");
 
-async function phone(browser, url) {
-  const page = await browser.newPage();
-  // A phone held sideways.
-  await page.emulate({
-    viewport: { width: 915, height: 412, deviceScaleFactor: 2, isMobile: true, hasTouch: true,
-      isLandscape: true },
-    userAgent: "Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) " +
-      "Chrome/156.0 Mobile Safari/537.36",
-  });
-  await page.goto(url);
-  const session = await page.createCDPSession();
-  return { page, session };
-}
+const config = JSON.parse(process.argv[2]);
 
 // Connections from this address that send nothing, as stale tabs leave
 // them; open once the server has taken each.

@@ -294,6 +294,14 @@ void installFakePlatform() {
                 }
                 return !fakePlatform.queue.empty();
             },
+        .waitForInputUntilUs =
+            [](uint64_t deadlineUs) {
+                fakePlatform.preciseWaits.push_back(deadlineUs);
+                if (fakePlatform.queue.empty() && fakePlatform.preciseUs < deadlineUs) {
+                    fakePlatform.preciseUs = deadlineUs;
+                }
+                return !fakePlatform.queue.empty();
+            },
         .wakeMainLoop = [] { fakeMainLoopWakes.fetch_add(1); },
         .messageExtraInfo = [] { return fakePlatform.extraInfo; },
         .defWindowProc = fakeDefWindowProc,

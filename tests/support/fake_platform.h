@@ -72,6 +72,9 @@ struct FakePlatform {
     bool touchRegistrationFails = false; // as under Wine (error 120)
     uintptr_t extraInfo = 0;             // what messageExtraInfo gives
     std::vector<uint32_t> waits;         // timeouts of every waitForInput
+    // Deadlines of every waitForInputUntilUs; with nothing queued the wait
+    // lasts until the deadline, and the precise clock stands there after it.
+    std::vector<uint64_t> preciseWaits;
     // Called by waitForInput; may queue messages or move the clock.
     std::function<void(uint32_t timeoutMs)> onWait;
     int32_t refreshHz = 60;

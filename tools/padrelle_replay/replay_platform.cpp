@@ -240,6 +240,7 @@ void installReplayPlatform(const Trace& trace, void (*passEnded)(int32_t pass, v
         .closeQueued = [] { return false; },
         .dispatchMessage = replayDispatch,
         .waitForInput = [](uint32_t) { return false; },
+        .waitForInputUntilUs = [](uint64_t) { return false; },
         .wakeMainLoop = [] {},
         .messageExtraInfo = replayExtraInfo,
         .defWindowProc = replayDefWindowProc,

@@ -39,7 +39,7 @@ constexpr const char* OptionsHelp =
     "                to 10): pads light up, the scratch lines follow the disc\n"
     "  --edit        the layout editor: a first --touch selects the control there,\n"
     "                a second drags it there (held)\n"
-    "  --menu PAGE   the menu open at a page: main, phone, layout, screen, keys,\n"
+    "  --menu PAGE   the menu open at a page: main, phone, timing, layout, screen, keys,\n"
     "                output, files or about\n";
 
 // The frame drawn before the wait of one key-assignment prompt.

@@ -32,7 +32,7 @@ struct RenderOptions {
 bool parseRenderOptions(int argc, char** argv, RenderOptions& options);
 
 // The menu's pages by name, as --menu takes them, in the menu's order.
-constexpr const char* RenderMenuPages[] = {"main", "phone",  "layout", "screen",
+constexpr const char* RenderMenuPages[] = {"main", "phone",  "timing", "layout", "screen",
                                            "keys", "output", "files",  "about"};
 
 // A whole decimal number from 0 to max, digits only.

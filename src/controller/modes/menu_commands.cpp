@@ -71,6 +71,31 @@ void phoneOff() {
     rememberRemote(false, false, code, sizeof code);
 }
 
+// The phone's keys at a fixed delay a step longer or shorter: from the
+// delay in use when it follows the network (or the bound, before a phone
+// has shown one), kept within what the command line takes.
+constexpr int32_t DelayStepMs = 5;
+
+void fixedDelayBy(int32_t step) {
+    const DelaySetting now = remoteDelay();
+    int32_t ms = now.fixedMs;
+    if (now.mode != DelayMode::Fixed) {
+        const RemoteTiming& timing = remoteStatus().timing;
+        ms =
+            timing.state == TimingState::Steady ? (timing.delayUs + 999) / 1000 : SteadyDelayMostMs;
+    }
+    DelaySetting fixed;
+    fixed.mode = DelayMode::Fixed;
+    fixed.fixedMs = ms + step < 1 ? 1 : ms + step > FixedDelayMostMs ? FixedDelayMostMs : ms + step;
+    changeRemoteDelay(fixed);
+}
+
+void delayMode(DelayMode mode) {
+    DelaySetting setting;
+    setting.mode = mode;
+    changeRemoteDelay(setting);
+}
+
 void toWindow() {
     if (overlayState.on) {
         leaveOverlay();
@@ -198,6 +223,7 @@ bool ownKeysInUse() {
     return sameKeys(currentKeys(), layoutKeys(controllerLayout));
 }
 
+constexpr const char* DelayKept = "the next start times the phone's keys this way too";
 constexpr const char* ScreenKept = "the next start opens the same way";
 constexpr const char* OpacityKept = "the next start keeps this opacity";
 constexpr const char* KeysKept = "the keys are saved for this layout";
@@ -211,6 +237,14 @@ const MenuCommand Commands[MenuCommandCount] = {
     {PagePhone, "Phone off", phoneOff, phoneIsOff, "the next start does not serve the phone", 0},
     {PagePhone, "New pairing code", [] { phoneOn(true); }, nullptr,
      "pages opened with the old code are locked out; the next start keeps the new one", 0},
+    {PageTiming, "Keys at a steady delay", [] { delayMode(DelayMode::Follow); },
+     [] { return remoteDelay().mode == DelayMode::Follow; }, DelayKept, 0},
+    {PageTiming, "Keys at once", [] { delayMode(DelayMode::AtOnce); },
+     [] { return remoteDelay().mode == DelayMode::AtOnce; }, DelayKept, 0},
+    {PageTiming, "Fixed delay, 5 ms longer", [] { fixedDelayBy(DelayStepMs); },
+     [] { return remoteDelay().mode == DelayMode::Fixed; }, DelayKept, 0},
+    {PageTiming, "Fixed delay, 5 ms shorter", [] { fixedDelayBy(-DelayStepMs); }, nullptr,
+     DelayKept, 0},
     {PageScreen, "Window", toWindow, inWindow, ScreenKept, MenuBackToPlay},
     {PageScreen, "Full screen", toFullScreen, inFullScreen, ScreenKept, MenuBackToPlay},
     {PageScreen, "Less opaque", [] { opacityBy(-OverlayOpacityStep); }, nullptr, OpacityKept, 0},
@@ -231,8 +265,9 @@ const MenuCommand Commands[MenuCommandCount] = {
      MenuScreenOnly},
 };
 
-constexpr const char* PageTitles[PageCount] = {
-    "Menu", "Phone or tablet", "Layout", "Screen", "Keys", "Output", "Files and guide", "About"};
+constexpr const char* PageTitles[PageCount] = {"Menu",   "Phone or tablet", "Phone's key timing",
+                                               "Layout", "Screen",          "Keys",
+                                               "Output", "Files and guide", "About"};
 
 void addLayoutFile(const char* path, void*) {
     MenuLayout entry = {};

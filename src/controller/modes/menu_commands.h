@@ -16,6 +16,7 @@
 enum MenuPage : int32_t {
     PageMain = 0,
     PagePhone,
+    PageTiming,
     PageLayout,
     PageScreen,
     PageKeys,
@@ -31,6 +32,10 @@ enum MenuCommandId : int32_t {
     CommandPhoneOn,
     CommandPhoneOff,
     CommandNewCode,
+    CommandDelaySteady,
+    CommandDelayAtOnce,
+    CommandDelayLonger,
+    CommandDelayShorter,
     CommandWindow,
     CommandFullScreen,
     CommandLessOpaque,

@@ -111,6 +111,9 @@ void layOut() {
                 buttons.push_back({cell(0, row++), TargetCommand, id});
             }
         }
+        if (menu.page == PagePhone) { // how its keys are timed, a page of its own
+            buttons.push_back({cell(0, row), TargetPage, PageTiming});
+        }
     }
     buttons.push_back({bottom(0), TargetBack, 0});
     buttons.push_back({bottom(3), TargetPlay, 0});
@@ -164,7 +167,7 @@ void press(const MenuButton& button) {
         chooseLayout(button.value);
         break;
     case TargetBack:
-        showPage(PageMain);
+        showPage(menu.page == PageTiming ? PagePhone : PageMain);
         break;
     case TargetPlay:
         closeMenu();

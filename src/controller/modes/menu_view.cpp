@@ -167,6 +167,34 @@ void composePhone(Canvas& dc) {
                 "NEW PAIRING CODE locks out every page opened with the old code.", ColourYellow);
 }
 
+void composeTiming(Canvas& dc) {
+    const RemoteStatus& status = remoteStatus();
+    char line[NoticeSize * 2];
+    describeRemoteTiming(status.timing, line, sizeof line);
+    const DelaySetting setting = remoteDelay();
+    char chosen[64];
+    if (setting.mode == DelayMode::Fixed) {
+        formatText(chosen, "a fixed delay of %d ms", static_cast<int>(setting.fixedMs));
+    } else if (setting.mode == DelayMode::AtOnce) {
+        formatText(chosen, "%s", "at once");
+    } else {
+        formatText(chosen, "%s", "a steady delay that follows the network");
+    }
+    char said[NoticeSize * 3];
+    formatText(said, "The phone's keys: %s. %s", chosen,
+               line[0] != '\0' ? line : "No phone holds the controller now.");
+    int32_t y = composeText(dc, TextLeft, TextTop, TextRight, said, ColourGreen);
+    y = composeText(dc, TextLeft, y + LineStep, TextRight,
+                    "STEADY DELAY: every key of the phone comes the same time after your finger, "
+                    "however the Wi-Fi varies, so that the game's offset takes it away: set the "
+                    "game's input offset once to the delay shown here. A FIXED DELAY keeps it "
+                    "the same for good (a few ms above what the steady delay showed). AT ONCE: "
+                    "each key as it comes, with the network's unevenness.",
+                    ColourYellow);
+    composeText(dc, TextLeft, y + LineStep, TextRight,
+                "The screen's own touches and the mouse are never delayed.", ColourYellow);
+}
+
 void composeScreen(Canvas& dc) {
     char line[160];
     int32_t y = composeText(
@@ -327,6 +355,9 @@ void composeMenuTop(Canvas& dc) {
         break;
     case PagePhone:
         composePhone(dc);
+        break;
+    case PageTiming:
+        composeTiming(dc);
         break;
     case PageScreen:
         composeScreen(dc);

@@ -306,6 +306,7 @@ bool rememberRemote(bool on, bool fresh, char* code, size_t size) {
 }
 
 bool chooseRemote(char* code, size_t size) {
+    setRemoteDelay(chooseRemoteDelay());
     const SavedSettings& settings = remembered.settings;
     const RemoteChoice choice = launchOptions.remote;
     const bool on = choice == RemoteOn || choice == RemoteNew ||
@@ -320,6 +321,21 @@ bool chooseRemote(char* code, size_t size) {
         saveChoice();
     }
     return settings.remoteOn;
+}
+
+DelaySetting chooseRemoteDelay() {
+    const SavedSettings& settings = remembered.settings;
+    if (launchOptions.remoteDelayGiven) {
+        saveRemoteDelay(launchOptions.remoteDelay);
+        return launchOptions.remoteDelay;
+    }
+    return settings.hasRemoteDelay ? settings.remoteDelay : DelaySetting{};
+}
+
+void saveRemoteDelay(const DelaySetting& setting) {
+    remembered.settings.hasRemoteDelay = true;
+    remembered.settings.remoteDelay = setting;
+    saveChoice();
 }
 
 void saveScreenAtExit() {

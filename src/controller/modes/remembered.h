@@ -41,8 +41,15 @@ void rememberLayoutFile(const char* path, const Layout& layout, const KeySet& ke
 void saveAssignedKeys();
 // Whether this run serves the phone's controller page, and its pairing code:
 // --remote, else the saved choice. A fresh code with --remote new or when
-// none is saved. The choice and the code are saved beside the keys.
+// none is saved. The choice and the code are saved beside the keys; so is
+// how the phone's keys are timed (chooseRemoteDelay), whether or not the
+// page is served.
 bool chooseRemote(char* code, size_t size);
+// How the phone's keys are timed: --remote-delay (saved as it is given),
+// else the saved setting, else a delay that follows the network.
+DelaySetting chooseRemoteDelay();
+// The player changed it while Padrelle runs: saved beside the keys.
+void saveRemoteDelay(const DelaySetting& setting);
 // When the program ends: the screen, saved beside the saved keys.
 void saveScreenAtExit();
 

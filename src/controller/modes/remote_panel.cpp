@@ -62,6 +62,28 @@ void startRemoteController(const char* pairingCode) {
     }
 }
 
+namespace {
+
+// How the phones' touches were timed, for the log.
+void logTimings() {
+    const RemoteTiming timing = remoteTimingsSoFar();
+    const WakeFigures wakes = remoteWakeFigures();
+    if (timing.touches == 0 && wakes.count == 0) {
+        return;
+    }
+    char line[256];
+    formatText(line,
+               "the phone's touches: %u timed, %u late (%.1f%%); strokes that waited went out "
+               "%.2f ms after their time at the median, %.2f ms at the 99th percentile (%d)",
+               static_cast<unsigned>(timing.touches), static_cast<unsigned>(timing.late),
+               timing.touches > 0 ? 100.0 * timing.late / timing.touches : 0.0,
+               wakes.medianUs / 1000.0, wakes.percentile99Us / 1000.0,
+               static_cast<int>(wakes.count));
+    noteInLog(line);
+}
+
+} // namespace
+
 void stopRemoteController() {
     char figures[128];
     describeRoundTrips(remoteRoundTrips(), figures, sizeof figures);
@@ -70,8 +92,21 @@ void stopRemoteController() {
         formatText(line, "the phone's round trip: %s", figures);
         noteInLog(line);
     }
+    char timing[192];
+    describeRemoteTiming(remoteStatus().timing, timing, sizeof timing);
+    if (timing[0] != '\0') {
+        char line[224];
+        formatText(line, "the phone's timing: %s", timing);
+        noteInLog(line);
+    }
+    logTimings();
     stopRemote();
     code = Code{};
+}
+
+void changeRemoteDelay(const DelaySetting& setting) {
+    setRemoteDelay(setting);
+    saveRemoteDelay(setting);
 }
 
 void writeRemoteLine(char* out, size_t size) {
@@ -114,6 +149,12 @@ void appendRoundTrips(char* line, size_t size) {
     formatTextN(line + used, size - used, "  phone round trip %d ms median, %d ms 99th (%d)",
                 static_cast<int>(figures.medianMs), static_cast<int>(figures.percentile99Ms),
                 static_cast<int>(figures.count));
+    char timing[192];
+    describeRemoteTiming(remoteStatus().timing, timing, sizeof timing);
+    const size_t afterTrips = std::strlen(line);
+    if (timing[0] != '\0' && afterTrips < size) {
+        formatTextN(line + afterTrips, size - afterTrips, "  %s", timing);
+    }
 }
 
 bool remoteCodeShown() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "graphics/canvas.h"
+#include "remote/steady_delay.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,10 @@
 // problem, if it cannot, is on the remote line.
 void startRemoteController(const char* code);
 void stopRemoteController();
+// How the phone's keys are timed from now on (remote/steady_delay.h), saved
+// as the other settings are: a delay that follows the network, a fixed one,
+// or at once.
+void changeRemoteDelay(const DelaySetting& setting);
 // The layout in use changed: the phone's page shows it from now on.
 void showLayoutToPhone();
 // The remote line: the address while no phone holds the controller, the
@@ -18,7 +23,8 @@ void showLayoutToPhone();
 // could not start; "" when the remote controller is off.
 void writeRemoteLine(char* out, size_t size);
 // The connected phone's round trips of the last minute after the health
-// line, while a phone holds the controller and measured any.
+// line, while a phone holds the controller and measured any, and how its
+// touches are timed.
 void appendRoundTrips(char* line, size_t size);
 // Whether the QR code is on the screen: while no phone holds the controller.
 bool remoteCodeShown();

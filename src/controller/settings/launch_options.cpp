@@ -12,7 +12,8 @@
 const char* const LaunchUsage =
     "padrelle.exe [--layout NAME|FILE] [--output auto|sendinput|interception]\n"
     "             [--assign | --keys K,K,...] [--remote [on|off|new]]\n"
-    "             [--overlay [on|off|PERCENT]] [--edit [NAME|FILE]]\n\n"
+    "             [--overlay [on|off|PERCENT]] [--edit [NAME|FILE]]\n"
+    "             [--remote-delay auto|MS]\n\n"
     "--layout   the controller: default, mirrored, double, nine, knobs, lanes4,\n"
     "           lanes6, lanes7; over the game: overlay-turntable, overlay-nine,\n"
     "           overlay-knobs, overlay-lanes4, overlay-lanes6, overlay-lanes7; or a\n"
@@ -26,6 +27,9 @@ const char* const LaunchUsage =
     "--remote   a phone or tablet as the touch screen: its browser opens the address\n"
     "           shown on the controller; remembered until --remote off; --remote new\n"
     "           makes a new pairing code\n"
+    "--remote-delay  the phone's keys at one delay after its touches: auto (the\n"
+    "           default) follows the network, at most 40 ms; MS fixes it (1 to\n"
+    "           250); 0 sends each at once; remembered\n"
     "--overlay  the controller over the game on one touch screen: translucent, above\n"
     "           every window, never taking the focus; PERCENT its opacity (20 to 100,\n"
     "           60 the first time); remembered until --overlay off\n"
@@ -141,6 +145,16 @@ struct Parse {
                fail("--remote takes on, off or new, not \"%s\".", shown(value));
     }
 
+    bool remoteDelay(const std::string& value) {
+        if (options.remoteDelayGiven) {
+            return fail("--remote-delay is given twice.");
+        }
+        options.remoteDelayGiven = true;
+        return parseDelaySetting(value, options.remoteDelay) ||
+               fail("--remote-delay takes auto or milliseconds from 0 to 250, not \"%s\".",
+                    shown(value));
+    }
+
     bool overlay(const std::string& value) {
         if (options.overlay != OverlayUnsaid) {
             return fail("--overlay is given twice.");
@@ -234,7 +248,8 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
         const std::string& word = words[i];
         const size_t equals = word.find('=');
         const std::string name = word.substr(0, equals);
-        const bool takesValue = name == "--output" || name == "--keys" || name == "--layout";
+        const bool takesValue = name == "--output" || name == "--keys" || name == "--layout" ||
+                                name == "--remote-delay";
         std::string value;
         if (name == "--edit") {
             // Its layout may be left out: the one in use.
@@ -278,6 +293,8 @@ bool parseLaunchOptions(const char* commandLine, LaunchOptions& options, char* p
             good = parse.remote(value);
         } else if (name == "--overlay") {
             good = parse.overlay(value);
+        } else if (name == "--remote-delay") {
+            good = parse.remoteDelay(value);
         } else if (name == "--edit") {
             good = parse.edit(value);
         } else if (name == "--assign") {

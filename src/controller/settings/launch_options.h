@@ -4,6 +4,7 @@
 #include "controller/layouts/key_set.h"
 #include "controller/layouts/layout.h"
 #include "keyout/keyboard_output.h"
+#include "remote/steady_delay.h"
 
 #include <cstddef>
 
@@ -24,7 +25,11 @@ struct LaunchOptions {
     // --layout NAME|FILE: a built-in layout by its name, or a layout file.
     bool layoutGiven = false;
     char layout[LayoutPathSize] = {};
-    RemoteChoice remote = RemoteUnsaid;    // --remote [on|off|new]
+    RemoteChoice remote = RemoteUnsaid; // --remote [on|off|new]
+    // --remote-delay auto|MS: the phone's keys at a delay that follows the
+    // network, at a fixed one, or at once (0).
+    bool remoteDelayGiven = false;
+    DelaySetting remoteDelay = {};
     OverlayChoice overlay = OverlayUnsaid; // --overlay [on|off|PERCENT]
     int32_t overlayOpacity = 0;            // percent; 0: not given
     // --edit [NAME|FILE]: the layout editor at the start, on the layout in

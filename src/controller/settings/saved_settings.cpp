@@ -135,6 +135,17 @@ struct Reading {
         return true;
     }
 
+    bool remoteDelaySeen = false;
+
+    bool remoteDelay(std::string_view rest) {
+        if (remoteDelaySeen || !parseDelaySetting(rest, settings.remoteDelay)) {
+            return fail(remoteDelaySeen ? "the remote delay comes twice"
+                                        : "the remote delay is not auto or 0 to 250 ms");
+        }
+        settings.hasRemoteDelay = remoteDelaySeen = true;
+        return true;
+    }
+
     bool outputSeen = false;
 
     bool output(std::string_view rest) {
@@ -187,6 +198,9 @@ struct Reading {
         }
         if (word == "output") {
             return output(rest);
+        }
+        if (word == "remote-delay") {
+            return remoteDelay(rest);
         }
         return fail("this is none of keys, layout, screen, remote, overlay and output");
     }
@@ -318,6 +332,11 @@ size_t writeSavedSettings(const SavedSettings& settings, char* out, size_t size)
     }
     if (settings.hasOutput) {
         text += std::string("output ") + outputChoiceName(settings.output) + "\n";
+    }
+    if (settings.hasRemoteDelay) {
+        char delay[16];
+        writeDelaySetting(settings.remoteDelay, delay, sizeof delay);
+        text += std::string("remote-delay ") + delay + "\n";
     }
     if (text.size() >= size) {
         return 0;

@@ -10,6 +10,7 @@
 //   remote on 7k2m9xq4hd0c             # or off; the pairing code of the phone
 //   overlay on 60                      # or off; its opacity in percent
 //   output sendinput                   # or auto, interception: where keys go
+//   remote-delay auto                  # or the phone's fixed delay in ms, 0 at once
 //
 // Comments and blank lines aside, the version line comes first; the rest may
 // come in any order, each at most once (keys once a layout), and any may be
@@ -23,6 +24,7 @@
 #include "controller/layouts/key_set.h"
 #include "controller/layouts/layout.h"
 #include "keyout/keyboard_output.h"
+#include "remote/steady_delay.h"
 
 #include <cstddef>
 #include <string_view>
@@ -61,6 +63,9 @@ struct SavedSettings {
     // Where the keys go, as chosen with --output or in the menu.
     bool hasOutput;
     OutputChoice output;
+    // How the phone's keys are timed.
+    bool hasRemoteDelay;
+    DelaySetting remoteDelay;
 };
 
 // The overlay's opacity in percent: at least this much (the pads stay seen),
