@@ -227,6 +227,48 @@ TEST_F(MainLoop, WaitsOnThePreciseClockForAStrokesTime) {
     }
 }
 
+// A frame begun just before a stroke's time would hold it back: within 4 ms
+// of it the frame waits for the stroke's pass, never more than 50 ms.
+uint64_t dueAtUs = 0;
+
+TEST_F(MainLoop, AFrameWaitsForAStrokeDueWithinItsTime) {
+    switchScene(1);
+    const struct {
+        const char* what;
+        uint64_t dueInUs; // a stroke's precise pass after the pass's end; 0 none
+        uint64_t sinceRenderUs;
+        bool rendered;
+    } cases[] = {
+        {"no stroke waits", 0, 1000, true},
+        {"a stroke in 1 ms", 1000, 1000, false},
+        {"a stroke due already", 1, 1000, false},
+        {"a stroke in 3.9 ms", 3900, 1000, false},
+        {"a stroke in 4 ms", 4000, 1000, true},
+        {"a stroke in 1 ms, the frame held 50 ms", 1000, 50000, true},
+    };
+    for (const auto& c : cases) {
+        resetMainLoop();
+        setInputSource(InputSource{});
+        fakePlatform.preciseUs = 1000000;
+        runMainLoopPass(); // the last frame, now
+        fakePlatform.preciseUs += c.sinceRenderUs;
+        setInputSource(InputSource{[] { return true; },
+                                   [] {
+                                       if (dueAtUs != 0) {
+                                           requestPassAtUs(dueAtUs);
+                                       }
+                                   },
+                                   nullptr});
+        dueAtUs = c.dueInUs != 0 ? fakePlatform.preciseUs + c.dueInUs : 0;
+        events.clear();
+        runMainLoopPass();
+        EXPECT_EQ(events, (c.rendered ? std::vector<std::string>{"update1", "render1"}
+                                      : std::vector<std::string>{"update1"}))
+            << c.what;
+    }
+    setInputSource(InputSource{});
+}
+
 int32_t sourceDue = 0;
 bool sourceWaiting() {
     return sourceDue > 0;

@@ -13,6 +13,13 @@ uint64_t precisePassDeadline = 0;
 // Of an input source, at most this many polls a pass (each with the scene's
 // update), so that the window's messages still come in turn.
 constexpr int32_t InputRoundsMost = 64;
+// Presenting a frame takes milliseconds (under Wine, with its server and
+// X, more): one begun just before a stroke's time holds the stroke back.
+// Within this of a stroke's time the frame waits for the pass at that time,
+// but a frame is never held back longer than FrameHeldMostUs.
+constexpr uint64_t FrameGuardUs = 4000;
+constexpr uint64_t FrameHeldMostUs = 50000;
+uint64_t lastRenderUs = 0;
 
 // Milliseconds until the earliest pass asked for: 0 when it is due,
 // WaitForever when none was asked for. The clock may wrap.
@@ -61,6 +68,12 @@ void finishPass() {
     keepWatchingSession();
     finishInputTiming();
     frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
+    const uint64_t now = platform.preciseTimeUs();
+    if (precisePassRequested && precisePassDeadline < now + FrameGuardUs &&
+        now - lastRenderUs < FrameHeldMostUs) {
+        return; // the pass at the stroke's time renders
+    }
+    lastRenderUs = now;
     SceneTable[currentScene].render();
 }
 
@@ -122,4 +135,5 @@ void resetMainLoop() {
     passDeadline = 0;
     precisePassRequested = false;
     precisePassDeadline = 0;
+    lastRenderUs = 0;
 }
