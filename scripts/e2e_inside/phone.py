@@ -235,10 +235,12 @@ def remote_run(game, results):
     makes = make_times(game, since, 0x1F)
     times = [(us - (int(sent) / 1000.0 + offset_us)) / 1000.0
              for us, sent in zip(makes, said["timed"])]
+    # The page notes its send after the send: on a busy machine the key may
+    # be in the game a few milliseconds before the page's note.
     from_page = [(us - (sent * 1000.0 + wall_offset_us)) / 1000.0
                  for us, sent in zip(makes, said["pageSent"])]
     if len(times) != REMOTE_TOUCHES or len(from_page) != REMOTE_TOUCHES or \
-            not all(0 <= t < 1000 for t in times) or not all(-1 < t < 1000 for t in from_page):
+            not all(0 <= t < 1000 for t in times) or not all(-20 < t < 1000 for t in from_page):
         raise Failure(f"remote touch-to-key times off any clock: {times} {from_page}")
     results["remote"] = times
     results["remote-page"] = from_page
