@@ -107,6 +107,17 @@ TEST(Layouts, KeptProportionsScaleAlikeAndCentreStretchedOnesFill) {
     EXPECT_EQ(stretched.pads[0].width, 1280);
     EXPECT_EQ(stretched.pads[0].height, 360);
     EXPECT_EQ(stretched.discs[0].radius, 144); // a circle still: the smaller scale
+    // A wide one kept: 0.64 both ways, 200 rows spare above and below, as the
+    // editor's drags scale it too.
+    square.width = 2000;
+    square.height = 500;
+    square.keepProportions = true;
+    kept = fittedToFrame(square);
+    EXPECT_EQ((std::vector<int32_t>{kept.pads[0].x, kept.pads[0].y, kept.pads[0].height}),
+              (std::vector<int32_t>{0, 200, 320}));
+    const FitScale fit = fitScale(square);
+    EXPECT_EQ((std::vector<double>{fit.scaleX, fit.scaleY, fit.offsetX, fit.offsetY}),
+              (std::vector<double>{0.64, 0.64, 0, 200}));
 }
 
 constexpr const char* GoodFile = "# nine buttons\n"
@@ -321,6 +332,12 @@ TEST(LayoutFiles, EveryPresetWrittenAsAFileIsReadBackTheSame) {
         EXPECT_STREQ(again, text) << preset.name;
         EXPECT_EQ(layoutKeyCount(read), layoutKeyCount(preset));
     }
+    // Pads and no disc, as a file says them.
+    char text[LayoutFileMaxBytes];
+    ASSERT_GT(writeLayoutFile(*presetNamed("lanes4"), text, sizeof text), 0u);
+    EXPECT_STREQ(text, "layout 1\nname lanes4\nsize 1280 720\nfit stretch\n"
+                       "pad 0 0 318 719 #C0C0C0 20\npad 320 0 318 719 #0080FF 21\n"
+                       "pad 640 0 318 719 #C0C0C0 24\npad 960 0 318 719 #0080FF 25\n");
     char tiny[16];
     EXPECT_EQ(writeLayoutFile(defaultLayout(), tiny, sizeof tiny), 0u);
 }

@@ -1131,6 +1131,7 @@ TEST(NetworkReach, TheFirewallIsJudgedForThePhonesNetworkAndPort) {
         {"the firewall off there", ProfilePrivate, ProfilePublic, 0, {}, 0},
         {"a Public network, the firewall off", ProfilePublic, 0, 0, {}, ReachPublicNetwork},
         {"no network known (a cable, the loopback)", 0, 7, 0, {}, 0},
+        {"a Domain network, no rule yet", ProfileDomain, 7, 0, {}, ReachFirewallWillAsk},
     };
     for (const Case& c : cases) {
         ReachView view = {};

@@ -287,6 +287,21 @@ TEST_F(RenderControllerTest, TheEditorShowsItsBarItsLinesAndARefusedPlace) {
     }
     EXPECT_TRUE(handle);
     endDrag(editor);
+    // The disc selected by a tap: outlined round its square, its handle
+    // halfway down its right side.
+    startDrag(editor, 4, 208);
+    endDrag(editor);
+    const RecordingCanvas disc = compose();
+    const bool discOutlined =
+        std::any_of(disc.outlines.begin(), disc.outlines.end(), [](const DrawnOutline& o) {
+            return o.colour == ColourYellow && o.rect.left == -460 && o.rect.top == -256;
+        });
+    const bool discHandle =
+        std::any_of(disc.fills.begin(), disc.fills.end(), [](const DrawnOutline& f) {
+            return f.colour == ColourYellow && f.rect.left == 467 - HandleSize / 2 &&
+                   f.rect.top == 208 - HandleSize / 2;
+        });
+    EXPECT_TRUE(discOutlined && discHandle);
     leaveEditor();
 }
 
