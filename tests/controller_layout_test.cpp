@@ -63,26 +63,6 @@ TEST(Layouts, EveryPresetIsPlayableWithFingersAndItsControlsLieApart) {
     EXPECT_EQ(layoutKeyCount(*presetNamed("knobs")), 10);
 }
 
-TEST(Layouts, TheDefaultIsTheControllerAsItWas) {
-    const Layout fitted = fittedToFrame(defaultLayout());
-    const int32_t xs[9] = {690, 766, 842, 918, 994, 1070, 1146, 690, 1146};
-    const int32_t ys[9] = {500, 292, 500, 292, 500, 292, 500, 10, 10};
-    ASSERT_EQ(fitted.padCount, 9);
-    for (int32_t i = 0; i < 9; ++i) {
-        EXPECT_EQ(fitted.pads[i].x, xs[i]);
-        EXPECT_EQ(fitted.pads[i].y, ys[i]);
-        EXPECT_EQ(fitted.pads[i].width, 130);
-        EXPECT_EQ(fitted.pads[i].height, 190);
-    }
-    ASSERT_EQ(fitted.discCount, 1);
-    EXPECT_EQ(fitted.discs[0].x, 4);
-    EXPECT_EQ(fitted.discs[0].y, 208);
-    EXPECT_EQ(fitted.discs[0].radius, 463);
-    char keys[KeyListSize];
-    writeKeyList(layoutKeys(fitted), keys, sizeof keys);
-    EXPECT_STREQ(keys, "2C 2D 2E 2F 30 31 32 10 11 1D 2A");
-}
-
 TEST(Layouts, KeptProportionsScaleAlikeAndCentreStretchedOnesFill) {
     Layout square = {};
     std::strcpy(square.name, "square");
