@@ -427,6 +427,10 @@ TEST_F(BmpReaderTest, FieldsOutOfTheirBoundsAreRefused) {
             EXPECT_TRUE(refused(b)) << f.field << " " << value;
         }
     }
+    // The longest side is taken, either way.
+    PixelImage image;
+    EXPECT_TRUE(read(file24(colours(BmpMaxSide, 1), false), image));
+    EXPECT_TRUE(read(file24(colours(1, BmpMaxSide), true), image));
     Bytes b = good;
     b[0] = 'M';
     b[1] = 'B';
