@@ -573,15 +573,6 @@ TEST_F(RememberedTest, ALayoutFileIsRememberedByItsWholePathHoweverLong) {
     }
 }
 
-TEST_F(RememberedTest, TheScreenIsSavedAtTheSessionsEndToo) {
-    saved(std::string("version 1\n") + Keys);
-    start("");
-    fullScreen = 1;
-    mainWindowMessage(nullptr, win::WM_ENDSESSION, 1, 0);
-    EXPECT_NE(store.file.find("screen \\\\.\\DISPLAY1 fullscreen"), std::string::npos)
-        << store.file;
-}
-
 bool outranked = false;
 
 // The phone's page: on from --remote until --remote off, with one code that
@@ -1081,6 +1072,7 @@ TEST_F(RememberedTest, TheScreenIsTheRememberedMonitorByItsOwnNameNotItsNumber) 
          {{"\\\\.\\DISPLAY1", "DEV-B"}, {"\\\\.\\DISPLAY2", "DEV-C"}},
          false,
          0},
+        {"a monitor that is gone", "screen \\\\.\\DISPLAY7 fullscreen\n", {}, false, 0},
         {"an older file: by the number",
          "screen \\\\.\\DISPLAY1 fullscreen\n",
          {{"\\\\.\\DISPLAY1", "DEV-B"}},
@@ -1117,15 +1109,6 @@ TEST_F(RememberedTest, TheScreenIsTheRememberedMonitorByItsOwnNameNotItsNumber) 
     start("");
     EXPECT_EQ(rememberedStartScreen().monitor.whole.left, -1920);
     switchScene(0);
-}
-
-TEST_F(RememberedTest, AMonitorThatIsGoneGivesTheCentredWindow) {
-    saved(std::string("version 1\n") + Keys + "screen \\\\.\\DISPLAY7 fullscreen\n");
-    start("");
-    const StartScreen screen = rememberedStartScreen();
-    EXPECT_FALSE(screen.onMonitor);
-    EXPECT_FALSE(screen.fullScreen);
-    EXPECT_EQ(controllerMode, Play); // the keys are good all the same
 }
 
 TEST_F(RememberedTest, ABadFileIsNotUsedAndOnlyAWholeNewOneReplacesIt) {
