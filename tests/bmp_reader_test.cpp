@@ -240,14 +240,6 @@ TEST_F(BmpReaderTest, TwentyFourBitRowsComeOutTopRowFirstInBothOrders) {
     }
 }
 
-TEST_F(BmpReaderTest, ColourBytesAreBlueGreenRedInTheFile) {
-    const BmpFile f{
-        .width = 1, .height = 1, .pixels = {0x01, 0x02, 0x03, 0x00}}; // blue, green, red, padding
-    PixelImage image;
-    ASSERT_TRUE(read(bytesOf(f), image));
-    EXPECT_EQ(image.at(0, 0), 0x010203u);
-}
-
 TEST_F(BmpReaderTest, ThirtyTwoBitPixelsIgnoreTheFourthByte) {
     const Rows raw = {{0xFF112233u, 0x00FF00FFu}, {0x80000000u, 0x7FFFFFFFu}};
     const BmpFile f{.width = 2, .height = 2, .bits = 32, .pixels = encodeRows(raw, 32, false)};

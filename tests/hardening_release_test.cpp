@@ -89,12 +89,6 @@ TEST_F(SessionEndRelease, CancelledOrQueriedEndKeepsTheKeysDown) {
     EXPECT_EQ(fakePlatform.defaultHandled[0].message, win::WM_QUERYENDSESSION);
 }
 
-TEST_F(SessionEndRelease, NothingHeldNothingSent) {
-    enterPlay();
-    endSession(1);
-    EXPECT_TRUE(strokes().empty());
-}
-
 TEST_F(SessionEndRelease, DuringKeyAssignmentTheHighlightedPadGetsNoBreak) {
     enterController();
     clearStrokes();
