@@ -322,13 +322,7 @@ TEST(LayoutFiles, EveryPresetWrittenAsAFileIsReadBackTheSame) {
     EXPECT_EQ(writeLayoutFile(defaultLayout(), tiny, sizeof tiny), 0u);
 }
 
-class LayoutPlay : public ControllerFixture {
-  protected:
-    void playDouble() {
-        useLayout(*presetNamed("double"));
-        enterPlay();
-    }
-};
+using LayoutPlay = ControllerFixture;
 
 TEST_F(LayoutPlay, AssignmentAsksForEachPadThenEachDiscsTwoKeys) {
     useLayout(*presetNamed("double"));
@@ -356,7 +350,8 @@ TEST_F(LayoutPlay, AssignmentAsksForEachPadThenEachDiscsTwoKeys) {
 }
 
 TEST_F(LayoutPlay, EachDiscTurnsItsOwnKeysAndThePadsTheirs) {
-    playDouble();
+    useLayout(*presetNamed("double"));
+    enterPlay();
     HeldKeyMirror mirror;
     // The right disc's centre is at (1276, 360): a finger left of it and a
     // little below, turned clockwise there (upward on the screen).
