@@ -204,14 +204,6 @@ class ControllerInvariantsTest : public ControllerFixture {
     }
 
     // A run of frames, then the scene left: no key may stay held.
-    void runAndLeave(uint64_t seed, int32_t frames, bool randomKeys) {
-        Random random{seed};
-        if (randomKeys) {
-            assignRandomKeys(random);
-        }
-        playAndLeave(random, seed, frames, randomKeys);
-    }
-
     void playAndLeave(Random& random, uint64_t seed, int32_t frames, bool randomKeys) {
         for (int32_t frame = 0; frame < frames; ++frame) {
             runFrame(random, randomKeys);
@@ -240,7 +232,12 @@ TEST_F(ControllerInvariantsTest, LongAndShortRunsEachEndedByLeavingTheScene) {
         for (uint64_t seed = run.first; seed <= run.last; ++seed) {
             startRun();
             const bool randomKeys = run.frames == 0 ? seed % 2 == 0 : seed > 100;
-            runAndLeave(seed, run.frames != 0 ? run.frames : lengths.between(1, 40), randomKeys);
+            Random random{seed};
+            if (randomKeys) {
+                assignRandomKeys(random);
+            }
+            playAndLeave(random, seed, run.frames != 0 ? run.frames : lengths.between(1, 40),
+                         randomKeys);
             if (HasFatalFailure()) {
                 return;
             }

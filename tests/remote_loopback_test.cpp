@@ -89,10 +89,6 @@ class RemoteLoopback : public ControllerFixture {
         return answer;
     }
 
-    std::string get(const std::string& target, const std::string& extra = "") {
-        return ask("GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n" + extra + "\r\n");
-    }
-
     // The WebSocket handshake; the socket and the answer's head.
     int openSocket(const std::string& query, std::string& head, std::string origin = "",
                    const char* from = nullptr, const std::string& path = "/socket") {
