@@ -344,11 +344,4 @@ TEST_F(WindowModes, AtTheStartOnlyAnActiveWindowMayBeActivatedAgain) {
     windowActive = 0;
 }
 
-TEST_F(WindowModes, NoActivateAddsTwoBitsAndMovesNothing) {
-    setNoActivate(window);
-    setNoActivate(window);
-    EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), 0x08040200u);
-    EXPECT_TRUE(fakePlatform.positions.empty());
-}
-
 } // namespace
