@@ -182,20 +182,4 @@ TEST_F(ControllerAssignmentTest, WaitingForAKeyLeavesTheWindowAlive) {
     EXPECT_EQ(PadPressed[1], 0);
 }
 
-TEST_F(ControllerAssignmentTest, FingersDuringAssignmentSendNothing) {
-    down(1, 700, 600);
-    for (int i = 0; i < 11; ++i) {
-        scriptKeyPress(1, static_cast<unsigned short>(0x10 + i));
-    }
-    updateController();
-    ASSERT_EQ(controllerMode, Play);
-    // The presses and releases passed on, nothing else.
-    ASSERT_EQ(fakeInterception.sent.size(), 22u);
-    for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(fakeInterception.sent[static_cast<size_t>(2 * i)].code, 0x10 + i);
-        EXPECT_EQ(fakeInterception.sent[static_cast<size_t>(2 * i)].state, 0);
-    }
-    EXPECT_EQ(PadPressed[0], 0);
-}
-
 } // namespace

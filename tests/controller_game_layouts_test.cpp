@@ -216,6 +216,13 @@ TEST_F(GameLayouts, ALayoutNamingAProgramNotRunningOrAFileElsewhereChangesNothin
     foregroundEventDelivered();
     pass();
     EXPECT_STREQ(controllerLayout.name, "elsewhere");
+    // The folder holds files only: a file's name is never a built-in layout's.
+    settingsStore.eachSavedLayout = [](void (*each)(const char*, void*), void* context) {
+        each("overlay-knobs", context);
+    };
+    loadGameLayouts();
+    EXPECT_NE(store.log.find("the layout file overlay-knobs is not there"), std::string::npos)
+        << store.log;
 }
 
 } // namespace

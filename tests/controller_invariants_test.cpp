@@ -204,14 +204,6 @@ class ControllerInvariantsTest : public ControllerFixture {
     }
 
     // A run of frames, then the scene left: no key may stay held.
-    void runAndLeave(uint64_t seed, int32_t frames, bool randomKeys) {
-        Random random{seed};
-        if (randomKeys) {
-            assignRandomKeys(random);
-        }
-        playAndLeave(random, seed, frames, randomKeys);
-    }
-
     void playAndLeave(Random& random, uint64_t seed, int32_t frames, bool randomKeys) {
         for (int32_t frame = 0; frame < frames; ++frame) {
             runFrame(random, randomKeys);
@@ -227,33 +219,28 @@ class ControllerInvariantsTest : public ControllerFixture {
     std::deque<std::string> history;
 };
 
-TEST_F(ControllerInvariantsTest, LongRunsWithTheDefaultKeys) {
-    for (uint64_t seed : {1u, 2u, 3u, 4u, 5u}) {
-        startRun();
-        runAndLeave(seed, 4000, false);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
-}
-
-TEST_F(ControllerInvariantsTest, LongRunsWithAssignedPrefixedKeysAndWindowResizes) {
-    for (uint64_t seed : {101u, 102u, 103u}) {
-        startRun();
-        runAndLeave(seed, 4000, true);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
-}
-
-TEST_F(ControllerInvariantsTest, ManyShortRunsEachEndedByLeavingTheScene) {
+// Long runs with the default keys, then with assigned prefixed keys and the
+// window resized; then many short runs of random lengths, every other one
+// with assigned keys. Each ends by leaving the scene.
+TEST_F(ControllerInvariantsTest, LongAndShortRunsEachEndedByLeavingTheScene) {
+    const struct {
+        uint64_t first, last;
+        int32_t frames; // 0: from 1 to 40
+    } runs[] = {{1, 5, 4000}, {101, 103, 4000}, {1000, 1399, 0}};
     Random lengths{7};
-    for (uint64_t seed = 1000; seed < 1400; ++seed) {
-        startRun();
-        runAndLeave(seed, lengths.between(1, 40), seed % 2 == 0);
-        if (HasFatalFailure()) {
-            return;
+    for (const auto& run : runs) {
+        for (uint64_t seed = run.first; seed <= run.last; ++seed) {
+            startRun();
+            const bool randomKeys = run.frames == 0 ? seed % 2 == 0 : seed > 100;
+            Random random{seed};
+            if (randomKeys) {
+                assignRandomKeys(random);
+            }
+            playAndLeave(random, seed, run.frames != 0 ? run.frames : lengths.between(1, 40),
+                         randomKeys);
+            if (HasFatalFailure()) {
+                return;
+            }
         }
     }
 }

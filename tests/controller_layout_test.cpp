@@ -63,26 +63,6 @@ TEST(Layouts, EveryPresetIsPlayableWithFingersAndItsControlsLieApart) {
     EXPECT_EQ(layoutKeyCount(*presetNamed("knobs")), 10);
 }
 
-TEST(Layouts, TheDefaultIsTheControllerAsItWas) {
-    const Layout fitted = fittedToFrame(defaultLayout());
-    const int32_t xs[9] = {690, 766, 842, 918, 994, 1070, 1146, 690, 1146};
-    const int32_t ys[9] = {500, 292, 500, 292, 500, 292, 500, 10, 10};
-    ASSERT_EQ(fitted.padCount, 9);
-    for (int32_t i = 0; i < 9; ++i) {
-        EXPECT_EQ(fitted.pads[i].x, xs[i]);
-        EXPECT_EQ(fitted.pads[i].y, ys[i]);
-        EXPECT_EQ(fitted.pads[i].width, 130);
-        EXPECT_EQ(fitted.pads[i].height, 190);
-    }
-    ASSERT_EQ(fitted.discCount, 1);
-    EXPECT_EQ(fitted.discs[0].x, 4);
-    EXPECT_EQ(fitted.discs[0].y, 208);
-    EXPECT_EQ(fitted.discs[0].radius, 463);
-    char keys[KeyListSize];
-    writeKeyList(layoutKeys(fitted), keys, sizeof keys);
-    EXPECT_STREQ(keys, "2C 2D 2E 2F 30 31 32 10 11 1D 2A");
-}
-
 TEST(Layouts, KeptProportionsScaleAlikeAndCentreStretchedOnesFill) {
     Layout square = {};
     std::strcpy(square.name, "square");
@@ -107,6 +87,17 @@ TEST(Layouts, KeptProportionsScaleAlikeAndCentreStretchedOnesFill) {
     EXPECT_EQ(stretched.pads[0].width, 1280);
     EXPECT_EQ(stretched.pads[0].height, 360);
     EXPECT_EQ(stretched.discs[0].radius, 144); // a circle still: the smaller scale
+    // A wide one kept: 0.64 both ways, 200 rows spare above and below, as the
+    // editor's drags scale it too.
+    square.width = 2000;
+    square.height = 500;
+    square.keepProportions = true;
+    kept = fittedToFrame(square);
+    EXPECT_EQ((std::vector<int32_t>{kept.pads[0].x, kept.pads[0].y, kept.pads[0].height}),
+              (std::vector<int32_t>{0, 200, 320}));
+    const FitScale fit = fitScale(square);
+    EXPECT_EQ((std::vector<double>{fit.scaleX, fit.scaleY, fit.offsetX, fit.offsetY}),
+              (std::vector<double>{0.64, 0.64, 0, 200}));
 }
 
 constexpr const char* GoodFile = "# nine buttons\n"
@@ -321,17 +312,17 @@ TEST(LayoutFiles, EveryPresetWrittenAsAFileIsReadBackTheSame) {
         EXPECT_STREQ(again, text) << preset.name;
         EXPECT_EQ(layoutKeyCount(read), layoutKeyCount(preset));
     }
+    // Pads and no disc, as a file says them.
+    char text[LayoutFileMaxBytes];
+    ASSERT_GT(writeLayoutFile(*presetNamed("lanes4"), text, sizeof text), 0u);
+    EXPECT_STREQ(text, "layout 1\nname lanes4\nsize 1280 720\nfit stretch\n"
+                       "pad 0 0 318 719 #C0C0C0 20\npad 320 0 318 719 #0080FF 21\n"
+                       "pad 640 0 318 719 #C0C0C0 24\npad 960 0 318 719 #0080FF 25\n");
     char tiny[16];
     EXPECT_EQ(writeLayoutFile(defaultLayout(), tiny, sizeof tiny), 0u);
 }
 
-class LayoutPlay : public ControllerFixture {
-  protected:
-    void playDouble() {
-        useLayout(*presetNamed("double"));
-        enterPlay();
-    }
-};
+using LayoutPlay = ControllerFixture;
 
 TEST_F(LayoutPlay, AssignmentAsksForEachPadThenEachDiscsTwoKeys) {
     useLayout(*presetNamed("double"));
@@ -359,7 +350,8 @@ TEST_F(LayoutPlay, AssignmentAsksForEachPadThenEachDiscsTwoKeys) {
 }
 
 TEST_F(LayoutPlay, EachDiscTurnsItsOwnKeysAndThePadsTheirs) {
-    playDouble();
+    useLayout(*presetNamed("double"));
+    enterPlay();
     HeldKeyMirror mirror;
     // The right disc's centre is at (1276, 360): a finger left of it and a
     // little below, turned clockwise there (upward on the screen).

@@ -1,10 +1,12 @@
 // Entering and leaving the controller scene, and the keys it lets go of.
+#include "base/win_constants.h"
 #include "controller/controller_scene.h"
 #include "controller/modes/held_keys.h"
 #include "controller/modes/play_mode.h"
 #include "controller/modes/remembered.h"
 #include "controller/modes/scratch.h"
 #include "engine/engine.h"
+#include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
 #include "keyout/interception_output.h"
 #include "support/controller_fixture.h"
@@ -119,11 +121,20 @@ TEST_F(ControllerSceneTest, LeaveReleasesHeldKeysThenDestroysTheContext) {
     updateController();
     move(3, 203, 220);
     updateController();
+    // The mouse holds pad 4 too, captured: its button counts as released.
+    mainWindowMessage(nullptr, win::WM_LBUTTONDOWN, win::MK_LBUTTON, 600 << 16 | 1000);
+    finishMouseCapture();
+    pollMouse();
+    updateController();
     clearStrokes();
     fakeInterception.calls.clear();
+    fakePlatform.calls.clear();
     leaveController();
-    const std::vector<std::string> expected = {"break 0x2C", "break 0x11", "break 0x1D"};
+    const std::vector<std::string> expected = {"break 0x2C", "break 0x30", "break 0x11",
+                                               "break 0x1D"};
     EXPECT_EQ(strokes(), expected);
+    EXPECT_EQ(mouseState.fingerHeld, 0);
+    EXPECT_EQ(fakePlatform.calls, std::vector<std::string>{"releaseCapture"});
     EXPECT_EQ(fakeInterception.calls.back(), "destroy");
     EXPECT_EQ(padSprites[0], nullptr);
     EXPECT_EQ(scratchDisc, nullptr);

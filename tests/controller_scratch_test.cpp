@@ -59,14 +59,4 @@ TEST_F(ControllerScratchTest, DirectionsAreMadeOnceAndNeverBothHeld) {
     EXPECT_EQ(strokes(), (Strokes{"make 0x1D", "break 0x1D", "make 0x2A", "break 0x2A"}));
 }
 
-TEST_F(ControllerScratchTest, RunsInsidePlayModeAfterThePads) {
-    down(1, 204, 208);
-    down(2, 700, 600);
-    updatePlayMode();
-    move(1, 203, 220);
-    up(2, 700, 600);
-    updatePlayMode();
-    EXPECT_EQ(strokes(), (Strokes{"make 0x2C", "break 0x2C", "make 0x1D"}));
-}
-
 } // namespace

@@ -62,8 +62,11 @@ class MainLoop : public ::testing::Test {
     }
 };
 
-TEST_F(MainLoop, SwitchingRunsLeaveThenEnter) {
+TEST_F(MainLoop, SwitchingRunsLeaveThenEnterAndUnknownScenesChangeNothing) {
     switchScene(1);
+    switchScene(2);
+    switchScene(-1);
+    EXPECT_EQ(currentScene, 1);
     EXPECT_EQ(events, (std::vector<std::string>{"enter1"}));
     switchScene(1);
     EXPECT_EQ(events, (std::vector<std::string>{"enter1", "leave1", "enter1"}));
@@ -71,14 +74,6 @@ TEST_F(MainLoop, SwitchingRunsLeaveThenEnter) {
     switchScene(0);
     EXPECT_EQ(events, (std::vector<std::string>{"enter1", "leave1", "enter1", "leave1"}));
     EXPECT_EQ(currentScene, 0);
-}
-
-TEST_F(MainLoop, UnknownSceneNumbersChangeNothing) {
-    switchScene(1);
-    switchScene(2);
-    switchScene(-1);
-    EXPECT_EQ(currentScene, 1);
-    EXPECT_EQ(events, (std::vector<std::string>{"enter1"}));
 }
 
 TEST_F(MainLoop, EachPassHandlesExactlyOneMessage) {
@@ -133,7 +128,7 @@ TEST_F(MainLoop, SwitchMadeInUpdateGetsTheNewScenesRender) {
     EXPECT_EQ(events, (std::vector<std::string>{"enter1", "update1", "leave1", "render0"}));
 }
 
-TEST_F(MainLoop, FrameClockAfterStartIsTheScenes) {
+TEST_F(MainLoop, FrameClockAfterStartIsTheScenesAndWrapsAround) {
     SceneTable[1].enter = enterOneSettingRate;
     fakePlatform.time = 5000;
     startEngine();
@@ -143,22 +138,14 @@ TEST_F(MainLoop, FrameClockAfterStartIsTheScenes) {
     EXPECT_EQ(frameClock.nextFrameTime, 5000u);
     runMainLoopPass();
     EXPECT_EQ(frameClock.nextFrameTime, 5001u);
-}
-
-TEST_F(MainLoop, FrameRateArithmetic) {
     setFrameRate(240, 4);
     EXPECT_EQ(frameClock.framePeriod, 4);
-    setFrameRate(0, 0); // would divide by zero
-    EXPECT_EQ(frameClock.fps, 1);
-    EXPECT_EQ(frameClock.framePeriod, 1000);
-}
-
-TEST_F(MainLoop, FrameTimeWrapsAround) {
-    switchScene(1);
-    setFrameRate(240, 4);
     frameClock.nextFrameTime = 0xFFFFFFFEu;
     runMainLoopPass();
     EXPECT_EQ(frameClock.nextFrameTime, 2u);
+    setFrameRate(0, 0); // would divide by zero
+    EXPECT_EQ(frameClock.fps, 1);
+    EXPECT_EQ(frameClock.framePeriod, 1000);
 }
 
 } // namespace
@@ -226,6 +213,48 @@ TEST_F(MainLoop, WaitsOnThePreciseClockForAStrokesTime) {
                                                  : std::vector<uint64_t>{})
             << c.what;
     }
+}
+
+// A frame begun just before a stroke's time would hold it back: within 4 ms
+// of it the frame waits for the stroke's pass, never more than 50 ms.
+uint64_t dueAtUs = 0;
+
+TEST_F(MainLoop, AFrameWaitsForAStrokeDueWithinItsTime) {
+    switchScene(1);
+    const struct {
+        const char* what;
+        uint64_t dueInUs; // a stroke's precise pass after the pass's end; 0 none
+        uint64_t sinceRenderUs;
+        bool rendered;
+    } cases[] = {
+        {"no stroke waits", 0, 1000, true},
+        {"a stroke in 1 ms", 1000, 1000, false},
+        {"a stroke due already", 1, 1000, false},
+        {"a stroke in 3.9 ms", 3900, 1000, false},
+        {"a stroke in 4 ms", 4000, 1000, true},
+        {"a stroke in 1 ms, the frame held 50 ms", 1000, 50000, true},
+    };
+    for (const auto& c : cases) {
+        resetMainLoop();
+        setInputSource(InputSource{});
+        fakePlatform.preciseUs = 1000000;
+        runMainLoopPass(); // the last frame, now
+        fakePlatform.preciseUs += c.sinceRenderUs;
+        setInputSource(InputSource{[] { return true; },
+                                   [] {
+                                       if (dueAtUs != 0) {
+                                           requestPassAtUs(dueAtUs);
+                                       }
+                                   },
+                                   nullptr});
+        dueAtUs = c.dueInUs != 0 ? fakePlatform.preciseUs + c.dueInUs : 0;
+        events.clear();
+        runMainLoopPass();
+        EXPECT_EQ(events, (c.rendered ? std::vector<std::string>{"update1", "render1"}
+                                      : std::vector<std::string>{"update1"}))
+            << c.what;
+    }
+    setInputSource(InputSource{});
 }
 
 int32_t sourceDue = 0;

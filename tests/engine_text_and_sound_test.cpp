@@ -9,18 +9,6 @@
 
 namespace {
 
-TEST(FormatText, PromptExample) {
-    char buffer[64];
-    EXPECT_EQ(formatText(buffer, "PRESS KEY TO ASSIGN KEY %02d", 3), 26);
-    EXPECT_STREQ(buffer, "PRESS KEY TO ASSIGN KEY 03");
-}
-
-TEST(FormatText, TouchLineExample) {
-    char buffer[1024];
-    EXPECT_EQ(formatText(buffer, "[%d][%d][%x] %d %d", 0, 2, 255, 640, 360), 18);
-    EXPECT_STREQ(buffer, "[0][2][ff] 640 360");
-}
-
 TEST(FormatText, PlainFormatIsCopiedWithItsTerminator) {
     char buffer[8];
     std::memset(buffer, 'x', sizeof buffer);

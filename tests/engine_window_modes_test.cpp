@@ -54,24 +54,23 @@ TEST(ShapeBands, AnyBoxesBecomeSortedBandsOfTheSamePixels) {
     EXPECT_EQ(touching.size(), 1u);
 }
 
+// Centred on the whole monitor, halves truncated toward zero: a window larger
+// than its monitor starts before its edge.
 TEST(CentreOnMonitor, CentresOnTheWholeMonitorWithSignedHalving) {
-    const WindowPlacement p = centreOnMonitor({0, 0, 1300, 763}, {0, 0, 1920, 1080});
-    EXPECT_EQ(p.x, 310);
-    EXPECT_EQ(p.y, 158); // 158.5 truncated
-    EXPECT_EQ(p.width, 1300);
-    EXPECT_EQ(p.height, 763);
-}
-
-TEST(CentreOnMonitor, SecondMonitorOffsets) {
-    const WindowPlacement p = centreOnMonitor({-8, -31, 1288, 728}, {1920, 0, 3840, 1080});
-    EXPECT_EQ(p.x, 1920 + 312);
-    EXPECT_EQ(p.y, (1080 - 759) / 2);
-}
-
-TEST(CentreOnMonitor, WindowLargerThanItsMonitorStartsBeforeItsEdge) {
-    const WindowPlacement p = centreOnMonitor({0, 0, 1301, 800}, {0, 0, 1024, 768});
-    EXPECT_EQ(p.x, -138); // -277 / 2 truncates toward zero
-    EXPECT_EQ(p.y, -16);
+    const struct {
+        WinRect window, monitor;
+        WindowPlacement placed;
+    } cases[] = {
+        {{0, 0, 1300, 763}, {0, 0, 1920, 1080}, {310, 158, 1300, 763}}, // 158.5 truncated
+        {{-8, -31, 1288, 728}, {1920, 0, 3840, 1080}, {1920 + 312, 160, 1296, 759}},
+        {{0, 0, 1301, 800}, {0, 0, 1024, 768}, {-138, -16, 1301, 800}}, // -277 / 2
+    };
+    for (const auto& c : cases) {
+        const WindowPlacement p = centreOnMonitor(c.window, c.monitor);
+        EXPECT_EQ((std::vector<int32_t>{p.x, p.y, p.width, p.height}),
+                  (std::vector<int32_t>{c.placed.x, c.placed.y, c.placed.width, c.placed.height}))
+            << c.monitor.left;
+    }
 }
 
 TEST_F(WindowModes, WindowedModeCentresOnTheWorkAreaNotUnderTheTaskbar) {
@@ -343,13 +342,6 @@ TEST_F(WindowModes, AtTheStartOnlyAnActiveWindowMayBeActivatedAgain) {
             << active;
     }
     windowActive = 0;
-}
-
-TEST_F(WindowModes, NoActivateAddsTwoBitsAndMovesNothing) {
-    setNoActivate(window);
-    setNoActivate(window);
-    EXPECT_EQ(static_cast<uint32_t>(fakePlatform.exStyle), 0x08040200u);
-    EXPECT_TRUE(fakePlatform.positions.empty());
 }
 
 } // namespace

@@ -15,11 +15,6 @@ void expectRect(const Rect& r, int32_t top, int32_t left, int32_t bottom, int32_
     EXPECT_EQ(r.right, right);
 }
 
-TEST(Geometry, MakeRectFromTopLeftCorner) {
-    expectRect(makeRect(690, 500, 130, 190, 7), 500, 690, 690, 820);
-    expectRect(makeRect(-459, -255, 926, 926, 7), -255, -459, 671, 467);
-}
-
 TEST(Geometry, PointAndRectArithmetic) {
     const Point a{3, -4};
     const Point b{10, 20};

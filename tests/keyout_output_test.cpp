@@ -62,6 +62,10 @@ TEST_F(KeyoutOutputTest, TheDriverWhenItCanBeUsedElseSendInputWithTheReason) {
          "SendInput: no interception.dll beside padrelle.exe"},
         {"half a library", [] { interception.send = nullptr; }, OutputAuto, true, SendInputOutput,
          "lacks interception_send"},
+        {"no wait", [] { interception.wait = nullptr; }, OutputAuto, true, SendInputOutput,
+         "lacks interception_wait"},
+        {"no context", [] { interception.create_context = nullptr; }, OutputAuto, true,
+         SendInputOutput, "lacks interception_create_context"},
         {"no driver", [] { fakeInterception.contextFails = true; }, OutputAuto, true,
          SendInputOutput, "driver is not installed"},
         {"an older library without its driver", [] { fakeInterception.driverSilent = true; },
@@ -192,26 +196,6 @@ TEST_F(KeyoutOutputTest, CloseSilencesSendingAndDestroysOnce) {
     EXPECT_TRUE(fakeInterception.sent.empty());
     EXPECT_TRUE(injected.empty());
     EXPECT_EQ(healthFigures().strokesLost, 0); // nothing open: nothing tried
-}
-
-TEST_F(KeyoutOutputTest, LibraryStatusFromTheTable) {
-    const char* missing = "x";
-    EXPECT_EQ(checkInterceptionTable(interception, &missing), KeyboardLibraryReady);
-    EXPECT_EQ(missing, nullptr);
-    InterceptionApi partial = interception;
-    partial.wait = nullptr;
-    EXPECT_EQ(checkInterceptionTable(partial, &missing), KeyboardLibraryIncomplete);
-    EXPECT_STREQ(missing, "interception_wait");
-    partial = interception;
-    partial.create_context = nullptr;
-    EXPECT_EQ(checkInterceptionTable(partial, &missing), KeyboardLibraryIncomplete);
-    EXPECT_STREQ(missing, "interception_create_context");
-    partial = interception;
-    partial.wait_with_timeout = nullptr;
-    partial.get_hardware_id = nullptr; // older builds: still usable
-    EXPECT_EQ(checkInterceptionTable(partial, &missing), KeyboardLibraryReady);
-    EXPECT_EQ(checkInterceptionTable(InterceptionApi{}, &missing), KeyboardLibraryNotLoaded);
-    EXPECT_EQ(missing, nullptr);
 }
 
 TEST_F(KeyoutOutputTest, EachProblemSaysWhatIsWrongAndWhatToDo) {

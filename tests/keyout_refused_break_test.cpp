@@ -17,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,106 +70,56 @@ class RefusedBreaks : public ControllerFixture {
 
 const Keys Held = {"11", "1D", "2C", "2F"};
 
+// How the program hears that a refusal starts and ends.
+enum class Told { Nothing, Session, DesktopSwitch, Power, Foreground };
+// When the fingers go: with the news (its handler lets go), after it, or
+// before the program has heard (taken, and gone with the desktop that went).
+enum class Lift { WithTheNews, After, Before };
+
 TEST_F(RefusedBreaks, EveryKeyGoesUpOnceTheRefusalEnds) {
     struct Case {
         const char* name;
-        std::function<void()> begin; // the refusal starts and the fingers go
-        std::function<void()> end;
+        InputDesktop desktop; // the default: an elevated window in front instead
+        Told told;
+        uintptr_t starts, ends; // the session's or the power's notices
+        Lift lift;
         uint32_t waitMs; // from the end to the pass that must let go
     };
+    using D = InputDesktop;
     const Case cases[] = {
-        {"the lock screen: its notice comes after the switch",
-         [] {
-             fakeDesktop.desktop = InputDesktop::Locked;
-             message(win::WTS_SESSION_LOCK);
-         },
-         [] {
-             fakeDesktop.desktop = InputDesktop::Default;
-             message(win::WTS_SESSION_UNLOCK);
-         },
-         1},
-        {"another user on the console, then this one again",
-         [] {
-             fakeDesktop.desktop = InputDesktop::Locked;
-             message(win::WTS_CONSOLE_DISCONNECT);
-         },
-         [] {
-             fakeDesktop.desktop = InputDesktop::Default;
-             message(win::WTS_CONSOLE_CONNECT);
-         },
-         1},
-        {"a UAC prompt: the desktop switches there and back",
-         [] {
-             fakeDesktop.desktop = InputDesktop::SecureDesktop;
-             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
-         },
-         [] {
-             fakeDesktop.desktop = InputDesktop::Default;
-             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
-         },
-         1},
-        {"a UAC prompt whose end says nothing",
-         [] {
-             fakeDesktop.desktop = InputDesktop::SecureDesktop;
-             liftEveryFinger();
-         },
-         [] { fakeDesktop.desktop = InputDesktop::Default; }, OwedBreakRetryMs},
-        {"an elevated window in front, then the game again",
-         [] {
-             fakeDesktop.elevatedForeground = true;
-             foregroundEventDelivered();
-             liftEveryFinger();
-         },
-         [] {
-             fakeDesktop.elevatedForeground = false;
-             foregroundEventDelivered();
-         },
-         1},
-        {"breaks taken just before the news of an elevated window in front",
-         [] {
-             fakeDesktop.elevatedForeground = true;
-             liftEveryFinger(); // taken: the program has not heard yet
-             foregroundEventDelivered();
-         },
-         [] {
-             fakeDesktop.elevatedForeground = false;
-             foregroundEventDelivered();
-         },
-         1},
-        {"breaks taken as the input desktop switches to a UAC prompt",
-         [] {
-             fakeDesktop.desktop = InputDesktop::Switching;
-             liftEveryFinger(); // taken, and gone with the desktop that went
-             fakeDesktop.desktop = InputDesktop::SecureDesktop;
-             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
-         },
-         [] {
-             fakeDesktop.desktop = InputDesktop::Default;
-             mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
-         },
-         1},
-        {"breaks taken as the lock screen comes, its notice after",
-         [] {
-             fakeDesktop.desktop = InputDesktop::Switching;
-             liftEveryFinger();
-             fakeDesktop.desktop = InputDesktop::Locked;
-             message(win::WTS_SESSION_LOCK);
-         },
-         [] {
-             fakeDesktop.desktop = InputDesktop::Default;
-             message(win::WTS_SESSION_UNLOCK);
-         },
-         1},
-        {"woken from sleep",
-         [] {
-             fakeDesktop.desktop = InputDesktop::Locked;
-             mainWindowMessage(window, win::WM_POWERBROADCAST, win::PBT_APMSUSPEND, 0);
-         },
-         [] {
-             fakeDesktop.desktop = InputDesktop::Default;
-             mainWindowMessage(window, win::WM_POWERBROADCAST, win::PBT_APMRESUMEAUTOMATIC, 0);
-         },
-         1},
+        {"the lock screen: its notice comes after the switch", D::Locked, Told::Session,
+         win::WTS_SESSION_LOCK, win::WTS_SESSION_UNLOCK, Lift::WithTheNews, 1},
+        {"another user on the console, then this one again", D::Locked, Told::Session,
+         win::WTS_CONSOLE_DISCONNECT, win::WTS_CONSOLE_CONNECT, Lift::WithTheNews, 1},
+        {"a UAC prompt: the desktop switches there and back", D::SecureDesktop, Told::DesktopSwitch,
+         0, 0, Lift::WithTheNews, 1},
+        {"a UAC prompt whose end says nothing", D::SecureDesktop, Told::Nothing, 0, 0, Lift::After,
+         OwedBreakRetryMs},
+        {"an elevated window in front, then the game again", D::Default, Told::Foreground, 0, 0,
+         Lift::After, 1},
+        {"breaks taken just before the news of an elevated window in front", D::Default,
+         Told::Foreground, 0, 0, Lift::Before, 1},
+        {"breaks taken as the input desktop switches to a UAC prompt", D::SecureDesktop,
+         Told::DesktopSwitch, 0, 0, Lift::Before, 1},
+        {"breaks taken as the lock screen comes, its notice after", D::Locked, Told::Session,
+         win::WTS_SESSION_LOCK, win::WTS_SESSION_UNLOCK, Lift::Before, 1},
+        {"woken from sleep", D::Locked, Told::Power, win::PBT_APMSUSPEND,
+         win::PBT_APMRESUMEAUTOMATIC, Lift::WithTheNews, 1},
+    };
+    const auto tell = [](const Case& c, bool starts) {
+        if (c.told == Told::Session) {
+            message(starts ? c.starts : c.ends);
+        } else if (c.told == Told::Power) {
+            mainWindowMessage(window, win::WM_POWERBROADCAST, starts ? c.starts : c.ends, 0);
+        } else if (c.told == Told::DesktopSwitch) {
+            mainWindowMessage(window, win::WM_DESKTOP_SWITCHED, 0, 0);
+        } else if (c.told == Told::Foreground) {
+            foregroundEventDelivered();
+        }
+    };
+    const auto refuse = [](const Case& c, InputDesktop desktop) {
+        fakeDesktop.elevatedForeground = c.desktop == D::Default;
+        fakeDesktop.desktop = c.desktop == D::Default ? D::Default : desktop;
     };
     // Another desktop's SendInput counts the events with ERROR_ACCESS_DENIED,
     // or gives 0 on some 64-bit Windows.
@@ -181,7 +130,15 @@ TEST_F(RefusedBreaks, EveryKeyGoesUpOnceTheRefusalEnds) {
             fakeDesktop.refusesWithZero = zero;
             holdThreePadsAndScratch();
             ASSERT_EQ(gameHeldKeys(), Held) << c.name;
-            c.begin();
+            if (c.lift == Lift::Before) {
+                refuse(c, D::Switching);
+                liftEveryFinger();
+            }
+            refuse(c, c.desktop);
+            tell(c, true);
+            if (c.lift == Lift::After) {
+                liftEveryFinger();
+            }
             pass(OwedBreakRetryMs / 2);
             pass(OwedBreakRetryMs);
             // Refused or dropped: the game still holds them, and so does the record.
@@ -189,7 +146,9 @@ TEST_F(RefusedBreaks, EveryKeyGoesUpOnceTheRefusalEnds) {
             EXPECT_EQ(owedBreakCount(), 4) << c.name;
             EXPECT_EQ(keysHeldInRecord(*heldRecord), 4) << c.name;
             EXPECT_EQ(PadPressed[0], 0) << c.name; // the controller let go
-            c.end();
+            fakeDesktop.elevatedForeground = false;
+            fakeDesktop.desktop = D::Default;
+            tell(c, false);
             pass(c.waitMs);
             EXPECT_EQ(gameHeldKeys(), Keys{}) << c.name;
             EXPECT_EQ(owedBreakCount(), 0) << c.name;

@@ -109,32 +109,6 @@ TEST_F(PicturesTest, PadSpriteChangesThePixelsOfItsRectangleOnly) {
     EXPECT_NE(screen.at(766 + 129, 292 + 189), 0u);
 }
 
-TEST_F(PicturesTest, DiscSpriteLeavesItsCornersAndDrawsItsCentre) {
-    // On a surface large enough for the whole square, and at its place in
-    // the controller, where only its right part lies on the screen.
-    PixelImage whole(1000, 1000, 0);
-    RasterCanvas wholeCanvas(whole);
-    Sprite(disc.get(), 37, 37, 926, 926).draw(wholeCanvas);
-    for (int32_t i = 0; i < 40; ++i) {
-        EXPECT_EQ(whole.at(37 + i, 37), 0u);
-        EXPECT_EQ(whole.at(37 + 925 - i, 37), 0u);
-        EXPECT_EQ(whole.at(37 + i, 37 + 925), 0u);
-        EXPECT_EQ(whole.at(37 + 925, 37 + 925 - i), 0u);
-    }
-    EXPECT_NE(whole.at(37 + 463, 37 + 463), 0u);
-    EXPECT_NE(whole.at(37 + 463, 37 + 10), 0u);  // the rim at the top
-    EXPECT_NE(whole.at(37 + 915, 37 + 463), 0u); // and at the right
-
-    PixelImage screen(1280, 720, 0);
-    RasterCanvas canvas(screen);
-    const Sprite placed(disc.get(), -459, -255, 926, 926);
-    placed.draw(canvas);
-    const Point centre = spriteCentre(placed);
-    EXPECT_NE(screen.at(centre.x, centre.y), 0u);
-    EXPECT_EQ(screen.at(466, 670), 0u); // the square's bottom-right corner
-    EXPECT_EQ(screen.at(467, 208), 0u); // just right of the square
-}
-
 TEST_F(PicturesTest, DiscIsACircleWhoseOutsideIsExactlyMagenta) {
     const PixelImage d = readPicture("scratch.bmp");
     ASSERT_EQ(d.width, 926);

@@ -26,6 +26,20 @@ namespace {
 
 constexpr const char* Code = "7k2m9xq4hd0c";
 
+// Binds the socket to the address (when one is given) and connects it to the
+// server's port on the loopback.
+bool connectFrom(int fd, uint16_t port, const char* from) {
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    inet_pton(AF_INET, from != nullptr ? from : "127.0.0.1", &local.sin_addr);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return (from == nullptr || bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0) &&
+           connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
 class RemoteLoopback : public ControllerFixture {
   protected:
     void SetUp() override {
@@ -46,17 +60,7 @@ class RemoteLoopback : public ControllerFixture {
     // A connection from an address of 127.0.0.0/8 (another device).
     int connectToServer(const char* from = nullptr) {
         const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        if (from != nullptr) {
-            sockaddr_in local = {};
-            local.sin_family = AF_INET;
-            inet_pton(AF_INET, from, &local.sin_addr);
-            EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-        }
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_TRUE(connectFrom(fd, port, from)) << (from != nullptr ? from : "");
         timeval wait = {5, 0};
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         sockets.push_back(fd);
@@ -83,10 +87,6 @@ class RemoteLoopback : public ControllerFixture {
             answer.append(buffer, static_cast<size_t>(got));
         }
         return answer;
-    }
-
-    std::string get(const std::string& target, const std::string& extra = "") {
-        return ask("GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n" + extra + "\r\n");
     }
 
     // The WebSocket handshake; the socket and the answer's head.
@@ -217,53 +217,6 @@ TEST_F(RemoteLoopback, EveryRequestFormIsAnsweredInHttp) {
     }
 }
 
-// A wrong code is refused and its address made to wait; the right code gets
-// in all the same; another site's page never does.
-TEST_F(RemoteLoopback, RefusesAWrongCodeOrOriginAndTheRightCodeStillGetsIn) {
-    std::string head;
-    openSocket("code=000000000000", head);
-    EXPECT_EQ(statusOf(head), "403") << head;
-    openSocket("code=000000000001", head);
-    EXPECT_EQ(statusOf(head), "429") << head;
-    openSocket(std::string("code=") + Code, head, "http://evil.example");
-    EXPECT_EQ(statusOf(head), "403") << head;
-    openSocket(std::string("code=") + Code, head);
-    EXPECT_EQ(statusOf(head), "101") << head;
-    // The server's thread says it opened just after its answer went out.
-    for (int i = 0; i < 2000 && remoteStatus().state != RemoteState::Connected; ++i) {
-        pollRemote();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_EQ(remoteStatus().state, RemoteState::Connected);
-    EXPECT_GE(remoteStatus().refusedCount, 3u);
-}
-
-TEST_F(RemoteLoopback, AFingerOnThePhoneIsAKeyUntilTheConnectionDrops) {
-    std::string head;
-    const int fd = openSocket(std::string("code=") + Code, head);
-    ASSERT_EQ(statusOf(head), "101") << head;
-    sendAll(fd, frame(0x2, PadDown));
-    EXPECT_TRUE(passUntil({"make 0x2C"}));
-    // The layout came first, then the pong of a ping.
-    sendAll(fd, frame(0x2, std::string("\x02\x05\x00\x00\x00\xff\xff", 7)));
-    std::string answer;
-    char buffer[256];
-    for (int i = 0; i < 50 && answer.find("\x82\x05") == std::string::npos; ++i) {
-        pollRemote();
-        const ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (got > 0) {
-            answer.append(buffer, static_cast<size_t>(got));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_NE(answer.find("layout\nlayout 1\nname default\n"), std::string::npos);
-    EXPECT_NE(answer.find(std::string("\x82\x05\x82\x05\x00\x00\x00", 7)), std::string::npos);
-    // The phone is gone mid-press: the key comes up.
-    shutdown(fd, SHUT_RDWR);
-    EXPECT_TRUE(passUntil({"make 0x2C", "break 0x2C"}));
-    EXPECT_EQ(remoteFingersDown(), 0);
-}
-
 TEST_F(RemoteLoopback, AFragmentOrATextMessageEndsTheConnection) {
     for (const std::string& bad :
          {std::string("\x02\x81\x00\x00\x00\x00\x01", 7), frame(0x1, "hello")}) {
@@ -303,6 +256,8 @@ TEST_F(RemoteLoopback, RefusalsAreAnswersWithTheirStatusAndTheWait) {
     const std::string foreign = check(right, "Origin: http://evil.example\r\n", "127.0.0.4");
     EXPECT_EQ(statusOf(foreign), "403") << foreign;
     EXPECT_NE(foreign.find("\r\n\r\nnot this page's address"), std::string::npos) << foreign;
+    openSocket(right, head, "http://evil.example", "127.0.0.4");
+    EXPECT_EQ(statusOf(head), "403") << head;
     // The address shut out for its wrong code is let in with the right one.
     openSocket(right, head, "", "127.0.0.3");
     EXPECT_EQ(statusOf(head), "101") << head;
@@ -407,18 +362,10 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
         std::vector<int> fds;
         const auto open = [&](int i) {
             const int fd = socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in local = {};
-            local.sin_family = AF_INET;
             // 127.0.4.1 on: other devices of the phone's own network.
             const std::string own =
                 "127.0." + std::to_string(4 + (i + 1) / 256) + "." + std::to_string((i + 1) % 256);
-            inet_pton(AF_INET, attack.spread ? own.c_str() : from[i % 4], &local.sin_addr);
-            bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-            sockaddr_in address = {};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(port);
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            connectFrom(fd, port, attack.spread ? own.c_str() : from[i % 4]);
             return fd;
         };
         for (int i = 0; i < attack.connections; ++i) {
@@ -435,16 +382,8 @@ TEST_F(RemoteLoopback, ThePhoneGetsInWhateverElseConnects) {
                 "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
             for (int i = 0; attack.flood && !stop; i = (i + 1) % 40) {
                 const int fd = socket(AF_INET, SOCK_STREAM, 0);
-                sockaddr_in local = {};
-                local.sin_family = AF_INET;
-                inet_pton(AF_INET, ("127.0.1." + std::to_string(i + 1)).c_str(), &local.sin_addr);
-                bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-                sockaddr_in address = {};
-                address.sin_family = AF_INET;
-                address.sin_port = htons(port);
-                address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
                 char answer[16] = {};
-                if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                if (connectFrom(fd, port, ("127.0.1." + std::to_string(i + 1)).c_str()) &&
                     send(fd, wrongTry.data(), wrongTry.size(), MSG_NOSIGNAL) > 0 &&
                     recv(fd, answer, sizeof answer - 1, MSG_WAITALL) > 0) {
                     const std::string status = statusOf(answer);
@@ -550,17 +489,33 @@ TEST_F(RemoteLoopback, AServerThatCannotStartSaysWhy) {
     EXPECT_EQ(mg_exit_library(), 0u);
 }
 
-// Connection ids wrap past 0, which stands for none: the connection after
-// the last id is a connection like any other, and its end lets go.
-TEST_F(RemoteLoopback, ConnectionIdsWrapPastNone) {
+// A finger on the phone is a key until the connection drops, on a
+// connection whose id wrapped past 0 (which stands for none) as on any other.
+TEST_F(RemoteLoopback, AFingerIsAKeyUntilTheConnectionDropsAfterTheIdsWrap) {
     setLastConnectionId(0xFFFFFFFFu);
     std::string head;
     const int fd = openSocket(std::string("code=") + Code, head);
     ASSERT_EQ(statusOf(head), "101") << head;
     sendAll(fd, frame(0x2, PadDown));
     EXPECT_TRUE(passUntil({"make 0x2C"}));
+    // The layout came first, then the pong of a ping.
+    sendAll(fd, frame(0x2, std::string("\x02\x05\x00\x00\x00\xff\xff", 7)));
+    std::string answer;
+    char buffer[256];
+    for (int i = 0; i < 50 && answer.find("\x82\x05") == std::string::npos; ++i) {
+        pollRemote();
+        const ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got > 0) {
+            answer.append(buffer, static_cast<size_t>(got));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(answer.find("layout\nlayout 1\nname default\n"), std::string::npos);
+    EXPECT_NE(answer.find(std::string("\x82\x05\x82\x05\x00\x00\x00", 7)), std::string::npos);
+    // The phone is gone mid-press: the key comes up.
     shutdown(fd, SHUT_RDWR);
     EXPECT_TRUE(passUntil({"make 0x2C", "break 0x2C"}));
+    EXPECT_EQ(remoteFingersDown(), 0);
 }
 
 } // namespace

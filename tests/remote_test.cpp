@@ -962,17 +962,6 @@ TEST_F(TimedPage, EveryWayThePhoneGoesLetsGoAndKeepsWholeTaps) {
     }
 }
 
-TEST_F(RemoteLink, APortInUseIsSaidAndNothingRuns) {
-    resetRemote();
-    fakeNetwork = FakeNetwork{};
-    fakeNetwork.startFails = true;
-    EXPECT_FALSE(startRemote(Code, "layout 1\n"));
-    EXPECT_EQ(remoteStatus().state, RemoteState::Failed);
-    EXPECT_STREQ(remoteStatus().problem, "the remote controller cannot start: port 8750 is in use");
-    pollRemote();
-    EXPECT_FALSE(fakeNetwork.started);
-}
-
 } // namespace
 
 // The round trips of the last minute: the reading at the median's and the
@@ -1131,6 +1120,7 @@ TEST(NetworkReach, TheFirewallIsJudgedForThePhonesNetworkAndPort) {
         {"the firewall off there", ProfilePrivate, ProfilePublic, 0, {}, 0},
         {"a Public network, the firewall off", ProfilePublic, 0, 0, {}, ReachPublicNetwork},
         {"no network known (a cable, the loopback)", 0, 7, 0, {}, 0},
+        {"a Domain network, no rule yet", ProfileDomain, 7, 0, {}, ReachFirewallWillAsk},
     };
     for (const Case& c : cases) {
         ReachView view = {};

@@ -1,5 +1,6 @@
 // Composing the controller screen.
 #include "base/format_text.h"
+#include "base/health.h"
 #include "controller/controller_scene.h"
 #include "controller/layouts/layout_file.h"
 #include "controller/modes/controller_render.h"
@@ -106,8 +107,21 @@ TEST_F(RenderControllerTest, CreditTouchHealthAndNoticeLines) {
     RecordingFrameTarget target;
     frameTarget = &target;
     renderControllerNow();
+    // Nothing changes: no frame; only the health line changes: a frame.
+    std::vector<size_t> frames;
+    for (const bool lost : {false, false, true}) {
+        if (lost) {
+            noteStrokeLost();
+        }
+        fakePlatform.time += 100;
+        renderController();
+        frames.push_back(target.frames.size());
+    }
     frameTarget = nullptr;
-    ASSERT_EQ(target.frames.size(), 1u);
+    EXPECT_EQ(frames, (std::vector<size_t>{2, 2, 3}));
+    EXPECT_NE(std::find_if(target.frames[2].texts.begin(), target.frames[2].texts.end(),
+                           [](const DrawnText& t) { return t.text.ends_with("strokes lost 1"); }),
+              target.frames[2].texts.end());
     const RecordingCanvas& canvas = target.frames[0];
     std::vector<int32_t> debugY;
     std::vector<std::string> below;
@@ -273,6 +287,21 @@ TEST_F(RenderControllerTest, TheEditorShowsItsBarItsLinesAndARefusedPlace) {
     }
     EXPECT_TRUE(handle);
     endDrag(editor);
+    // The disc selected by a tap: outlined round its square, its handle
+    // halfway down its right side.
+    startDrag(editor, 4, 208);
+    endDrag(editor);
+    const RecordingCanvas disc = compose();
+    const bool discOutlined =
+        std::any_of(disc.outlines.begin(), disc.outlines.end(), [](const DrawnOutline& o) {
+            return o.colour == ColourYellow && o.rect.left == -460 && o.rect.top == -256;
+        });
+    const bool discHandle =
+        std::any_of(disc.fills.begin(), disc.fills.end(), [](const DrawnOutline& f) {
+            return f.colour == ColourYellow && f.rect.left == 467 - HandleSize / 2 &&
+                   f.rect.top == 208 - HandleSize / 2;
+        });
+    EXPECT_TRUE(discOutlined && discHandle);
     leaveEditor();
 }
 

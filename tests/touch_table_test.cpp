@@ -136,11 +136,6 @@ TEST_F(TouchTableTest, HundredthsTruncateTowardZero) {
     EXPECT_EQ(TouchTable[0].y, 300);
 }
 
-TEST_F(TouchTableTest, DebugLineOfTheExample) {
-    file({TouchRecord{51230, 30012, 7, TouchFlagDown}});
-    EXPECT_STREQ(touchDebugLines[0], "[0][7][2] 51230 30012");
-}
-
 TEST_F(TouchTableTest, ThreePointsLeaveLinesThreeToNineAlone) {
     std::strcpy(touchDebugLines[3], "old three");
     std::strcpy(touchDebugLines[9], "old nine");

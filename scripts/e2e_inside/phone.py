@@ -139,10 +139,11 @@ def page_retries():
     waits = [(answer, later - at) for (at, answer), (later, _) in zip(checks, checks[1:])]
     gaps = [wait for _, wait in waits if wait > 50]
     # Soon after every refusal, never more than half a second (the first
-    # tries sooner); a second where Retry-After asks for one.
+    # tries sooner: 100 to 200 ms, a busy machine's 100 ms more allowed); a
+    # second where Retry-After asks for one.
     if any(wait < 990 for answer, wait in waits if answer == 429) or \
             any(wait > 650 for answer, wait in waits if answer != 429) or \
-            not any(80 <= wait <= 250 for _, wait in waits):
+            not any(80 <= wait <= 300 for _, wait in waits):
         raise Failure(f"the page tried again after {waits} ms")
     if not said["wayIn"][-1].startswith("connected") or \
             not any("trying again" in text for text in said["wayIn"]):
@@ -235,10 +236,12 @@ def remote_run(game, results):
     makes = make_times(game, since, 0x1F)
     times = [(us - (int(sent) / 1000.0 + offset_us)) / 1000.0
              for us, sent in zip(makes, said["timed"])]
+    # The page notes its send after the send: on a busy machine the key may
+    # be in the game a few milliseconds before the page's note.
     from_page = [(us - (sent * 1000.0 + wall_offset_us)) / 1000.0
                  for us, sent in zip(makes, said["pageSent"])]
     if len(times) != REMOTE_TOUCHES or len(from_page) != REMOTE_TOUCHES or \
-            not all(0 <= t < 1000 for t in times) or not all(-1 < t < 1000 for t in from_page):
+            not all(0 <= t < 1000 for t in times) or not all(-20 < t < 1000 for t in from_page):
         raise Failure(f"remote touch-to-key times off any clock: {times} {from_page}")
     results["remote"] = times
     results["remote-page"] = from_page

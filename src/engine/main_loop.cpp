@@ -10,6 +10,13 @@ namespace {
 // Of an input source, at most this many polls a pass (each with the scene's
 // update), so that the window's messages still come in turn.
 constexpr int32_t InputRoundsMost = 64;
+// Presenting a frame takes milliseconds (under Wine, with its server and
+// X, more): one begun just before a stroke's time holds the stroke back.
+// Within this of a stroke's time the frame waits for the pass at that time,
+// but a frame is never held back longer than FrameHeldMostUs.
+constexpr uint64_t FrameGuardUs = 4000;
+constexpr uint64_t FrameHeldMostUs = 50000;
+uint64_t lastRenderUs = 0;
 
 // A pass after its message step: input, the scene's update, then what can
 // wait for the strokes.
@@ -26,6 +33,13 @@ void finishPass() {
     keepWatchingSession();
     finishInputTiming();
     frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
+    const uint64_t now = platform.preciseTimeUs();
+    uint64_t strokeTime = 0;
+    if (precisePassAsked(&strokeTime) && strokeTime < now + FrameGuardUs &&
+        now - lastRenderUs < FrameHeldMostUs) {
+        return; // the pass at the stroke's time renders
+    }
+    lastRenderUs = now;
     SceneTable[currentScene].render();
 }
 
@@ -83,4 +97,5 @@ void runMainLoop() {
 
 void resetMainLoop() {
     resetPassRequests();
+    lastRenderUs = 0;
 }

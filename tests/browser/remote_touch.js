@@ -120,12 +120,22 @@ async function main() {
     // wait, waits, and then stops at its wrong code too.
     const wrong = await phone(browser, config.wrongUrl);
     result.refused = await waitForState(wrong.page, "Padrelle did not take", "a wrong code");
-    const wrongAgain = await phone(browser, config.wrongUrl);
-    result.slowed = await waitForState(wrongAgain.page, "Padrelle is slowing wrong codes",
-      "a wrong code while wrong codes wait");
-    await waitForState(wrongAgain.page, "Padrelle did not take", "a wrong code after the wait");
+    // A busy machine may open the second page only after the wait: then its
+    // refusal starts a longer one, and a third page comes within it.
+    result.slowed = null;
+    for (let tries = 0; tries < 3 && result.slowed === null; ++tries) {
+      const wrongAgain = await phone(browser, config.wrongUrl);
+      const said = await waitForState(wrongAgain.page, "Padrelle", "a wrong code right after one");
+      if (said.startsWith("Padrelle is slowing wrong codes")) {
+        result.slowed = said;
+        await waitForState(wrongAgain.page, "Padrelle did not take", "a wrong code after the wait");
+      }
+      await wrongAgain.page.close();
+    }
+    if (result.slowed === null) {
+      throw new Error("a wrong code right after another was never told to wait");
+    }
     await wrong.page.close();
-    await wrongAgain.page.close();
 
     // Stale connections of the phone's own address (sixteen, idle: old tabs,
     // the browser's spare ones) never keep its page out: the page keeps

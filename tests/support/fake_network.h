@@ -12,7 +12,6 @@
 struct FakeNetwork {
     ServerSettings settings = {};
     bool started = false;
-    bool startFails = false;
     // What was sent, by connection: text as it is, binary after "binary:".
     std::vector<std::pair<ConnectionId, std::string>> sent;
     std::vector<ConnectionId> closedByUs;

@@ -68,7 +68,6 @@ struct FakePlatform {
     bool buttonDown = true;
     std::vector<int32_t> quitCodes;
     bool sessionServicesReady = true;
-    int32_t touchRegistrations = 0;
     bool touchRegistrationFails = false; // as under Wine (error 120)
     uintptr_t extraInfo = 0;             // what messageExtraInfo gives
     std::vector<uint32_t> waits;         // timeouts of every waitForInput

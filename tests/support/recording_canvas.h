@@ -68,19 +68,15 @@ class RecordingCanvas : public Canvas {
 };
 
 // Composes each presented frame on a fresh RecordingCanvas and keeps them all:
-// the base layer, then the top; the regions taken from the lit layer apart.
+// the base layer, then the top.
 class RecordingFrameTarget : public FrameTarget {
   public:
-    void present(const FramePlan& plan, bool whole) override {
+    void present(const FramePlan& plan, bool) override {
         frames.emplace_back();
         if (plan.composeBase != nullptr) {
             plan.composeBase(frames.back());
         }
-        litRegions.emplace_back(plan.litRegions, plan.litRegions + plan.litCount);
         plan.composeTop(frames.back());
-        wholes.push_back(whole);
     }
     std::vector<RecordingCanvas> frames;
-    std::vector<std::vector<PixelRegion>> litRegions;
-    std::vector<bool> wholes;
 };
