@@ -14,21 +14,21 @@ namespace {
 
 int contextObject = 0;
 
-InterceptionContext create() {
+InterceptionContext driverCreate() {
     return &contextObject;
 }
-void destroy(InterceptionContext) {}
-int isKeyboard(InterceptionDevice device) {
+void driverDestroy(InterceptionContext) {}
+int driverIsKeyboard(InterceptionDevice device) {
     return device >= FirstKeyboard && device <= LastKeyboard;
 }
-void setFilter(InterceptionContext, InterceptionPredicate, InterceptionFilter) {}
-InterceptionDevice wait(InterceptionContext) {
+void driverSetFilter(InterceptionContext, InterceptionPredicate, InterceptionFilter) {}
+InterceptionDevice driverWait(InterceptionContext) {
     return 0;
 }
-int receive(InterceptionContext, InterceptionDevice, void*, unsigned int) {
+int driverReceive(InterceptionContext, InterceptionDevice, void*, unsigned int) {
     return 0;
 }
-int send(InterceptionContext, InterceptionDevice, const void*, unsigned int count) {
+int driverSend(InterceptionContext, InterceptionDevice, const void*, unsigned int count) {
     strokesSent += count;
     return static_cast<int>(count);
 }
@@ -42,8 +42,9 @@ void startPlay(const char* layout) {
         useLayout(*presetNamed(layout));
     }
     // An older build of the library: no timed wait, no hardware ids.
-    interception = InterceptionApi{create,  destroy, isKeyboard, setFilter, wait,
-                                   receive, send,    nullptr,    nullptr};
+    interception =
+        InterceptionApi{driverCreate,  driverDestroy, driverIsKeyboard, driverSetFilter, driverWait,
+                        driverReceive, driverSend,    nullptr,          nullptr};
     enterController();
     controllerMode = Play;
     strokesSent = 0;

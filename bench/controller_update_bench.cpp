@@ -3,8 +3,8 @@
 #include "bench_setup.h"
 
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,10 +7,10 @@
 // by a small bitmap backend, so no file is read.
 #include "bench_setup.h"
 
-#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
-#include "controller/key_assignment.h"
-#include "controller/play_mode.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/play_mode.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/pixel_image.h"
 #include "graphics/raster_frame_target.h"

@@ -2,7 +2,7 @@
 // controller update: the work each touch message and frame cost together.
 #include "bench_setup.h"
 
-#include "controller/play_mode.h"
+#include "controller/modes/play_mode.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Arbitrary bytes as the command line of padrelle.exe. Besides any sanitizer
 // report: a line that is taken gives options that go together; a refused
 // one says why and shows what is accepted.
-#include "controller/launch_options.h"
+#include "controller/settings/launch_options.h"
 
 #include <cstddef>
 #include <cstdint>

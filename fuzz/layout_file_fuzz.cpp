@@ -3,7 +3,7 @@
 // back the same when written and read again; a refused one must say why and
 // leave nothing of itself.
 #include "broken.h"
-#include "controller/layout_file.h"
+#include "controller/layouts/layout_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // a file that is taken must come back the same when written and read again;
 // a refused one must say why.
 #include "broken.h"
-#include "controller/saved_settings.h"
+#include "controller/settings/saved_settings.h"
 
 #include <cstddef>
 #include <cstdint>

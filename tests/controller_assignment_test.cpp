@@ -1,8 +1,8 @@
 // Key assignment: the eleven prompts, the highlighted pad, the stored codes.
-#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
-#include "controller/key_assignment.h"
-#include "controller/play_mode.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/play_mode.h"
 #include "engine/engine.h"
 #include "graphics/frame_target.h"
 #include "keyout/interception_output.h"

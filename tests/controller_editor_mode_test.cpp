@@ -1,14 +1,14 @@
 // The layout editor in the controller scene: entered from play without a key
 // left down, driven by fingers and the bar's buttons, saving a file that
 // plays at once, and refusing what cannot be saved without writing a thing.
+#include "base/format_text.h"
+#include "base/win_constants.h"
 #include "controller/controller_scene.h"
-#include "controller/editor_mode.h"
-#include "controller/launch_options.h"
-#include "controller/layout_file.h"
-#include "controller/remembered.h"
+#include "controller/layouts/layout_file.h"
+#include "controller/modes/editor_mode.h"
+#include "controller/modes/remembered.h"
+#include "controller/settings/launch_options.h"
 #include "engine/engine.h"
-#include "engine/format_text.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "keyout/system_input.h"
 #include "support/controller_fixture.h"

@@ -1,11 +1,11 @@
 // Layouts that follow the game in front: the switch, its keys, what the game
 // holds through it, and what changes nothing.
 #include "controller/controller_scene.h"
-#include "controller/editor_mode.h"
-#include "controller/game_layouts.h"
-#include "controller/launch_options.h"
-#include "controller/play_mode.h"
-#include "controller/remembered.h"
+#include "controller/modes/editor_mode.h"
+#include "controller/modes/game_layouts.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
+#include "controller/settings/launch_options.h"
 #include "engine/engine.h"
 #include "keyout/held_record.h"
 #include "keyout/system_input.h"

@@ -2,10 +2,10 @@
 // scratch. After every frame the keys held on the output side (as the fake
 // driver saw the strokes) must match the controller's own flags and the
 // fingers in the table, and no key may stay held once the scene is left.
+#include "base/logical_scale.h"
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
+#include "controller/modes/play_mode.h"
 #include "engine/actions.h"
-#include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
 #include "support/controller_fixture.h"

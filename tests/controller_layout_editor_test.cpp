@@ -1,7 +1,7 @@
 // The layout editor's model: drags in the frame's pixels, the commands, and
 // the rule that the layout is always one the file's reader takes.
-#include "controller/layout_editor.h"
-#include "controller/layout_file.h"
+#include "controller/layouts/layout_editor.h"
+#include "controller/layouts/layout_file.h"
 
 #include <gtest/gtest.h>
 

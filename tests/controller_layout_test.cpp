@@ -1,10 +1,10 @@
 // Layouts: the built-in presets, layout files and their errors, the fit to
 // the frame, and the controller playing a layout of two discs.
-#include "controller/key_assignment.h"
-#include "controller/layout.h"
-#include "controller/layout_file.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "controller/layouts/layout.h"
+#include "controller/layouts/layout_file.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "engine/engine.h"
 #include "support/controller_fixture.h"
 #include "support/held_key_mirror.h"

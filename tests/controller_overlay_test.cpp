@@ -1,14 +1,14 @@
 // The controller over the game: the window's shape against what the
 // controls answer for, the panel's place and buttons, the shape following
 // the window, and the overlay staying on top without ever being activated.
-#include "controller/editor_mode.h"
-#include "controller/overlay.h"
-#include "controller/play_mode.h"
-#include "controller/remembered.h"
+#include "base/logical_scale.h"
+#include "base/win_constants.h"
+#include "base/window_owners.h"
+#include "controller/modes/editor_mode.h"
+#include "controller/modes/overlay.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
 #include "engine/engine.h"
-#include "engine/logical_scale.h"
-#include "engine/win_constants.h"
-#include "engine/window_owners.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"

@@ -1,9 +1,9 @@
 // Play mode: pads, and the Return toggle of the screen mode.
+#include "base/win_constants.h"
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
+#include "controller/modes/play_mode.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "remote/remote_fingers.h"
 #include "support/controller_fixture.h"

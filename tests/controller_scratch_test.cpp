@@ -1,7 +1,7 @@
 // Scratch tracking round the disc centred at (4, 208).
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "support/controller_fixture.h"
 
 #include <cmath>

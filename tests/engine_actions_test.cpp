@@ -1,6 +1,6 @@
 // The keyboard action map polled from the key state.
+#include "base/win_constants.h"
 #include "engine/actions.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"
 

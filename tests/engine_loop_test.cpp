@@ -1,7 +1,8 @@
 // The scene table, the frame clock and the main loop against a fake message source.
+#include "base/pass_requests.h"
+#include "base/win_constants.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"
 

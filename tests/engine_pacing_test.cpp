@@ -1,7 +1,7 @@
 // When frames go to the window, and the health figures a player can read.
+#include "base/health.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
-#include "engine/health.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"
 

@@ -1,5 +1,5 @@
 // Bounded text formatting and the two sound calls.
-#include "engine/format_text.h"
+#include "base/format_text.h"
 #include "engine/sound.h"
 #include "support/fake_platform.h"
 

@@ -1,6 +1,6 @@
 // Window placement: centring on the monitor, full screen, no-activate.
+#include "base/win_constants.h"
 #include "engine/shape_bands.h"
-#include "engine/win_constants.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"

@@ -1,7 +1,7 @@
 // The window procedure's message table and the mouse state.
+#include "base/win_constants.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "support/fake_platform.h"
 #include "touch/touch_table.h"

@@ -1,11 +1,11 @@
 // The frame in layers is the whole frame, pixel for pixel; and the pixel work
 // of presenting it: what changed, and the stretch onto a larger window.
-#include "controller/controller_render.h"
+#include "base/format_text.h"
 #include "controller/controller_scene.h"
-#include "controller/key_assignment.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
-#include "engine/format_text.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/frame_pixels.h"
 #include "graphics/raster_frame_target.h"

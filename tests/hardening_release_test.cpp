@@ -1,10 +1,10 @@
 // Held keys let go when the session ends, and the system's touch gestures
 // kept off the window.
-#include "controller/held_keys.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "base/win_constants.h"
+#include "controller/modes/held_keys.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "engine/engine.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "keyout/keyboard_output.h"
 #include "support/controller_fixture.h"

@@ -1,5 +1,5 @@
 // Which keyboard output is opened and why, and the strokes each one sends.
-#include "engine/health.h"
+#include "base/health.h"
 #include "keyout/interception_output.h"
 #include "keyout/sendinput_output.h"
 #include "support/fake_desktop.h"

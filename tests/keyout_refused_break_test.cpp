@@ -2,10 +2,10 @@
 // desktop) or drops without a word (an elevated window in front) are kept
 // and sent again until the game has them: no key stays down after the
 // refusal ends.
-#include "controller/play_mode.h"
-#include "controller/remembered.h"
+#include "base/win_constants.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
 #include "engine/engine.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "keyout/guard.h"
 #include "keyout/held_record.h"

@@ -1,7 +1,7 @@
 // Whole controller frames composed into the native frame buffer.
-#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/play_mode.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/frame_target.h"

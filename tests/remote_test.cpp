@@ -1,9 +1,9 @@
 // The remote controller's rules: its messages, its gate, the page's fingers
 // in the touch table and one page at a time, with a network that records.
-#include "controller/held_keys.h"
-#include "controller/remote_panel.h"
+#include "base/win_constants.h"
+#include "controller/modes/held_keys.h"
+#include "controller/modes/remote_panel.h"
 #include "engine/engine.h"
-#include "engine/win_constants.h"
 #include "remote/host_addresses.h"
 #include "remote/network.h"
 #include "remote/network_reach.h"

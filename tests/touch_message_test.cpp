@@ -1,7 +1,7 @@
 // WM_TOUCH: records read from the handle, filed, and the handle closed once.
+#include "base/health.h"
+#include "base/win_constants.h"
 #include "engine/engine.h"
-#include "engine/health.h"
-#include "engine/win_constants.h"
 #include "support/fake_platform.h"
 #include "touch/touch_message.h"
 #include "touch/touch_table.h"

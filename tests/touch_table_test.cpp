@@ -1,5 +1,5 @@
 // Filing touch records in the ten slots, and the hit queries.
-#include "engine/logical_scale.h"
+#include "base/logical_scale.h"
 #include "support/fake_platform.h"
 #include "touch/touch_table.h"
 

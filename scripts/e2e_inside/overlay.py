@@ -207,8 +207,11 @@ def window_menu_run(game, openbox):
         openbox[0].kill()
         openbox[0].wait()
         openbox[0] = start_openbox()
-    wait_for(10, "openbox did not take the controller's window on",
-             lambda: TITLE in run("wmctrl", "-l", check=False))
+    # Both windows taken on before one is raised: wmctrl -a finds only a
+    # window the window manager lists.
+    wait_for(10, "openbox did not take the controller's and the game's windows on",
+             lambda: all(title in run("wmctrl", "-l", check=False)
+                         for title in (TITLE, game.title)))
     # A window in front again (between the two window managers there was
     # none): a break is taken only where one is.
     game.focus()

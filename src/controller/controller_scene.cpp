@@ -1,23 +1,25 @@
 #include "controller/controller_scene.h"
 
-#include "controller/editor_mode.h"
-#include "controller/game_layouts.h"
-#include "controller/held_keys.h"
-#include "controller/key_assignment.h"
-#include "controller/menu_commands.h"
-#include "controller/menu_mode.h"
-#include "controller/overlay.h"
-#include "controller/phone_offer.h"
-#include "controller/play_mode.h"
-#include "controller/remembered.h"
-#include "controller/remote_panel.h"
-#include "controller/scratch.h"
+#include "base/format_text.h"
+#include "base/logical_scale.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
+#include "base/win_constants.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/editor_mode.h"
+#include "controller/modes/game_layouts.h"
+#include "controller/modes/held_keys.h"
+#include "controller/modes/key_assignment.h"
+#include "controller/modes/menu_commands.h"
+#include "controller/modes/menu_mode.h"
+#include "controller/modes/overlay.h"
+#include "controller/modes/phone_offer.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
+#include "controller/modes/remote_panel.h"
+#include "controller/modes/scratch.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
-#include "engine/format_text.h"
-#include "engine/logical_scale.h"
-#include "engine/platform.h"
-#include "engine/win_constants.h"
 #include "engine/window_modes.h"
 #include "engine/window_proc.h"
 #include "keyout/accessibility_keys.h"
@@ -32,68 +34,12 @@
 #include <cstring>
 #include <string>
 
-uint64_t controllerObjectsVersion = 0;
-LeftForQuestion leftForFirewallQuestion = LeftForQuestion::Nothing;
-
 namespace {
 
 // The firewall's question was seen coming once: the window was made an
 // ordinary one for it (a player who lays it over the game again meanwhile
 // keeps it there).
 bool firewallQuestionSeen = false;
-
-} // namespace
-Image* whiteImage = nullptr;
-Image* blueImage = nullptr;
-Image* scratchImage = nullptr;
-Sprite* padSprites[MaxPads] = {};
-Sprite* scratchDiscs[MaxDiscs] = {};
-Sprite*& scratchDisc = scratchDiscs[0];
-Layout controllerLayout = fittedToFrame(defaultLayout());
-Layout playedLayout = defaultLayout();
-
-int8_t KeyScancodes[MaxPads] = {0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32, 0x10, 0x11};
-int8_t ScratchScancodes[MaxDiscs * ScratchKeyCount] = {0x1D, 0x2A};
-unsigned short KeyPrefixes[MaxPads] = {};
-unsigned short ScratchPrefixes[MaxDiscs * ScratchKeyCount] = {};
-ControllerMode controllerMode = AssignKeys;
-char noticeLines[NoticeCount][NoticeSize];
-// First: over the game only its lines are seen, where the frame's notices begin.
-char (&coverNotice)[NoticeSize] = noticeLines[0];
-char (&outputNotice)[NoticeSize] = noticeLines[1];
-char (&settingsNotice)[NoticeSize] = noticeLines[2];
-char (&gameNotice)[NoticeSize] = noticeLines[3];
-char (&layoutNotice)[NoticeSize] = noticeLines[4];
-
-namespace {
-
-void deleteControls() {
-    for (Sprite*& pad : padSprites) {
-        delete pad;
-        pad = nullptr;
-    }
-    for (Sprite*& disc : scratchDiscs) {
-        delete disc;
-        disc = nullptr;
-    }
-}
-
-void resetScratchTrackers() {
-    for (ScratchTracker& tracker : ScratchTrackers) {
-        tracker = ScratchTracker{};
-    }
-}
-
-void deleteObjects() {
-    ++controllerObjectsVersion;
-    deleteControls();
-    delete whiteImage;
-    whiteImage = nullptr;
-    delete blueImage;
-    blueImage = nullptr;
-    delete scratchImage;
-    scratchImage = nullptr;
-}
 
 } // namespace
 
@@ -118,19 +64,8 @@ void reportForcedDriverProblem() {
 
 } // namespace
 
-void useLayout(const Layout& layout) {
-    playedLayout = layout;
-    controllerLayout = fittedToFrame(layout);
-    std::memset(KeyScancodes, 0, sizeof KeyScancodes);
-    std::memset(KeyPrefixes, 0, sizeof KeyPrefixes);
-    std::memset(ScratchScancodes, 0, sizeof ScratchScancodes);
-    std::memset(ScratchPrefixes, 0, sizeof ScratchPrefixes);
-    std::memset(PadPressed, 0, sizeof PadPressed);
-    useKeys(layoutKeys(controllerLayout));
-}
-
 void resetController() {
-    deleteObjects();
+    deleteControllerObjects();
     useLayout(defaultLayout());
     controllerMode = AssignKeys;
     resetRemembered();
@@ -149,80 +84,14 @@ void resetController() {
     resetKeyboardOutput();
 }
 
-namespace {
-
-// A picture from img\ in the current folder; where that has none (a player
-// started padrelle.exe from a shortcut or a launcher that sets another
-// folder), from img\ beside the program.
-Image* loadPicture(const char* name) {
-    Image* image = new Image(name);
-    std::string folder(ProgramFolderSize, '\0');
-    if (image->loaded == 0 && platform.programFolder(folder.data(), folder.size())) {
-        folder.resize(std::strlen(folder.c_str()));
-        delete image;
-        image = new Image((folder + name).c_str());
-    }
-    return image;
-}
-
-} // namespace
-
-namespace {
-
-// The sprites of the layout in use, made anew.
-void makeControls() {
-    deleteControls();
-    const Layout& layout = controllerLayout;
-    // A layout that keeps its proportions keeps them on any screen.
-    keepFrameProportions(layout.keepProportions);
-    for (int32_t i = 0; i < layout.padCount; ++i) {
-        const LayoutPad& pad = layout.pads[i];
-        // The key caps' pictures where they fit the pad; its colour elsewhere.
-        const bool fits = pad.width == PadPictureWidth && pad.height == PadPictureHeight;
-        Image* picture = !fits                   ? nullptr
-                         : pad.look == LookBlue  ? blueImage
-                         : pad.look == LookWhite ? whiteImage
-                                                 : nullptr;
-        padSprites[i] = new Sprite(picture, pad.x, pad.y, pad.width, pad.height);
-    }
-    for (int32_t i = 0; i < layout.discCount; ++i) {
-        const LayoutDisc& disc = layout.discs[i];
-        // The turntable's picture where it fits the disc; a circle elsewhere.
-        const bool pictured = 2 * disc.radius == DiscPictureSize;
-        scratchDiscs[i] = new Sprite(pictured ? scratchImage : nullptr, disc.x - disc.radius,
-                                     disc.y - disc.radius, 2 * disc.radius, 2 * disc.radius);
-        // A second disc's lines start at its centre, not at the screen's corner.
-        if (i > 0 && ScratchTrackers[i].tracking == 0) {
-            const Point centre = spriteCentre(*scratchDiscs[i]);
-            ScratchTrackers[i].touchPoint = centre;
-            ScratchTrackers[i].lowEnd = centre;
-            ScratchTrackers[i].highEnd = centre;
-        }
-    }
-    ++controllerObjectsVersion;
-    placeOverlayPanel(layout);
-    placeMenuButton(playedLayout);
-}
-
-} // namespace
-
-void playLayout(const Layout& layout, const KeySet& keys) {
-    releaseHeldKeys();
-    resetScratchTrackers();
-    useLayout(layout);
-    useKeys(keys);
-    if (whiteImage != nullptr) {
-        makeControls();
-    }
-    showLayoutToPhone();
+void installControllerScene() {
+    installScene(1, Scene{enterController, updateController, renderController, leaveController,
+                          releaseController, inputBackToController});
+    installWindowMenu(controllerWindowMenu);
 }
 
 void enterController() {
-    deleteObjects(); // an earlier entry's objects, if the scene was never left
-    whiteImage = loadPicture("img/white.bmp");
-    blueImage = loadPicture("img/blue.bmp");
-    scratchImage = loadPicture("img/scratch.bmp");
-    makeControls();
+    loadControllerObjects();
     setFrameRate(1000, 4);
     // The output given on the command line, else the one remembered: a
     // driver remembered that cannot be had now gives SendInput and says why.
@@ -387,7 +256,7 @@ void leaveController() {
     cancelKeyAssignment();
     stopRemoteController();
     saveScreenAtExit();
-    deleteObjects();
+    deleteControllerObjects();
     closeKeyboardOutput();
     sayKeysLeftToTheGuard();
 }

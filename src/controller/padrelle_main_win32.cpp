@@ -2,15 +2,15 @@
 // remembered settings, then the engine's window.
 #include <windows.h>
 
+#include "base/system_watches.h"
+#include "base/wide_text.h"
 #include "controller/controller_scene.h"
-#include "controller/launch_options.h"
-#include "controller/play_mode.h"
-#include "controller/remembered.h"
-#include "controller/settings_store.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/remembered.h"
+#include "controller/settings/launch_options.h"
+#include "controller/settings/settings_store.h"
 #include "engine/program_win32.h"
 #include "engine/responsiveness.h"
-#include "engine/system_watches.h"
-#include "engine/wide_text.h"
 #include "keyout/accessibility_keys.h"
 #include "keyout/guard.h"
 #include "keyout/interception_output.h"
@@ -68,6 +68,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return runGuardStart(launchOptions.guardProcess, launchOptions.guardRecord);
     }
     prepareWin32Engine(instance);
+    // The engine runs the controller's scene and builds its window menu.
+    installControllerScene();
     if (launchOptions.help) {
         say(LaunchUsage, Caption, MB_OK | MB_ICONINFORMATION);
         return 0;

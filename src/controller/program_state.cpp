@@ -1,8 +1,8 @@
 #include "controller/program_state.h"
 
+#include "base/logical_scale.h"
 #include "controller/controller_scene.h"
 #include "engine/engine.h"
-#include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/frame_target.h"
@@ -10,6 +10,7 @@
 #include "touch/touch_table.h"
 
 void resetProgramState() {
+    installControllerScene();
     resetEngine();
     resetWindowState();
     resetTouchTable();

@@ -1,7 +1,7 @@
 #include "engine/actions.h"
 
-#include "engine/platform.h"
-#include "engine/win_constants.h"
+#include "base/platform.h"
+#include "base/win_constants.h"
 #include "engine/window_proc.h"
 #include "touch/touch_table.h"
 

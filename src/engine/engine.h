@@ -1,7 +1,9 @@
-// Scenes, the frame clock and the main loop.
+// Scenes, the frame clock and the main loop. The engine knows no scene of
+// its own: the application gives its scenes and its window menu's source at
+// the program's start (installScene, installWindowMenu), as tests do.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <cstdint>
 
@@ -33,12 +35,19 @@ constexpr int32_t SceneCount = 2;
 extern Scene SceneTable[SceneCount];
 // The scene's entries of the window menu: written into entries (at most
 // max), their count given. The window menu is built from them when the
-// window is made and each time it opens. Named with the scene table.
+// window is made and each time it opens. None until the application gives
+// its source.
 using WindowMenuSource = int32_t (*)(WindowMenuEntry* entries, int32_t max);
-extern const WindowMenuSource sceneWindowMenu;
+extern WindowMenuSource sceneWindowMenu;
+
+// A scene's handlers, given by the application before the engine starts:
+// they are the standard table's from now on (resetEngine puts them back).
+// Scene 0 is no scene and stays so; a number outside the table changes
+// nothing.
+void installScene(int32_t scene, const Scene& handlers);
+void installWindowMenu(WindowMenuSource source);
 extern int32_t currentScene;
 extern FrameClock frameClock;
-extern void* moduleInstance; // HINSTANCE of the program
 
 void sceneNoOp();
 void switchScene(int32_t scene);
@@ -62,14 +71,6 @@ void runMainLoopPass();
 void runModalPass();
 constexpr uintptr_t ModalPassTimer = 0x50A5;
 constexpr uint32_t ModalPassMs = 10; // USER_TIMER_MINIMUM
-// Asks for a pass no later than timeMs (on the timeMs() clock), or delayMs
-// from now, even if no input comes meanwhile. A request holds until the next
-// pass starts; the earliest of several wins.
-void requestPassBy(uint32_t timeMs);
-void requestPassIn(uint32_t delayMs);
-// Asks for a pass at timeUs on the preciseTimeUs clock, to the system
-// timer's finest grain: a stroke waits for that time. Held as requestPassBy.
-void requestPassAtUs(uint64_t timeUs);
 void resetMainLoop();
 
 // Back to the state at program start: scene 0 current, clock zero, the

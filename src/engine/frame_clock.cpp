@@ -1,5 +1,5 @@
+#include "base/platform.h"
 #include "engine/engine.h"
-#include "engine/platform.h"
 
 FrameClock frameClock = {};
 

@@ -1,8 +1,9 @@
 #include "engine/frame_pacing.h"
 
+#include "base/health.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
 #include "engine/engine.h"
-#include "engine/health.h"
-#include "engine/platform.h"
 #include "engine/window_proc.h"
 
 namespace {

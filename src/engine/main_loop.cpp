@@ -1,15 +1,12 @@
+#include "base/health.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
-#include "engine/health.h"
-#include "engine/platform.h"
 #include "engine/window_proc.h"
 
 namespace {
 
-bool passRequested = false;
-uint32_t passDeadline = 0;
-bool precisePassRequested = false;
-uint64_t precisePassDeadline = 0;
 // Of an input source, at most this many polls a pass (each with the scene's
 // update), so that the window's messages still come in turn.
 constexpr int32_t InputRoundsMost = 64;
@@ -20,38 +17,6 @@ constexpr int32_t InputRoundsMost = 64;
 constexpr uint64_t FrameGuardUs = 4000;
 constexpr uint64_t FrameHeldMostUs = 50000;
 uint64_t lastRenderUs = 0;
-
-// Milliseconds until the earliest pass asked for: 0 when it is due,
-// WaitForever when none was asked for. The clock may wrap.
-uint32_t timeUntilDue() {
-    if (!passRequested) {
-        return WaitForever;
-    }
-    const auto left = static_cast<int32_t>(passDeadline - platform.timeMs());
-    return left > 0 ? static_cast<uint32_t>(left) : 0;
-}
-
-} // namespace
-
-void requestPassBy(uint32_t timeMs) {
-    if (!passRequested || static_cast<int32_t>(timeMs - passDeadline) < 0) {
-        passDeadline = timeMs;
-        passRequested = true;
-    }
-}
-
-void requestPassIn(uint32_t delayMs) {
-    requestPassBy(platform.timeMs() + delayMs);
-}
-
-void requestPassAtUs(uint64_t timeUs) {
-    if (!precisePassRequested || timeUs < precisePassDeadline) {
-        precisePassDeadline = timeUs;
-        precisePassRequested = true;
-    }
-}
-
-namespace {
 
 // A pass after its message step: input, the scene's update, then what can
 // wait for the strokes.
@@ -69,7 +34,8 @@ void finishPass() {
     finishInputTiming();
     frameClock.nextFrameTime += static_cast<uint32_t>(frameClock.framePeriod);
     const uint64_t now = platform.preciseTimeUs();
-    if (precisePassRequested && precisePassDeadline < now + FrameGuardUs &&
+    uint64_t strokeTime = 0;
+    if (precisePassAsked(&strokeTime) && strokeTime < now + FrameGuardUs &&
         now - lastRenderUs < FrameHeldMostUs) {
         return; // the pass at the stroke's time renders
     }
@@ -77,27 +43,27 @@ void finishPass() {
     SceneTable[currentScene].render();
 }
 
-} // namespace
-
 // Waits for input until the earliest pass asked for (nothing waits when it
 // is due); whether input came.
 bool waitUntilDue() {
-    const uint32_t timeout = timeUntilDue();
-    if (precisePassRequested) {
+    const uint32_t timeout = timeUntilPassDue();
+    uint64_t preciseDeadline = 0;
+    if (precisePassAsked(&preciseDeadline)) {
         const uint64_t now = platform.preciseTimeUs();
-        if (precisePassDeadline <= now) {
+        if (preciseDeadline <= now) {
             return false;
         }
-        if (timeout == WaitForever || precisePassDeadline - now < uint64_t{timeout} * 1000) {
-            return platform.waitForInputUntilUs(precisePassDeadline);
+        if (timeout == WaitForever || preciseDeadline - now < uint64_t{timeout} * 1000) {
+            return platform.waitForInputUntilUs(preciseDeadline);
         }
     }
     return timeout > 0 && platform.waitForInput(timeout);
 }
 
+} // namespace
+
 void runModalPass() {
-    passRequested = false;
-    precisePassRequested = false;
+    passRequestsServed();
     notePassStarted();
     finishPass();
 }
@@ -112,8 +78,7 @@ void runMainLoopPass() {
     }
     // This pass serves every request made before it; handlers ask again for
     // what is still due.
-    passRequested = false;
-    precisePassRequested = false;
+    passRequestsServed();
     notePassStarted();
     // A quit message is dropped.
     if (taken > 0) {
@@ -131,9 +96,6 @@ void runMainLoop() {
 }
 
 void resetMainLoop() {
-    passRequested = false;
-    passDeadline = 0;
-    precisePassRequested = false;
-    precisePassDeadline = 0;
+    resetPassRequests();
     lastRenderUs = 0;
 }

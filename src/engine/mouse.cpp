@@ -1,6 +1,7 @@
+#include "base/health.h"
+#include "base/logical_scale.h"
+#include "base/pass_requests.h"
 #include "engine/engine.h"
-#include "engine/health.h"
-#include "engine/logical_scale.h"
 #include "engine/window_proc.h"
 #include "touch/touch_table.h"
 

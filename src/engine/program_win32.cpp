@@ -1,9 +1,9 @@
 // The window class, the window and the main loop.
 #include <windows.h>
 
+#include "base/platform_win32.h"
 #include "engine/crash_release.h"
 #include "engine/engine.h"
-#include "engine/platform_win32.h"
 #include "engine/program_win32.h"
 #include "engine/window_ghosting.h"
 #include "engine/window_modes.h"
@@ -35,7 +35,7 @@ void prepareWin32Engine(void* instance) {
     installCrashRelease();
     useWin32Platform();
     useWin32BitmapBackend();
-    useGdiFrameTarget();
+    useGdiFrameTarget([] { return mainWindow; });
 }
 
 int runEngineWindow(const StartScreen& start, int showCommand) {

@@ -1,6 +1,6 @@
 #include "engine/responsiveness.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <mmsystem.h>
 
+#include "base/system_call.h"
 #include "engine/responsiveness.h"
-#include "engine/system_call.h"
 
 namespace {
 

@@ -1,28 +1,38 @@
-#include "controller/controller_render.h"
-#include "controller/controller_scene.h"
-#include "controller/menu_commands.h"
+#include "base/health.h"
+#include "base/system_watches.h"
 #include "engine/actions.h"
 #include "engine/engine.h"
 #include "engine/frame_pacing.h"
-#include "engine/health.h"
-#include "engine/system_watches.h"
 
 namespace {
 
-constexpr Scene standardScenes[SceneCount] = {
-    {sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp},
-    {enterController, updateController, renderController, leaveController, releaseController,
-     inputBackToController},
-};
+constexpr Scene noScene = {sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp, sceneNoOp};
+
+Scene standardScenes[SceneCount] = {noScene, noScene};
+
+int32_t noWindowMenu(WindowMenuEntry*, int32_t) {
+    return 0;
+}
 
 } // namespace
 
-Scene SceneTable[SceneCount] = {standardScenes[0], standardScenes[1]};
-const WindowMenuSource sceneWindowMenu = controllerWindowMenu;
+Scene SceneTable[SceneCount] = {noScene, noScene};
+WindowMenuSource sceneWindowMenu = noWindowMenu;
 int32_t currentScene = 0;
-void* moduleInstance = nullptr;
 
 void sceneNoOp() {}
+
+void installScene(int32_t scene, const Scene& handlers) {
+    if (scene <= 0 || scene >= SceneCount) {
+        return;
+    }
+    standardScenes[scene] = handlers;
+    SceneTable[scene] = handlers;
+}
+
+void installWindowMenu(WindowMenuSource source) {
+    sceneWindowMenu = source != nullptr ? source : noWindowMenu;
+}
 
 void switchScene(int32_t scene) {
     // Only the scenes of the table exist; any other number changes nothing.

@@ -1,7 +1,7 @@
 // A window's shape in the form a region's data takes it.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <vector>
 

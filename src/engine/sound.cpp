@@ -1,7 +1,7 @@
 #include "engine/sound.h"
 
-#include "engine/platform.h"
-#include "engine/win_constants.h"
+#include "base/platform.h"
+#include "base/win_constants.h"
 
 #include <cstdint>
 

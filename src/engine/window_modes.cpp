@@ -1,8 +1,8 @@
 #include "engine/window_modes.h"
 
+#include "base/logical_scale.h"
+#include "base/win_constants.h"
 #include "engine/engine.h"
-#include "engine/logical_scale.h"
-#include "engine/win_constants.h"
 #include "engine/window_proc.h"
 #include "touch/touch_table.h"
 

@@ -1,7 +1,7 @@
 // Windowed and full-screen modes of the engine's window.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // The window procedure's portable half and the mouse state.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <cstdint>
 

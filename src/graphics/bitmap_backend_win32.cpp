@@ -4,8 +4,8 @@
 // resources with LoadBitmapA.
 #include <windows.h>
 
-#include "engine/engine.h"
-#include "engine/wide_text.h"
+#include "base/platform.h"
+#include "base/wide_text.h"
 #include "graphics/bitmap_backend.h"
 #include "graphics/bitmap_backend_win32.h"
 #include "graphics/bmp_reader.h"

@@ -2,5 +2,9 @@
 // window's client area (Windows builds only).
 #pragma once
 
-// Points frameTarget at the GDI back buffer of mainWindow.
-void useGdiFrameTarget();
+#include "base/platform.h"
+
+// Points frameTarget at the GDI back buffer of the window that window()
+// gives, asked at each frame (the engine's main window: it may not be made
+// yet, or be gone).
+void useGdiFrameTarget(WindowHandle (*window)());

@@ -8,8 +8,7 @@
 // stretched with halftoning, which keeps the one-pixel lines.
 #include <windows.h>
 
-#include "engine/logical_scale.h"
-#include "engine/window_proc.h"
+#include "base/logical_scale.h"
 #include "graphics/frame_pixels.h"
 #include "graphics/frame_target.h"
 #include "graphics/gdi_canvas.h"
@@ -70,8 +69,11 @@ struct Surface {
 
 class GdiFrameTarget : public FrameTarget {
   public:
+    // The window the frames go to, asked for at each one.
+    WindowHandle (*windowSource)() = nullptr;
+
     void present(const FramePlan& plan, bool whole) override {
-        HWND window = static_cast<HWND>(mainWindow);
+        HWND window = static_cast<HWND>(windowSource != nullptr ? windowSource() : nullptr);
         RECT client = {};
         if (window == nullptr || plan.composeTop == nullptr || !IsWindow(window) ||
             !GetClientRect(window, &client)) {
@@ -263,6 +265,7 @@ GdiFrameTarget gdiFrameTarget;
 
 } // namespace
 
-void useGdiFrameTarget() {
+void useGdiFrameTarget(WindowHandle (*window)()) {
+    gdiFrameTarget.windowSource = window;
     frameTarget = &gdiFrameTarget;
 }

@@ -1,6 +1,6 @@
 #include "graphics/image.h"
 
-#include "engine/win_constants.h"
+#include "base/win_constants.h"
 #include "graphics/bitmap_backend.h"
 
 #include <cstring>

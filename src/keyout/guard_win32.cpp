@@ -3,7 +3,7 @@
 // the held record (to read when the program is gone).
 #include <windows.h>
 
-#include "engine/wide_text.h"
+#include "base/wide_text.h"
 #include "keyout/guard.h"
 #include "keyout/interception_api.h"
 #include "keyout/keyboard_library.h"

@@ -1,6 +1,6 @@
 #include "keyout/interception_output.h"
 
-#include "engine/platform.h"
+#include "base/platform.h"
 #include "keyout/key_keeper.h"
 #include "keyout/key_taker.h"
 #include "keyout/keyboard_library.h"

@@ -1,6 +1,6 @@
 #include "keyout/keyboard_library.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 #include "keyout/library_loading.h"
 
 KeyboardLibrary keyboardLibrary;

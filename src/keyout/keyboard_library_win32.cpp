@@ -1,7 +1,7 @@
 // Binds the keyboard-filter driver library at run time.
 #include <windows.h>
 
-#include "engine/wide_text.h"
+#include "base/wide_text.h"
 #include "keyout/keyboard_library.h"
 #include "keyout/library_loading.h"
 

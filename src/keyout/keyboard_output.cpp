@@ -1,8 +1,8 @@
 #include "keyout/keyboard_output.h"
 
-#include "engine/format_text.h"
-#include "engine/health.h"
-#include "engine/platform.h"
+#include "base/format_text.h"
+#include "base/health.h"
+#include "base/platform.h"
 #include "keyout/held_record.h"
 #include "keyout/interception_output.h"
 #include "keyout/sendinput_output.h"

@@ -1,7 +1,7 @@
 #include "keyout/sendinput_output.h"
 
-#include "engine/platform.h"
-#include "engine/window_owners.h"
+#include "base/platform.h"
+#include "base/window_owners.h"
 #include "keyout/held_record.h"
 #include "keyout/key_keeper.h"
 #include "keyout/key_taker.h"

@@ -7,10 +7,10 @@
 // hook's calls, and the callback only queues the key and wakes the main loop.
 #include <windows.h>
 
-#include "engine/process_names.h"
-#include "engine/system_watches.h"
-#include "engine/wide_text.h"
-#include "engine/window_owners.h"
+#include "base/process_names.h"
+#include "base/system_watches.h"
+#include "base/wide_text.h"
+#include "base/window_owners.h"
 #include "keyout/keyboard_output.h"
 #include "keyout/system_input.h"
 

@@ -1,3 +1,10 @@
+// What the phone's server asks of Windows itself: this computer's IPv4
+// addresses and their adapters (GetAdaptersAddresses) and the one its route
+// out uses (a UDP socket connected, which sends no packet), random bytes
+// (BCryptGenRandom), and, to tell the player why a phone may not reach it,
+// the category of the network (INetworkListManager) and Windows Firewall's
+// rules for the port (INetFwPolicy2). It changes no rule and no category: a
+// firewall of another maker is not read.
 #include "remote/network_host.h"
 
 // Winsock before windows.h, bcrypt after it.
@@ -13,7 +20,7 @@
 #include <netlistmgr.h>
 #include <oleauto.h>
 
-#include "engine/wide_text.h"
+#include "base/wide_text.h"
 #include "remote/network_reach.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "remote/network_reach.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 void describeReachProblems(uint32_t problems, char* out, size_t size) {
     if ((problems & ReachFirewallWillAsk) != 0) {

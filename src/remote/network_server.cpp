@@ -1,4 +1,4 @@
-#include "engine/format_text.h"
+#include "base/format_text.h"
 #include "remote/network.h"
 #include "remote/network_host.h"
 

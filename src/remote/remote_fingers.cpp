@@ -1,6 +1,6 @@
 #include "remote/remote_fingers.h"
 
-#include "engine/logical_scale.h"
+#include "base/logical_scale.h"
 #include "touch/touch_table.h"
 
 namespace {

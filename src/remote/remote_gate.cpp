@@ -1,6 +1,6 @@
 #include "remote/remote_gate.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 #include <algorithm>
 #include <cstring>

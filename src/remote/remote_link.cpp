@@ -1,8 +1,8 @@
 #include "remote/remote_link.h"
 
-#include "engine/engine.h"
-#include "engine/format_text.h"
-#include "engine/platform.h"
+#include "base/format_text.h"
+#include "base/pass_requests.h"
+#include "base/platform.h"
 #include "remote/host_addresses.h"
 #include "remote/network.h"
 #include "remote/network_reach.h"

@@ -1,6 +1,6 @@
 #include "remote/round_trips.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "remote/steady_delay.h"
 
-#include "engine/format_text.h"
+#include "base/format_text.h"
 
 #include <algorithm>
 #include <cstdlib>

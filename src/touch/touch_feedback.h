@@ -2,7 +2,7 @@
 // touch_feedback_win32.cpp).
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 // Turns off the contact visualisation and the tap, double-tap, press-and-hold
 // and right-tap feedback for the window, where the system offers them

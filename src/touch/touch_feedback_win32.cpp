@@ -2,7 +2,7 @@
 // a touch on a pad is a key press at once.
 #include <windows.h>
 
-#include "engine/system_call.h"
+#include "base/system_call.h"
 #include "touch/touch_feedback.h"
 
 namespace {

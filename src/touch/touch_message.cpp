@@ -1,7 +1,7 @@
 #include "touch/touch_message.h"
 
-#include "engine/health.h"
-#include "engine/win_constants.h"
+#include "base/health.h"
+#include "base/win_constants.h"
 #include "touch/touch_table.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 // WM_TOUCH: the records of a touch message are read and filed in the table.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <cstdint>
 

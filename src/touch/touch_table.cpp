@@ -1,7 +1,6 @@
 #include "touch/touch_table.h"
 
-#include "engine/engine.h"
-#include "engine/logical_scale.h"
+#include "base/logical_scale.h"
 #include "touch/touch_debug_line.h"
 
 #include <cstring>

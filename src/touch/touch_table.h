@@ -1,7 +1,7 @@
 // The ten touch slots: where the fingers are on the logical screen.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 #include "graphics/geometry.h"
 #include "graphics/sprite.h"
 

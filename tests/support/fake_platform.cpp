@@ -1,6 +1,6 @@
 #include "support/fake_platform.h"
 
-#include "engine/win_constants.h"
+#include "base/win_constants.h"
 #include "engine/window_proc.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // coordinates agree and the stretch is one to one.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 
 #include <atomic>
 #include <deque>

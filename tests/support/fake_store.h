@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "controller/settings_store.h"
+#include "controller/settings/settings_store.h"
 
 struct FakeStore {
     SettingsRead read = SettingsMissing;

@@ -1,8 +1,8 @@
 #include "support/held_key_mirror.h"
 
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "keyout/keyboard_output.h"
 #include "support/fake_interception.h"
 #include "touch/touch_table.h"

@@ -9,10 +9,10 @@
 // discs). Run from the folder that holds img/. One line per scene and size.
 #include <windows.h>
 
-#include "controller/controller_render.h"
 #include "controller/controller_scene.h"
-#include "controller/play_mode.h"
-#include "controller/scratch.h"
+#include "controller/modes/controller_render.h"
+#include "controller/modes/play_mode.h"
+#include "controller/modes/scratch.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend_win32.h"
 #include "graphics/frame_target.h"
@@ -127,7 +127,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     windowClass.lpszClassName = "PadrelleFrameBench";
     RegisterClassA(&windowClass);
     useWin32BitmapBackend();
-    useGdiFrameTarget();
+    useGdiFrameTarget([] { return mainWindow; });
     for (const char* layout : {"default", "double"}) {
         leaveController();
         useLayout(*presetNamed(layout));

@@ -2,7 +2,7 @@
 
 #include "replay_platform.h"
 
-#include "controller/controller_render.h"
+#include "controller/modes/controller_render.h"
 #include "graphics/png_writer.h"
 
 #include <cstdio>

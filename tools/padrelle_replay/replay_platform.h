@@ -5,7 +5,7 @@
 // trace has run out.
 #pragma once
 
-#include "engine/platform.h"
+#include "base/platform.h"
 #include "replay_trace.h"
 
 #include <cstdint>

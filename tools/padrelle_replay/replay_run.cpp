@@ -3,11 +3,11 @@
 #include "recording_keyboard.h"
 #include "replay_platform.h"
 
+#include "base/platform.h"
 #include "controller/controller_scene.h"
-#include "controller/layout_file.h"
+#include "controller/layouts/layout_file.h"
 #include "controller/program_state.h"
 #include "engine/engine.h"
-#include "engine/platform.h"
 #include "engine/window_proc.h"
 #include "graphics/bitmap_backend.h"
 #include "touch/touch_table.h"

@@ -4,7 +4,7 @@
 // bitmap reader, and the real main loop.
 #pragma once
 
-#include "controller/layout.h"
+#include "controller/layouts/layout.h"
 #include "graphics/frame_target.h"
 #include "replay_trace.h"
 

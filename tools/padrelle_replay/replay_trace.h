@@ -16,7 +16,7 @@
 //   mouse lost                 one pass in which the window loses the mouse
 #pragma once
 
-#include "controller/key_set.h"
+#include "controller/layouts/key_set.h"
 
 #include <cstdint>
 #include <istream>

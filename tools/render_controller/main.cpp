@@ -11,7 +11,7 @@
 #include "replay_run.h"
 #include "replay_trace.h"
 
-#include "controller/menu_mode.h"
+#include "controller/modes/menu_mode.h"
 #include "engine/window_proc.h"
 #include "graphics/png_writer.h"
 #include "graphics/raster_frame_target.h"
