@@ -6,6 +6,7 @@
 #include "controller/controller_scene.h"
 #include "controller/layouts/layout_file.h"
 #include "controller/modes/editor_mode.h"
+#include "controller/modes/editor_view.h"
 #include "controller/modes/remembered.h"
 #include "controller/settings/launch_options.h"
 #include "engine/engine.h"
@@ -367,3 +368,25 @@ TEST_F(EditorMode, EditOnTheCommandLineBeginsOnceTheKeysAreKnown) {
 }
 
 } // namespace
+
+// The editor's line of the selection, as the bar shows it: a pad's place,
+// size, key, look and label; a disc's place, radius and both keys in order.
+TEST_F(EditorMode, TheSelectionsLineSaysItsControlWhole) {
+    start();
+    menu();
+    editor.layout.discs[0].keys[0] = {0x4B, 0x02};
+    const struct {
+        int32_t selected; // -1: the first disc
+        const char* line;
+    } cases[] = {
+        {0, "pad 0  x 690  y 500  130 x 190  key 2C  white  label -"},
+        {1, "pad 1  x 766  y 292  130 x 190  key 2D  blue  label -"},
+        {-1, "disc 0  x 4  y 208  radius 463  keys e0:4B 2A"},
+    };
+    for (const auto& c : cases) {
+        editor.selected = c.selected >= 0 ? c.selected : editor.layout.padCount;
+        char line[256];
+        describeSelection(line, sizeof line);
+        EXPECT_STREQ(line, c.line) << c.selected;
+    }
+}

@@ -199,7 +199,12 @@ TEST_F(Menu, EachCommandIsRememberedAsItsOptionIs) {
          [] { return remoteDelay().fixedMs == 1; }},
         {CommandWindow, "screen \\\\.\\DISPLAY1 fullscreen\n", nullptr, "DISPLAY1 window", nullptr},
         {CommandFullScreen, "", nullptr, "DISPLAY1 fullscreen", nullptr},
-        {CommandOverTheGame, "", nullptr, "overlay on 60", nullptr},
+        {CommandOverTheGame, "", nullptr, "overlay on 60",
+         [] { // the one screen mode marked
+             return menuCommand(CommandOverTheGame).chosen() &&
+                    !menuCommand(CommandWindow).chosen() &&
+                    !menuCommand(CommandFullScreen).chosen();
+         }},
         {CommandLessOpaque, "", nullptr, "overlay off 50",
          [] { return overlayState.opacity == 50 && !overlayState.on; }},
         {CommandMoreOpaque, "overlay on 90\n", nullptr, "overlay on 100",
