@@ -17,6 +17,7 @@
 #include "keyout/keyboard_output.h"
 #include "remote/remote_link.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -86,7 +87,7 @@ void fixedDelayBy(int32_t step) {
     }
     DelaySetting fixed;
     fixed.mode = DelayMode::Fixed;
-    fixed.fixedMs = ms + step < 1 ? 1 : ms + step > FixedDelayMostMs ? FixedDelayMostMs : ms + step;
+    fixed.fixedMs = std::clamp(ms + step, 1, FixedDelayMostMs);
     changeRemoteDelay(fixed);
 }
 
